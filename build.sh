@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds Tavimore and runs it, its tests or its benchmark.
+#
+#   ./build.sh run     install what is missing, build, run an example with tavimore-run
+#   ./build.sh test    install what is missing, build, pass every test
+#   ./build.sh bench   install what is missing, build, print the benchmark figures
+#   ./build.sh build   install what is missing and build only
+#
+# Missing Debian packages are installed with apt-get (as root, or through sudo).
+# Build trees: build/ (the program and its tests), build-asan/ (the engine's unit tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer), build-fuzz/ (the fuzz target,
+# built with clang).
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+mode=${1:-run}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+# ---- Debian packages, by what needs them
+packages_build=(build-essential cmake ninja-build pkg-config git)
+packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
+packages_bench=(libbenchmark-dev lua5.4 python3)
+
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# configure_and_build DIR [TARGET] -- CMAKE-OPTIONS...
+configure_and_build() {
+    local dir=$1 target=all
+    shift
+    if [ "${1:-}" != "--" ]; then target=$1; shift; fi
+    shift
+    cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs" --target "$target"
+}
+
+build_main() {
+    configure_and_build build -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
+}
+
+case "$mode" in
+build)
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    build_main
+    ;;
+run)
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    build_main
+    echo "== tavimore-run examples/counting-loop.tvm"
+    ./build/cli/tavimore-run --encoding utf8 examples/counting-loop.tvm
+    ;;
+test)
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    build_main
+    (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
+    echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    configure_and_build build-asan -- -DCMAKE_BUILD_TYPE=Debug -DTAVIMORE_SANITIZE=ON \
+        -DTAVIMORE_BUILD_BENCH=OFF
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --output-on-failure -j "$jobs" --timeout 600 -R '^unit/')
+    echo "== fuzzing the engine briefly"
+    configure_and_build build-fuzz tavimore-fuzz-engine -- -DCMAKE_BUILD_TYPE=Debug -DTAVIMORE_BUILD_FUZZ=ON \
+        -DTAVIMORE_BUILD_BENCH=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+    "$top/tests/fuzz/run_fuzz.sh" "$top/build-fuzz/tests/fuzz/tavimore-fuzz-engine" 60
+    echo "All tests passed."
+    ;;
+bench)
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    build_main
+    "$top/bench/run_bench.sh" "$top/build"
+    ;;
+*)
+    echo "usage: ./build.sh run|test|bench|build" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,91 @@
+#include "ConsoleHost.h"
+
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+#include "Encoding.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupts = 0;
+volatile std::sig_atomic_t g_stopPending = 0;
+
+extern "C" void OnInterrupt(int)
+{
+    if (g_interrupts != 0) _exit(130);
+    g_interrupts = 1;
+    g_stopPending = 1;
+}
+
+bool ConsumeStop()
+{
+    if (!g_stopPending) return false;
+    g_stopPending = 0;
+    return true;
+}
+
+} // namespace
+
+CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers) : m_answers(std::move(answers)) {}
+
+void CConsoleHost::InstallInterruptHandler()
+{
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a sleep returns at once
+    sigaction(SIGINT, &action, nullptr);
+}
+
+MessageAnswer CConsoleHost::ShowMessage(std::string_view text, std::string_view caption,
+                                        MessageButtons buttons)
+{
+    MessageAnswer answer = MessageAnswer::Ok;
+    if (buttons == MessageButtons::OkCancel && !m_answers.empty()) {
+        answer = m_answers.front();
+        m_answers.pop_front();
+    }
+    std::string line = "MessageBox \"" + encoding::QuoteForLog(caption) + "\" \"" + encoding::QuoteForLog(text) +
+                       "\" -> " + (answer == MessageAnswer::Ok ? "OK" : "Cancel") + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+    return answer;
+}
+
+void CConsoleHost::ShowAppMessage(std::string_view text)
+{
+    ShowMessage(text, "Tavimore", MessageButtons::Ok);
+}
+
+bool CConsoleHost::PollStop()
+{
+    return ConsumeStop();
+}
+
+uint32_t CConsoleHost::GetTickCount()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    auto ms = static_cast<unsigned long long>(now.tv_sec) * 1000ull +
+              static_cast<unsigned long long>(now.tv_nsec) / 1000000ull;
+    return static_cast<uint32_t>(ms);
+}
+
+bool CConsoleHost::Sleep(uint32_t milliseconds)
+{
+    // Slices of at most 100 ms, so that a Ctrl+C that lands between the check and the
+    // sleep still ends the wait within a fraction of a second.
+    constexpr uint32_t kSlice = 100;
+    while (milliseconds > 0) {
+        if (ConsumeStop()) return false;
+        uint32_t slice = milliseconds < kSlice ? milliseconds : kSlice;
+        timespec left {0, static_cast<long>(slice) * 1000000L};
+        while (nanosleep(&left, &left) != 0) {
+            if (ConsumeStop()) return false;
+        }
+        milliseconds -= slice;
+    }
+    return !ConsumeStop();
+}

@@ -1,0 +1,228 @@
+// tavimore-run: runs a Tavimore document without a window.
+//
+// It plays the editor's part: it reads the document, runs it as F5 does (or steps one
+// line as F7 does) and prints the new editor text. Message boxes, the REGL display and
+// the caret go to standard error, one line each.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "ConsoleHost.h"
+#include "Encoding.h"
+#include "ScriptEngine.h"
+#include "Stepper.h"
+
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitUsage = 2;
+constexpr int kExitCutShort = 3;
+
+constexpr const char* kUsage =
+    "usage: tavimore-run [options] FILE\n"
+    "Runs a Tavimore document (\"-\" reads standard input) and prints the editor text\n"
+    "the run leaves: the script, the report line and the logged status lines.\n"
+    "\n"
+    "  --step LINE         execute only the statement on 0-based LINE, as the editor's\n"
+    "                      step does, and print the whole document with it rewritten\n"
+    "  --debug-level N     initial debug level (default 10)\n"
+    "  --regw N            initial REGW (default 0)\n"
+    "  --answer LIST       answers for boxes that ask, in order: ok|cancel,\n"
+    "                      comma-separated; further boxes are answered ok\n"
+    "  --encoding E        cp932 (default) or utf8: encoding of FILE and of the output\n"
+    "  --help, --version\n"
+    "\n"
+    "Standard error gets one line per message box, then \"REGL <value>\", and after a\n"
+    "step \"caret <line>\". Exit status: 0 when the run ended at the end of the script\n"
+    "or on an end request, 3 when it was cut short (jump error, statement-count guard,\n"
+    "stop, failed device library), 2 for a usage error or a file that cannot be read.\n"
+    "Ctrl+C stops the run after its statement; the report is still printed.\n";
+
+struct COptions {
+    std::string file;
+    std::optional<int> stepLine;
+    int debugLevel = 10;
+    uint32_t regw = 0;
+    std::deque<MessageAnswer> answers;
+    bool utf8 = false;
+};
+
+[[noreturn]] void UsageError(const std::string& message)
+{
+    std::cerr << "tavimore-run: " << message << "\n"
+              << "Try 'tavimore-run --help'.\n";
+    std::exit(kExitUsage);
+}
+
+bool ParseInt(const std::string& text, long long low, long long high, long long& value)
+{
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(text.c_str(), &end, 0);
+    return errno == 0 && *end == '\0' && value >= low && value <= high;
+}
+
+std::deque<MessageAnswer> ParseAnswers(const std::string& list)
+{
+    std::deque<MessageAnswer> answers;
+    std::stringstream stream(list);
+    std::string item;
+    while (std::getline(stream, item, ',')) {
+        if (item == "ok") answers.push_back(MessageAnswer::Ok);
+        else if (item == "cancel") answers.push_back(MessageAnswer::Cancel);
+        else UsageError("--answer takes ok or cancel, comma-separated, not '" + item + "'");
+    }
+    return answers;
+}
+
+COptions ParseOptions(int argc, char** argv)
+{
+    COptions options;
+    bool haveFile = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char* name) -> std::string {
+            std::string prefix = std::string(name) + "=";
+            if (arg.rfind(prefix, 0) == 0) return arg.substr(prefix.size());
+            if (i + 1 >= argc) UsageError(std::string(name) + " needs a value");
+            return argv[++i];
+        };
+        auto is = [&](const char* name) {
+            return arg == name || arg.rfind(std::string(name) + "=", 0) == 0;
+        };
+        long long number = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            std::exit(kExitDone);
+        } else if (arg == "--version") {
+            std::cout << "tavimore-run 1.0.1\n";
+            std::exit(kExitDone);
+        } else if (is("--step")) {
+            std::string v = value("--step");
+            if (!ParseInt(v, 0, 0x7FFFFFFF, number)) UsageError("--step takes a line number from 0, not '" + v + "'");
+            options.stepLine = static_cast<int>(number);
+        } else if (is("--debug-level")) {
+            std::string v = value("--debug-level");
+            if (!ParseInt(v, -2147483648LL, 2147483647LL, number)) UsageError("--debug-level takes a 32-bit number, not '" + v + "'");
+            options.debugLevel = static_cast<int>(number);
+        } else if (is("--regw")) {
+            std::string v = value("--regw");
+            if (!ParseInt(v, -2147483648LL, 4294967295LL, number)) UsageError("--regw takes a 32-bit number, not '" + v + "'");
+            options.regw = static_cast<uint32_t>(number);
+        } else if (is("--answer")) {
+            options.answers = ParseAnswers(value("--answer"));
+        } else if (is("--encoding")) {
+            std::string v = value("--encoding");
+            if (v == "utf8" || v == "utf-8" || v == "UTF-8") options.utf8 = true;
+            else if (v == "cp932" || v == "CP932") options.utf8 = false;
+            else UsageError("--encoding takes cp932 or utf8, not '" + v + "'");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            UsageError("unknown option '" + arg + "'");
+        } else {
+            if (haveFile) UsageError("one document only, but '" + arg + "' follows '" + options.file + "'");
+            options.file = arg;
+            haveFile = true;
+        }
+    }
+    if (!haveFile) UsageError("no document given");
+    return options;
+}
+
+bool ReadDocument(const std::string& file, std::string& bytes)
+{
+    if (file == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return !std::cin.bad();
+    }
+    std::ifstream input(file, std::ios::binary);
+    if (!input) return false;
+    bytes.assign(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
+    return !input.bad();
+}
+
+// A document whose lines end in LF alone is read as if each LF were CR LF, and its
+// output written with LF again.
+bool UsesBareLineFeeds(const std::string& text)
+{
+    return text.find('\n') != std::string::npos && text.find("\r\n") == std::string::npos;
+}
+
+std::string Replace(const std::string& text, const std::string& from, const std::string& to)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t pos = 0;
+    for (size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
+        out.append(text, pos, hit - pos);
+        out += to;
+    }
+    out.append(text, pos, std::string::npos);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const COptions options = ParseOptions(argc, argv);
+
+    std::string document;
+    if (!ReadDocument(options.file, document)) {
+        std::cerr << "tavimore-run: cannot read '" << options.file << "': "
+                  << std::strerror(errno ? errno : EIO) << "\n";
+        return kExitUsage;
+    }
+    if (options.utf8) document = encoding::Utf8ToCp932(document);
+    const bool bareLineFeeds = UsesBareLineFeeds(document);
+    if (bareLineFeeds) document = Replace(document, "\n", "\r\n");
+
+    CConsoleHost host(options.answers);
+    CConsoleHost::InstallInterruptHandler();
+    CScriptEngine engine(host);
+    engine.SetDebugLevel(options.debugLevel);
+    engine.SetRegW(options.regw);
+
+    std::string output;
+    int caretLine = -1;
+    if (options.stepLine) {
+        if (*options.stepLine >= CountEditorLines(document)) {
+            std::cerr << "tavimore-run: --step " << *options.stepLine << ": the document has "
+                      << CountEditorLines(document) << " lines (0-based)\n";
+            return kExitUsage;
+        }
+        CStepResult step = StepDocumentLine(engine, document, *options.stepLine);
+        output = step.text;
+        caretLine = step.caretLine;
+    } else {
+        engine.SetScript(document);
+        engine.Run(-1);
+        output = engine.GetOutput();
+    }
+
+    if (bareLineFeeds) output = Replace(output, "\r\n", "\n");
+    if (options.utf8) output = encoding::Cp932ToUtf8(output);
+    std::fwrite(output.data(), 1, output.size(), stdout);
+    std::fflush(stdout);
+
+    std::string regl = engine.FormatNumber(static_cast<int32_t>(engine.GetRegL()), 8, 16);
+    std::fprintf(stderr, "REGL %s\n", regl.c_str());
+    if (caretLine >= 0) std::fprintf(stderr, "caret %d\n", caretLine);
+
+    switch (engine.GetRunEnd()) {
+    case RunEnd::EndOfScript:
+    case RunEnd::EndRequest:
+        return kExitDone;
+    default:
+        return kExitCutShort;
+    }
+}

@@ -1,0 +1,44 @@
+// CHost: everything the engine needs from the world around it.
+//
+// The engine never calls the operating system. Message boxes, the message pump, the
+// clock and sleeping, and (through the services each instruction family declares
+// beside this class) processes, windows, sounds, media and power all go through one
+// host object that the program installs: the Qt host of the editor, the console host
+// of tavimore-run, or the recording host of the unit tests.
+//
+// Texts crossing the seam are cp932 bytes, as the engine keeps them; a host converts
+// at its own edge.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageAnswer { Ok, Cancel };
+
+class CHost {
+public:
+    virtual ~CHost() = default;
+
+    // A modal message box with no owner window. Returns when the user answers.
+    virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
+                                      MessageButtons buttons) = 0;
+    // The application's own message box: OK only, the application's name as caption.
+    virtual void ShowAppMessage(std::string_view text) = 0;
+
+    // Dispatches every message waiting for the user-interface thread, then returns.
+    virtual void PumpMessages() = 0;
+    // Asked by the engine while a run is in progress (at least every 100 ms of run
+    // time, and between the slices of a sleep): lets only a stop request through and
+    // returns true when the user asked to stop since the last call.
+    virtual bool PollStop() = 0;
+
+    // Milliseconds since an arbitrary start, truncated to 32 bits.
+    virtual uint32_t GetTickCount() = 0;
+    // Sleeps, returning false at once when the user asks to stop meanwhile.
+    virtual bool Sleep(uint32_t milliseconds) = 0;
+
+    // Closes the media window with this handle (the stop request does this while one
+    // is open). Hosts without media windows have nothing to close.
+    virtual void CloseMediaWindow(std::uintptr_t window) { (void)window; }
+};

@@ -1,0 +1,28 @@
+#include "KeywordChain.h"
+
+#include "Text.h"
+
+const CKeywordChain& CKeywordChain::Get()
+{
+    static const CKeywordChain chain = [] {
+        CKeywordChain built;
+        BuildKeywordChain(built);
+        return built;
+    }();
+    return chain;
+}
+
+void CKeywordChain::Add(std::initializer_list<CInstruction> instructions)
+{
+    for (const CInstruction& instruction : instructions) {
+        m_entries.push_back(instruction);
+        // The first entry of a folded name wins, as the first equal comparison would.
+        m_byFoldedName.emplace(text::FoldCase(instruction.mnemonic), instruction.handler);
+    }
+}
+
+InstructionHandler CKeywordChain::Find(std::string_view token) const
+{
+    auto found = m_byFoldedName.find(text::FoldCase(token));
+    return found == m_byFoldedName.end() ? nullptr : found->second;
+}

@@ -1,0 +1,280 @@
+// The run loop: Run, ExecuteStatement, the requests a statement leaves, and stop.
+#include <string>
+
+#include "KeywordChain.h"
+#include "Messages.h"
+#include "ScriptEngine.h"
+#include "Text.h"
+
+namespace {
+
+// How often (in statements) the run loop asks the host whether the user wants to
+// stop. Cheap statements cost a few nanoseconds, slow device statements about a
+// millisecond, so 32 keeps the question well inside 100 ms of run time.
+constexpr int kPollInterval = 32;
+
+// Sleep requests of 0x80000000 ms and more are negative times in the script's own
+// signed view (WAIT D'-1); they sleep not at all instead of for weeks.
+constexpr uint32_t kLongestSleep = 0x7FFFFFFF;
+
+// Clears the re-entry guard however Run leaves.
+struct CRunGuard {
+    bool& flag;
+    explicit CRunGuard(bool& f) : flag(f) { flag = true; }
+    ~CRunGuard() { flag = false; }
+    CRunGuard(const CRunGuard&) = delete;
+    CRunGuard& operator=(const CRunGuard&) = delete;
+};
+
+} // namespace
+
+int CScriptEngine::Run(int startLine)
+{
+    if (m_bInRun) {
+        // A run or step started from inside a running script's message pump: refused.
+        m_eRunEnd = RunEnd::Refused;
+        return -1;
+    }
+    CRunGuard guard(m_bInRun);
+
+    m_lines.SetText(m_strScript);
+    m_lines.SetLineSeparator();
+    m_lines.SetCapacity(3000);
+    m_lines.Split();
+    m_compiled.clear();
+    m_compiled.resize(static_cast<size_t>(m_lines.GetCount()));
+    m_labelIndex.clear();
+    m_bLabelIndexReady = false;
+
+    uint32_t executed = 0;
+    int limit = m_lines.GetCount();
+    std::string log;
+    RunEnd end = RunEnd::EndOfScript;
+    int pollCountdown = kPollInterval;
+
+    m_strStatus.clear();
+    m_bRunning = 1;
+    m_nLine = startLine == -1 ? 0 : startLine;
+
+    while (m_nLine < limit) {
+        if (executed > m_nStatementLimit) {
+            ShowMessage(msg::kInfiniteLoop, msg::kForcedStopCaption);
+            end = RunEnd::CountGuard;
+            break;
+        }
+        ++executed;
+
+        CCompiledLine& line = CompileLine(m_nLine);
+        m_pCompiled = &line;
+        SetStatement(&line.statement);
+        ExecuteStatement();
+
+        m_pLastAction = m_pAction;
+        m_pLastActionValue = m_pActionValue;
+        bool leave = false;
+        ActOnRequest(limit, leave);
+        if (leave) {
+            end = RunEnd::JumpError;
+            break;
+        }
+        if (*m_pAction == m_nActStop) end = RunEnd::EndRequest;
+
+        if (!m_strStatus.empty()) {
+            log += "/ ";
+            log += m_strStatus;
+        }
+        if (--pollCountdown == 0) {
+            pollCountdown = kPollInterval;
+            if (m_host.PollStop()) RequestStop();
+        }
+        if (startLine != -1) limit = 0;
+        if (m_bRunning == 0) limit = 0;
+        ++m_nLine;
+    }
+
+    if (m_bRunning == 0 && (end == RunEnd::EndOfScript || end == RunEnd::EndRequest))
+        end = RunEnd::Stopped;
+    m_eRunEnd = end;
+
+    m_strOutput.clear();
+    m_strOutput.reserve(m_strScript.size() + log.size() + 64);
+    m_strOutput += m_strScript;
+    m_strOutput += "\r\n";
+    m_strOutput += msg::kReportPrefix;
+    m_strOutput += std::to_string(static_cast<int32_t>(executed));
+    m_strOutput += msg::kReportSuffix;
+    m_strOutput += "\r\n";
+    m_strOutput += log;
+
+    m_pStatement = nullptr;
+    m_pCompiled = nullptr;
+    m_compiled.clear();
+    return m_nLine - 1;
+}
+
+// Acts on the request the statement left (step 5 of a statement's turn). Sets leave
+// when a jump error ends the run.
+void CScriptEngine::ActOnRequest(int& limit, bool& leave)
+{
+    const int v = *m_pActionValue;
+    switch (*m_pAction) {
+    case 100: { // sleep
+        auto ms = static_cast<uint32_t>(v);
+        if (ms <= kLongestSleep) Sleep(ms);
+        m_nRegLAddress = ms;
+        break;
+    }
+    case 101: { // sleep, pumping messages once a second
+        const uint32_t t0 = m_host.GetTickCount();
+        auto ms = static_cast<uint32_t>(v);
+        if (ms <= kLongestSleep && Sleep(ms % 1000)) {
+            for (uint32_t n = ms / 1000; n > 0 && m_bRunning != 0; --n) {
+                PumpMessages();
+                if (m_bRunning == 0 || !Sleep(1000)) break;
+            }
+        }
+        m_nRegLAddress = m_host.GetTickCount() - t0;
+        break;
+    }
+    case 500: // end the run after this statement
+        limit = 0;
+        break;
+    case 90: // absolute jump to line v
+        if (v < 0) {
+            ShowMessage(msg::kJumpNegative, msg::kJumpErrorCaption);
+            leave = true;
+        } else if (v == m_nLine) {
+            ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
+            leave = true;
+        } else {
+            *m_pActionValue = v - m_nLine; // the cell now holds the distance jumped
+            m_nLine = v - 1;
+        }
+        break;
+    case 99: // relative jump by v lines
+        if (v == 0) {
+            ShowMessage(msg::kJumpRelZero, msg::kJumpRelZeroCaption);
+            leave = true;
+        } else {
+            int64_t next = static_cast<int64_t>(m_nLine) + v - 1;
+            m_nLine = next < -1 ? -1 : static_cast<int>(next);
+        }
+        break;
+    case 10: // show the line
+        ShowMessage(std::to_string(m_nLine), msg::kCursorLineCaption);
+        break;
+    default: // continue, or an error already reported
+        break;
+    }
+}
+
+CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(int line)
+{
+    // Only a caller's start line can lie outside the script; it reads as an empty line.
+    const bool inside = line >= 0 && line < static_cast<int>(m_compiled.size());
+    std::unique_ptr<CCompiledLine>& slot = inside ? m_compiled[static_cast<size_t>(line)] : m_outsideLine;
+    if (!slot || !inside) {
+        slot = std::make_unique<CCompiledLine>();
+        CScriptLines& statement = slot->statement;
+        statement.SetSeparatorChar(' ');
+        statement.SetQuoteChar('"');
+        statement.SetText(m_lines.ItemView(line));
+        statement.SetStatementMode();
+        statement.Split();
+        slot->kind = Classify(statement, slot->handler);
+    }
+    return *slot;
+}
+
+// The class of a statement, decided on its token 0, and its handler when it is an
+// instruction.
+CScriptEngine::LineKind CScriptEngine::Classify(const CScriptLines& statement,
+                                                InstructionHandler& handler)
+{
+    std::string_view token = statement.ItemView(0);
+    handler = nullptr;
+    if (token.empty() || token[0] == '/') return LineKind::Empty;
+    handler = CKeywordChain::Get().Find(token);
+    if (handler) return LineKind::Instruction;
+    if (token == "#") return LineKind::OperandCheck;
+    if (token.size() >= 2 && (token[0] == 'L' || token[0] == 'l') && token[1] == '\'')
+        return LineKind::Label;
+    return LineKind::Unknown;
+}
+
+void CScriptEngine::ExecuteStatement()
+{
+    if (m_pStatement == nullptr) return;
+    LineKind kind;
+    InstructionHandler handler;
+    if (m_pCompiled != nullptr && &m_pCompiled->statement == m_pStatement) {
+        kind = m_pCompiled->kind;
+        handler = m_pCompiled->handler;
+    } else {
+        // A statement handed in from outside a run: classify it now, cache nothing.
+        m_pCompiled = nullptr;
+        kind = Classify(*m_pStatement, handler);
+    }
+    switch (kind) {
+    case LineKind::Instruction:
+        handler(*this);
+        return;
+    case LineKind::Empty:
+        SetStatus("", 100);
+        break;
+    case LineKind::OperandCheck:
+        if (CheckArgCount(ArgCount(), 2)) return;
+        OperandArg(1, 10);
+        SetStatus(msg::kNoMnemonic, 5);
+        break;
+    case LineKind::Label:
+        SetStatus(msg::kLabelLine, 100);
+        break;
+    case LineKind::Unknown:
+        SetStatus(msg::kNoMnemonic, 5);
+        break;
+    }
+    Continue();
+}
+
+// The label line that a label operand names: the first line equal to it without
+// regard to letter case, compared whole. The index of label lines is built once per
+// run, the first time a label is looked for.
+int CScriptEngine::FindLabel(std::string_view upperToken)
+{
+    if (!m_bLabelIndexReady) {
+        m_bLabelIndexReady = true;
+        for (int i = 0; i < m_lines.GetCount(); ++i) {
+            std::string_view line = m_lines.ItemView(i);
+            if (line.size() >= 2 && (line[0] == 'L' || line[0] == 'l') && line[1] == '\'')
+                m_labelIndex.emplace(text::FoldCase(line), i);
+        }
+    }
+    auto found = m_labelIndex.find(text::FoldCase(upperToken));
+    return found == m_labelIndex.end() ? -1 : found->second;
+}
+
+void CScriptEngine::PumpMessages()
+{
+    m_host.PumpMessages();
+}
+
+bool CScriptEngine::Sleep(uint32_t milliseconds)
+{
+    if (m_host.Sleep(milliseconds)) return true;
+    RequestStop();
+    return false;
+}
+
+void CScriptEngine::RequestStop()
+{
+    if (m_bRunning == 1) m_bRunning = 0;
+    if (m_bMciOpen == 1) m_host.CloseMediaWindow(m_hMciWnd);
+}
+
+int CScriptEngine::GetJumpDistance() const
+{
+    if (m_pLastAction == nullptr || m_pLastActionValue == nullptr) return 0;
+    if (*m_pLastAction == 99 || *m_pLastAction == 90) return *m_pLastActionValue;
+    return 0;
+}

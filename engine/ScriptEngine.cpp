@@ -1,0 +1,73 @@
+#include "ScriptEngine.h"
+
+#include "Messages.h"
+
+CScriptEngine::CScriptEngine(CHost& host)
+    : m_host(host),
+      m_pCallStack(std::make_unique<int32_t[]>(kCallStackSize)),
+      m_pRegisters(std::make_unique<uint32_t[]>(kRegisterCount))
+{
+}
+
+CScriptEngine::~CScriptEngine()
+{
+    m_pStatement = nullptr;
+}
+
+void CScriptEngine::SetStatement(CScriptLines* statement)
+{
+    m_pStatement = statement;
+}
+
+int CScriptEngine::SetWindowContext(std::uintptr_t parent, std::uintptr_t instance)
+{
+    m_hMciParent = parent;
+    m_hMciInstance = instance;
+    return 0;
+}
+
+void CScriptEngine::SetStatus(std::string_view text, int level)
+{
+    if (m_nDebugLevel < level) {
+        m_strStatus.clear();
+        return;
+    }
+    m_strStatus.assign(text);
+    m_strStatus.append(m_szNewLine, static_cast<size_t>(m_nNewLineLen));
+}
+
+void CScriptEngine::SetStatusNumber(std::string_view label, int32_t value, int width, int radix,
+                                    int level)
+{
+    if (m_nDebugLevel < level) {
+        m_strStatus.clear();
+        return;
+    }
+    std::string number = FormatNumber(value, width, radix);
+    m_strStatus.assign(label);
+    m_strStatus.append(number);
+    m_strStatus.append(m_szNewLine, static_cast<size_t>(m_nNewLineLen));
+}
+
+void CScriptEngine::SetError(int errorNumber)
+{
+    Request(m_nActError, errorNumber);
+}
+
+void CScriptEngine::ShowMessage(std::string_view text, std::string_view caption)
+{
+    m_host.ShowMessage(text, caption, MessageButtons::Ok);
+}
+
+void CScriptEngine::Fail(std::string_view text, std::string_view caption, int errorNumber)
+{
+    ShowMessage(text, caption);
+    SetError(errorNumber);
+}
+
+bool CScriptEngine::CheckArgCount(int count, int needed)
+{
+    if (count >= needed) return false;
+    Fail(msg::kArgCount, msg::kCaution, 3);
+    return true;
+}

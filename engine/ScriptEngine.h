@@ -1,0 +1,222 @@
+// CScriptEngine: the interpreter object, one per document.
+//
+// It owns every piece of state a script can touch: the register file with REGL and
+// REGW, the call stack, the action request a statement leaves for the run loop, the
+// status text of the last statement, the script going in and the text coming back,
+// and the state of the instruction families (bit buffers, device bindings, launch
+// record, media window). Everything survives from run to run except what the run
+// loop resets at the start of a run (the line index, the status text, the running
+// flag) and the line store it rebuilds from the script.
+//
+// The action request: a statement points m_pAction at one of eight fixed code cells
+// and puts a number into m_nActionValue; the run loop acts on it after the statement.
+// A statement that leaves no request of its own leaves the previous one in place, so
+// every handler ends through one of the request helpers below.
+//
+// Speed: within one run each line is split, classified and bound to its handler once,
+// the first time it executes, and the tokens it reads as operands or registers keep
+// what evaluating them showed about the text (a constant, a register number, a label
+// line). Executing the line again only reads registers and acts. Failures are never
+// cached: an operand that reports an error reports it every time it is evaluated.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Host.h"
+#include "ScriptLines.h"
+
+class CScriptEngine;
+using InstructionHandler = void (*)(CScriptEngine&);
+
+// How the last call of Run ended, for callers that report it (tavimore-run's exit
+// status). The engine itself acts the same whatever the cause.
+enum class RunEnd {
+    EndOfScript,   // the line index passed the last line, or the single step was done
+    EndRequest,    // a statement asked to end the run (MAYCONTINUE answered Cancel)
+    Stopped,       // the running flag was cleared: a stop request or a device failure
+    JumpError,     // a jump to a negative line, to its own line, or by 0 lines
+    CountGuard,    // more statements than the guard allows in one run
+    Refused,       // a run was already in progress; nothing was done
+};
+
+class CScriptEngine {
+public:
+    static constexpr int kRegisterCount = 10000;
+    static constexpr int kCallStackSize = 1024;
+    static constexpr int kRegL = -1;
+    static constexpr int kRegW = -2;
+
+    explicit CScriptEngine(CHost& host);
+    virtual ~CScriptEngine();
+    CScriptEngine(const CScriptEngine&) = delete;
+    CScriptEngine& operator=(const CScriptEngine&) = delete;
+
+    // ---- Script in, output back
+    void SetScript(std::string_view text) { m_strScript.assign(text); }
+    std::string GetOutput() const { return m_strOutput; }
+    std::string GetStatus() const { return m_strStatus; }
+    void SetStatement(CScriptLines* statement);
+    int SetWindowContext(std::uintptr_t parent, std::uintptr_t instance);
+
+    // ---- Run loop
+    // startLine -1 runs the whole script; any other line executes that one statement.
+    // Returns the line index minus one at the moment the loop ended, or -1 without
+    // doing anything when a run is already in progress.
+    int Run(int startLine);
+    void ExecuteStatement();
+    void PumpMessages();
+    void RequestStop();
+    int GetJumpDistance() const;
+    bool IsRunInProgress() const { return m_bInRun; }
+    RunEnd GetRunEnd() const { return m_eRunEnd; }
+
+    // ---- Registers and operands
+    int ParseRegister(std::string_view token);
+    uint32_t* RegisterAddress(int index);
+    uint32_t ReadRegister(int index);
+    void WriteRegister(int index, uint32_t value);
+    uint32_t EvaluateOperand(std::string_view token, int defaultRadix);
+    bool ParseBinary(std::string_view text, uint32_t& out);
+    bool ParseHex(std::string_view text, uint32_t& out);
+    std::string FormatNumber(int32_t value, int width, int radix);
+    std::string FormatRegister(int index, int numberWidth, int numberRadix, int valueWidth,
+                               int valueRadix);
+    bool CheckArgCount(int count, int needed);
+
+    // ---- Status, messages and requests
+    void SetStatus(std::string_view text, int level);
+    bool StatusWanted(int level) const { return m_nDebugLevel >= level; }
+    // Sets the status to label + FormatNumber(value, width, radix) at level, formatting
+    // only when the debug level keeps the text.
+    void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level);
+    void SetError(int errorNumber);
+    void ShowMessage(std::string_view text, std::string_view caption);
+    // Message box, then the error request: the one way a failing operation leaves.
+    void Fail(std::string_view text, std::string_view caption, int errorNumber);
+
+    void Continue() { m_pAction = &m_nActNone; }
+    void RequestJump(int32_t line) { Request(m_nActJump, line); }
+    void RequestJumpRelative(int32_t distance) { Request(m_nActJumpRel, distance); }
+    void RequestWait(uint32_t milliseconds) { Request(m_nActWait, static_cast<int32_t>(milliseconds)); }
+    void RequestWaitPump(uint32_t milliseconds) { Request(m_nActWaitPump, static_cast<int32_t>(milliseconds)); }
+    void RequestEnd() { m_pAction = &m_nActStop; }
+    void RequestShowLine() { m_pAction = &m_nActShowLine; }
+
+    // ---- What handlers read of the statement being executed
+    int ArgCount() const { return m_pStatement ? m_pStatement->GetCount() : 0; }
+    std::string_view Arg(int n) const { return m_pStatement ? m_pStatement->ItemView(n) : std::string_view(); }
+    std::string_view ArgToEnd(int n) const { return m_pStatement ? m_pStatement->ItemToEndView(n) : std::string_view(); }
+    // EvaluateOperand / ParseRegister of token n, using what this line already showed.
+    uint32_t OperandArg(int n, int defaultRadix);
+    int RegisterArg(int n);
+
+    // ---- State that the editor and the option dialog reach
+    int GetDebugLevel() const { return m_nDebugLevel; }
+    void SetDebugLevel(int level) { m_nDebugLevel = level; }
+    uint32_t GetRegW() const { return m_nRegWAddress; }
+    void SetRegW(uint32_t value) { m_nRegWAddress = value; }
+    uint32_t GetRegL() const { return m_nRegLAddress; }
+    int GetCallDepth() const { return m_nCallDepth; }
+    CHost& Host() { return m_host; }
+
+    // The guard against runaway runs: the run ends with its message once this many
+    // statements have been started. The default is the full 32-bit count; tests lower it.
+    void SetStatementLimit(uint32_t limit) { m_nStatementLimit = limit; }
+
+private:
+    friend struct CFlowInstructions;
+    friend struct CDataInstructions;
+    friend struct CBitInstructions;
+    friend struct CPortInstructions;
+    friend struct CInfraredInstructions;
+    friend struct CFtdiInstructions;
+    friend struct CSystemInstructions;
+    friend struct CDialogInstructions;
+
+    enum class LineKind : uint8_t { Empty, Instruction, OperandCheck, Label, Unknown };
+
+    // What an operand token showed when it was first evaluated in this run.
+    struct COperandSlot {
+        enum class Kind : uint8_t { Unknown, Constant, Register, Slow } kind = Kind::Unknown;
+        int radix = 0;
+        int32_t value = 0; // the constant, or the register index
+    };
+    struct CRegisterSlot {
+        bool known = false;
+        int index = 0;
+    };
+    struct CCompiledLine {
+        CScriptLines statement;
+        LineKind kind = LineKind::Unknown;
+        InstructionHandler handler = nullptr;
+        std::array<COperandSlot, 5> operands{};
+        std::array<CRegisterSlot, 5> registers{};
+    };
+
+    void Request(int& cell, int32_t value)
+    {
+        m_pAction = &cell;
+        m_pActionValue = &m_nActionValue;
+        m_nActionValue = value;
+    }
+    uint32_t Evaluate(std::string_view token, int defaultRadix, COperandSlot* learned);
+    int ReadRegisterToken(std::string_view token, bool& readable);
+    CCompiledLine& CompileLine(int line);
+    static LineKind Classify(const CScriptLines& statement, InstructionHandler& handler);
+    int FindLabel(std::string_view upperToken);
+    bool Sleep(uint32_t milliseconds);
+    void ActOnRequest(int& limit, bool& leave);
+
+    CHost& m_host;
+
+    // Fields in the order of the data model; bindings of later families join them.
+    int m_nCallDepth = 0;
+    std::unique_ptr<int32_t[]> m_pCallStack;
+    int m_nLine = 0;
+    CScriptLines m_lines;
+    int m_bMciOpen = 0;
+    int* m_pLastAction = nullptr;
+    int* m_pLastActionValue = nullptr;
+    int m_bRunning = 0;
+    std::uintptr_t m_hMciInstance = 0;
+    std::uintptr_t m_hMciParent = 0;
+    std::uintptr_t m_hMciWnd = 0;
+    std::string m_strOutput;
+    std::string m_strScript;
+    int m_nActError = 0xFFFF;
+    int m_nActJump = 90;
+    int m_nActJumpRel = 99;
+    int m_nActWait = 100;
+    int m_nActWaitPump = 101;
+    int m_nActStop = 500;
+    int m_nActNone = 0;
+    int m_nActShowLine = 10;
+    std::unique_ptr<uint32_t[]> m_pRegisters;
+    uint32_t m_nRegLAddress = 0;
+    uint32_t m_nRegWAddress = 0;
+    int m_nActionValue = 0;
+    int* m_pActionValue = &m_nActionValue;
+    int* m_pAction = &m_nActNone;
+    int m_nNewLineLen = 2;
+    char m_szNewLine[3] = {'\r', '\n', 0};
+    std::string m_strStatus;
+    CScriptLines* m_pStatement = nullptr;
+    int m_nDebugLevel = 10;
+
+    // Run-time state of this implementation: the guard against re-entry, how the last
+    // run ended, and the per-run caches described at the top.
+    bool m_bInRun = false;
+    RunEnd m_eRunEnd = RunEnd::EndOfScript;
+    uint32_t m_nStatementLimit = 0x7FFFFFFF;
+    std::vector<std::unique_ptr<CCompiledLine>> m_compiled;
+    CCompiledLine* m_pCompiled = nullptr;
+    std::unique_ptr<CCompiledLine> m_outsideLine;
+    std::unordered_map<std::string, int> m_labelIndex;
+    bool m_bLabelIndexReady = false;
+};

@@ -1,0 +1,7 @@
+// The order in which the families' mnemonics are compared.
+#include "../KeywordChain.h"
+
+void BuildKeywordChain(CKeywordChain& chain)
+{
+    (void)chain;
+}

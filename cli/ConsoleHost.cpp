@@ -28,7 +28,17 @@ bool ConsumeStop()
 
 } // namespace
 
-CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers) : m_answers(std::move(answers)) {}
+CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsFile,
+                           std::string ftdiFile)
+    : m_answers(std::move(answers)), m_strPortsFile(std::move(portsFile)),
+      m_strFtdiFile(std::move(ftdiFile))
+{
+}
+
+std::string CConsoleHost::LibraryFile(DeviceLibrary which)
+{
+    return which == DeviceLibrary::Ports ? m_strPortsFile : m_strFtdiFile;
+}
 
 void CConsoleHost::InstallInterruptHandler()
 {

@@ -9,11 +9,13 @@
 #include <deque>
 #include <string>
 
+#include "DlLoader.h"
 #include "Host.h"
 
 class CConsoleHost final : public CHost {
 public:
-    explicit CConsoleHost(std::deque<MessageAnswer> answers);
+    // answers: for the boxes that ask; portsFile and ftdiFile: the device libraries.
+    CConsoleHost(std::deque<MessageAnswer> answers, std::string portsFile, std::string ftdiFile);
 
     // Installs the Ctrl+C handler; the handler only sets a flag.
     static void InstallInterruptHandler();
@@ -25,7 +27,12 @@ public:
     bool PollStop() override;
     uint32_t GetTickCount() override;
     bool Sleep(uint32_t milliseconds) override;
+    CLibraryLoader* Loader() override { return &m_loader; }
+    std::string LibraryFile(DeviceLibrary which) override;
 
 private:
     std::deque<MessageAnswer> m_answers;
+    std::string m_strPortsFile;
+    std::string m_strFtdiFile;
+    CDlLoader m_loader;
 };

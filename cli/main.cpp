@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "ConsoleHost.h"
+#include "DlLoader.h"
 #include "Encoding.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
@@ -39,6 +40,10 @@ constexpr const char* kUsage =
     "  --answer LIST       answers for boxes that ask, in order: ok|cancel,\n"
     "                      comma-separated; further boxes are answered ok\n"
     "  --encoding E        cp932 (default) or utf8: encoding of FILE and of the output\n"
+    "  --ports KIND        port-access library: system (default) | sim | none | PATH\n"
+    "  --ftdi KIND         D2XX library: system (default) | sim | none | PATH\n"
+    "  --sim-config FILE   configuration of the simulated devices (also the\n"
+    "                      environment variable TAVIMORE_SIM_CONFIG)\n"
     "  --help, --version\n"
     "\n"
     "Standard error gets one line per message box, then \"REGL <value>\", and after a\n"
@@ -54,6 +59,9 @@ struct COptions {
     uint32_t regw = 0;
     std::deque<MessageAnswer> answers;
     bool utf8 = false;
+    std::string ports = "system";
+    std::string ftdi = "system";
+    std::string simConfig;
 };
 
 [[noreturn]] void UsageError(const std::string& message)
@@ -126,6 +134,16 @@ COptions ParseOptions(int argc, char** argv)
             if (v == "utf8" || v == "utf-8" || v == "UTF-8") options.utf8 = true;
             else if (v == "cp932" || v == "CP932") options.utf8 = false;
             else UsageError("--encoding takes cp932 or utf8, not '" + v + "'");
+        } else if (is("--ports")) {
+            options.ports = value("--ports");
+            if (options.ports.empty()) UsageError("--ports takes system, sim, none or a library path");
+        } else if (is("--ftdi")) {
+            options.ftdi = value("--ftdi");
+            if (options.ftdi.empty()) UsageError("--ftdi takes system, sim, none or a library path");
+        } else if (is("--sim-config")) {
+            options.simConfig = value("--sim-config");
+            if (access(options.simConfig.c_str(), R_OK) != 0)
+                UsageError("cannot read the simulation configuration '" + options.simConfig + "'");
         } else if (arg.size() > 1 && arg[0] == '-') {
             UsageError("unknown option '" + arg + "'");
         } else {
@@ -186,7 +204,10 @@ int main(int argc, char** argv)
     const bool bareLineFeeds = UsesBareLineFeeds(document);
     if (bareLineFeeds) document = Replace(document, "\n", "\r\n");
 
-    CConsoleHost host(options.answers);
+    // The simulated device libraries read their configuration when they start.
+    if (!options.simConfig.empty()) setenv("TAVIMORE_SIM_CONFIG", options.simConfig.c_str(), 1);
+    CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.ports),
+                      ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.ftdi));
     CConsoleHost::InstallInterruptHandler();
     CScriptEngine engine(host);
     engine.SetDebugLevel(options.debugLevel);

@@ -11,9 +11,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
+class CLibraryLoader;
+
 enum class MessageButtons { Ok, OkCancel };
+enum class DeviceLibrary { Ports, Ftdi };
 enum class MessageAnswer { Ok, Cancel };
 
 class CHost {
@@ -41,4 +45,9 @@ public:
     // Closes the media window with this handle (the stop request does this while one
     // is open). Hosts without media windows have nothing to close.
     virtual void CloseMediaWindow(std::uintptr_t window) { (void)window; }
+
+    // Run-time loading for the device bindings, and the library file each binding
+    // loads on first use (empty: none, which never loads).
+    virtual CLibraryLoader* Loader() { return nullptr; }
+    virtual std::string LibraryFile(DeviceLibrary which) { (void)which; return {}; }
 };

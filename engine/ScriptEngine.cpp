@@ -49,6 +49,22 @@ void CScriptEngine::SetStatusNumber(std::string_view label, int32_t value, int w
     m_strStatus.append(m_szNewLine, static_cast<size_t>(m_nNewLineLen));
 }
 
+void CScriptEngine::SetStatusRegister(std::string_view label, int index, int numberWidth,
+                                      int numberRadix, int valueWidth, int valueRadix, int level)
+{
+    if (m_nDebugLevel < level) {
+        m_strStatus.clear();
+        // REGL, REGW and REG0..REG9999 always read; the other codes may report.
+        if (index < kRegW || index >= kRegisterCount)
+            FormatRegister(index, numberWidth, numberRadix, valueWidth, valueRadix);
+        return;
+    }
+    std::string display = FormatRegister(index, numberWidth, numberRadix, valueWidth, valueRadix);
+    m_strStatus.assign(label);
+    m_strStatus.append(display);
+    m_strStatus.append(m_szNewLine, static_cast<size_t>(m_nNewLineLen));
+}
+
 void CScriptEngine::SetError(int errorNumber)
 {
     Request(m_nActError, errorNumber);

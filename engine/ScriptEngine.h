@@ -95,7 +95,14 @@ public:
     // Sets the status to label + FormatNumber(value, width, radix) at level, formatting
     // only when the debug level keeps the text.
     void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level);
+    // Sets the status to label + FormatRegister(...) at level. A dropped text is still
+    // formatted when reading the register can report a failure, so that its message
+    // box appears whatever the debug level.
+    void SetStatusRegister(std::string_view label, int index, int numberWidth, int numberRadix,
+                           int valueWidth, int valueRadix, int level);
     void SetError(int errorNumber);
+    // Whether the request in place is the error request.
+    bool ErrorRequested() const { return m_pAction == &m_nActError; }
     void ShowMessage(std::string_view text, std::string_view caption);
     // Message box, then the error request: the one way a failing operation leaves.
     void Fail(std::string_view text, std::string_view caption, int errorNumber);

@@ -1,0 +1,192 @@
+// Flow-control and timing instructions: waits, the message pump, jumps, calls,
+// counting with a skip on zero, and conditional jumps.
+//
+// A jump or a sleep is never carried out here: the handler leaves its request and the
+// run loop acts on it after the statement, which is also how a single step learns
+// where the caret goes. A target that cannot be evaluated leaves the evaluator's
+// error request in place of the jump, so the run goes on with the next line.
+#include "../KeywordChain.h"
+#include "../Messages.h"
+#include "../Text.h"
+
+struct CFlowInstructions {
+    // ---- The call stack: 1024 return lines that survive runs and steps.
+    static bool PushReturn(CScriptEngine& e, int line)
+    {
+        if (e.m_nCallDepth >= CScriptEngine::kCallStackSize) return false;
+        e.m_pCallStack[static_cast<size_t>(e.m_nCallDepth++)] = line;
+        return true;
+    }
+    static bool PopReturn(CScriptEngine& e, int* line)
+    {
+        if (e.m_nCallDepth <= 0) return false;
+        *line = e.m_pCallStack[static_cast<size_t>(--e.m_nCallDepth)];
+        return true;
+    }
+
+    // ---- Conditions: a one- or two-byte operator, its bytes in either order.
+    static uint16_t ParseCondition(CScriptEngine& e, std::string_view token)
+    {
+        const std::string t = text::ToUpper(text::TrimLeft(token));
+        if (t.size() > 2) {
+            e.Fail(msg::kConditionTooLong, msg::kCaution, 5);
+            return 1;
+        }
+        auto first = static_cast<unsigned char>(t.empty() ? 0 : t[0]);
+        auto second = static_cast<unsigned char>(t.size() > 1 ? t[1] : 0);
+        auto high = first > second ? first : second;
+        auto low = first > second ? second : first;
+        return static_cast<uint16_t>(high << 8 | low);
+    }
+    // 1 when the unsigned comparison holds, 0 when not, -1 for an unknown operator.
+    static int CompareValues(uint32_t a, int op, uint32_t b)
+    {
+        switch (op) {
+        case 0x3D00: case 0x3D3D: return a == b;   // =  ==
+        case 0x2100: case 0x3D21: return a != b;   // !  != =!
+        case 0x3C00: return a < b;                 // <
+        case 0x3D3C: return a <= b;                // <= =<
+        case 0x3E00: return a > b;                 // >
+        case 0x3E3D: return a >= b;                // >= =>
+        default: return -1;
+        }
+    }
+
+    // Requests a jump to the target in token n, unless evaluating it failed.
+    template <void (CScriptEngine::*Request)(int32_t)>
+    static int32_t JumpToOperand(CScriptEngine& e, int n, int radix)
+    {
+        e.Continue();
+        auto target = static_cast<int32_t>(e.OperandArg(n, radix));
+        if (!e.ErrorRequested()) (e.*Request)(target);
+        return target;
+    }
+
+    static void Pump(CScriptEngine& e)
+    {
+        e.PumpMessages();
+        e.SetStatus("", 100);
+        e.Continue();
+    }
+
+    static void Wait(CScriptEngine& e)
+    {
+        if (e.CheckArgCount(e.ArgCount(), 2)) return;
+        uint32_t time = e.OperandArg(1, 10);
+        e.SetStatus(msg::kWaitDone, 20);
+        e.RequestWait(time);
+    }
+
+    static void WaitPump(CScriptEngine& e)
+    {
+        if (e.CheckArgCount(e.ArgCount(), 2)) return;
+        uint32_t time = e.OperandArg(1, 10);
+        e.SetStatus(msg::kWaitPumpDone, 20);
+        e.RequestWaitPump(time);
+    }
+
+    static void CursorLine(CScriptEngine& e)
+    {
+        e.SetStatus("", 100);
+        e.RequestShowLine();
+    }
+
+    static void Jmp(CScriptEngine& e)
+    {
+        if (e.CheckArgCount(e.ArgCount(), 2)) return;
+        int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 1, 10);
+        e.SetStatusNumber(msg::kJmpDone, target, 6, 10, 20);
+    }
+
+    static void Call(CScriptEngine& e)
+    {
+        e.WriteRegister(CScriptEngine::kRegL, static_cast<uint32_t>(e.m_nLine));
+        PushReturn(e, e.m_nLine); // with a full stack the entry is lost; the call still jumps
+        if (e.CheckArgCount(e.ArgCount(), 2)) return;
+        int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 1, 10);
+        e.SetStatusNumber(msg::kCallDone, target, 6, 10, 20);
+    }
+
+    static void Ret(CScriptEngine& e)
+    {
+        int line = 0;
+        if (!PopReturn(e, &line)) {
+            // No CALL to return to: reported like every failure, and the run goes on.
+            e.Fail(msg::kRetWithoutCall, msg::kCaution, 1024);
+            return;
+        }
+        e.SetStatusNumber(msg::kRetDone, line + 1, 6, 10, 20);
+        e.RequestJump(line + 1);
+    }
+
+    static void Jmpr(CScriptEngine& e)
+    {
+        if (e.CheckArgCount(e.ArgCount(), 2)) return;
+        int32_t distance = JumpToOperand<&CScriptEngine::RequestJumpRelative>(e, 1, 10);
+        e.SetStatusNumber(msg::kJmprDone, distance, 6, 10, 20);
+    }
+
+    // INC, DEC, INCZ, DECZ: step the register (REGL without argument); the Z forms
+    // skip the next line when the result is 0.
+    template <int Step, bool SkipOnZero>
+    static void Count(CScriptEngine& e)
+    {
+        int index = e.ArgCount() == 1 ? CScriptEngine::kRegL : e.RegisterArg(1);
+        e.WriteRegister(index, e.ReadRegister(index) + static_cast<uint32_t>(Step));
+        if (SkipOnZero && e.ReadRegister(index) == 0) {
+            e.SetStatusNumber(Step > 0 ? msg::kInczSkipped : msg::kDeczSkipped, 2, 4, 10, 100);
+            e.RequestJumpRelative(2);
+            return;
+        }
+        e.SetStatusRegister(msg::kRegisterDisplay, index, 4, 10, 32, 10, 100);
+        e.Continue();
+    }
+
+    // IFJ and IFJR: compare tokens 1 and 3 with the operator of token 2; jump to (or
+    // by) token 4 when the comparison holds.
+    template <bool Relative>
+    static void IfJump(CScriptEngine& e)
+    {
+        if (e.CheckArgCount(e.ArgCount(), 5)) return;
+        uint16_t op = ParseCondition(e, e.Arg(2));
+        uint32_t b = e.OperandArg(3, 0);
+        uint32_t a = e.OperandArg(1, 0);
+        int r = CompareValues(a, op, b);
+        if (r < 0) {
+            e.ShowMessage(msg::kConditionError, msg::kConditionErrorCaption);
+            e.SetStatus(msg::kBranchError, 5);
+            e.Continue();
+        } else if (r == 1) {
+            if (Relative) {
+                int32_t d = JumpToOperand<&CScriptEngine::RequestJumpRelative>(e, 4, 0);
+                e.SetStatusNumber(msg::kConditionJmpr, d, 4, 10, 100);
+            } else {
+                int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 4, 0);
+                e.SetStatusNumber(msg::kConditionJmp, target, 4, 10, 100);
+            }
+        } else {
+            e.SetStatusNumber(msg::kConditionNotMet, e.m_nActionValue, 4, 10, 100);
+            e.Continue();
+        }
+    }
+};
+
+void AddFlowInstructions(CKeywordChain& chain)
+{
+    chain.Add({
+        {"PUMP", CFlowInstructions::Pump},               // dispatch waiting window messages
+        {"WAIT", CFlowInstructions::Wait},               // sleep t ms; REGL = t
+        {"WAITPUMP", CFlowInstructions::WaitPump},       // sleep t ms, pumping each second; REGL = ms spent
+        {msg::kMnemonicCursorLine, CFlowInstructions::CursorLine}, // show this line's index in a box
+        {"JMP", CFlowInstructions::Jmp},                 // jump to line (or label) t
+        {"CALL", CFlowInstructions::Call},               // REGL = this line, push it, jump to t
+        {"RET", CFlowInstructions::Ret},                 // jump to the line after the last CALL
+        {"JMPR", CFlowInstructions::Jmpr},               // jump by d lines
+        {"INC", CFlowInstructions::Count<1, false>},     // r = r + 1 (REGL without argument)
+        {"INCZ", CFlowInstructions::Count<1, true>},     // r = r + 1; skip the next line if 0
+        {"DEC", CFlowInstructions::Count<-1, false>},    // r = r - 1 (REGL without argument)
+        {"DECZ", CFlowInstructions::Count<-1, true>},    // r = r - 1; skip the next line if 0
+        {"IFJ", CFlowInstructions::IfJump<false>},       // IFJ a op b t: jump to t if a op b (unsigned)
+        {"IFJR", CFlowInstructions::IfJump<true>},       // IFJR a op b d: jump by d if a op b
+    });
+}

@@ -46,6 +46,16 @@ public:
     // is open). Hosts without media windows have nothing to close.
     virtual void CloseMediaWindow(std::uintptr_t window) { (void)window; }
 
+    // Plays a wave file by name without waiting for it to end; a file that cannot be
+    // played, or a machine without sound, is silently ignored. The name
+    // msg::kFixedSound ("C:\WINDOWS\MEDIA\Ding.wav") is the program's own short sound.
+    virtual void PlaySound(std::string_view file) { (void)file; }
+
+    // The display's power-saving (low-power) time-out in seconds. Get returns false when
+    // there is no display to ask; Set changes it for this session only.
+    virtual bool GetLowPowerTimeout(uint32_t& seconds) { (void)seconds; return false; }
+    virtual void SetLowPowerTimeout(uint32_t seconds) { (void)seconds; }
+
     // Run-time loading for the device bindings, and the library file each binding
     // loads on first use (empty: none, which never loads).
     virtual CLibraryLoader* Loader() { return nullptr; }

@@ -89,6 +89,14 @@ public:
                                int valueRadix);
     bool CheckArgCount(int count, int needed);
 
+    // ---- Call stack and conditions (defined with the flow-control family)
+    bool PushReturn(int line);
+    bool PopReturn(int* line);
+    // A condition or operator token as a 16-bit code, its two bytes in either order.
+    uint16_t ParseCondition(std::string_view token);
+    // 1 when the unsigned comparison holds, 0 when not, -1 for an unknown operator.
+    static int CompareValues(uint32_t a, int op, uint32_t b);
+
     // ---- Status, messages and requests
     void SetStatus(std::string_view text, int level);
     bool StatusWanted(int level) const { return m_nDebugLevel >= level; }

@@ -7,8 +7,10 @@
 #include "../KeywordChain.h"
 
 void AddFlowInstructions(CKeywordChain& chain);
+void AddDataInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
+    AddDataInstructions(chain);
 }

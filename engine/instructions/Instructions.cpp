@@ -8,9 +8,11 @@
 
 void AddFlowInstructions(CKeywordChain& chain);
 void AddDataInstructions(CKeywordChain& chain);
+void AddFtdiInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
     AddDataInstructions(chain);
+    AddFtdiInstructions(chain);
 }

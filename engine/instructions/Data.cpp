@@ -92,7 +92,7 @@ struct CDataInstructions {
     {
         const int count = e.ArgCount();
         if (e.CheckArgCount(count, 3)) return;
-        uint16_t op = e.ParseCondition(e.Arg(2));
+        uint16_t op = e.ConditionArg(2);
         uint32_t a = e.OperandArg(1, 0);
         uint32_t b = a;
         uint32_t* destination = nullptr;

@@ -37,17 +37,15 @@ uint16_t CScriptEngine::ParseCondition(std::string_view token)
     return static_cast<uint16_t>(high << 8 | low);
 }
 
-int CScriptEngine::CompareValues(uint32_t a, int op, uint32_t b)
+uint16_t CScriptEngine::ConditionArgSlow(int n)
 {
-    switch (op) {
-    case 0x3D00: case 0x3D3D: return a == b; // =  ==
-    case 0x2100: case 0x3D21: return a != b; // !  != =!
-    case 0x3C00: return a < b;               // <
-    case 0x3D3C: return a <= b;              // <= =<
-    case 0x3E00: return a > b;               // >
-    case 0x3E3D: return a >= b;              // >= =>
-    default: return -1;
+    // Only a token of at most two bytes parses without a report; only that is kept.
+    uint16_t code = ParseCondition(Arg(n));
+    if (m_pCompiled != nullptr && text::TrimLeft(Arg(n)).size() <= 2) {
+        m_pCompiled->conditionToken = n;
+        m_pCompiled->condition = code;
     }
+    return code;
 }
 
 struct CFlowInstructions {
@@ -147,7 +145,7 @@ struct CFlowInstructions {
     static void IfJump(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 5)) return;
-        uint16_t op = e.ParseCondition(e.Arg(2));
+        uint16_t op = e.ConditionArg(2);
         uint32_t b = e.OperandArg(3, 0);
         uint32_t a = e.OperandArg(1, 0);
         int r = CScriptEngine::CompareValues(a, op, b);

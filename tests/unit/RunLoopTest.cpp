@@ -102,6 +102,12 @@ TEST_F(RunLoop, WaitSleepsAndNegativeTimesDoNotSleep)
     EXPECT_EQ(engine.GetRegL(), 0xFFFFFFFFu);
 }
 
+TEST_F(RunLoop, AStatementAfterAWaitDoesNotWaitAgain)
+{
+    Run("WAIT D'100\nDISPB\nXYZ");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 100"}));
+}
+
 TEST_F(RunLoop, WaitPumpPumpsOnceASecondAndReportsTheTimeSpent)
 {
     Run("WAITPUMP D'2500");

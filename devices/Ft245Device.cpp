@@ -116,6 +116,7 @@ int32_t CFt245Device::CountDevices()
 bool CFt245Device::OpenAll()
 {
     m_nDevices = CountDevices();
+    if (m_pOpen == nullptr) return false; // the library is not loaded
     const int last = m_nDevices < kSlots ? m_nDevices : kSlots;
     for (int n = 0; n < last; ++n) {
         // A device still open from an earlier open-all keeps its handle.

@@ -157,6 +157,23 @@ public:
     void RequestWait(uint32_t milliseconds) { Request(m_nActWait, static_cast<int32_t>(milliseconds)); }
     void RequestWaitPump(uint32_t milliseconds) { Request(m_nActWaitPump, static_cast<int32_t>(milliseconds)); }
     void RequestEnd() { m_pAction = &m_nActStop; }
+    // Requests a jump to (or by) the value of operand n, unless evaluating it fails:
+    // the evaluator's error request then stands and the run goes on with the next
+    // line. Returns the value (0 after a failure).
+    int32_t RequestJumpToArg(int n, int defaultRadix)
+    {
+        Continue();
+        auto target = static_cast<int32_t>(OperandArg(n, defaultRadix));
+        if (!ErrorRequested()) RequestJump(target);
+        return target;
+    }
+    int32_t RequestJumpRelativeToArg(int n, int defaultRadix)
+    {
+        Continue();
+        auto distance = static_cast<int32_t>(OperandArg(n, defaultRadix));
+        if (!ErrorRequested()) RequestJumpRelative(distance);
+        return distance;
+    }
     void RequestShowLine() { m_pAction = &m_nActShowLine; }
 
     // ---- What handlers read of the statement being executed

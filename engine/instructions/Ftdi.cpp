@@ -70,9 +70,7 @@ struct CFtdiInstructions {
         const std::string serial = e.m_ft.GetSerialNumber(device);
         if (text::EqualsNoCase(serial, wanted)) {
             // As JMP: a target that cannot be evaluated leaves its error request instead.
-            e.Continue();
-            auto target = static_cast<int32_t>(e.OperandArg(3, 10));
-            if (!e.ErrorRequested()) e.RequestJump(target);
+            int32_t target = e.RequestJumpToArg(3, 10);
             e.SetStatusNumber(msg::kFtJmpDone, target, 6, 10, 20);
             return;
         }

@@ -7,8 +7,10 @@
 #include "../KeywordChain.h"
 
 void AddFlowInstructions(CKeywordChain& chain);
+void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
+    AddSystemInstructions(chain);
 }

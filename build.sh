@@ -61,7 +61,7 @@ run)
     need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_desktop[@]}"
     build_main
     echo "== tavimore-run examples/counting-loop.tvm"
-    ./build/cli/tavimore-run --encoding utf8 examples/counting-loop.tvm
+    ./build/cli/tavimore-run examples/counting-loop.tvm | iconv -f CP932 -t UTF-8
     ;;
 test)
     need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" \

@@ -80,27 +80,70 @@ public:
     // ---- Registers and operands
     int ParseRegister(std::string_view token);
     uint32_t* RegisterAddress(int index);
-    uint32_t ReadRegister(int index);
-    void WriteRegister(int index, uint32_t value);
+    uint32_t ReadRegister(int index)
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            return m_pRegisters[static_cast<size_t>(index)];
+        return ReadSpecialRegister(index);
+    }
+    void WriteRegister(int index, uint32_t value)
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            m_pRegisters[static_cast<size_t>(index)] = value;
+        else if (uint32_t* cell = RegisterAddress(index))
+            *cell = value;
+    }
     uint32_t EvaluateOperand(std::string_view token, int defaultRadix);
     bool ParseBinary(std::string_view text, uint32_t& out);
     bool ParseHex(std::string_view text, uint32_t& out);
     std::string FormatNumber(int32_t value, int width, int radix);
     std::string FormatRegister(int index, int numberWidth, int numberRadix, int valueWidth,
                                int valueRadix);
-    bool CheckArgCount(int count, int needed);
+    bool CheckArgCount(int count, int needed) { return count < needed && ReportArgCount(); }
+
+    // ---- Call stack and conditions (defined with the flow-control family)
+    bool PushReturn(int line);
+    bool PopReturn(int* line);
+    // A condition or operator token as a 16-bit code, its two bytes in either order.
+    uint16_t ParseCondition(std::string_view token);
+    // 1 when the unsigned comparison holds, 0 when not, -1 for an unknown operator.
+    static int CompareValues(uint32_t a, int op, uint32_t b)
+    {
+        switch (op) {
+        case 0x3D00: case 0x3D3D: return a == b; // =  ==
+        case 0x2100: case 0x3D21: return a != b; // !  != =!
+        case 0x3C00: return a < b;               // <
+        case 0x3D3C: return a <= b;              // <= =<
+        case 0x3E00: return a > b;               // >
+        case 0x3E3D: return a >= b;              // >= =>
+        default: return -1;
+        }
+    }
 
     // ---- Status, messages and requests
-    void SetStatus(std::string_view text, int level);
+    void SetStatus(std::string_view text, int level)
+    {
+        if (m_nDebugLevel < level) m_strStatus.clear();
+        else SetStatusText(text);
+    }
     bool StatusWanted(int level) const { return m_nDebugLevel >= level; }
     // Sets the status to label + FormatNumber(value, width, radix) at level, formatting
     // only when the debug level keeps the text.
-    void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level);
+    void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level)
+    {
+        if (m_nDebugLevel < level) m_strStatus.clear();
+        else SetStatusNumberText(label, value, width, radix);
+    }
     // Sets the status to label + FormatRegister(...) at level. A dropped text is still
     // formatted when reading the register can report a failure, so that its message
     // box appears whatever the debug level.
     void SetStatusRegister(std::string_view label, int index, int numberWidth, int numberRadix,
-                           int valueWidth, int valueRadix, int level);
+                           int valueWidth, int valueRadix, int level)
+    {
+        // REGL, REGW and REG0..REG9999 always read; the other codes may report.
+        if (m_nDebugLevel < level && index >= kRegW && index < kRegisterCount) m_strStatus.clear();
+        else SetStatusRegisterText(label, index, numberWidth, numberRadix, valueWidth, valueRadix, level);
+    }
     void SetError(int errorNumber);
     // Whether the request in place is the error request.
     bool ErrorRequested() const { return m_pAction == &m_nActError; }
@@ -120,9 +163,34 @@ public:
     int ArgCount() const { return m_pStatement ? m_pStatement->GetCount() : 0; }
     std::string_view Arg(int n) const { return m_pStatement ? m_pStatement->ItemView(n) : std::string_view(); }
     std::string_view ArgToEnd(int n) const { return m_pStatement ? m_pStatement->ItemToEndView(n) : std::string_view(); }
-    // EvaluateOperand / ParseRegister of token n, using what this line already showed.
-    uint32_t OperandArg(int n, int defaultRadix);
-    int RegisterArg(int n);
+    // EvaluateOperand / ParseRegister / ParseCondition of token n, using what this line
+    // already showed in this run. Inline: they sit on the path of every statement.
+    uint32_t OperandArg(int n, int defaultRadix)
+    {
+        if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
+            const COperandSlot& slot = m_pCompiled->operands[static_cast<size_t>(n)];
+            if (slot.radix == defaultRadix) {
+                if (slot.kind == COperandSlot::Kind::Constant) return static_cast<uint32_t>(slot.value);
+                if (slot.kind == COperandSlot::Kind::Register &&
+                    static_cast<unsigned>(slot.value) < static_cast<unsigned>(kRegisterCount))
+                    return m_pRegisters[static_cast<size_t>(slot.value)];
+            }
+        }
+        return OperandArgSlow(n, defaultRadix);
+    }
+    int RegisterArg(int n)
+    {
+        if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
+            const CRegisterSlot& slot = m_pCompiled->registers[static_cast<size_t>(n)];
+            if (slot.known) return slot.index;
+        }
+        return RegisterArgSlow(n);
+    }
+    uint16_t ConditionArg(int n)
+    {
+        if (m_pCompiled != nullptr && m_pCompiled->conditionToken == n) return m_pCompiled->condition;
+        return ConditionArgSlow(n);
+    }
 
     // ---- State that the editor and the option dialog reach
     int GetDebugLevel() const { return m_nDebugLevel; }
@@ -159,12 +227,15 @@ private:
         bool known = false;
         int index = 0;
     };
+    static constexpr unsigned kCachedTokens = 5; // handlers read tokens 0 to 4 only
     struct CCompiledLine {
         CScriptLines statement;
         LineKind kind = LineKind::Unknown;
         InstructionHandler handler = nullptr;
-        std::array<COperandSlot, 5> operands{};
-        std::array<CRegisterSlot, 5> registers{};
+        std::array<COperandSlot, kCachedTokens> operands{};
+        std::array<CRegisterSlot, kCachedTokens> registers{};
+        int conditionToken = -1; // the token whose condition code is kept, or -1
+        uint16_t condition = 0;
     };
 
     void Request(int& cell, int32_t value)
@@ -174,6 +245,15 @@ private:
         m_nActionValue = value;
     }
     uint32_t Evaluate(std::string_view token, int defaultRadix, COperandSlot* learned);
+    uint32_t OperandArgSlow(int n, int defaultRadix);
+    uint16_t ConditionArgSlow(int n);
+    uint32_t ReadSpecialRegister(int index);
+    bool ReportArgCount();
+    void SetStatusText(std::string_view text);
+    void SetStatusNumberText(std::string_view label, int32_t value, int width, int radix);
+    void SetStatusRegisterText(std::string_view label, int index, int numberWidth, int numberRadix,
+                               int valueWidth, int valueRadix, int level);
+    int RegisterArgSlow(int n);
     int ReadRegisterToken(std::string_view token, bool& readable);
     CCompiledLine& CompileLine(int line);
     static LineKind Classify(const CScriptLines& statement, InstructionHandler& handler);

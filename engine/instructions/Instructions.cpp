@@ -7,10 +7,12 @@
 #include "../KeywordChain.h"
 
 void AddFlowInstructions(CKeywordChain& chain);
+void AddDataInstructions(CKeywordChain& chain);
 void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
+    AddDataInstructions(chain);
     AddSystemInstructions(chain);
 }

@@ -42,6 +42,10 @@ bool CTestHost::StopDue()
 bool CTestHost::PollStop()
 {
     ++pollCount;
+    if (stopAtPoll != 0 && pollCount >= stopAtPoll) {
+        stopAtPoll = 0;
+        return true;
+    }
     return StopDue();
 }
 

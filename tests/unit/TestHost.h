@@ -82,6 +82,8 @@ public:
     // Runs on every pump: lets a test act as the user would while a script pumps.
     std::function<void()> onPump;
     int pollCount = 0;
+    // A stop request answered by the n-th call of PollStop (0: never).
+    int stopAtPoll = 0;
     // The recorded desktop ("Launch ...", "CloseWindow 0x00400001", ...); a test turns
     // it off to see the instructions on a host that has none.
     CTestDesktop desktop{calls};

@@ -318,6 +318,26 @@ TEST_F(Desktop, OpenconOpensAnXtermThatFreeconCloses)
     }));
 }
 
+TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
+{
+    WriteFile(dir.File("story.tvm"), "EXECP REG1 " + kTestWindow + " --title story --closed " +
+                                         dir.File("closed") + "\n"
+                                         "layer 50 REG1\n"
+                                         "DISPH REG1\n"
+                                         "EXECCLOSE REG1\n");
+    int status = -1;
+    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); }));
+    std::istringstream closed(ReadFile(dir.File("closed")));
+    std::string word, id, opacity;
+    closed >> word >> id >> word >> opacity;
+    EXPECT_EQ(opacity, "2139062143"); // faded to 127/255 before it was closed
+    for (char& c : id) c = static_cast<char>(toupper(c));
+    const std::string display = "/ DISPH…00001@d " + std::string(32 - id.size(), '0') + id + "@h\n";
+    EXPECT_NE(output.find(display), std::string::npos) << output;
+}
+
 // ---- Without an X server
 
 TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminal)

@@ -5,7 +5,8 @@
 // Opens N top-level windows (default 1) titled TEXT (UTF-8; the second and later add
 // " #2", " #3"...), with _NET_WM_NAME and WM_NAME, WM_DELETE_WINDOW, and _NET_WM_PID
 // unless --no-pid (as older toolkits leave it out). When asked to close a window it
-// appends "closed <window id in hex>" to FILE and ends.
+// appends "closed <window id in hex>" to FILE, followed by " opacity <value>" when the
+// window had _NET_WM_WINDOW_OPACITY, and ends.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -16,6 +17,17 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+namespace {
+
+std::string Hex(unsigned long value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%lx", value);
+    return text;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -41,6 +53,7 @@ int main(int argc, char** argv)
     Atom netWmPid = XInternAtom(display, "_NET_WM_PID", False);
     Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    Atom opacity = XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False);
 
     std::vector<Window> windows;
     for (int i = 0; i < windowCount; ++i) {
@@ -71,8 +84,18 @@ int main(int argc, char** argv)
         if (event.type == ClientMessage && event.xclient.message_type == protocols &&
             static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
             if (!closedFile.empty()) {
+                std::string line = "closed " + Hex(event.xclient.window);
+                Atom type = None;
+                int format = 0;
+                unsigned long count = 0, after = 0;
+                unsigned char* data = nullptr;
+                if (XGetWindowProperty(display, event.xclient.window, opacity, 0, 1, False, XA_CARDINAL,
+                                       &type, &format, &count, &after, &data) == Success &&
+                    data != nullptr && count == 1)
+                    line += " opacity " + std::to_string(*reinterpret_cast<unsigned long*>(data));
+                if (data != nullptr) XFree(data);
                 if (FILE* f = std::fopen(closedFile.c_str(), "a")) {
-                    std::fprintf(f, "closed %lx\n", event.xclient.window);
+                    std::fprintf(f, "%s\n", line.c_str());
                     std::fclose(f);
                 }
             }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <unistd.h>
 
+#include "Dpms.h"
 #include "Encoding.h"
 
 namespace {
@@ -105,4 +106,14 @@ bool CConsoleHost::Sleep(uint32_t milliseconds)
         milliseconds -= slice;
     }
     return !ConsumeStop();
+}
+
+bool CConsoleHost::GetLowPowerTimeout(uint32_t& seconds)
+{
+    return dpms::GetLowPowerTimeout(seconds);
+}
+
+void CConsoleHost::SetLowPowerTimeout(uint32_t seconds)
+{
+    dpms::SetLowPowerTimeout(seconds);
 }

@@ -30,6 +30,9 @@ public:
     bool PollStop() override;
     uint32_t GetTickCount() override;
     bool Sleep(uint32_t milliseconds) override;
+    // The X display's DPMS time-out when $DISPLAY names one; otherwise none.
+    bool GetLowPowerTimeout(uint32_t& seconds) override;
+    void SetLowPowerTimeout(uint32_t seconds) override;
     CLibraryLoader* Loader() override { return &m_loader; }
     std::string LibraryFile(DeviceLibrary which) override;
     CDesktopServices* Desktop() override { return &m_desktop; }

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "DesktopServices.h"
+#include "Ft245Device.h"
 #include "Host.h"
 #include "ScriptLines.h"
 
@@ -267,6 +268,9 @@ private:
     int m_nCallDepth = 0;
     std::unique_ptr<int32_t[]> m_pCallStack;
     int m_nLine = 0;
+    // FT245RL binding: the D2XX library, the device handles and the shared bit-mode
+    // flag. Declared before the line store so that it is destroyed after it.
+    CFt245Device m_ft{m_host};
     CScriptLines m_lines;
     int m_bMciOpen = 0;
     int* m_pLastAction = nullptr;

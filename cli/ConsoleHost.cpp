@@ -10,6 +10,13 @@
 
 namespace {
 
+CLinuxDesktopOptions ConsoleDesktop()
+{
+    CLinuxDesktopOptions options;
+    options.console = ConsoleKind::ControllingTerminal;
+    return options;
+}
+
 volatile std::sig_atomic_t g_interrupts = 0;
 volatile std::sig_atomic_t g_stopPending = 0;
 
@@ -32,7 +39,7 @@ bool ConsumeStop()
 CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsFile,
                            std::string ftdiFile)
     : m_answers(std::move(answers)), m_strPortsFile(std::move(portsFile)),
-      m_strFtdiFile(std::move(ftdiFile))
+      m_strFtdiFile(std::move(ftdiFile)), m_desktop(ConsoleDesktop())
 {
 }
 

@@ -28,6 +28,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "DesktopServices.h"
 #include "Ft245Device.h"
 #include "Host.h"
 #include "ScriptLines.h"
@@ -316,6 +317,16 @@ private:
     std::string m_strStatus;
     CScriptLines* m_pStatement = nullptr;
     int m_nDebugLevel = 10;
+
+    // Processes and windows: the launch settings that persist from launch to launch,
+    // the last launch's result (a non-zero process id: its handles are still held),
+    // and the scratch list of top-level windows, allocated and released inside the
+    // statement that collects them.
+    static constexpr int kWindowListSize = 1024;
+    CStartupInfo m_si;
+    CProcessInformation m_pi;
+    std::unique_ptr<uint32_t[]> m_phWndList;
+    int m_nWndCount = 0;
 
     // Run-time state of this implementation: the guard against re-entry, how the last
     // run ended, and the per-run caches described at the top.

@@ -9,10 +9,12 @@
 void AddFlowInstructions(CKeywordChain& chain);
 void AddDataInstructions(CKeywordChain& chain);
 void AddFtdiInstructions(CKeywordChain& chain);
+void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
     AddDataInstructions(chain);
     AddFtdiInstructions(chain);
+    AddSystemInstructions(chain);
 }

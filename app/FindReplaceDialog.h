@@ -1,0 +1,48 @@
+// CFindReplaceDialog: the modeless find and replace window of the editor.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+class CFindReplaceDialog final : public QDialog {
+    Q_OBJECT
+public:
+    CFindReplaceDialog(QPlainTextEdit* editor, QWidget* parent);
+
+    // Shows the window for finding only, or for finding and replacing.
+    void ShowFor(bool replace);
+
+    // Finds the next occurrence from the selection; false (with a beep) when there is none.
+    bool FindNext();
+    // Replaces the selection when it is an occurrence, then finds the next one.
+    bool ReplaceNext();
+    // Replaces every occurrence as one edit; returns how many.
+    int ReplaceAll();
+
+    QLineEdit* FindEdit() const { return m_pFind; }
+    QLineEdit* ReplaceEdit() const { return m_pReplace; }
+    QCheckBox* MatchCase() const { return m_pMatchCase; }
+
+private:
+    bool SelectionMatches() const;
+    bool Find(bool backward, bool beep);
+
+    QPointer<QPlainTextEdit> m_pEditor;
+    QLineEdit* m_pFind = nullptr;
+    QLineEdit* m_pReplace = nullptr;
+    QCheckBox* m_pMatchCase = nullptr;
+    QCheckBox* m_pWholeWord = nullptr;
+    QRadioButton* m_pUp = nullptr;
+    QRadioButton* m_pDown = nullptr;
+    QWidget* m_pReplaceRow = nullptr;
+    QWidget* m_pDirection = nullptr;
+    QPushButton* m_pReplaceButton = nullptr;
+    QPushButton* m_pReplaceAllButton = nullptr;
+    bool m_bReplaceMode = false;
+};

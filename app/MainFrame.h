@@ -1,0 +1,75 @@
+// CMainFrame: the main window.
+//
+// Its constructor reads as the list of its parts: the commands, the menus, the tool
+// bar, the dialog bar with the REGL display, the status bar, and the editor view in
+// the middle. The frame only builds and shows; the application, the document and the
+// view handle the commands.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+
+class CTavimoreView;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolBar;
+
+class CMainFrame final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+
+    CTavimoreView* View() const { return m_pView; }
+    // The action of a command identifier (cmd::Id), or null.
+    QAction* Action(int id) const { return m_actions.value(id, nullptr); }
+    QToolBar* ToolBar() const { return m_pToolBar; }
+    QToolBar* DialogBar() const { return m_pDialogBar; }
+    QLineEdit* RegLDisplay() const { return m_pRegLDisplay; }
+    QWidget* StopButton() const;
+    QMenu* FileMenu() const { return m_pFileMenu; }
+    QAction* RecentPlaceholder() const { return m_pRecentPlaceholder; }
+
+    // Pane 0 is the message pane; 1 to 3 are the CAP, NUM and SCRL indicators.
+    void SetPaneText(int pane, const QString& text);
+    QString PaneText(int pane) const;
+    // Shows the lock keys' state in the indicator panes (X11 only; blank elsewhere).
+    void UpdateIndicators();
+
+    // The title for a document title ("" for a new document).
+    static QString FrameTitle(const QString& documentTitle);
+
+    // Decides whether the window may close now (set by the application).
+    void SetCloseCheck(std::function<bool()> check) { m_closeCheck = std::move(check); }
+
+signals:
+    void FilesDropped(const QStringList& paths);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateDialogBar();
+    void CreateStatusBar();
+    QAction* AddAction(int id, const QString& menuText, const QString& prompt, const QString& icon = {});
+
+    CTavimoreView* m_pView = nullptr;
+    QHash<int, QAction*> m_actions;
+    QToolBar* m_pToolBar = nullptr;
+    QToolBar* m_pDialogBar = nullptr;
+    QLineEdit* m_pRegLDisplay = nullptr;
+    QLabel* m_pAnimation = nullptr;
+    QLabel* m_panes[4] = {};
+    QMenu* m_pFileMenu = nullptr;
+    QAction* m_pRecentPlaceholder = nullptr;
+    std::function<bool()> m_closeCheck;
+};

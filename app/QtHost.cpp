@@ -1,0 +1,224 @@
+#include "QtHost.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <ctime>
+
+#include "DocumentText.h"
+#include "Dpms.h"
+#include "UiTexts.h"
+
+uint64_t HostClockMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+namespace {
+
+// Lets through, while it is installed, only what a running script may see: repaints,
+// timers and window-system bookkeeping, mouse input aimed at the Stop button, and the
+// Esc key, which it turns into a stop request. Every other user input is dropped.
+class CStopOnlyFilter final : public QObject {
+public:
+    CStopOnlyFilter(QWidget* stopButton, bool& stopWanted)
+        : m_pStopButton(stopButton), m_bStopWanted(stopWanted)
+    {
+    }
+
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            // Window-level events still have to be turned into widget events.
+            if (target->isWindowType()) return false;
+            return !IsStopButton(target);
+        case QEvent::KeyPress:
+            if (target->isWindowType()) return false;
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) m_bStopWanted = true;
+            return true;
+        case QEvent::KeyRelease:
+            return !target->isWindowType();
+        case QEvent::ShortcutOverride:
+            // Taken here so that no shortcut fires; the key press itself follows.
+            event->accept();
+            return true;
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::FileOpen:
+            return !target->isWindowType() || event->type() == QEvent::Shortcut;
+        case QEvent::Close:
+            // Closing a window under a running script waits for the run to end.
+            if (target->isWidgetType()) {
+                event->ignore();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool IsStopButton(QObject* target) const
+    {
+        return m_pStopButton != nullptr && target == m_pStopButton;
+    }
+
+    QWidget* m_pStopButton;
+    bool& m_bStopWanted;
+};
+
+} // namespace
+
+CQtHost::CQtHost() = default;
+CQtHost::~CQtHost() = default;
+
+void CQtHost::SetMainWindow(QWidget* frame)
+{
+    // The desktop instructions name windows by X11 id; the id exists only on X11.
+    if (frame != nullptr && QGuiApplication::platformName() == QLatin1String("xcb"))
+        m_desktop.SetMainWindow(static_cast<uint32_t>(frame->winId()));
+}
+
+void CQtHost::SetLibraryChoice(DeviceLibrary which, std::string choice)
+{
+    (which == DeviceLibrary::Ports ? m_strPortsChoice : m_strFtdiChoice) = std::move(choice);
+}
+
+std::string CQtHost::LibraryFile(DeviceLibrary which)
+{
+    return ResolveDeviceLibrary(which, which == DeviceLibrary::Ports ? m_strPortsChoice : m_strFtdiChoice);
+}
+
+MessageAnswer CQtHost::RunMessageBox(const QString& text, const QString& caption,
+                                     MessageButtons buttons)
+{
+    QMessageBox box; // no parent: the box has no owner window
+    // An empty title would be replaced by the program's name; a space shows nothing.
+    box.setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setIcon(QMessageBox::NoIcon);
+    QPushButton* ok = box.addButton(ui::kButtonOk, QMessageBox::AcceptRole);
+    QPushButton* cancel = nullptr;
+    if (buttons == MessageButtons::OkCancel) cancel = box.addButton(ui::kButtonCancel, QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel != nullptr ? cancel : ok);
+    box.setWindowModality(Qt::NonModal);
+
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.show();
+    box.raise();
+    box.activateWindow();
+    if (box.isVisible()) loop.exec(QEventLoop::DialogExec);
+    // A box closed from its title bar answers as its escape button would.
+    QAbstractButton* clicked = box.clickedButton();
+    if (buttons == MessageButtons::OkCancel && clicked != ok) return MessageAnswer::Cancel;
+    return MessageAnswer::Ok;
+}
+
+MessageAnswer CQtHost::ShowMessage(std::string_view text, std::string_view caption,
+                                   MessageButtons buttons)
+{
+    const QString qtext = doctext::Decode(text);
+    const QString qcaption = doctext::Decode(caption);
+    if (m_messageHook) return m_messageHook(qtext, qcaption, buttons);
+    return RunMessageBox(qtext, qcaption, buttons);
+}
+
+void CQtHost::ShowAppMessage(std::string_view text)
+{
+    const QString qtext = doctext::Decode(text);
+    if (m_messageHook) m_messageHook(qtext, ui::kAppTitle, MessageButtons::Ok);
+    else RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok);
+}
+
+void CQtHost::PumpMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool CQtHost::TakeStop()
+{
+    const bool stop = m_bStopWanted;
+    m_bStopWanted = false;
+    return stop;
+}
+
+bool CQtHost::CheckStop()
+{
+    m_nLastCheck = HostClockMs();
+    // A check inside a check (a repaint that runs a script cannot happen, but a
+    // nested event loop could call back): the outer one is already looking.
+    if (m_bChecking || QCoreApplication::instance() == nullptr) return TakeStop();
+    m_bChecking = true;
+    CStopOnlyFilter filter(m_pStopButton.data(), m_bStopWanted);
+    QCoreApplication::instance()->installEventFilter(&filter);
+    // Socket notifiers stay quiet: texts sent by other programs wait for the pump.
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+    QCoreApplication::instance()->removeEventFilter(&filter);
+    m_bChecking = false;
+    return TakeStop();
+}
+
+bool CQtHost::PollStop()
+{
+    if (HostClockMs() - m_nLastCheck < kStopCheckInterval) return TakeStop();
+    return CheckStop();
+}
+
+uint32_t CQtHost::GetTickCount()
+{
+    return static_cast<uint32_t>(HostClockMs());
+}
+
+bool CQtHost::Sleep(uint32_t milliseconds)
+{
+    if (TakeStop()) return false;
+    while (milliseconds > 0) {
+        const uint32_t slice = milliseconds < kStopCheckInterval ? milliseconds : kStopCheckInterval;
+        timespec left {0, static_cast<long>(slice) * 1000000L};
+        while (nanosleep(&left, &left) != 0) {
+        }
+        milliseconds -= slice;
+        if (CheckStop()) return false;
+    }
+    return true;
+}
+
+bool CQtHost::GetLowPowerTimeout(uint32_t& seconds)
+{
+    return dpms::GetLowPowerTimeout(seconds);
+}
+
+void CQtHost::SetLowPowerTimeout(uint32_t seconds)
+{
+    dpms::SetLowPowerTimeout(seconds);
+}

@@ -1,0 +1,398 @@
+#include "TavimoreApp.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+#include "CommandIds.h"
+#include "CopyDataEndpoint.h"
+#include "FindReplaceDialog.h"
+#include "MainFrame.h"
+#include "OptionDialog.h"
+#include "QtHost.h"
+#include "TavimoreDoc.h"
+#include "TavimoreView.h"
+#include "UiTexts.h"
+
+#ifndef TAVIMORE_DOC_DIR
+#define TAVIMORE_DOC_DIR ""
+#endif
+
+// The icons are compiled into the application's library; a static library's
+// resources are registered by hand.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(tavimore);
+}
+
+// ---- About box
+
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("aboutDialog"));
+    setWindowTitle(ui::kAboutCaption);
+    auto* row = new QHBoxLayout(this);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QPixmap(QStringLiteral(":/icons/tavimore.xpm")));
+    icon->setAlignment(Qt::AlignTop);
+    row->addWidget(icon);
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(new QLabel(ui::kAboutVersion, this));
+    auto* second = new QLabel(ui::kAboutLine2, this);
+    second->setWordWrap(true);
+    texts->addWidget(second);
+    texts->addStretch();
+    row->addLayout(texts, 1);
+    auto* ok = new QPushButton(ui::kButtonOk, this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addStretch();
+    row->addLayout(buttons);
+    setFixedWidth(400);
+}
+
+// ---- Application
+
+CTavimoreApp::CTavimoreApp() : m_pHost(std::make_unique<CQtHost>())
+{
+    InitResources();
+}
+
+CTavimoreApp::~CTavimoreApp()
+{
+    // The option dialog goes first, then the window, then the document with the engine.
+    m_pOptionDialog.reset();
+    if (m_pDocument) {
+        m_pDocument->SetView(nullptr);
+        m_pDocument->SetRegLDisplay(nullptr);
+    }
+    m_pFrame.reset();
+    m_pDocument.reset();
+}
+
+bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
+{
+    // Qt's own dialogs (files, printing) speak the editor's language.
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+
+    // The device libraries: the environment first, then the command line.
+    std::string ports = qEnvironmentVariable("TAVIMORE_PORTS", QStringLiteral("system")).toStdString();
+    std::string ftdi = qEnvironmentVariable("TAVIMORE_FTDI", QStringLiteral("system")).toStdString();
+    QString file;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        auto value = [&](const QString& name, QString& out) {
+            if (arg.startsWith(name + QLatin1Char('='))) {
+                out = arg.mid(name.size() + 1);
+                return true;
+            }
+            if (arg == name) {
+                if (i + 1 >= arguments.size()) {
+                    error = QStringLiteral("%1 needs a value").arg(name);
+                    return false;
+                }
+                out = arguments[++i];
+                return true;
+            }
+            return false;
+        };
+        QString v;
+        if (arg.startsWith(QLatin1String("--ports"))) {
+            if (!value(QStringLiteral("--ports"), v)) return false;
+            ports = QFile::encodeName(v).toStdString();
+        } else if (arg.startsWith(QLatin1String("--ftdi"))) {
+            if (!value(QStringLiteral("--ftdi"), v)) return false;
+            ftdi = QFile::encodeName(v).toStdString();
+        } else if (arg.startsWith(QLatin1String("--sim-config"))) {
+            if (!value(QStringLiteral("--sim-config"), v)) return false;
+            qputenv("TAVIMORE_SIM_CONFIG", QFile::encodeName(QFileInfo(v).absoluteFilePath()));
+        } else if (arg == QLatin1String("--")) {
+            if (i + 1 < arguments.size()) file = arguments[i + 1];
+            break;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            error = QStringLiteral("unknown option '%1'").arg(arg);
+            return false;
+        } else if (file.isEmpty()) {
+            file = arg;
+        }
+    }
+    m_pHost->SetLibraryChoice(DeviceLibrary::Ports, ports);
+    m_pHost->SetLibraryChoice(DeviceLibrary::Ftdi, ftdi);
+
+    m_pDocument = std::make_unique<CTavimoreDoc>(*m_pHost);
+    m_pFrame = std::make_unique<CMainFrame>();
+    m_pDocument->SetView(m_pFrame->View());
+    m_pDocument->SetRegLDisplay(m_pFrame->RegLDisplay());
+    m_pHost->SetStopButton(m_pFrame->StopButton());
+    m_pFind = new CFindReplaceDialog(m_pFrame->View(), m_pFrame.get());
+    ConnectCommands();
+    RebuildRecentMenu();
+
+    m_pFrame->show();
+    m_pHost->SetMainWindow(m_pFrame.get());
+    m_pFrame->View()->setFocus();
+
+    if (file.isEmpty()) OnFileNew();
+    else if (!OpenDocumentFile(file)) m_pDocument->OnNewDocument();
+
+    m_pOptionDialog = std::make_unique<COptionDialog>();
+    m_pOptionDialog->SetDocument(m_pDocument.get());
+    m_pOptionDialog->hide();
+
+    m_pEndpoint = new CCopyDataEndpoint(this);
+    QString endpointError;
+    if (!m_pEndpoint->Listen(endpointError))
+        qWarning("tavimore: no endpoint for texts from other programs: %s", qPrintable(endpointError));
+    return true;
+}
+
+void CTavimoreApp::ConnectCommands()
+{
+    using namespace cmd;
+    CMainFrame* frame = m_pFrame.get();
+    CTavimoreView* view = frame->View();
+    CTavimoreDoc* doc = m_pDocument.get();
+    auto on = [frame](int id, auto handler) {
+        QObject::connect(frame->Action(id), &QAction::triggered, frame, handler);
+    };
+    on(kFileNew, [this] { OnFileNew(); });
+    on(kFileOpen, [this] { OnFileOpen(); });
+    on(kFileSave, [this] { OnFileSave(); });
+    on(kFileSaveAs, [this] { OnFileSaveAs(); });
+    on(kFilePrint, [this] { OnFilePrint(); });
+    on(kFilePrintDirect, [this, view] { view->print(&m_printer); });
+    on(kFilePrintPreview, [this] { OnFilePrintPreview(); });
+    on(kFilePrintSetup, [this] { OnFilePrintSetup(); });
+    on(kAppExit, [frame] { frame->close(); });
+    on(kEditUndo, [view] { view->undo(); });
+    on(kEditCut, [view] { view->cut(); });
+    on(kEditCopy, [view] { view->copy(); });
+    on(kEditPaste, [view] { view->paste(); });
+    on(kEditSelectAll, [view] { view->selectAll(); });
+    on(kEditFind, [this] { OnEditFind(false); });
+    on(kEditReplace, [this] { OnEditFind(true); });
+    on(kHelpFinder, [this] { OnHelpFinder(); });
+    on(kHelp, [this] { OnHelpFinder(); });
+    on(kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
+    on(kAppAbout, [this] { OnAppAbout(); });
+    on(kScriptRun, [view] { view->OnScriptRun(); });
+    on(kScriptStop, [doc] { doc->StopScript(); });
+    on(kShowOptions, [this] { OnShowOptions(); });
+
+    QObject::connect(doc, &CTavimoreDoc::TitleChanged, frame,
+                     [frame, doc] { frame->setWindowTitle(CMainFrame::FrameTitle(doc->Title())); });
+    QObject::connect(doc, &CTavimoreDoc::RunFinished, frame, [this] {
+        if (!m_bCloseAfterRun) return;
+        m_bCloseAfterRun = false;
+        QTimer::singleShot(0, m_pFrame.get(), [this] { m_pFrame->close(); });
+    });
+    QObject::connect(frame, &CMainFrame::FilesDropped, frame, [this](const QStringList& paths) {
+        // Each file is opened in turn; the last one stays.
+        for (const QString& path : paths)
+            if (!OpenDocumentFile(path)) break;
+    });
+    frame->SetCloseCheck([this] { return CanCloseFrame(); });
+}
+
+bool CTavimoreApp::RefuseWhileRunning()
+{
+    // The document must not change under a running script: the run's output would
+    // replace the new text.
+    if (!m_pDocument->IsRunInProgress()) return false;
+    QApplication::beep();
+    return true;
+}
+
+void CTavimoreApp::ReportError(const QString& text)
+{
+    if (m_reportError) m_reportError(text);
+    else QMessageBox::warning(m_pFrame.get(), ui::kAppTitle, text);
+}
+
+void CTavimoreApp::OnFileNew()
+{
+    if (RefuseWhileRunning() || !SaveModified()) return;
+    m_pDocument->OnNewDocument();
+}
+
+void CTavimoreApp::OnFileOpen()
+{
+    if (RefuseWhileRunning() || !SaveModified()) return;
+    const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), ui::kOpenCaption, QString(), ui::kAllFilesFilter);
+    if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+bool CTavimoreApp::OpenDocumentFile(const QString& path)
+{
+    if (RefuseWhileRunning() || !SaveModified()) return false;
+    QString error;
+    if (!m_pDocument->OnOpenDocument(path, error)) {
+        ReportError(ui::kOpenFailed.arg(QDir::toNativeSeparators(path), error));
+        // A recent file that can no longer be read leaves the list.
+        if (m_recent.Paths().contains(QFileInfo(path).absoluteFilePath())) {
+            m_recent.Remove(path);
+            RebuildRecentMenu();
+        }
+        return false;
+    }
+    m_recent.Add(path);
+    RebuildRecentMenu();
+    return true;
+}
+
+bool CTavimoreApp::SaveTo(const QString& path)
+{
+    QString error;
+    if (!m_pDocument->OnSaveDocument(path, error)) {
+        ReportError(ui::kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+        return false;
+    }
+    m_recent.Add(path);
+    RebuildRecentMenu();
+    return true;
+}
+
+bool CTavimoreApp::OnFileSave()
+{
+    if (m_pDocument->PathName().isEmpty()) return OnFileSaveAs();
+    return SaveTo(m_pDocument->PathName());
+}
+
+bool CTavimoreApp::OnFileSaveAs()
+{
+    QString path;
+    if (m_askSaveAs) path = m_askSaveAs();
+    else
+        path = QFileDialog::getSaveFileName(m_pFrame.get(), ui::kSaveAsCaption,
+                                            m_pDocument->PathName().isEmpty() ? ui::kAppTitle : m_pDocument->PathName(),
+                                            ui::kAllFilesFilter);
+    if (path.isEmpty()) return false;
+    return SaveTo(path);
+}
+
+bool CTavimoreApp::SaveModified()
+{
+    if (!m_pDocument->IsModified()) return true;
+    const QString name = m_pDocument->PathName().isEmpty() ? ui::kUntitled : QFileInfo(m_pDocument->PathName()).fileName();
+    SaveAnswer answer = SaveAnswer::Cancel;
+    if (m_askToSave) {
+        answer = m_askToSave(name);
+    } else {
+        QMessageBox box(QMessageBox::Warning, ui::kAppTitle, ui::kAskToSave.arg(name), QMessageBox::NoButton, m_pFrame.get());
+        QPushButton* yes = box.addButton(ui::kButtonYes, QMessageBox::YesRole);
+        QAbstractButton* no = box.addButton(ui::kButtonNo, QMessageBox::NoRole);
+        QAbstractButton* cancel = box.addButton(ui::kButtonCancel, QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == yes) answer = SaveAnswer::Yes;
+        else if (box.clickedButton() == no) answer = SaveAnswer::No;
+    }
+    if (answer == SaveAnswer::Cancel) return false;
+    if (answer == SaveAnswer::No) return true;
+    return OnFileSave();
+}
+
+bool CTavimoreApp::CanCloseFrame()
+{
+    if (m_pDocument->IsRunInProgress()) {
+        // The window closes once the run has ended.
+        m_bCloseAfterRun = true;
+        m_pDocument->StopScript();
+        return false;
+    }
+    if (!SaveModified()) return false;
+    if (m_pOptionDialog) m_pOptionDialog->hide();
+    if (m_pFind) m_pFind->hide();
+    return true;
+}
+
+void CTavimoreApp::RebuildRecentMenu()
+{
+    QMenu* menu = m_pFrame->FileMenu();
+    QAction* placeholder = m_pFrame->RecentPlaceholder();
+    for (QAction* action : m_recentActions) {
+        menu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    const QStringList paths = m_recent.Paths();
+    placeholder->setVisible(paths.isEmpty());
+    for (int i = 0; i < paths.size(); ++i) {
+        QString shown = QDir::toNativeSeparators(paths[i]);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), menu);
+        action->setData(cmd::kFileMruFirst + i);
+        action->setStatusTip(ui::kRecentPrompt);
+        const QString path = paths[i];
+        connect(action, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
+        menu->insertAction(placeholder, action);
+        m_recentActions << action;
+    }
+}
+
+void CTavimoreApp::OnAppAbout()
+{
+    CAboutDialog about(m_pFrame.get());
+    about.exec();
+}
+
+void CTavimoreApp::OnShowOptions()
+{
+    m_pOptionDialog->show();
+    m_pOptionDialog->raise();
+    m_pOptionDialog->activateWindow();
+}
+
+void CTavimoreApp::OnFilePrint()
+{
+    QPrintDialog dialog(&m_printer, m_pFrame.get());
+    if (dialog.exec() == QDialog::Accepted) m_pFrame->View()->print(&m_printer);
+}
+
+void CTavimoreApp::OnFilePrintPreview()
+{
+    QPrintPreviewDialog preview(&m_printer, m_pFrame.get());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, m_pFrame->View(), &QPlainTextEdit::print);
+    preview.exec();
+}
+
+void CTavimoreApp::OnFilePrintSetup()
+{
+    QPageSetupDialog setup(&m_printer, m_pFrame.get());
+    setup.exec();
+}
+
+void CTavimoreApp::OnHelpFinder()
+{
+    // The help is the language description installed with the program.
+    const QString file = QStringLiteral(TAVIMORE_DOC_DIR "/language.md");
+    if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
+    ReportError(ui::kNoHelp);
+}
+
+void CTavimoreApp::OnEditFind(bool replace)
+{
+    m_pFind->ShowFor(replace);
+}

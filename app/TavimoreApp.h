@@ -1,0 +1,100 @@
+// CTavimoreApp: starts everything and handles the application's commands.
+//
+// It owns the Qt host, the one document (and through it the engine), the main frame
+// with the editor view, the option dialog (created hidden), the recent-file list, the
+// printer settings and the endpoint where other programs send texts to show.
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+#include <QPrinter>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+#include "RecentFiles.h"
+
+class CCopyDataEndpoint;
+class CFindReplaceDialog;
+class CMainFrame;
+class COptionDialog;
+class CQtHost;
+class CTavimoreDoc;
+
+// The about box.
+class CAboutDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDialog(QWidget* parent = nullptr);
+};
+
+class CTavimoreApp final : public QObject {
+    Q_OBJECT
+public:
+    CTavimoreApp();
+    ~CTavimoreApp() override;
+
+    // Starts the application with its command-line arguments (without the program
+    // name): [--ports KIND] [--ftdi KIND] [--sim-config FILE] [FILE]. False when the
+    // application cannot start; error then says why.
+    bool InitInstance(const QStringList& arguments, QString& error);
+
+    CQtHost& Host() { return *m_pHost; }
+    CTavimoreDoc* Document() const { return m_pDocument.get(); }
+    CMainFrame* MainFrame() const { return m_pFrame.get(); }
+    COptionDialog* OptionDialog() const { return m_pOptionDialog.get(); }
+    CCopyDataEndpoint* CopyDataEndpoint() const { return m_pEndpoint; }
+    CRecentFileList& RecentFiles() { return m_recent; }
+    CFindReplaceDialog* FindReplace() const { return m_pFind; }
+
+    // ---- Commands
+    void OnFileNew();
+    void OnFileOpen();
+    // Opens a file as the document; false after telling the user why it failed.
+    bool OpenDocumentFile(const QString& path);
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    void OnAppAbout();
+    void OnShowOptions();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnHelpFinder();
+    void OnEditFind(bool replace);
+
+    // Asks whether to save a modified document: true when the caller may go on.
+    bool SaveModified();
+    // Whether the main window may close now. While a script runs the run is stopped
+    // and the window closes when the run has ended.
+    bool CanCloseFrame();
+
+    // Answers "save the changes?" instead of asking (tests): Yes, No or Cancel.
+    enum class SaveAnswer { Yes, No, Cancel };
+    void SetSaveQuestion(std::function<SaveAnswer(const QString&)> ask) { m_askToSave = std::move(ask); }
+    // Reports file errors instead of showing them (tests).
+    void SetErrorReport(std::function<void(const QString&)> report) { m_reportError = std::move(report); }
+    // Asks for a file name to save as instead of the file dialog (tests).
+    void SetSaveAsName(std::function<QString()> ask) { m_askSaveAs = std::move(ask); }
+
+private:
+    void ConnectCommands();
+    void RebuildRecentMenu();
+    void ReportError(const QString& text);
+    bool SaveTo(const QString& path);
+    bool RefuseWhileRunning();
+
+    std::unique_ptr<CQtHost> m_pHost;
+    std::unique_ptr<CTavimoreDoc> m_pDocument;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    std::unique_ptr<COptionDialog> m_pOptionDialog;
+    CCopyDataEndpoint* m_pEndpoint = nullptr;
+    CFindReplaceDialog* m_pFind = nullptr;
+    CRecentFileList m_recent;
+    QList<QAction*> m_recentActions;
+    QPrinter m_printer;
+    bool m_bCloseAfterRun = false;
+    std::function<SaveAnswer(const QString&)> m_askToSave;
+    std::function<void(const QString&)> m_reportError;
+    std::function<QString()> m_askSaveAs;
+};

@@ -1,0 +1,239 @@
+#include "TavimoreView.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+
+#include "TavimoreDoc.h"
+#include "UiTexts.h"
+
+bool CTavimoreView::s_bTitleToggle = false;
+
+namespace {
+
+// The editor font: the Japanese Windows face where it is installed, else a
+// fixed-pitch Japanese face of the Linux desktop.
+QString EditorFontFamily()
+{
+    const QStringList families = QFontDatabase::families();
+    for (const QString& candidate : {QStringLiteral("ＭＳゴシック"), QStringLiteral("MS Gothic"),
+                                     QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                                     QStringLiteral("Noto Sans Mono CJK JP")}) {
+        if (families.contains(candidate, Qt::CaseInsensitive)) return candidate;
+    }
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+}
+
+bool HasLocalFiles(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls()) return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return true;
+    return false;
+}
+
+QString LineText(const char* format, int line)
+{
+    return QString::asprintf(format, line) + ui::kLineSuffix;
+}
+
+} // namespace
+
+CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setObjectName(QStringLiteral("editor"));
+    // Long lines wrap at the window edge; there is no horizontal scroll bar.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setUndoRedoEnabled(true);
+    ApplyEditorFont();
+    QPalette colours = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        colours.setColor(group, QPalette::Text, TextColor());
+        colours.setColor(group, QPalette::Base, BackgroundColor());
+        colours.setColor(group, QPalette::Window, BackgroundColor());
+    }
+    setPalette(colours);
+    setBackgroundVisible(false);
+}
+
+void CTavimoreView::ApplyEditorFont()
+{
+    // 15 is the height of the character cell in pixels: the largest pixel size whose
+    // line height fits in it.
+    m_nFontHeight = 15;
+    QFont font(EditorFontFamily());
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setWeight(QFont::Normal);
+    int size = m_nFontHeight;
+    font.setPixelSize(size);
+    while (size > 8 && QFontMetrics(font).height() > m_nFontHeight) {
+        --size;
+        font.setPixelSize(size);
+    }
+    setFont(font);
+}
+
+QString CTavimoreView::EditorText() const
+{
+    // The raw text keeps every character (the plain text would turn no-break spaces
+    // into spaces); blocks are separated by the paragraph separator.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void CTavimoreView::SetEditorText(const QString& text)
+{
+    setPlainText(text);
+}
+
+void CTavimoreView::OnUpdate()
+{
+    const int line = m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
+    emit CaretLineText(LineText("%04d", line + 1));
+}
+
+void CTavimoreView::OnScriptRun()
+{
+    if (m_pDocument != nullptr) m_pDocument->RunScript(m_pDocument->EngineText());
+}
+
+bool CTavimoreView::OnChar(QChar c, bool shift)
+{
+    if (shift && c == QLatin1Char('>')) {
+        m_bStepArmed = false;
+        return false;
+    }
+    s_bTitleToggle = !s_bTitleToggle;
+    if (s_bTitleToggle && m_pDocument != nullptr) m_pDocument->SetTitle(ui::kTitleToggle);
+    if (c == QLatin1Char('.')) {
+        if (m_bStepArmed) {
+            if (m_pDocument != nullptr) m_pDocument->StepAtCaret();
+            return false;
+        }
+        m_bStepArmed = true;
+    }
+    return true;
+}
+
+bool CTavimoreView::event(QEvent* event)
+{
+    // F5, F6 and F7 are the view's before any shortcut of the window sees them.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F5 || key == Qt::Key_F6 || key == Qt::Key_F7) {
+            event->accept();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void CTavimoreView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_F5:
+        OnScriptRun();
+        break;
+    case Qt::Key_F6: {
+        m_bStepArmed = false;
+        // The separator key, pressed and released after F6; it types nothing.
+        QApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, kSeparatorKey, Qt::NoModifier));
+        QApplication::postEvent(this, new QKeyEvent(QEvent::KeyRelease, kSeparatorKey, Qt::NoModifier));
+        emit SeparatorKeyPosted();
+        break;
+    }
+    case Qt::Key_F7:
+        if (m_pDocument != nullptr) m_pDocument->StepAtCaret();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (event->modifiers() & Qt::ShiftModifier) {
+            // Shift+Return would break the line inside the paragraph; a line of the
+            // script is a paragraph, so it breaks like Return.
+            QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                            event->text(), event->isAutoRepeat(), static_cast<quint16>(event->count()));
+            keyPressEvent(&plain);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    if (event->key() == kSeparatorKey) return;
+
+    // Every character the key types goes through the character handler first.
+    const QString typed = event->text();
+    if (!typed.isEmpty()) {
+        const bool shift = event->modifiers() & Qt::ShiftModifier;
+        bool insert = true;
+        for (QChar c : typed) insert = OnChar(c, shift) && insert;
+        if (!insert) return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CTavimoreView::keyReleaseEvent(QKeyEvent* event)
+{
+    const int line = m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
+    emit CaretLineText(LineText("%4d", line));
+    QPlainTextEdit::keyReleaseEvent(event);
+}
+
+void CTavimoreView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Characters an input method commits are typed characters too.
+    const QString committed = event->commitString();
+    if (!committed.isEmpty()) {
+        QString kept;
+        for (QChar c : committed)
+            if (OnChar(c, false)) kept += c;
+        if (kept != committed) {
+            QInputMethodEvent changed(event->preeditString(), event->attributes());
+            changed.setCommitString(kept, event->replacementStart(), event->replacementLength());
+            QPlainTextEdit::inputMethodEvent(&changed);
+            return;
+        }
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+// Files dropped on the editor are opened by the main window, not pasted as text.
+void CTavimoreView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (HasLocalFiles(event->mimeData())) event->ignore();
+    else QPlainTextEdit::dragEnterEvent(event);
+}
+
+void CTavimoreView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (HasLocalFiles(event->mimeData())) event->ignore();
+    else QPlainTextEdit::dragMoveEvent(event);
+}
+
+void CTavimoreView::dropEvent(QDropEvent* event)
+{
+    if (HasLocalFiles(event->mimeData())) event->ignore();
+    else QPlainTextEdit::dropEvent(event);
+}
+
+void CTavimoreView::insertFromMimeData(const QMimeData* source)
+{
+    if (source == nullptr || !source->hasText()) return;
+    // Pasted line breaks of every kind become lines of the script.
+    QString text = source->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    textCursor().insertText(text);
+    ensureCursorVisible();
+}

@@ -132,7 +132,7 @@ void CCopyDataEndpoint::Finish(QLocalSocket* socket)
     if (const qsizetype end = text.indexOf('\0'); end >= 0) text.truncate(end);
     if (text.size() > kLongestText) text.truncate(kLongestText);
     socket->deleteLater();
-    const QString shown = doctext::Decode(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    const QString shown = doctext::DecodeMessage(std::string_view(text.constData(), static_cast<size_t>(text.size())));
     emit TextReceived(shown);
     // Shown from the event loop, not inside the socket's signal.
     QTimer::singleShot(0, this, [this, shown] { m_showText(shown); });

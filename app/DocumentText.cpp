@@ -155,6 +155,13 @@ QString Decode(std::string_view bytes, LineBreaks breaks)
     return text;
 }
 
+QString DecodeMessage(std::string_view bytes)
+{
+    QString text = Decode(bytes, LineBreaks::Lf);
+    text.replace(QChar(static_cast<char16_t>(kRawByteBase + '\r')), QLatin1Char('\r'));
+    return text;
+}
+
 std::string Encode(const QString& text, LineBreaks breaks)
 {
     const CTables& tables = Tables();

@@ -35,6 +35,9 @@ LineBreaks DetectLineBreaks(std::string_view bytes);
 // Bytes to editor text; the given line break becomes '\n'.
 QString Decode(std::string_view bytes, LineBreaks breaks = LineBreaks::CrLf);
 
+// Bytes of a message to show: CR LF and LF alone both break the line.
+QString DecodeMessage(std::string_view bytes);
+
 // Editor text to bytes; '\n' (and the paragraph and line separators of the text
 // widget) become the given line break.
 std::string Encode(const QString& text, LineBreaks breaks = LineBreaks::CrLf);

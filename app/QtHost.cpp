@@ -26,6 +26,7 @@ namespace {
 // Lets through, while it is installed, only what a running script may see: repaints,
 // timers and window-system bookkeeping, mouse input aimed at the Stop button, and the
 // Esc key, which it turns into a stop request. Every other user input is dropped.
+// Closing the main window stays possible: it stops the run and closes afterwards.
 class CStopOnlyFilter final : public QObject {
 public:
     CStopOnlyFilter(QWidget* stopButton, bool& stopWanted)
@@ -71,14 +72,7 @@ public:
         case QEvent::NonClientAreaMouseButtonRelease:
         case QEvent::NonClientAreaMouseButtonDblClick:
         case QEvent::FileOpen:
-            return !target->isWindowType() || event->type() == QEvent::Shortcut;
-        case QEvent::Close:
-            // Closing a window under a running script waits for the run to end.
-            if (target->isWidgetType()) {
-                event->ignore();
-                return true;
-            }
-            return false;
+            return !target->isWindowType();
         default:
             return false;
         }
@@ -147,15 +141,15 @@ MessageAnswer CQtHost::RunMessageBox(const QString& text, const QString& caption
 MessageAnswer CQtHost::ShowMessage(std::string_view text, std::string_view caption,
                                    MessageButtons buttons)
 {
-    const QString qtext = doctext::Decode(text);
-    const QString qcaption = doctext::Decode(caption);
+    const QString qtext = doctext::DecodeMessage(text);
+    const QString qcaption = doctext::DecodeMessage(caption);
     if (m_messageHook) return m_messageHook(qtext, qcaption, buttons);
     return RunMessageBox(qtext, qcaption, buttons);
 }
 
 void CQtHost::ShowAppMessage(std::string_view text)
 {
-    const QString qtext = doctext::Decode(text);
+    const QString qtext = doctext::DecodeMessage(text);
     if (m_messageHook) m_messageHook(qtext, ui::kAppTitle, MessageButtons::Ok);
     else RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok);
 }

@@ -168,8 +168,6 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
-    if (event->key() == kSeparatorKey) return;
-
     // Every character the key types goes through the character handler first.
     const QString typed = event->text();
     if (!typed.isEmpty()) {

@@ -1,0 +1,64 @@
+#include "AppFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "DocumentText.h"
+#include "Encoding.h"
+
+CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique<CTavimoreApp>())
+{
+    m_pApp->Host().SetMessageHook([this](const QString& text, const QString& caption, MessageButtons) {
+        boxes << caption + QLatin1Char('|') + text;
+        return answer ? answer(text, caption) : MessageAnswer::Ok;
+    });
+    m_pApp->SetSaveQuestion([](const QString&) { return CTavimoreApp::SaveAnswer::No; });
+    m_pApp->SetErrorReport([this](const QString& text) { errors << text; });
+    QString error;
+    QStringList args = arguments;
+    if (!args.contains(QStringLiteral("--ports"))) args << QStringLiteral("--ports") << QStringLiteral("none");
+    if (!args.contains(QStringLiteral("--ftdi"))) args << QStringLiteral("--ftdi") << QStringLiteral("none");
+    m_pApp->InitInstance(args, error);
+    CTavimoreView::ResetTitleToggle();
+}
+
+CAppFixture::~CAppFixture() = default;
+
+void CAppFixture::SetText(const QString& text)
+{
+    View().SetEditorText(text);
+}
+
+void CAppFixture::PutCaret(int line)
+{
+    QTextCursor cursor(View().document()->findBlockByNumber(line));
+    View().setTextCursor(cursor);
+}
+
+QString TestFolder()
+{
+    static QTemporaryDir folder;
+    return folder.path();
+}
+
+bool WriteBytes(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+std::string ReadBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
+    return file.readAll().toStdString();
+}
+
+std::string Sj(const char* utf8)
+{
+    return encoding::Utf8ToCp932(utf8);
+}

@@ -1,0 +1,53 @@
+// The editor as the tests drive it: a whole CTavimoreApp on the offscreen platform,
+// with message boxes and file questions answered by the test.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "CommandIds.h"
+#include "MainFrame.h"
+#include "OptionDialog.h"
+#include "QtHost.h"
+#include "TavimoreApp.h"
+#include "TavimoreDoc.h"
+#include "TavimoreView.h"
+
+class CAppFixture {
+public:
+    explicit CAppFixture(const QStringList& arguments = {});
+    ~CAppFixture();
+
+    CTavimoreApp& App() { return *m_pApp; }
+    CMainFrame& Frame() { return *m_pApp->MainFrame(); }
+    CTavimoreView& View() { return *m_pApp->MainFrame()->View(); }
+    CTavimoreDoc& Doc() { return *m_pApp->Document(); }
+    CScriptEngine& Engine() { return m_pApp->Document()->Engine(); }
+
+    // Replaces the editor text as typing would leave it ('\n' between lines).
+    void SetText(const QString& text);
+    QString Text() { return View().EditorText(); }
+    // Puts the caret at the start of a 0-based line.
+    void PutCaret(int line);
+    int CaretLine() { return Doc().GetCaretLine(); }
+
+    // Every message box, "caption|text", in order; answers come from `answer`.
+    QStringList boxes;
+    std::function<MessageAnswer(const QString&, const QString&)> answer;
+    // File errors reported to the user.
+    QStringList errors;
+
+private:
+    std::unique_ptr<CTavimoreApp> m_pApp;
+};
+
+// A folder for the test's files, removed afterwards.
+QString TestFolder();
+bool WriteBytes(const QString& path, const std::string& bytes);
+std::string ReadBytes(const QString& path);
+// UTF-8 to the cp932 bytes of a document.
+std::string Sj(const char* utf8);

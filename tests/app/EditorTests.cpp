@@ -1,0 +1,219 @@
+// The script editor: its keys, the run's and the step's rewrites, the caret, the
+// REGL display, the caret-line texts and the title toggle.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+#include "FindReplaceDialog.h"
+
+namespace {
+
+// A script with a label on line 1 and a JMP to it on line 5.
+const QString kJumpUp = QStringLiteral("/ top\nL'A\nWAIT 0\n/ x\n/ y\nJMP L'A\n/ end");
+// A JMP on line 0 to the label on line 4.
+const QString kJumpDown = QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0");
+
+} // namespace
+
+class CEditorTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
+    void cleanup() { m_pFixture.reset(); }
+
+    void ViewLooksAsSpecified()
+    {
+        CTavimoreView& view = m_pFixture->View();
+        QCOMPARE(view.FontHeight(), 15);
+        QVERIFY(QFontMetrics(view.font()).height() <= 15);
+        QVERIFY(view.font().fixedPitch() || QFontInfo(view.font()).fixedPitch());
+        QCOMPARE(view.lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(view.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(view.palette().color(QPalette::Text), QColor(0, 0, 255));
+        QCOMPARE(view.palette().color(QPalette::Base), QColor(127, 255, 255));
+    }
+
+    void F5RunsTheWholeScriptAsOneUndoableEdit()
+    {
+        m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        // The trailing empty line is trimmed: two statements ran.
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000005@h"));
+        m_pFixture->View().undo();
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n"));
+
+        // The tool-bar Run button does the same.
+        m_pFixture->Engine().SetDebugLevel(20);
+        m_pFixture->SetText(QStringLiteral("WAIT 3"));
+        m_pFixture->Frame().Action(cmd::kScriptRun)->trigger();
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000003@h"));
+    }
+
+    void F7StepsAndTheCaretFollowsJumpsUpAndDown()
+    {
+        for (int level : {10, 20}) {
+            m_pFixture->Engine().SetDebugLevel(level);
+            m_pFixture->SetText(kJumpUp);
+            m_pFixture->PutCaret(5);
+            QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+            QStringList lines = m_pFixture->Text().split(QLatin1Char('\n'));
+            QCOMPARE(lines[5], QStringLiteral("JMP L'A"));
+            if (level == 20) QCOMPARE(lines[6], QStringLiteral("/ JMPしました…0000002@d"));
+            else QCOMPARE(lines[6], QStringLiteral("/ end"));
+            QCOMPARE(m_pFixture->CaretLine(), 2); // the line after the label
+            QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
+
+            m_pFixture->SetText(kJumpDown);
+            m_pFixture->PutCaret(0);
+            QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+            lines = m_pFixture->Text().split(QLatin1Char('\n'));
+            const int label = level == 20 ? 5 : 4;
+            QCOMPARE(lines[label], QStringLiteral("L'B"));
+            QCOMPARE(m_pFixture->CaretLine(), label + 1);
+        }
+        // A statement without a jump leaves the caret at the start of the next line,
+        // and the step is undone in one go.
+        m_pFixture->Engine().SetDebugLevel(10);
+        m_pFixture->SetText(QStringLiteral("WAIT 9\n/ next"));
+        m_pFixture->PutCaret(0);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->CaretLine(), 1);
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000009@h"));
+        m_pFixture->Engine().SetDebugLevel(20);
+        m_pFixture->PutCaret(0);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ WAIT しました\n/ next"));
+        m_pFixture->View().undo();
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ next"));
+    }
+
+    void StepOfTheLastLineAndOfALongLine()
+    {
+        m_pFixture->SetText(QStringLiteral("/ a\nWAIT 2"));
+        m_pFixture->PutCaret(1);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("/ a\nWAIT 2\n"));
+        QCOMPARE(m_pFixture->CaretLine(), 2);
+
+        // A line of 255 bytes or more is cut, with the message.
+        const QString longLine = QStringLiteral("WAIT 1 ") + QString(300, QLatin1Char('x'));
+        m_pFixture->SetText(longLine);
+        m_pFixture->PutCaret(0);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->boxes, QStringList{QStringLiteral("Error|コピーできる範囲を超えていました")});
+        QCOMPARE(m_pFixture->Text(), longLine.left(255) + QLatin1Char('\n'));
+    }
+
+    void StepUsesTheLineOfTheScriptNotTheWrappedRow()
+    {
+        // A wrapped long line above the caret still counts as one line.
+        m_pFixture->Frame().resize(300, 300);
+        m_pFixture->Frame().show();
+        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, QLatin1Char('w')) + QStringLiteral("\nWAIT 4"));
+        m_pFixture->PutCaret(1);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
+    }
+
+    void DotKeyStepsOnceArmedAndShiftGreaterOrF6Disarm()
+    {
+        CTavimoreView& view = m_pFixture->View();
+        QVERIFY(!view.IsStepArmed());
+        m_pFixture->SetText(QStringLiteral("WAIT 7"));
+        QTextCursor end = view.textCursor();
+        end.movePosition(QTextCursor::End);
+        view.setTextCursor(end);
+        QTest::keyClick(&view, '.');
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7."));
+        QVERIFY(view.IsStepArmed());
+        // The second '.' executes the caret line and is not typed.
+        QTest::keyClick(&view, '.');
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000007@h"));
+        QVERIFY(view.IsStepArmed());
+
+        // Shift+'>' disarms and types nothing.
+        QTest::keyClick(&view, '>', Qt::ShiftModifier);
+        QVERIFY(!view.IsStepArmed());
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
+        QTest::keyClick(&view, '.');
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
+        QVERIFY(view.IsStepArmed());
+
+        // F6 disarms and posts the separator key, which types nothing.
+        QSignalSpy posted(&view, &CTavimoreView::SeparatorKeyPosted);
+        QTest::keyClick(&view, Qt::Key_F6);
+        QVERIFY(!view.IsStepArmed());
+        QCOMPARE(posted.count(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
+    }
+
+    void CaretLineTextsHaveTheirOwnBases()
+    {
+        m_pFixture->SetText(QStringLiteral("a\nb\nc"));
+        m_pFixture->PutCaret(2);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_End);
+        QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("   2行目"));
+        const QString path = TestFolder() + QStringLiteral("/caret.tvm");
+        QVERIFY(WriteBytes(path, "x\r\ny"));
+        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
+        m_pFixture->App().OnFileNew();
+        QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
+    }
+
+    void TitleTurnsTrueOnTheFirstTypedCharacter()
+    {
+        CMainFrame& frame = m_pFixture->Frame();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tavimore"));
+        QTest::keyClick(&m_pFixture->View(), 'a');
+        QCOMPARE(frame.windowTitle(), QStringLiteral("true - Tavimore"));
+        QVERIFY(CTavimoreView::TitleToggle());
+        QTest::keyClick(&m_pFixture->View(), 'b');
+        QVERIFY(!CTavimoreView::TitleToggle());
+        QCOMPARE(frame.windowTitle(), QStringLiteral("true - Tavimore"));
+        // Shift+'>' does not flip it.
+        QTest::keyClick(&m_pFixture->View(), '>', Qt::ShiftModifier);
+        QVERIFY(!CTavimoreView::TitleToggle());
+    }
+
+    void CopyFindAndReplace()
+    {
+        m_pFixture->SetText(QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
+        m_pFixture->View().selectAll();
+        QApplication::clipboard()->clear();
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
+
+        m_pFixture->PutCaret(0);
+        m_pFixture->App().OnEditFind(true);
+        CFindReplaceDialog* find = m_pFixture->App().FindReplace();
+        find->FindEdit()->setText(QStringLiteral("WAIT"));
+        find->ReplaceEdit()->setText(QStringLiteral("WAITPUMP"));
+        find->MatchCase()->setChecked(true);
+        QCOMPARE(find->ReplaceAll(), 2);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAITPUMP 1\nwait 2\nWAITPUMP 3"));
+        m_pFixture->View().undo();
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
+        find->MatchCase()->setChecked(false);
+        m_pFixture->PutCaret(1);
+        QVERIFY(find->FindNext());
+        QCOMPARE(m_pFixture->View().textCursor().selectedText(), QStringLiteral("wait"));
+        find->hide();
+    }
+
+private:
+    std::unique_ptr<CAppFixture> m_pFixture;
+};
+
+std::unique_ptr<QObject> MakeEditorTest() { return std::make_unique<CEditorTest>(); }
+
+#include "EditorTests.moc"

@@ -1,0 +1,143 @@
+// The option dialog: its looks, its life, and what each slider action stores.
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+
+using Action = COptionDialog::Action;
+
+class COptionDialogTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pFixture = std::make_unique<CAppFixture>();
+        m_pDialog = m_pFixture->App().OptionDialog();
+    }
+    void cleanup() { m_pFixture.reset(); }
+
+    void CreatedHiddenShownByCommandAndHiddenOnClose()
+    {
+        QVERIFY(!m_pDialog->isVisible());
+        QCOMPARE(m_pDialog->windowTitle(), QStringLiteral("Output Window (Tavimore出力)"));
+        QVERIFY(!m_pDialog->isModal());
+        QStringList labels;
+        for (QLabel* label : m_pDialog->findChildren<QLabel*>()) labels << label->text();
+        QCOMPARE(labels, (QStringList{"エラーレベル出力調整", "REGWの調整（レジスタと同期）"}));
+
+        m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
+        QVERIFY(m_pDialog->isVisible());
+        m_pDialog->close();
+        QVERIFY(!m_pDialog->isVisible());
+        m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
+        QVERIFY(m_pFixture->App().OptionDialog() == m_pDialog && m_pDialog->isVisible());
+        // The editor stays usable beside it.
+        QTest::keyClicks(&m_pFixture->View(), QStringLiteral("ab"));
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("ab"));
+    }
+
+    void SlidersRangesTicksAndSelection()
+    {
+        CSelRangeSlider* level = m_pDialog->LevelSlider();
+        CSelRangeSlider* regw = m_pDialog->RegWSlider();
+        QCOMPARE(level->minimum(), 0);
+        QCOMPARE(level->maximum(), 1000);
+        QCOMPARE(level->tickInterval(), 100);
+        QCOMPARE(level->tickPosition(), QSlider::TicksBothSides);
+        QCOMPARE(level->SelectionLow(), 400);
+        QCOMPARE(level->SelectionHigh(), 800);
+        QCOMPARE(regw->maximum(), 100000);
+        QCOMPARE(regw->tickInterval(), 1000);
+        // The sliders start at 0 while the engine keeps its own values.
+        QCOMPARE(level->value(), 0);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 10);
+    }
+
+    void ArrowStepsStoreWithinTheirBounds()
+    {
+        m_pFixture->App().OnShowOptions();
+        CSelRangeSlider* level = m_pDialog->LevelSlider();
+        level->setFocus();
+        QTest::keyClick(level, Qt::Key_Right);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 1);
+        QTest::keyClick(level, Qt::Key_Left);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 0);
+        // Below 0 nothing is stored.
+        m_pFixture->Engine().SetDebugLevel(55);
+        QTest::keyClick(level, Qt::Key_Left);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 55);
+
+        // Above 100 a step to the right stores nothing, on both sliders.
+        m_pDialog->OnHScroll(Action::ThumbTrack, 100, COptionDialog::kLevelSlider);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
+        QTest::keyClick(level, Qt::Key_Right);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
+        m_pDialog->OnHScroll(Action::ThumbTrack, 100, COptionDialog::kRegWSlider);
+        m_pDialog->OnHScroll(Action::LineRight, 0, COptionDialog::kRegWSlider);
+        QCOMPARE(m_pFixture->Engine().GetRegW(), 100u);
+        m_pDialog->OnHScroll(Action::LineLeft, 0, COptionDialog::kRegWSlider);
+        QCOMPARE(m_pFixture->Engine().GetRegW(), 99u);
+        QCOMPARE(m_pDialog->RegWSlider()->value(), 99);
+    }
+
+    void PageStepsMoveTheThumbAndStoreNothing()
+    {
+        m_pFixture->App().OnShowOptions();
+        CSelRangeSlider* regw = m_pDialog->RegWSlider();
+        regw->setFocus();
+        QTest::keyClick(regw, Qt::Key_PageUp);
+        QVERIFY(regw->value() > 0);
+        QCOMPARE(m_pFixture->Engine().GetRegW(), 0u);
+        QCOMPARE(m_pDialog->RegWPos(), 0);
+        // The next arrow step goes on from the position last stored.
+        QTest::keyClick(regw, Qt::Key_Right);
+        QCOMPARE(m_pFixture->Engine().GetRegW(), 1u);
+        QCOMPARE(regw->value(), 1);
+    }
+
+    void DraggingStoresAtOnce()
+    {
+        m_pFixture->App().OnShowOptions();
+        CSelRangeSlider* regw = m_pDialog->RegWSlider();
+        regw->setSliderDown(true);
+        regw->setSliderPosition(65432);
+        QCOMPARE(m_pFixture->Engine().GetRegW(), 65432u);
+        regw->setSliderPosition(100000);
+        regw->setSliderDown(false);
+        QCOMPARE(m_pFixture->Engine().GetRegW(), 100000u);
+        CSelRangeSlider* level = m_pDialog->LevelSlider();
+        level->setSliderDown(true);
+        level->setSliderPosition(0);
+        level->setSliderDown(false);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 0);
+    }
+
+    void DragDuringAPumpingRunChangesTheFollowingStatements()
+    {
+        m_pFixture->App().OnShowOptions();
+        m_pFixture->Engine().SetStatementLimit(20000000);
+        m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
+        CSelRangeSlider* level = m_pDialog->LevelSlider();
+        QTimer::singleShot(50, level, [level] {
+            level->setSliderDown(true);
+            level->setSliderPosition(100);
+            level->setSliderDown(false);
+        });
+        QTimer::singleShot(150, &m_pFixture->Frame(), [this] { m_pFixture->Doc().StopScript(); });
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+        // From the change on, the texts of PUMP (level 100) and JMP (level 20) are logged.
+        QVERIFY(m_pFixture->Text().contains(QStringLiteral("\n/ \n/ JMPしました…0000001@d\n")));
+    }
+
+private:
+    std::unique_ptr<CAppFixture> m_pFixture;
+    COptionDialog* m_pDialog = nullptr;
+};
+
+std::unique_ptr<QObject> MakeOptionDialogTest() { return std::make_unique<COptionDialogTest>(); }
+
+#include "OptionDialogTests.moc"

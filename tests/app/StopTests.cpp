@@ -1,0 +1,116 @@
+// Stopping scripts: a runaway loop that never pumps, a long wait, and what the
+// editor lets through meanwhile; boxes without owner leave the editor usable.
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+
+namespace {
+
+// A loop without PUMP: the label, a comment, and the jump back to the comment.
+const QString kRunaway = QStringLiteral("L'A\n/ loop\nJMP L'A");
+
+} // namespace
+
+class CStopTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pFixture = std::make_unique<CAppFixture>();
+        // Should the stop fail, the statement guard still ends the test.
+        m_pFixture->Engine().SetStatementLimit(300000000);
+        m_pFixture->SetText(kRunaway);
+    }
+    void cleanup() { m_pFixture.reset(); }
+
+    void StopButtonEndsARunawayLoop()
+    {
+        QWidget* stop = m_pFixture->Frame().StopButton();
+        QVERIFY(stop != nullptr);
+        // Typing and other commands are dropped while the script runs.
+        QTimer::singleShot(100, [this] {
+            QTest::keyClicks(&m_pFixture->View(), QStringLiteral("typed"));
+            m_pFixture->Frame().Action(cmd::kFileNew)->trigger();
+        });
+        QTimer::singleShot(250, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+        QVERIFY(m_pFixture->boxes.isEmpty());
+        QVERIFY(m_pFixture->Text().startsWith(kRunaway + QStringLiteral("\n/ 実行したニーモニック数は")));
+        QVERIFY(!m_pFixture->Text().contains(QStringLiteral("typed")));
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000000@h"));
+        // The next run is not stopped by the old request.
+        m_pFixture->SetText(QStringLiteral("WAIT 1"));
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
+    }
+
+    void EscEndsARunawayLoopAndALongWait()
+    {
+        QTimer::singleShot(200, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+
+        m_pFixture->SetText(QStringLiteral("WAIT 600000\nWAIT 5"));
+        QTimer::singleShot(200, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+        QVERIFY(m_pFixture->Text().contains(QStringLiteral("数は1行です")));
+    }
+
+    void ClosingTheWindowDuringARunStopsItFirst()
+    {
+        QTimer::singleShot(100, [this] { m_pFixture->Frame().close(); });
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+        QTRY_VERIFY(!m_pFixture->Frame().isVisible());
+    }
+
+    void BoxesLeaveTheEditorUsableAndRefuseASecondRun()
+    {
+        // The real box: shown without owner and not modal for the application.
+        m_pFixture->App().Host().SetMessageHook(nullptr);
+        m_pFixture->SetText(QStringLiteral("JMPR 0"));
+        bool checked = false;
+        QTimer::singleShot(50, [this, &checked] {
+            QMessageBox* box = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* b = qobject_cast<QMessageBox*>(widget); b != nullptr && b->isVisible()) box = b;
+            QVERIFY(box != nullptr);
+            QCOMPARE(box->windowTitle(), QStringLiteral("無限ループになってしまいます"));
+            QCOMPARE(box->text(), QStringLiteral("Jump Error"));
+            QVERIFY(box->parentWidget() == nullptr);
+            QCOMPARE(QApplication::activeModalWidget(), nullptr);
+            // A second run and a step are refused; typing still works.
+            QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+            QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+            QTest::keyClick(&m_pFixture->View(), Qt::Key_End);
+            QTest::keyClicks(&m_pFixture->View(), QStringLiteral(" x"));
+            QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0 x"));
+            checked = true;
+            box->buttons()[0]->click();
+        });
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QVERIFY(checked);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::JumpError);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0\n/ 実行したニーモニック数は1行です\n"));
+    }
+
+private:
+    std::unique_ptr<CAppFixture> m_pFixture;
+};
+
+std::unique_ptr<QObject> MakeStopTest() { return std::make_unique<CStopTest>(); }
+
+#include "StopTests.moc"

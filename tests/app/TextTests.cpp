@@ -1,0 +1,256 @@
+// The document's bytes through the editor and back: nothing may be lost.
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+#include "DocumentText.h"
+
+using doctext::Decode;
+using doctext::Encode;
+using doctext::LineBreaks;
+
+namespace {
+
+std::string AllBytes()
+{
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    return bytes;
+}
+
+// Every lead byte with every possible second byte, each pair followed by a space so
+// that the pairs do not run into each other.
+std::string AllPairs()
+{
+    std::string bytes;
+    for (int lead = 0x80; lead < 0x100; ++lead) {
+        for (int trail = 0; trail < 0x100; ++trail) {
+            bytes += static_cast<char>(lead);
+            bytes += static_cast<char>(trail);
+            bytes += ' ';
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+class CDocumentTextTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void EveryByteAndPairRoundTrips()
+    {
+        for (LineBreaks breaks : {LineBreaks::CrLf, LineBreaks::Lf}) {
+            const std::string bytes = AllBytes();
+            QCOMPARE(Encode(Decode(bytes, breaks), breaks), bytes);
+            for (int i = 0; i < 256; ++i) {
+                const std::string one(1, static_cast<char>(i));
+                QCOMPARE(Encode(Decode(one, breaks), breaks), one);
+            }
+            const std::string pairs = AllPairs();
+            QCOMPARE(Encode(Decode(pairs, breaks), breaks), pairs);
+        }
+    }
+
+    void CharactersAreTheOnesCp932Means()
+    {
+        QCOMPARE(Decode(Sj("テスト 漢字 ｶﾅ ①")), QStringLiteral("テスト 漢字 ｶﾅ ①"));
+        QCOMPARE(Encode(QStringLiteral("テスト\n２行目")), Sj("テスト\r\n２行目"));
+        // The NEC-selected duplicate of 纊 (0xED40) keeps its own code; the IBM one
+        // (0xFA5C) is the character itself.
+        QCOMPARE(Decode("\xFA\x5C"), QStringLiteral("纊"));
+        const QString duplicate = Decode("\xED\x40");
+        QCOMPARE(duplicate.size(), 1);
+        QVERIFY(duplicate[0].unicode() >= doctext::kDuplicateBase && duplicate[0].unicode() < 0xF700);
+        QCOMPARE(Encode(duplicate), std::string("\xED\x40"));
+        // A character cp932 lacks is stored as '?', as the edit control stores it.
+        QCOMPARE(Encode(QStringLiteral("a\u00E9b\U0001F600c")), std::string("a?b?c"));
+    }
+
+    void LineBreaksOfEitherKind()
+    {
+        QCOMPARE(doctext::DetectLineBreaks("a\r\nb\nc"), LineBreaks::CrLf);
+        QCOMPARE(doctext::DetectLineBreaks("a\nb"), LineBreaks::Lf);
+        QCOMPARE(doctext::DetectLineBreaks("ab"), LineBreaks::CrLf);
+        // A lone CR or LF that is not the document's line break stays in its line.
+        QCOMPARE(Decode("a\nb\r\nc\rd").count(QLatin1Char('\n')), 1);
+        QCOMPARE(Decode("a\nb\rc", LineBreaks::Lf).count(QLatin1Char('\n')), 1);
+    }
+
+    void EveryByteThroughTheEditorWidget()
+    {
+        // The text widget itself must keep every character it is given.
+        CAppFixture fixture;
+        for (LineBreaks breaks : {LineBreaks::CrLf, LineBreaks::Lf}) {
+            const std::string bytes = AllBytes() + "\r\n" + AllPairs() + "\n";
+            fixture.SetText(Decode(bytes, breaks));
+            QCOMPARE(Encode(fixture.Text(), breaks), bytes);
+        }
+    }
+};
+
+class CFilesTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
+    void cleanup() { m_pFixture.reset(); }
+
+    void UneditedFilesSaveBackByteForByte()
+    {
+        struct Case {
+            const char* name;
+            std::string bytes;
+        };
+        const Case cases[] = {
+            {"every-byte.tvm", AllBytes() + "\r\n" + AllPairs()},
+            {"lf-only.tvm", "WAIT 1\n/ \x82\xA0\nL'A\n"},
+            {"not-cp932.tvm", std::string("\x80\xFF\xFD\x81\r\n\x85\x40 \xA0\r\r\n\n", 18)},
+            {"empty.tvm", ""},
+        };
+        for (const Case& c : cases) {
+            const QString path = TestFolder() + QLatin1Char('/') + QLatin1String(c.name);
+            QVERIFY(WriteBytes(path, c.bytes));
+            QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+            QVERIFY(!m_pFixture->Doc().IsModified());
+            QVERIFY(m_pFixture->App().OnFileSave());
+            QCOMPARE(ReadBytes(path), c.bytes);
+            QVERIFY(m_pFixture->errors.isEmpty());
+        }
+    }
+
+    void EditedFilesKeepTheirLineBreaks()
+    {
+        const QString path = TestFolder() + QStringLiteral("/edited-lf.tvm");
+        QVERIFY(WriteBytes(path, "A\nB\n"));
+        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        m_pFixture->PutCaret(2);
+        QTest::sendKeyEvent(QTest::Click, &m_pFixture->View(), Qt::Key_unknown, QStringLiteral("テ"), Qt::NoModifier);
+        QVERIFY(m_pFixture->Doc().IsModified());
+        QVERIFY(m_pFixture->App().OnFileSave());
+        QCOMPARE(ReadBytes(path), "A\nB\n" + Sj("テ"));
+        // The engine sees CR LF whatever the file holds.
+        QCOMPARE(m_pFixture->Doc().EngineText(), "A\r\nB\r\n" + Sj("テ"));
+    }
+
+    void FailedSaveLeavesTheOldFileAndSaysWhy()
+    {
+        const QString path = TestFolder() + QStringLiteral("/kept.tvm");
+        QVERIFY(WriteBytes(path, "old\r\n"));
+        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        m_pFixture->SetText(QString(64 * 1024, QLatin1Char('x')));
+        QTest::keyClick(&m_pFixture->View(), 'y');
+
+        // Writes beyond 16 KiB fail (the limit holds for root as well).
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 16 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = m_pFixture->App().OnFileSave();
+        setrlimit(RLIMIT_FSIZE, &old);
+
+        QVERIFY(!saved);
+        QCOMPARE(ReadBytes(path), std::string("old\r\n"));
+        QCOMPARE(m_pFixture->errors.size(), 1);
+        QVERIFY(m_pFixture->errors[0].contains(path));
+        QVERIFY(m_pFixture->Doc().IsModified());
+        QCOMPARE(QDir(TestFolder()).entryList({QStringLiteral("kept.tvm*")}, QDir::Files).size(), 1);
+
+        // A folder that does not exist: nothing is written, the reason is given once.
+        m_pFixture->errors.clear();
+        m_pFixture->App().SetSaveAsName([] { return TestFolder() + QStringLiteral("/missing/new.tvm"); });
+        QVERIFY(!m_pFixture->App().OnFileSaveAs());
+        QCOMPARE(m_pFixture->errors.size(), 1);
+        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("missing/new.tvm")));
+    }
+
+    void OpeningAFileThatCannotBeReadSaysSoAndKeepsTheText()
+    {
+        m_pFixture->SetText(QStringLiteral("kept"));
+        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFolder() + QStringLiteral("/nothing-here.tvm")));
+        QCOMPARE(m_pFixture->errors.size(), 1);
+        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("nothing-here.tvm")));
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
+    }
+
+    void RecentFileListKeepsSixNewestFirst()
+    {
+        QStringList paths;
+        for (int i = 0; i < 7; ++i) {
+            paths << TestFolder() + QStringLiteral("/recent%1.tvm").arg(i);
+            QVERIFY(WriteBytes(paths.last(), "/ recent\r\n"));
+            QVERIFY(m_pFixture->App().OpenDocumentFile(paths.last()));
+        }
+        // Reopening an older one moves it to the top.
+        QVERIFY(m_pFixture->App().OpenDocumentFile(paths[3]));
+        const QStringList expected = {paths[3], paths[6], paths[5], paths[4], paths[2], paths[1]};
+        QCOMPARE(m_pFixture->App().RecentFiles().Paths(), expected);
+
+        // Kept in the settings under the application's key, File1 newest.
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                           QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション"),
+                           QStringLiteral("Tavimore"));
+        QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), paths[3]);
+        QCOMPARE(settings.value(QStringLiteral("Recent File List/File6")).toString(), paths[1]);
+
+        // The File menu lists them in place of the greyed place holder.
+        QStringList shown;
+        for (QAction* action : m_pFixture->Frame().FileMenu()->actions())
+            if (action->text().startsWith(QLatin1Char('&'))) shown << action->text();
+        QCOMPARE(shown.size(), 6);
+        QCOMPARE(shown[0], QStringLiteral("&1 ") + paths[3]);
+        QVERIFY(!m_pFixture->Frame().RecentPlaceholder()->isVisible());
+
+        // A new editor reads the list; a file that has gone leaves it when chosen.
+        m_pFixture.reset();
+        QFile::remove(paths[6]);
+        m_pFixture = std::make_unique<CAppFixture>();
+        QCOMPARE(m_pFixture->App().RecentFiles().Paths(), expected);
+        QVERIFY(!m_pFixture->App().OpenDocumentFile(paths[6]));
+        QVERIFY(!m_pFixture->App().RecentFiles().Paths().contains(paths[6]));
+    }
+
+    void CommandLineFileIsOpened()
+    {
+        const QString path = TestFolder() + QStringLiteral("/argument.tvm");
+        QVERIFY(WriteBytes(path, Sj("WAIT 1\r\n/ 引数")));
+        m_pFixture.reset();
+        m_pFixture = std::make_unique<CAppFixture>(QStringList{path});
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 1\n/ 引数"));
+        QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("argument.tvm - Tavimore"));
+        QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
+    }
+
+    void FilesDroppedOnTheWindowAreOpened()
+    {
+        const QString a = TestFolder() + QStringLiteral("/dropped-a.tvm");
+        const QString b = TestFolder() + QStringLiteral("/dropped-b.tvm");
+        QVERIFY(WriteBytes(a, "A"));
+        QVERIFY(WriteBytes(b, "B"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&m_pFixture->Frame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&m_pFixture->Frame(), &drop);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("B"));
+        QCOMPARE(m_pFixture->App().RecentFiles().Paths().mid(0, 2), (QStringList{b, a}));
+    }
+
+private:
+    std::unique_ptr<CAppFixture> m_pFixture;
+};
+
+std::unique_ptr<QObject> MakeDocumentTextTest() { return std::make_unique<CDocumentTextTest>(); }
+std::unique_ptr<QObject> MakeFilesTest() { return std::make_unique<CFilesTest>(); }
+
+#include "TextTests.moc"

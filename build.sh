@@ -26,6 +26,11 @@ packages_ftdi=(libftdi1-dev libx11-dev libxext-dev xvfb)
 # desktop tests start their own X server, window manager, X clients and private bus.
 packages_desktop=(libx11-dev libxres-dev libdbus-1-dev)
 packages_desktop_test=(xvfb xauth openbox xterm x11-utils dbus-daemon)
+# The editor: Qt 6 Widgets (with printing and local sockets), its platform plugins and
+# Japanese translations, the Japanese fixed-pitch font; its end-to-end test types into
+# the real window under Xvfb.
+packages_app=(qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic libx11-dev)
+packages_app_test=(xvfb openbox xdotool)
 
 need_packages() {
     local missing=()
@@ -56,33 +61,36 @@ build_main() {
 
 case "$mode" in
 build)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" \
+        "${packages_app[@]}"
     build_main
     ;;
 run)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" \
+        "${packages_app[@]}"
     build_main
     echo "== tavimore-run examples/counting-loop.tvm"
     ./build/cli/tavimore-run examples/counting-loop.tvm | iconv -f CP932 -t UTF-8
     ;;
 test)
     need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" \
-        "${packages_desktop[@]}" "${packages_desktop_test[@]}"
+        "${packages_desktop[@]}" "${packages_desktop_test[@]}" "${packages_app[@]}" "${packages_app_test[@]}"
     build_main
     (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
     echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     configure_and_build build-asan -- -DCMAKE_BUILD_TYPE=Debug -DTAVIMORE_SANITIZE=ON \
-        -DTAVIMORE_BUILD_BENCH=OFF
+        -DTAVIMORE_BUILD_BENCH=OFF -DTAVIMORE_BUILD_APP=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure -j "$jobs" --timeout 600 -R '^unit/')
     echo "== fuzzing the engine briefly"
     configure_and_build build-fuzz tavimore-fuzz-engine -- -DCMAKE_BUILD_TYPE=Debug -DTAVIMORE_BUILD_FUZZ=ON \
-        -DTAVIMORE_BUILD_BENCH=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+        -DTAVIMORE_BUILD_BENCH=OFF -DTAVIMORE_BUILD_APP=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
     "$top/tests/fuzz/run_fuzz.sh" "$top/build-fuzz/tests/fuzz/tavimore-fuzz-engine" 60
     echo "All tests passed."
     ;;
 bench)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" \
+        "${packages_app[@]}"
     build_main
     "$top/bench/run_bench.sh" "$top/build"
     ;;

@@ -23,7 +23,7 @@ constexpr int kClientTimeoutMs = 5000;
 
 bool PeerIsUser(QLocalSocket* socket)
 {
-    ucred credentials {};
+    ucred credentials{};
     socklen_t length = sizeof credentials;
     const auto fd = static_cast<int>(socket->socketDescriptor());
     if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return false;
@@ -34,7 +34,9 @@ bool PeerIsUser(QLocalSocket* socket)
 
 CCopyDataEndpoint::CCopyDataEndpoint(QObject* parent) : QObject(parent)
 {
-    m_showText = [](const QString& text) { CQtHost::RunMessageBox(text, QString(), MessageButtons::Ok); };
+    m_showText = [](const QString& text) {
+        CQtHost::RunMessageBox(text, QString(), MessageButtons::Ok);
+    };
     connect(&m_server, &QLocalServer::newConnection, this, &CCopyDataEndpoint::OnNewConnection);
 }
 
@@ -47,8 +49,10 @@ QString CCopyDataEndpoint::EndpointFolder(QString& error)
 {
     QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
     QString folder;
-    if (!base.isEmpty() && QDir(base).exists()) folder = base + QStringLiteral("/tavimore");
-    else folder = QStringLiteral("/tmp/tavimore-%1").arg(getuid());
+    if (!base.isEmpty() && QDir(base).exists())
+        folder = base + QStringLiteral("/tavimore");
+    else
+        folder = QStringLiteral("/tmp/tavimore-%1").arg(getuid());
     const QByteArray path = QFile::encodeName(folder);
     if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
         error = QString::fromLocal8Bit(std::strerror(errno));
@@ -80,7 +84,8 @@ bool CCopyDataEndpoint::Listen(QString& error)
         }()) {
         if (m_server.listen(shared)) return true;
     }
-    const QString own = folder + QStringLiteral("/copydata-%1").arg(QCoreApplication::applicationPid());
+    const QString own =
+        folder + QStringLiteral("/copydata-%1").arg(QCoreApplication::applicationPid());
     QLocalServer::removeServer(own);
     if (m_server.listen(own)) return true;
     error = m_server.errorString();
@@ -132,7 +137,8 @@ void CCopyDataEndpoint::Finish(QLocalSocket* socket)
     if (const qsizetype end = text.indexOf('\0'); end >= 0) text.truncate(end);
     if (text.size() > kLongestText) text.truncate(kLongestText);
     socket->deleteLater();
-    const QString shown = doctext::DecodeMessage(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    const QString shown = doctext::DecodeMessage(
+        std::string_view(text.constData(), static_cast<size_t>(text.size())));
     emit TextReceived(shown);
     // Shown from the event loop, not inside the socket's signal.
     QTimer::singleShot(0, this, [this, shown] { m_showText(shown); });

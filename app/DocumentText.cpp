@@ -9,8 +9,14 @@ namespace doctext {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool IsTrailByte(unsigned char c)
+{
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
 
 // One conversion of a short sequence with iconv; false when it does not convert whole.
 bool Convert(iconv_t cd, const char* in, size_t inLength, char* out, size_t& outLength)
@@ -42,9 +48,11 @@ public:
         encode.fill(0xFFFF);
         iconv_t toUnicode = iconv_open("UTF-16LE", "CP932");
         iconv_t fromUnicode = iconv_open("CP932", "UTF-16LE");
-        if (toUnicode == reinterpret_cast<iconv_t>(-1) || fromUnicode == reinterpret_cast<iconv_t>(-1)) {
+        if (toUnicode == reinterpret_cast<iconv_t>(-1) ||
+            fromUnicode == reinterpret_cast<iconv_t>(-1)) {
             // Without the converter only ASCII is known; every other byte is kept raw.
-            for (unsigned c = 0; c < 0x80; ++c) Learn(static_cast<uint16_t>(c), static_cast<char16_t>(c));
+            for (unsigned c = 0; c < 0x80; ++c)
+                Learn(static_cast<uint16_t>(c), static_cast<char16_t>(c));
             return;
         }
         for (unsigned c = 0; c < 0x100; ++c) {
@@ -56,7 +64,8 @@ public:
             for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
                 if (!IsTrailByte(static_cast<unsigned char>(trail))) continue;
                 char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                LearnCode(toUnicode, fromUnicode, in, 2, static_cast<uint16_t>(lead << 8 | trail), true);
+                LearnCode(toUnicode, fromUnicode, in, 2, static_cast<uint16_t>(lead << 8 | trail),
+                          true);
             }
         }
         iconv_close(toUnicode);
@@ -90,10 +99,13 @@ private:
         if (c == 0 && code != 0) return;
         char back[8];
         size_t backLength = sizeof back;
-        const bool same = Convert(fromUnicode, unicode, 2, back, backLength) && backLength == length &&
+        const bool same = Convert(fromUnicode, unicode, 2, back, backLength) &&
+                          backLength == length &&
                           std::string_view(back, backLength) == std::string_view(in, length);
-        if (same && !IsKeptForm(c) && (c < 0xD800 || c > 0xDFFF)) Learn(code, c);
-        else if (doubleByte && duplicates.size() < 0x700) duplicates.push_back(code);
+        if (same && !IsKeptForm(c) && (c < 0xD800 || c > 0xDFFF))
+            Learn(code, c);
+        else if (doubleByte && duplicates.size() < 0x700)
+            duplicates.push_back(code);
     }
 };
 
@@ -141,7 +153,8 @@ QString Decode(std::string_view bytes, LineBreaks breaks)
             continue;
         }
         if (IsLeadByte(c) && i + 1 < n && IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
-            const auto code = static_cast<uint16_t>(c << 8 | static_cast<unsigned char>(bytes[i + 1]));
+            const auto code =
+                static_cast<uint16_t>(c << 8 | static_cast<unsigned char>(bytes[i + 1]));
             if (char16_t u = tables.decode[code]; u != 0) {
                 text += QChar(u);
                 ++i;
@@ -149,8 +162,10 @@ QString Decode(std::string_view bytes, LineBreaks breaks)
             }
         }
         const char16_t u = tables.decode[c];
-        if (u != 0 || c == 0) text += QChar(u);
-        else text += QChar(static_cast<char16_t>(kRawByteBase + c));
+        if (u != 0 || c == 0)
+            text += QChar(u);
+        else
+            text += QChar(static_cast<char16_t>(kRawByteBase + c));
     }
     return text;
 }
@@ -174,7 +189,8 @@ std::string Encode(const QString& text, LineBreaks breaks)
             out += lineBreak;
         } else if (u >= kRawByteBase && u < kRawByteBase + 0x100) {
             out += static_cast<char>(u - kRawByteBase);
-        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+                   text[i + 1].isLowSurrogate()) {
             out += '?'; // outside the BMP: cp932 has none of these
             ++i;
         } else if (const uint16_t code = tables.encode[u]; code != 0xFFFF) {

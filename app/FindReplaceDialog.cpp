@@ -91,7 +91,8 @@ void CFindReplaceDialog::ShowFor(bool replace)
     m_pDirection->setVisible(!replace);
     if (m_pEditor != nullptr) {
         const QString selected = m_pEditor->textCursor().selectedText();
-        if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator)) m_pFind->setText(selected);
+        if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
+            m_pFind->setText(selected);
     }
     adjustSize();
     show();
@@ -108,7 +109,8 @@ bool CFindReplaceDialog::Find(bool backward, bool beep)
     if (backward) flags |= QTextDocument::FindBackward;
     if (m_pMatchCase->isChecked()) flags |= QTextDocument::FindCaseSensitively;
     if (m_pWholeWord->isChecked()) flags |= QTextDocument::FindWholeWords;
-    const QTextCursor found = m_pEditor->document()->find(m_pFind->text(), m_pEditor->textCursor(), flags);
+    const QTextCursor found =
+        m_pEditor->document()->find(m_pFind->text(), m_pEditor->textCursor(), flags);
     if (found.isNull()) {
         // As the edit control does, a text that is not found only beeps.
         if (beep) QApplication::beep();
@@ -128,7 +130,8 @@ bool CFindReplaceDialog::SelectionMatches() const
 {
     if (m_pEditor == nullptr) return false;
     const QString selected = m_pEditor->textCursor().selectedText();
-    const Qt::CaseSensitivity cs = m_pMatchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const Qt::CaseSensitivity cs =
+        m_pMatchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
     return !selected.isEmpty() && selected.compare(m_pFind->text(), cs) == 0;
 }
 

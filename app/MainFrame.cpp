@@ -40,10 +40,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 
 QString CMainFrame::FrameTitle(const QString& documentTitle)
 {
-    return documentTitle.isEmpty() ? ui::kAppTitle : documentTitle + QStringLiteral(" - ") + ui::kAppTitle;
+    return documentTitle.isEmpty() ? ui::kAppTitle
+                                   : documentTitle + QStringLiteral(" - ") + ui::kAppTitle;
 }
 
-QAction* CMainFrame::AddAction(int id, const QString& menuText, const QString& prompt, const QString& icon)
+QAction* CMainFrame::AddAction(int id, const QString& menuText, const QString& prompt,
+                               const QString& icon)
 {
     auto* action = new QAction(menuText, this);
     action->setData(id);
@@ -66,46 +68,79 @@ void CMainFrame::CreateActions()
     auto keys = [](QAction* action, std::initializer_list<QKeySequence> sequences) {
         action->setShortcuts(QList<QKeySequence>(sequences));
     };
-    keys(AddAction(kFileNew, QStringLiteral("新規作成\tCtrl+N(&N)"), QStringLiteral("新規にファイルを作成\n新規ファイル"), QStringLiteral("new")),
+    keys(AddAction(kFileNew, QStringLiteral("新規作成\tCtrl+N(&N)"),
+                   QStringLiteral("新規にファイルを作成\n新規ファイル"), QStringLiteral("new")),
          {QKeySequence(Qt::CTRL | Qt::Key_N)});
-    keys(AddAction(kFileOpen, QStringLiteral("開く...\tCtrl+O(&O)"), QStringLiteral("既存のファイルを開く\n開く"), QStringLiteral("open")),
+    keys(AddAction(kFileOpen, QStringLiteral("開く...\tCtrl+O(&O)"),
+                   QStringLiteral("既存のファイルを開く\n開く"), QStringLiteral("open")),
          {QKeySequence(Qt::CTRL | Qt::Key_O)});
-    keys(AddAction(kFileSave, QStringLiteral("上書き保存\tCtrl+S(&S)"), QStringLiteral("作業中のファイルを上書きして保存\n保存"), QStringLiteral("save")),
+    keys(AddAction(kFileSave, QStringLiteral("上書き保存\tCtrl+S(&S)"),
+                   QStringLiteral("作業中のファイルを上書きして保存\n保存"),
+                   QStringLiteral("save")),
          {QKeySequence(Qt::CTRL | Qt::Key_S)});
-    AddAction(kFileSaveAs, QStringLiteral("名前を付けて保存(&A)..."), QStringLiteral("作業中のファイルを新しい名前で保存\n名前をつけて保存"));
-    keys(AddAction(kFilePrint, QStringLiteral("印刷...\tCtrl+P(&P)"), QStringLiteral("作業中のファイルを印刷\n印刷"), QStringLiteral("print")),
+    AddAction(kFileSaveAs, QStringLiteral("名前を付けて保存(&A)..."),
+              QStringLiteral("作業中のファイルを新しい名前で保存\n名前をつけて保存"));
+    keys(AddAction(kFilePrint, QStringLiteral("印刷...\tCtrl+P(&P)"),
+                   QStringLiteral("作業中のファイルを印刷\n印刷"), QStringLiteral("print")),
          {QKeySequence(Qt::CTRL | Qt::Key_P)});
     AddAction(kFilePrintDirect, QString(), QString());
-    AddAction(kFilePrintPreview, QStringLiteral("印刷プレビュー(&V)"), QStringLiteral("印刷イメージを表示\n印刷プレビュー"));
-    AddAction(kFilePrintSetup, QStringLiteral("プリンタの設定(&R)..."), QStringLiteral("プリンタおよび印刷オプションの変更\n印刷設定"));
-    AddAction(kFileSendMail, QStringLiteral("送信(&D)..."), QStringLiteral("電子ﾒｰﾙ ｼｽﾃﾑを使って、作業中の文書を送信/回覧\n送信"))
+    AddAction(kFilePrintPreview, QStringLiteral("印刷プレビュー(&V)"),
+              QStringLiteral("印刷イメージを表示\n印刷プレビュー"));
+    AddAction(kFilePrintSetup, QStringLiteral("プリンタの設定(&R)..."),
+              QStringLiteral("プリンタおよび印刷オプションの変更\n印刷設定"));
+    AddAction(kFileSendMail, QStringLiteral("送信(&D)..."),
+              QStringLiteral("電子ﾒｰﾙ ｼｽﾃﾑを使って、作業中の文書を送信/回覧\n送信"))
         ->setEnabled(false);
-    AddAction(kAppExit, QStringLiteral("アプリケーションの終了(&X)"), QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
+    AddAction(kAppExit, QStringLiteral("アプリケーションの終了(&X)"),
+              QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
     AddAction(kFileNoText, QString(), QString())->setEnabled(false);
 
-    keys(AddAction(kEditUndo, QStringLiteral("元に戻す\tCtrl+Z(&U)"), QStringLiteral("直前に行った動作を元に戻す\n元に戻す")),
+    keys(AddAction(kEditUndo, QStringLiteral("元に戻す\tCtrl+Z(&U)"),
+                   QStringLiteral("直前に行った動作を元に戻す\n元に戻す")),
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    keys(AddAction(kEditCut, QStringLiteral("切り取り\tCtrl+X(&T)"), QStringLiteral("選択範囲を切り取ってクリップボードに保存\n切り取り"), QStringLiteral("cut")),
+    keys(AddAction(kEditCut, QStringLiteral("切り取り\tCtrl+X(&T)"),
+                   QStringLiteral("選択範囲を切り取ってクリップボードに保存\n切り取り"),
+                   QStringLiteral("cut")),
          {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    keys(AddAction(kEditCopy, QStringLiteral("コピー\tCtrl+C(&C)"), QStringLiteral("選択範囲をコピーしてクリップボードに保存\n保存"), QStringLiteral("copy")),
+    keys(AddAction(kEditCopy, QStringLiteral("コピー\tCtrl+C(&C)"),
+                   QStringLiteral("選択範囲をコピーしてクリップボードに保存\n保存"),
+                   QStringLiteral("copy")),
          {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    keys(AddAction(kEditPaste, QStringLiteral("貼り付け\tCtrl+V(&P)"), QStringLiteral("クリップボードの内容を貼り付け\n貼り付け"), QStringLiteral("paste")),
+    keys(AddAction(kEditPaste, QStringLiteral("貼り付け\tCtrl+V(&P)"),
+                   QStringLiteral("クリップボードの内容を貼り付け\n貼り付け"),
+                   QStringLiteral("paste")),
          {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    keys(AddAction(kEditSelectAll, QStringLiteral("すべてを選択\tCtrl+A(&A)"), QStringLiteral("ファイル内のすべてを選択\nすべて選択")),
+    keys(AddAction(kEditSelectAll, QStringLiteral("すべてを選択\tCtrl+A(&A)"),
+                   QStringLiteral("ファイル内のすべてを選択\nすべて選択")),
          {QKeySequence(Qt::CTRL | Qt::Key_A)});
-    keys(AddAction(kEditFind, QStringLiteral("検索\tCtrl+F(&F)"), QStringLiteral("指定した文字列の検索\n検索")),
+    keys(AddAction(kEditFind, QStringLiteral("検索\tCtrl+F(&F)"),
+                   QStringLiteral("指定した文字列の検索\n検索")),
          {QKeySequence(Qt::CTRL | Qt::Key_F)});
-    keys(AddAction(kEditReplace, QStringLiteral("置換\tCtrl+R(&R)"), QStringLiteral("指定した文字列を他の文字列で置換\n置換")),
+    keys(AddAction(kEditReplace, QStringLiteral("置換\tCtrl+R(&R)"),
+                   QStringLiteral("指定した文字列を他の文字列で置換\n置換")),
          {QKeySequence(Qt::CTRL | Qt::Key_R)});
 
-    AddAction(kViewToolBar, QStringLiteral("ツール バー(&T)"), QStringLiteral("ツール バーの 表示/非表示\nツール バーの表示切り替え"))->setCheckable(true);
-    AddAction(kViewStatusBar, QStringLiteral("ステータス バー(&S)"), QStringLiteral("ステータス バーの 表示/非表示\nステータス バーの表示切り替え"))->setCheckable(true);
+    AddAction(kViewToolBar, QStringLiteral("ツール バー(&T)"),
+              QStringLiteral("ツール バーの 表示/非表示\nツール バーの表示切り替え"))
+        ->setCheckable(true);
+    AddAction(kViewStatusBar, QStringLiteral("ステータス バー(&S)"),
+              QStringLiteral("ステータス バーの 表示/非表示\nステータス バーの表示切り替え"))
+        ->setCheckable(true);
 
-    AddAction(kHelpFinder, QStringLiteral("トピックの検索(&H)"), QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック"));
-    AddAction(kAppAbout, QStringLiteral("バージョン情報 Tavimore(&A)..."), QStringLiteral("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"), QStringLiteral("about"));
-    keys(AddAction(kContextHelp, QString(), QStringLiteral("クリックしたボタンやメニュー、ウィンドウについてヘルプを表示します。\nヘルプ"), QStringLiteral("contexthelp")),
+    AddAction(kHelpFinder, QStringLiteral("トピックの検索(&H)"),
+              QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック"));
+    AddAction(kAppAbout, QStringLiteral("バージョン情報 Tavimore(&A)..."),
+              QStringLiteral("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"),
+              QStringLiteral("about"));
+    keys(AddAction(
+             kContextHelp, QString(),
+             QStringLiteral(
+                 "クリックしたボタンやメニュー、ウィンドウについてヘルプを表示します。\nヘルプ"),
+             QStringLiteral("contexthelp")),
          {QKeySequence(Qt::SHIFT | Qt::Key_F1)});
-    keys(AddAction(kHelp, QString(), QStringLiteral("現在のタスクまたはコマンドのヘルプを表示\nヘルプ")), {QKeySequence(Qt::Key_F1)});
+    keys(AddAction(kHelp, QString(),
+                   QStringLiteral("現在のタスクまたはコマンドのヘルプを表示\nヘルプ")),
+         {QKeySequence(Qt::Key_F1)});
 
     AddAction(kScriptRun, QString(), QString(), QStringLiteral("run"));
     AddAction(kScriptStop, QString(), QString(), QStringLiteral("stop"));
@@ -253,7 +288,12 @@ void CMainFrame::CreateStatusBar()
     }
     Action(cmd::kViewStatusBar)->setChecked(true);
     connect(Action(cmd::kViewStatusBar), &QAction::toggled, bar, &QStatusBar::setVisible);
-    connect(m_pView, &CTavimoreView::CaretLineText, this, [this](const QString& text) { SetPaneText(0, text); });
+    // When a command's prompt leaves the message pane, the idle text comes back.
+    connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) SetPaneText(0, ui::kIdleText);
+    });
+    connect(m_pView, &CTavimoreView::CaretLineText, this,
+            [this](const QString& text) { SetPaneText(0, text); });
     UpdateIndicators();
 }
 
@@ -282,8 +322,10 @@ void CMainFrame::UpdateIndicators()
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) UpdateIndicators();
-    else if (event->type() == QEvent::WindowActivate && watched == this) UpdateIndicators();
+    if (event->type() == QEvent::KeyRelease && watched->isWidgetType())
+        UpdateIndicators();
+    else if (event->type() == QEvent::WindowActivate && watched == this)
+        UpdateIndicators();
     return QMainWindow::eventFilter(watched, event);
 }
 

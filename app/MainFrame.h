@@ -60,7 +60,8 @@ private:
     void CreateToolBar();
     void CreateDialogBar();
     void CreateStatusBar();
-    QAction* AddAction(int id, const QString& menuText, const QString& prompt, const QString& icon = {});
+    QAction* AddAction(int id, const QString& menuText, const QString& prompt,
+                       const QString& icon = {});
 
     CTavimoreView* m_pView = nullptr;
     QHash<int, QAction*> m_actions;

@@ -22,12 +22,15 @@ void CSelRangeSlider::paintEvent(QPaintEvent* event)
     // The selected range: a band along the channel with a mark at either end.
     QStyleOptionSlider option;
     initStyleOption(&option);
-    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
-    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
     const int span = groove.width() - handle.width();
     auto x = [&](int value) {
         return groove.left() + handle.width() / 2 +
-               QStyle::sliderPositionFromValue(minimum(), maximum(), value, span, option.upsideDown);
+               QStyle::sliderPositionFromValue(minimum(), maximum(), value, span,
+                                               option.upsideDown);
     };
     const int x0 = x(m_nSelLow);
     const int x1 = x(m_nSelHigh);
@@ -55,7 +58,8 @@ COptionDialog::COptionDialog(QWidget* parent) : QDialog(parent)
 
     auto makeSlider = [this](int id, int maximum, int tick) {
         auto* slider = new CSelRangeSlider(Qt::Horizontal, this);
-        slider->setObjectName(id == kLevelSlider ? QStringLiteral("levelSlider") : QStringLiteral("regwSlider"));
+        slider->setObjectName(id == kLevelSlider ? QStringLiteral("levelSlider")
+                                                 : QStringLiteral("regwSlider"));
         slider->setRange(0, maximum);
         slider->setTickPosition(QSlider::TicksBothSides);
         slider->setTickInterval(tick);
@@ -93,12 +97,23 @@ void COptionDialog::OnSliderAction(int id, int qtAction)
     CSelRangeSlider* slider = id == kLevelSlider ? m_pLevel : m_pRegW;
     Action action = Action::Other;
     switch (qtAction) {
-    case QAbstractSlider::SliderSingleStepSub: action = Action::LineLeft; break;
-    case QAbstractSlider::SliderSingleStepAdd: action = Action::LineRight; break;
-    case QAbstractSlider::SliderPageStepSub: action = Action::PageLeft; break;
-    case QAbstractSlider::SliderPageStepAdd: action = Action::PageRight; break;
-    case QAbstractSlider::SliderMove: action = Action::ThumbTrack; break;
-    default: break; // Home and End
+    case QAbstractSlider::SliderSingleStepSub:
+        action = Action::LineLeft;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        action = Action::LineRight;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        action = Action::PageLeft;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        action = Action::PageRight;
+        break;
+    case QAbstractSlider::SliderMove:
+        action = Action::ThumbTrack;
+        break;
+    default:
+        break; // Home and End
     }
     OnHScroll(action, slider->sliderPosition(), id);
 }
@@ -124,8 +139,10 @@ void COptionDialog::OnHScroll(Action action, int position, int id)
         return;
     }
     if (m_pDocument != nullptr) {
-        if (id == kLevelSlider) m_pDocument->Engine().SetDebugLevel(p);
-        else if (id == kRegWSlider) m_pDocument->Engine().SetRegW(static_cast<uint32_t>(p));
+        if (id == kLevelSlider)
+            m_pDocument->Engine().SetDebugLevel(p);
+        else if (id == kRegWSlider)
+            m_pDocument->Engine().SetRegW(static_cast<uint32_t>(p));
     }
     remembered = p;
     CSelRangeSlider* slider = id == kLevelSlider ? m_pLevel : id == kRegWSlider ? m_pRegW : nullptr;

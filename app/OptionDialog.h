@@ -51,7 +51,15 @@ public:
     int RegWPos() const { return m_nRegWPos; }
 
     // What a slider action of the kinds below does to control `id`.
-    enum class Action { LineLeft, LineRight, PageLeft, PageRight, ThumbPosition, ThumbTrack, Other };
+    enum class Action {
+        LineLeft,
+        LineRight,
+        PageLeft,
+        PageRight,
+        ThumbPosition,
+        ThumbTrack,
+        Other
+    };
     void OnHScroll(Action action, int position, int id);
 
 private:

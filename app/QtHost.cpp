@@ -16,9 +16,10 @@
 
 uint64_t HostClockMs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint64_t>(now.tv_sec) * 1000u +
+           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
 
 namespace {
@@ -107,7 +108,8 @@ void CQtHost::SetLibraryChoice(DeviceLibrary which, std::string choice)
 
 std::string CQtHost::LibraryFile(DeviceLibrary which)
 {
-    return ResolveDeviceLibrary(which, which == DeviceLibrary::Ports ? m_strPortsChoice : m_strFtdiChoice);
+    return ResolveDeviceLibrary(which,
+                                which == DeviceLibrary::Ports ? m_strPortsChoice : m_strFtdiChoice);
 }
 
 MessageAnswer CQtHost::RunMessageBox(const QString& text, const QString& caption,
@@ -121,7 +123,8 @@ MessageAnswer CQtHost::RunMessageBox(const QString& text, const QString& caption
     box.setIcon(QMessageBox::NoIcon);
     QPushButton* ok = box.addButton(ui::kButtonOk, QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
-    if (buttons == MessageButtons::OkCancel) cancel = box.addButton(ui::kButtonCancel, QMessageBox::RejectRole);
+    if (buttons == MessageButtons::OkCancel)
+        cancel = box.addButton(ui::kButtonCancel, QMessageBox::RejectRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel != nullptr ? cancel : ok);
     box.setWindowModality(Qt::NonModal);
@@ -150,8 +153,10 @@ MessageAnswer CQtHost::ShowMessage(std::string_view text, std::string_view capti
 void CQtHost::ShowAppMessage(std::string_view text)
 {
     const QString qtext = doctext::DecodeMessage(text);
-    if (m_messageHook) m_messageHook(qtext, ui::kAppTitle, MessageButtons::Ok);
-    else RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok);
+    if (m_messageHook)
+        m_messageHook(qtext, ui::kAppTitle, MessageButtons::Ok);
+    else
+        RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok);
 }
 
 void CQtHost::PumpMessages()
@@ -197,8 +202,9 @@ bool CQtHost::Sleep(uint32_t milliseconds)
 {
     if (TakeStop()) return false;
     while (milliseconds > 0) {
-        const uint32_t slice = milliseconds < kStopCheckInterval ? milliseconds : kStopCheckInterval;
-        timespec left {0, static_cast<long>(slice) * 1000000L};
+        const uint32_t slice =
+            milliseconds < kStopCheckInterval ? milliseconds : kStopCheckInterval;
+        timespec left{0, static_cast<long>(slice) * 1000000L};
         while (nanosleep(&left, &left) != 0) {
         }
         milliseconds -= slice;

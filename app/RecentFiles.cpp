@@ -10,8 +10,8 @@ const QString kSection = QStringLiteral("Recent File List");
 // The application's settings: the per-user store under its key and its title.
 struct CAppSettings : QSettings {
     CAppSettings()
-        : QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
-                    QStringLiteral("Tavimore"))
+        : QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                    CRecentFileList::OrganizationKey(), QStringLiteral("Tavimore"))
     {
     }
 };
@@ -20,7 +20,8 @@ struct CAppSettings : QSettings {
 
 const QString& CRecentFileList::OrganizationKey()
 {
-    static const QString key = QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション");
+    static const QString key =
+        QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション");
     return key;
 }
 
@@ -34,7 +35,8 @@ void CRecentFileList::Add(const QString& path)
     const QString absolute = QFileInfo(path).absoluteFilePath();
     m_paths.removeAll(absolute);
     m_paths.prepend(absolute);
-    while (m_paths.size() > kSize) m_paths.removeLast();
+    while (m_paths.size() > kSize)
+        m_paths.removeLast();
     Save();
 }
 
@@ -61,8 +63,10 @@ void CRecentFileList::Save() const
     settings.beginGroup(kSection);
     for (int i = 1; i <= kSize; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
-        if (i <= m_paths.size()) settings.setValue(key, m_paths[i - 1]);
-        else settings.remove(key);
+        if (i <= m_paths.size())
+            settings.setValue(key, m_paths[i - 1]);
+        else
+            settings.remove(key);
     }
     settings.sync();
 }

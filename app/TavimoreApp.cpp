@@ -93,12 +93,15 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
 {
     // Qt's own dialogs (files, printing) speak the editor's language.
     auto* translator = new QTranslator(qApp);
-    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
 
     // The device libraries: the environment first, then the command line.
-    std::string ports = qEnvironmentVariable("TAVIMORE_PORTS", QStringLiteral("system")).toStdString();
-    std::string ftdi = qEnvironmentVariable("TAVIMORE_FTDI", QStringLiteral("system")).toStdString();
+    std::string ports =
+        qEnvironmentVariable("TAVIMORE_PORTS", QStringLiteral("system")).toStdString();
+    std::string ftdi =
+        qEnvironmentVariable("TAVIMORE_FTDI", QStringLiteral("system")).toStdString();
     QString file;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
@@ -153,8 +156,10 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     m_pHost->SetMainWindow(m_pFrame.get());
     m_pFrame->View()->setFocus();
 
-    if (file.isEmpty()) OnFileNew();
-    else if (!OpenDocumentFile(file)) m_pDocument->OnNewDocument();
+    if (file.isEmpty())
+        OnFileNew();
+    else if (!OpenDocumentFile(file))
+        m_pDocument->OnNewDocument();
 
     m_pOptionDialog = std::make_unique<COptionDialog>();
     m_pOptionDialog->SetDocument(m_pDocument.get());
@@ -163,7 +168,8 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     m_pEndpoint = new CCopyDataEndpoint(this);
     QString endpointError;
     if (!m_pEndpoint->Listen(endpointError))
-        qWarning("tavimore: no endpoint for texts from other programs: %s", qPrintable(endpointError));
+        qWarning("tavimore: no endpoint for texts from other programs: %s",
+                 qPrintable(endpointError));
     return true;
 }
 
@@ -226,8 +232,10 @@ bool CTavimoreApp::RefuseWhileRunning()
 
 void CTavimoreApp::ReportError(const QString& text)
 {
-    if (m_reportError) m_reportError(text);
-    else QMessageBox::warning(m_pFrame.get(), ui::kAppTitle, text);
+    if (m_reportError)
+        m_reportError(text);
+    else
+        QMessageBox::warning(m_pFrame.get(), ui::kAppTitle, text);
 }
 
 void CTavimoreApp::OnFileNew()
@@ -239,7 +247,8 @@ void CTavimoreApp::OnFileNew()
 void CTavimoreApp::OnFileOpen()
 {
     if (RefuseWhileRunning() || !SaveModified()) return;
-    const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), ui::kOpenCaption, QString(), ui::kAllFilesFilter);
+    const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), ui::kOpenCaption, QString(),
+                                                      ui::kAllFilesFilter);
     if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -282,11 +291,13 @@ bool CTavimoreApp::OnFileSave()
 bool CTavimoreApp::OnFileSaveAs()
 {
     QString path;
-    if (m_askSaveAs) path = m_askSaveAs();
+    if (m_askSaveAs)
+        path = m_askSaveAs();
     else
-        path = QFileDialog::getSaveFileName(m_pFrame.get(), ui::kSaveAsCaption,
-                                            m_pDocument->PathName().isEmpty() ? ui::kAppTitle : m_pDocument->PathName(),
-                                            ui::kAllFilesFilter);
+        path = QFileDialog::getSaveFileName(
+            m_pFrame.get(), ui::kSaveAsCaption,
+            m_pDocument->PathName().isEmpty() ? ui::kAppTitle : m_pDocument->PathName(),
+            ui::kAllFilesFilter);
     if (path.isEmpty()) return false;
     return SaveTo(path);
 }
@@ -294,20 +305,25 @@ bool CTavimoreApp::OnFileSaveAs()
 bool CTavimoreApp::SaveModified()
 {
     if (!m_pDocument->IsModified()) return true;
-    const QString name = m_pDocument->PathName().isEmpty() ? ui::kUntitled : QFileInfo(m_pDocument->PathName()).fileName();
+    const QString name = m_pDocument->PathName().isEmpty()
+                             ? ui::kUntitled
+                             : QFileInfo(m_pDocument->PathName()).fileName();
     SaveAnswer answer = SaveAnswer::Cancel;
     if (m_askToSave) {
         answer = m_askToSave(name);
     } else {
-        QMessageBox box(QMessageBox::Warning, ui::kAppTitle, ui::kAskToSave.arg(name), QMessageBox::NoButton, m_pFrame.get());
+        QMessageBox box(QMessageBox::Warning, ui::kAppTitle, ui::kAskToSave.arg(name),
+                        QMessageBox::NoButton, m_pFrame.get());
         QPushButton* yes = box.addButton(ui::kButtonYes, QMessageBox::YesRole);
         QAbstractButton* no = box.addButton(ui::kButtonNo, QMessageBox::NoRole);
         QAbstractButton* cancel = box.addButton(ui::kButtonCancel, QMessageBox::RejectRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(cancel);
         box.exec();
-        if (box.clickedButton() == yes) answer = SaveAnswer::Yes;
-        else if (box.clickedButton() == no) answer = SaveAnswer::No;
+        if (box.clickedButton() == yes)
+            answer = SaveAnswer::Yes;
+        else if (box.clickedButton() == no)
+            answer = SaveAnswer::No;
     }
     if (answer == SaveAnswer::Cancel) return false;
     if (answer == SaveAnswer::No) return true;
@@ -374,7 +390,8 @@ void CTavimoreApp::OnFilePrint()
 void CTavimoreApp::OnFilePrintPreview()
 {
     QPrintPreviewDialog preview(&m_printer, m_pFrame.get());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, m_pFrame->View(), &QPlainTextEdit::print);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, m_pFrame->View(),
+            &QPlainTextEdit::print);
     preview.exec();
 }
 

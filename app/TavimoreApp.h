@@ -71,9 +71,15 @@ public:
 
     // Answers "save the changes?" instead of asking (tests): Yes, No or Cancel.
     enum class SaveAnswer { Yes, No, Cancel };
-    void SetSaveQuestion(std::function<SaveAnswer(const QString&)> ask) { m_askToSave = std::move(ask); }
+    void SetSaveQuestion(std::function<SaveAnswer(const QString&)> ask)
+    {
+        m_askToSave = std::move(ask);
+    }
     // Reports file errors instead of showing them (tests).
-    void SetErrorReport(std::function<void(const QString&)> report) { m_reportError = std::move(report); }
+    void SetErrorReport(std::function<void(const QString&)> report)
+    {
+        m_reportError = std::move(report);
+    }
     // Asks for a file name to save as instead of the file dialog (tests).
     void SetSaveAsName(std::function<QString()> ask) { m_askSaveAs = std::move(ask); }
 

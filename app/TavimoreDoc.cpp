@@ -86,7 +86,8 @@ bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
         error = file.errorString();
         return false;
     }
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+        static_cast<qint64>(bytes.size())) {
         error = file.errorString();
         file.cancelWriting();
         return false;
@@ -174,8 +175,10 @@ void CTavimoreDoc::StepLine(int line)
     QTextCursor lineCursor(document);
     lineCursor.setPosition(block.position());
     const QTextBlock next = block.next();
-    if (next.isValid()) lineCursor.setPosition(next.position(), QTextCursor::KeepAnchor);
-    else lineCursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    if (next.isValid())
+        lineCursor.setPosition(next.position(), QTextCursor::KeepAnchor);
+    else
+        lineCursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     m_pView->setTextCursor(lineCursor);
     m_pView->ensureCursorVisible();
 
@@ -213,6 +216,7 @@ void CTavimoreDoc::StopScript()
 void CTavimoreDoc::RefreshRegLDisplay()
 {
     if (m_pRegLDisplay == nullptr) return;
-    const std::string text = m_pEngine->FormatNumber(static_cast<int32_t>(m_pEngine->GetRegL()), 8, 16);
+    const std::string text =
+        m_pEngine->FormatNumber(static_cast<int32_t>(m_pEngine->GetRegL()), 8, 16);
     m_pRegLDisplay->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }

@@ -20,9 +20,9 @@ namespace {
 QString EditorFontFamily()
 {
     const QStringList families = QFontDatabase::families();
-    for (const QString& candidate : {QStringLiteral("ＭＳゴシック"), QStringLiteral("MS Gothic"),
-                                     QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-                                     QStringLiteral("Noto Sans Mono CJK JP")}) {
+    for (const QString& candidate :
+         {QStringLiteral("ＭＳゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
+          QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP")}) {
         if (families.contains(candidate, Qt::CaseInsensitive)) return candidate;
     }
     return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
@@ -97,7 +97,8 @@ void CTavimoreView::SetEditorText(const QString& text)
 
 void CTavimoreView::OnUpdate()
 {
-    const int line = m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
+    const int line =
+        m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
     emit CaretLineText(LineText("%04d", line + 1));
 }
 
@@ -146,13 +147,19 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_F6: {
         m_bStepArmed = false;
         // The separator key, pressed and released after F6; it types nothing.
-        QApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, kSeparatorKey, Qt::NoModifier));
-        QApplication::postEvent(this, new QKeyEvent(QEvent::KeyRelease, kSeparatorKey, Qt::NoModifier));
+        QApplication::postEvent(this,
+                                new QKeyEvent(QEvent::KeyPress, kSeparatorKey, Qt::NoModifier));
+        QApplication::postEvent(this,
+                                new QKeyEvent(QEvent::KeyRelease, kSeparatorKey, Qt::NoModifier));
         emit SeparatorKeyPosted();
         break;
     }
     case Qt::Key_F7:
         if (m_pDocument != nullptr) m_pDocument->StepAtCaret();
+        break;
+    case Qt::Key_Escape:
+        // Esc stops a running script, also when the script's own pump delivers it.
+        if (m_pDocument != nullptr && m_pDocument->IsRunInProgress()) m_pDocument->StopScript();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -160,7 +167,8 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
             // Shift+Return would break the line inside the paragraph; a line of the
             // script is a paragraph, so it breaks like Return.
             QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                            event->text(), event->isAutoRepeat(), static_cast<quint16>(event->count()));
+                            event->text(), event->isAutoRepeat(),
+                            static_cast<quint16>(event->count()));
             keyPressEvent(&plain);
             return;
         }
@@ -173,7 +181,8 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
     if (!typed.isEmpty()) {
         const bool shift = event->modifiers() & Qt::ShiftModifier;
         bool insert = true;
-        for (QChar c : typed) insert = OnChar(c, shift) && insert;
+        for (QChar c : typed)
+            insert = OnChar(c, shift) && insert;
         if (!insert) return;
     }
     QPlainTextEdit::keyPressEvent(event);
@@ -181,7 +190,8 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
 
 void CTavimoreView::keyReleaseEvent(QKeyEvent* event)
 {
-    const int line = m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
+    const int line =
+        m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
     emit CaretLineText(LineText("%4d", line));
     QPlainTextEdit::keyReleaseEvent(event);
 }
@@ -207,20 +217,26 @@ void CTavimoreView::inputMethodEvent(QInputMethodEvent* event)
 // Files dropped on the editor are opened by the main window, not pasted as text.
 void CTavimoreView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (HasLocalFiles(event->mimeData())) event->ignore();
-    else QPlainTextEdit::dragEnterEvent(event);
+    if (HasLocalFiles(event->mimeData()))
+        event->ignore();
+    else
+        QPlainTextEdit::dragEnterEvent(event);
 }
 
 void CTavimoreView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (HasLocalFiles(event->mimeData())) event->ignore();
-    else QPlainTextEdit::dragMoveEvent(event);
+    if (HasLocalFiles(event->mimeData()))
+        event->ignore();
+    else
+        QPlainTextEdit::dragMoveEvent(event);
 }
 
 void CTavimoreView::dropEvent(QDropEvent* event)
 {
-    if (HasLocalFiles(event->mimeData())) event->ignore();
-    else QPlainTextEdit::dropEvent(event);
+    if (HasLocalFiles(event->mimeData()))
+        event->ignore();
+    else
+        QPlainTextEdit::dropEvent(event);
 }
 
 void CTavimoreView::insertFromMimeData(const QMimeData* source)

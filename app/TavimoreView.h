@@ -4,7 +4,7 @@
 // window edge, blue text on light cyan. Its keys: F5 runs the whole script, F7
 // executes the caret line, and '.' typed a second time executes the caret line
 // instead of being typed (the first '.' is typed and arms the key; Shift+'>' and F6
-// disarm it). Every typed character flips the title toggle: when it turns on, the
+// disarm it); Esc stops a running script. Every typed character flips the title toggle: when it turns on, the
 // document's title becomes "true". The status bar's first pane shows the caret line:
 // "%4d行目" of the 0-based line on every key release, "%04d行目" of the 1-based line
 // when a document is made or opened.

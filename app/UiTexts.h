@@ -51,7 +51,8 @@ inline const QString kSaveAsCaption = QStringLiteral("名前を付けて保存")
 inline const QString kAskToSave = QStringLiteral("%1 への変更を保存しますか?");
 inline const QString kUntitled = QStringLiteral("無題");
 inline const QString kOpenFailed = QStringLiteral("%1 を開けませんでした。\n%2");
-inline const QString kSaveFailed = QStringLiteral("%1 を保存できませんでした。\n%2\n元のファイルは変更されていません。");
+inline const QString kSaveFailed =
+    QStringLiteral("%1 を保存できませんでした。\n%2\n元のファイルは変更されていません。");
 inline const QString kNoHelp = QStringLiteral("ヘルプ ファイルが見つかりません。");
 
 // Find and replace

@@ -15,13 +15,14 @@ int main(int argc, char** argv)
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     if (arguments.contains(QStringLiteral("--help"))) {
-        std::fputs("usage: tavimore [--ports KIND] [--ftdi KIND] [--sim-config FILE] [FILE]\n"
-                   "Opens FILE (a Tavimore document) in the script editor.\n"
-                   "  --ports KIND       port-access library: system (default) | sim | none | PATH\n"
-                   "  --ftdi KIND        D2XX library: system (default) | sim | none | PATH\n"
-                   "  --sim-config FILE  configuration of the simulated devices\n"
-                   "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI set the same choices.\n",
-                   stdout);
+        std::fputs(
+            "usage: tavimore [--ports KIND] [--ftdi KIND] [--sim-config FILE] [FILE]\n"
+            "Opens FILE (a Tavimore document) in the script editor.\n"
+            "  --ports KIND       port-access library: system (default) | sim | none | PATH\n"
+            "  --ftdi KIND        D2XX library: system (default) | sim | none | PATH\n"
+            "  --sim-config FILE  configuration of the simulated devices\n"
+            "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI set the same choices.\n",
+            stdout);
         return 0;
     }
     CTavimoreApp app;

@@ -11,16 +11,19 @@
 
 CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique<CTavimoreApp>())
 {
-    m_pApp->Host().SetMessageHook([this](const QString& text, const QString& caption, MessageButtons) {
-        boxes << caption + QLatin1Char('|') + text;
-        return answer ? answer(text, caption) : MessageAnswer::Ok;
-    });
+    m_pApp->Host().SetMessageHook(
+        [this](const QString& text, const QString& caption, MessageButtons) {
+            boxes << caption + QLatin1Char('|') + text;
+            return answer ? answer(text, caption) : MessageAnswer::Ok;
+        });
     m_pApp->SetSaveQuestion([](const QString&) { return CTavimoreApp::SaveAnswer::No; });
     m_pApp->SetErrorReport([this](const QString& text) { errors << text; });
     QString error;
     QStringList args = arguments;
-    if (!args.contains(QStringLiteral("--ports"))) args << QStringLiteral("--ports") << QStringLiteral("none");
-    if (!args.contains(QStringLiteral("--ftdi"))) args << QStringLiteral("--ftdi") << QStringLiteral("none");
+    if (!args.contains(QStringLiteral("--ports")))
+        args << QStringLiteral("--ports") << QStringLiteral("none");
+    if (!args.contains(QStringLiteral("--ftdi")))
+        args << QStringLiteral("--ftdi") << QStringLiteral("none");
     m_pApp->InitInstance(args, error);
     CTavimoreView::ResetTitleToggle();
 }
@@ -48,7 +51,8 @@ bool WriteBytes(const QString& path, const std::string& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+           static_cast<qint64>(bytes.size());
 }
 
 std::string ReadBytes(const QString& path)

@@ -22,8 +22,8 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     QDir(home.path()).mkpath(QStringLiteral("config"));
     QDir(home.path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(home.path() + QStringLiteral("/runtime"), QFileDevice::ReadOwner |
-                          QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path() + QStringLiteral("/runtime")));
 
@@ -40,13 +40,15 @@ int main(int argc, char** argv)
     };
     if (argc < 2 || classes.count(argv[1]) == 0) {
         std::fputs("usage: tavimore-app-tests CLASS [Qt Test options]; classes:", stderr);
-        for (const auto& entry : classes) std::fprintf(stderr, " %s", entry.first.c_str());
+        for (const auto& entry : classes)
+            std::fprintf(stderr, " %s", entry.first.c_str());
         std::fputs("\n", stderr);
         return 2;
     }
     std::unique_ptr<QObject> test = classes.at(argv[1])();
     // Qt Test sees the program name and the options after the class name.
     std::vector<char*> args{argv[0]};
-    for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
+    for (int i = 2; i < argc; ++i)
+        args.push_back(argv[i]);
     return QTest::qExec(test.get(), static_cast<int>(args.size()), args.data());
 }

@@ -43,7 +43,8 @@ private slots:
         m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
         // The trailing empty line is trimmed: two statements ran.
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
+        QCOMPARE(m_pFixture->Text(),
+                 QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000005@h"));
         m_pFixture->View().undo();
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n"));
@@ -52,7 +53,8 @@ private slots:
         m_pFixture->Engine().SetDebugLevel(20);
         m_pFixture->SetText(QStringLiteral("WAIT 3"));
         m_pFixture->Frame().Action(cmd::kScriptRun)->trigger();
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
+        QCOMPARE(m_pFixture->Text(),
+                 QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000003@h"));
     }
 
@@ -65,8 +67,10 @@ private slots:
             QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
             QStringList lines = m_pFixture->Text().split(QLatin1Char('\n'));
             QCOMPARE(lines[5], QStringLiteral("JMP L'A"));
-            if (level == 20) QCOMPARE(lines[6], QStringLiteral("/ JMPしました…0000002@d"));
-            else QCOMPARE(lines[6], QStringLiteral("/ end"));
+            if (level == 20)
+                QCOMPARE(lines[6], QStringLiteral("/ JMPしました…0000002@d"));
+            else
+                QCOMPARE(lines[6], QStringLiteral("/ end"));
             QCOMPARE(m_pFixture->CaretLine(), 2); // the line after the label
             QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
 
@@ -107,7 +111,8 @@ private slots:
         m_pFixture->SetText(longLine);
         m_pFixture->PutCaret(0);
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->boxes, QStringList{QStringLiteral("Error|コピーできる範囲を超えていました")});
+        QCOMPARE(m_pFixture->boxes,
+                 QStringList{QStringLiteral("Error|コピーできる範囲を超えていました")});
         QCOMPARE(m_pFixture->Text(), longLine.left(255) + QLatin1Char('\n'));
     }
 
@@ -116,7 +121,8 @@ private slots:
         // A wrapped long line above the caret still counts as one line.
         m_pFixture->Frame().resize(300, 300);
         m_pFixture->Frame().show();
-        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, QLatin1Char('w')) + QStringLiteral("\nWAIT 4"));
+        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, QLatin1Char('w')) +
+                            QStringLiteral("\nWAIT 4"));
         m_pFixture->PutCaret(1);
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
@@ -214,6 +220,9 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeEditorTest() { return std::make_unique<CEditorTest>(); }
+std::unique_ptr<QObject> MakeEditorTest()
+{
+    return std::make_unique<CEditorTest>();
+}
 
 #include "EditorTests.moc"

@@ -10,8 +10,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <sys/socket.h>
@@ -67,18 +67,22 @@ private slots:
     {
         CMainFrame& frame = m_pFixture->Frame();
         QStringList titles;
-        for (QAction* action : frame.menuBar()->actions()) titles << action->text();
+        for (QAction* action : frame.menuBar()->actions())
+            titles << action->text();
         QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "ヘルプ(&H)"}));
-        QCOMPARE(MenuTexts(MenuNamed(frame, "ファイル(&F)")),
-                 (QStringList{"新規作成\tCtrl+N(&N)", "開く...\tCtrl+O(&O)", "上書き保存\tCtrl+S(&S)",
-                              "名前を付けて保存(&A)...", "-", "印刷...\tCtrl+P(&P)", "印刷プレビュー(&V)",
-                              "プリンタの設定(&R)...", "-", "送信(&D)...", "-", "最近使ったファイル", "-",
-                              "アプリケーションの終了(&X)", "", "-"}));
-        QCOMPARE(MenuTexts(MenuNamed(frame, "編集(&E)")),
-                 (QStringList{"元に戻す\tCtrl+Z(&U)", "-", "切り取り\tCtrl+X(&T)", "コピー\tCtrl+C(&C)",
-                              "貼り付け\tCtrl+V(&P)", "すべてを選択\tCtrl+A(&A)", "-", "検索\tCtrl+F(&F)",
-                              "置換\tCtrl+R(&R)"}));
-        QCOMPARE(MenuTexts(MenuNamed(frame, "表示(&V)")), (QStringList{"ツール バー(&T)", "ステータス バー(&S)"}));
+        QCOMPARE(
+            MenuTexts(MenuNamed(frame, "ファイル(&F)")),
+            (QStringList{"新規作成\tCtrl+N(&N)", "開く...\tCtrl+O(&O)", "上書き保存\tCtrl+S(&S)",
+                         "名前を付けて保存(&A)...", "-", "印刷...\tCtrl+P(&P)",
+                         "印刷プレビュー(&V)", "プリンタの設定(&R)...", "-", "送信(&D)...", "-",
+                         "最近使ったファイル", "-", "アプリケーションの終了(&X)", "", "-"}));
+        QCOMPARE(
+            MenuTexts(MenuNamed(frame, "編集(&E)")),
+            (QStringList{"元に戻す\tCtrl+Z(&U)", "-", "切り取り\tCtrl+X(&T)", "コピー\tCtrl+C(&C)",
+                         "貼り付け\tCtrl+V(&P)", "すべてを選択\tCtrl+A(&A)", "-",
+                         "検索\tCtrl+F(&F)", "置換\tCtrl+R(&R)"}));
+        QCOMPARE(MenuTexts(MenuNamed(frame, "表示(&V)")),
+                 (QStringList{"ツール バー(&T)", "ステータス バー(&S)"}));
         QCOMPARE(MenuTexts(MenuNamed(frame, "ヘルプ(&H)")),
                  (QStringList{"トピックの検索(&H)", "-", "バージョン情報 Tavimore(&A)..."}));
         QVERIFY(!frame.Action(cmd::kFileSendMail)->isEnabled());
@@ -88,8 +92,10 @@ private slots:
         QCOMPARE(frame.Action(cmd::kEditPaste)->shortcuts(),
                  (QList<QKeySequence>{QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}));
         QCOMPARE(frame.Action(cmd::kContextHelp)->shortcut(), QKeySequence("Shift+F1"));
-        QCOMPARE(frame.Action(cmd::kEditCopy)->statusTip(), QStringLiteral("選択範囲をコピーしてクリップボードに保存"));
-        QCOMPARE(frame.Action(cmd::kAppExit)->statusTip(), QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
+        QCOMPARE(frame.Action(cmd::kEditCopy)->statusTip(),
+                 QStringLiteral("選択範囲をコピーしてクリップボードに保存"));
+        QCOMPARE(frame.Action(cmd::kAppExit)->statusTip(),
+                 QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
         // Cut and copy follow the selection, undo the editor's history.
         QVERIFY(!frame.Action(cmd::kEditCopy)->isEnabled());
         m_pFixture->SetText(QStringLiteral("abc"));
@@ -103,9 +109,11 @@ private slots:
         CMainFrame& frame = m_pFixture->Frame();
         QStringList order;
         for (QAction* action : frame.ToolBar()->actions())
-            order << (action->isSeparator() ? QStringLiteral("|") : QString::number(action->data().toInt()));
+            order << (action->isSeparator() ? QStringLiteral("|")
+                                            : QString::number(action->data().toInt()));
         QCOMPARE(order.join(QLatin1Char(' ')),
-                 QStringLiteral("57600 | 57601 57603 | 57635 57634 57637 | 57607 57664 57669 | 32771 32772 | 32773 32774 32775"));
+                 QStringLiteral("57600 | 57601 57603 | 57635 57634 57637 | 57607 57664 57669 | "
+                                "32771 32772 | 32773 32774 32775"));
         QCOMPARE(frame.ToolBar()->iconSize(), QSize(24, 24));
         for (QAction* action : frame.ToolBar()->actions())
             if (!action->isSeparator()) QVERIFY(!action->icon().pixmap(24, 24).isNull());
@@ -121,7 +129,14 @@ private slots:
         CMainFrame& frame = m_pFixture->Frame();
         QVERIFY(frame.DialogBar()->findChild<QLineEdit*>(QStringLiteral("regLDisplay")) != nullptr);
         QVERIFY(frame.DialogBar()->findChild<QLabel*>(QStringLiteral("animation")) != nullptr);
-        QCOMPARE(frame.statusBar()->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^pane[0-3]$"))).size(), 4);
+        QCOMPARE(frame.statusBar()
+                     ->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^pane[0-3]$")))
+                     .size(),
+                 4);
+        // A prompt shown in the message pane gives way to the idle text.
+        frame.statusBar()->showMessage(QStringLiteral("prompt"));
+        frame.statusBar()->clearMessage();
+        QCOMPARE(frame.PaneText(0), QStringLiteral("ヘルプを表示するには F1 キーを押してください。"));
         // Stop with no run in progress refreshes the REGL display.
         frame.Action(cmd::kScriptStop)->trigger();
         QCOMPARE(frame.RegLDisplay()->text(), QStringLiteral("000000000@h"));
@@ -152,7 +167,8 @@ private slots:
             QVERIFY(about != nullptr);
             QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報 Tavimore"));
             QStringList texts;
-            for (QLabel* label : about->findChildren<QLabel*>()) texts << label->text();
+            for (QLabel* label : about->findChildren<QLabel*>())
+                texts << label->text();
             QVERIFY(texts.contains(QStringLiteral("Tavimore Version 1.0")));
             about->accept();
         });
@@ -196,7 +212,7 @@ private slots:
         if (child == 0) {
             if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address {};
+            sockaddr_un address{};
             address.sun_family = AF_UNIX;
             std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
             const int result = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -212,6 +228,9 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeFrameTest() { return std::make_unique<CFrameTest>(); }
+std::unique_ptr<QObject> MakeFrameTest()
+{
+    return std::make_unique<CFrameTest>();
+}
 
 #include "FrameTests.moc"

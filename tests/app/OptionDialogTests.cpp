@@ -24,7 +24,8 @@ private slots:
         QCOMPARE(m_pDialog->windowTitle(), QStringLiteral("Output Window (Tavimore出力)"));
         QVERIFY(!m_pDialog->isModal());
         QStringList labels;
-        for (QLabel* label : m_pDialog->findChildren<QLabel*>()) labels << label->text();
+        for (QLabel* label : m_pDialog->findChildren<QLabel*>())
+            labels << label->text();
         QCOMPARE(labels, (QStringList{"エラーレベル出力調整", "REGWの調整（レジスタと同期）"}));
 
         m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
@@ -138,6 +139,9 @@ private:
     COptionDialog* m_pDialog = nullptr;
 };
 
-std::unique_ptr<QObject> MakeOptionDialogTest() { return std::make_unique<COptionDialogTest>(); }
+std::unique_ptr<QObject> MakeOptionDialogTest()
+{
+    return std::make_unique<COptionDialogTest>();
+}
 
 #include "OptionDialogTests.moc"

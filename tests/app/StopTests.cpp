@@ -44,7 +44,8 @@ private slots:
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         QVERIFY(m_pFixture->boxes.isEmpty());
-        QVERIFY(m_pFixture->Text().startsWith(kRunaway + QStringLiteral("\n/ 実行したニーモニック数は")));
+        QVERIFY(m_pFixture->Text().startsWith(kRunaway +
+                                              QStringLiteral("\n/ 実行したニーモニック数は")));
         QVERIFY(!m_pFixture->Text().contains(QStringLiteral("typed")));
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000000@h"));
         // The next run is not stopped by the old request.
@@ -69,6 +70,14 @@ private slots:
         QVERIFY(m_pFixture->Text().contains(QStringLiteral("数は1行です")));
     }
 
+    void EscStopsAScriptThatPumps()
+    {
+        m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
+        QTimer::singleShot(100, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+    }
+
     void ClosingTheWindowDuringARunStopsItFirst()
     {
         QTimer::singleShot(100, [this] { m_pFixture->Frame().close(); });
@@ -86,7 +95,8 @@ private slots:
         QTimer::singleShot(50, [this, &checked] {
             QMessageBox* box = nullptr;
             for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* b = qobject_cast<QMessageBox*>(widget); b != nullptr && b->isVisible()) box = b;
+                if (auto* b = qobject_cast<QMessageBox*>(widget); b != nullptr && b->isVisible())
+                    box = b;
             QVERIFY(box != nullptr);
             QCOMPARE(box->windowTitle(), QStringLiteral("無限ループになってしまいます"));
             QCOMPARE(box->text(), QStringLiteral("Jump Error"));
@@ -111,6 +121,9 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeStopTest() { return std::make_unique<CStopTest>(); }
+std::unique_ptr<QObject> MakeStopTest()
+{
+    return std::make_unique<CStopTest>();
+}
 
 #include "StopTests.moc"

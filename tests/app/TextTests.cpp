@@ -21,7 +21,8 @@ namespace {
 std::string AllBytes()
 {
     std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(i);
     return bytes;
 }
 
@@ -68,7 +69,8 @@ private slots:
         QCOMPARE(Decode("\xFA\x5C"), QStringLiteral("纊"));
         const QString duplicate = Decode("\xED\x40");
         QCOMPARE(duplicate.size(), 1);
-        QVERIFY(duplicate[0].unicode() >= doctext::kDuplicateBase && duplicate[0].unicode() < 0xF700);
+        QVERIFY(duplicate[0].unicode() >= doctext::kDuplicateBase &&
+                duplicate[0].unicode() < 0xF700);
         QCOMPARE(Encode(duplicate), std::string("\xED\x40"));
         // A character cp932 lacks is stored as '?', as the edit control stores it.
         QCOMPARE(Encode(QStringLiteral("a\u00E9b\U0001F600c")), std::string("a?b?c"));
@@ -131,7 +133,8 @@ private slots:
         QVERIFY(WriteBytes(path, "A\nB\n"));
         QVERIFY(m_pFixture->App().OpenDocumentFile(path));
         m_pFixture->PutCaret(2);
-        QTest::sendKeyEvent(QTest::Click, &m_pFixture->View(), Qt::Key_unknown, QStringLiteral("テ"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, &m_pFixture->View(), Qt::Key_unknown,
+                            QStringLiteral("テ"), Qt::NoModifier);
         QVERIFY(m_pFixture->Doc().IsModified());
         QVERIFY(m_pFixture->App().OnFileSave());
         QCOMPARE(ReadBytes(path), "A\nB\n" + Sj("テ"));
@@ -149,7 +152,7 @@ private slots:
 
         // Writes beyond 16 KiB fail (the limit holds for root as well).
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old {};
+        rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         rlimit small = old;
         small.rlim_cur = 16 * 1024;
@@ -162,11 +165,13 @@ private slots:
         QCOMPARE(m_pFixture->errors.size(), 1);
         QVERIFY(m_pFixture->errors[0].contains(path));
         QVERIFY(m_pFixture->Doc().IsModified());
-        QCOMPARE(QDir(TestFolder()).entryList({QStringLiteral("kept.tvm*")}, QDir::Files).size(), 1);
+        QCOMPARE(QDir(TestFolder()).entryList({QStringLiteral("kept.tvm*")}, QDir::Files).size(),
+                 1);
 
         // A folder that does not exist: nothing is written, the reason is given once.
         m_pFixture->errors.clear();
-        m_pFixture->App().SetSaveAsName([] { return TestFolder() + QStringLiteral("/missing/new.tvm"); });
+        m_pFixture->App().SetSaveAsName(
+            [] { return TestFolder() + QStringLiteral("/missing/new.tvm"); });
         QVERIFY(!m_pFixture->App().OnFileSaveAs());
         QCOMPARE(m_pFixture->errors.size(), 1);
         QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("missing/new.tvm")));
@@ -175,7 +180,8 @@ private slots:
     void OpeningAFileThatCannotBeReadSaysSoAndKeepsTheText()
     {
         m_pFixture->SetText(QStringLiteral("kept"));
-        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFolder() + QStringLiteral("/nothing-here.tvm")));
+        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFolder() +
+                                                    QStringLiteral("/nothing-here.tvm")));
         QCOMPARE(m_pFixture->errors.size(), 1);
         QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("nothing-here.tvm")));
         QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
@@ -195,9 +201,10 @@ private slots:
         QCOMPARE(m_pFixture->App().RecentFiles().Paths(), expected);
 
         // Kept in the settings under the application's key, File1 newest.
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                           QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション"),
-                           QStringLiteral("Tavimore"));
+        QSettings settings(
+            QSettings::NativeFormat, QSettings::UserScope,
+            QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション"),
+            QStringLiteral("Tavimore"));
         QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), paths[3]);
         QCOMPARE(settings.value(QStringLiteral("Recent File List/File6")).toString(), paths[1]);
 
@@ -237,7 +244,8 @@ private slots:
         QVERIFY(WriteBytes(b, "B"));
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QApplication::sendEvent(&m_pFixture->Frame(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -250,7 +258,13 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeDocumentTextTest() { return std::make_unique<CDocumentTextTest>(); }
-std::unique_ptr<QObject> MakeFilesTest() { return std::make_unique<CFilesTest>(); }
+std::unique_ptr<QObject> MakeDocumentTextTest()
+{
+    return std::make_unique<CDocumentTextTest>();
+}
+std::unique_ptr<QObject> MakeFilesTest()
+{
+    return std::make_unique<CFilesTest>();
+}
 
 #include "TextTests.moc"

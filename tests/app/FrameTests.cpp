@@ -175,6 +175,19 @@ private slots:
         m_pFixture->Frame().Action(cmd::kAppAbout)->trigger();
     }
 
+    void PrintPreviewOpensAndCloses()
+    {
+        m_pFixture->SetText(QStringLiteral("WAIT 1\n/ printed"));
+        bool shown = false;
+        QTimer::singleShot(0, [&shown] {
+            auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            shown = preview != nullptr;
+            if (preview != nullptr) preview->reject();
+        });
+        m_pFixture->Frame().Action(cmd::kFilePrintPreview)->trigger();
+        QVERIFY(shown);
+    }
+
     void EndpointShowsTextsOfThisUserOnly()
     {
         CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();

@@ -8,9 +8,11 @@
 
 void AddFlowInstructions(CKeywordChain& chain);
 void AddDataInstructions(CKeywordChain& chain);
+void AddDialogInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
     AddDataInstructions(chain);
+    AddDialogInstructions(chain);
 }

@@ -20,6 +20,13 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages_build=(build-essential cmake ninja-build pkg-config git)
 packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
 packages_bench=(libbenchmark-dev lua5.4 python3)
+# Sounds and media windows: libcanberra (with its PulseAudio back end) plays sounds, Qt
+# Multimedia over GStreamer plays media; the GStreamer plugins decode the example clip
+# (Ogg Theora and Vorbis) and give the audio sinks. pulseaudio and its tools run the
+# private null sink of the sound test.
+packages_media=(libcanberra-dev libcanberra-pulse qt6-base-dev qt6-multimedia-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    pulseaudio pulseaudio-utils)
 
 need_packages() {
     local missing=()
@@ -50,17 +57,17 @@ build_main() {
 
 case "$mode" in
 build)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_media[@]}"
     build_main
     ;;
 run)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_media[@]}"
     build_main
     echo "== tavimore-run examples/counting-loop.tvm"
     ./build/cli/tavimore-run examples/counting-loop.tvm | iconv -f CP932 -t UTF-8
     ;;
 test)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_media[@]}"
     build_main
     (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
     echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -75,7 +82,7 @@ test)
     echo "All tests passed."
     ;;
 bench)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_media[@]}"
     build_main
     "$top/bench/run_bench.sh" "$top/build"
     ;;

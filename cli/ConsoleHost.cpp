@@ -132,7 +132,7 @@ void CConsoleMedia::PlayMedia(std::uintptr_t window)
     // Playing again starts the sound from its beginning.
     m_sound.Cancel(entry.sound);
     entry.sound = 0;
-    const std::string path = SoundFilePath(entry.file);
+    const std::string path = ScriptFilePath(entry.file);
     const bool sound = HasPlayableSound(path);
     if (sound) entry.sound = m_sound.Play(path);
     WriteLine("Media \"" + encoding::QuoteForLog(entry.file) + "\" -> " +

@@ -122,7 +122,7 @@ uint32_t CSoundPlayer::Play(const std::string& path)
 
 uint32_t CSoundPlayer::PlayWave(std::string_view cp932Name)
 {
-    std::string path = SoundFilePath(cp932Name);
+    std::string path = ScriptFilePath(cp932Name);
     if (!Readable(path)) path = ShippedDataPath(kFixedSoundFile);
     return Play(path);
 }
@@ -161,7 +161,7 @@ void CSoundPlayer::WaitUntilQuiet(const std::function<bool()>& stop)
     }
 }
 
-std::string SoundFilePath(std::string_view cp932Name)
+std::string ScriptFilePath(std::string_view cp932Name)
 {
     std::string path = encoding::Cp932ToUtf8(cp932Name);
     for (char& c : path)

@@ -28,7 +28,7 @@ public:
     // or 0 when it could not start (no such file, a format the player cannot read, no
     // sound device).
     uint32_t Play(const std::string& path);
-    // A wave file named as a script names it (cp932, see SoundFilePath). A name that
+    // A wave file named as a script names it (cp932, see ScriptFilePath). A name that
     // leads to no file plays the fixed sound instead, as the system's default sound
     // stands in for a missing file. Returns the id as Play does.
     uint32_t PlayWave(std::string_view cp932Name);
@@ -51,12 +51,12 @@ private:
     uint32_t m_nNextId = 1;
 };
 
-// The name a script gives for a sound, as a path here. The fixed sound's name
-// "C:\WINDOWS\MEDIA\Ding.wav" (letter case and slashes aside) is our own shipped
-// sound. Any other name becomes UTF-8 with '/' for every '\', and a leading drive
-// letter ("C:") is dropped, so "C:\sounds\a.wav" is "/sounds/a.wav" and "a.wav" stays
-// relative to the working folder.
-std::string SoundFilePath(std::string_view cp932Name);
+// A file name as a script gives it (cp932, Windows style) as a path here, for sounds
+// and media files alike. The fixed sound's name "C:\WINDOWS\MEDIA\Ding.wav" (letter
+// case and slashes aside) is our own shipped sound. Any other name becomes UTF-8 with
+// '/' for every '\', and a leading drive letter ("C:") is dropped, so
+// "C:\sounds\a.wav" is "/sounds/a.wav" and "a.wav" stays relative to the working folder.
+std::string ScriptFilePath(std::string_view cp932Name);
 
 // The path of a data file we ship (such as "sounds/ding.wav"): beside the running
 // executable, in the build tree, or in the install location; empty when none holds it.

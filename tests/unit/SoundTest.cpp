@@ -31,23 +31,23 @@ std::string Wave(int format, int bits)
            "data" + le(0, 4);
 }
 
-TEST(SoundFilePath, TheFixedNameIsOurShippedSound)
+TEST(ScriptFilePath, TheFixedNameIsOurShippedSound)
 {
-    const std::string shipped = SoundFilePath(Sj("C:\\WINDOWS\\MEDIA\\Ding.wav"));
+    const std::string shipped = ScriptFilePath(Sj("C:\\WINDOWS\\MEDIA\\Ding.wav"));
     ASSERT_FALSE(shipped.empty()) << "the build tree has no sounds/ding.wav";
     EXPECT_NE(shipped.find("sounds/ding.wav"), std::string::npos);
-    EXPECT_EQ(SoundFilePath("c:/windows/media/DING.WAV"), shipped);
+    EXPECT_EQ(ScriptFilePath("c:/windows/media/DING.WAV"), shipped);
     EXPECT_TRUE(HasPlayableSound(shipped));
 }
 
-TEST(SoundFilePath, OtherNamesBecomeLinuxPaths)
+TEST(ScriptFilePath, OtherNamesBecomeLinuxPaths)
 {
-    EXPECT_EQ(SoundFilePath(Sj("C:\\音\\ベル.wav")), "/音/ベル.wav");
-    EXPECT_EQ(SoundFilePath("d:rel.wav"), "rel.wav");
-    EXPECT_EQ(SoundFilePath("sub\\a.wav"), "sub/a.wav");
-    EXPECT_EQ(SoundFilePath("/abs/a.wav"), "/abs/a.wav");
+    EXPECT_EQ(ScriptFilePath(Sj("C:\\音\\ベル.wav")), "/音/ベル.wav");
+    EXPECT_EQ(ScriptFilePath("d:rel.wav"), "rel.wav");
+    EXPECT_EQ(ScriptFilePath("sub\\a.wav"), "sub/a.wav");
+    EXPECT_EQ(ScriptFilePath("/abs/a.wav"), "/abs/a.wav");
     // The second byte of ソ is 0x5C, the backslash: it stays part of the character.
-    EXPECT_EQ(SoundFilePath(Sj("ソ\\表.wav")), "ソ/表.wav");
+    EXPECT_EQ(ScriptFilePath(Sj("ソ\\表.wav")), "ソ/表.wav");
 }
 
 TEST(HasPlayableSound, PcmWavesAndOggVorbisOnly)

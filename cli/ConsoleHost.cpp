@@ -5,9 +5,17 @@
 #include <ctime>
 #include <unistd.h>
 
+#include "Dpms.h"
 #include "Encoding.h"
 
 namespace {
+
+CLinuxDesktopOptions ConsoleDesktop()
+{
+    CLinuxDesktopOptions options;
+    options.console = ConsoleKind::ControllingTerminal;
+    return options;
+}
 
 volatile std::sig_atomic_t g_interrupts = 0;
 volatile std::sig_atomic_t g_stopPending = 0;
@@ -37,7 +45,7 @@ bool ConsumeStop()
 CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsFile,
                            std::string ftdiFile)
     : m_answers(std::move(answers)), m_strPortsFile(std::move(portsFile)),
-      m_strFtdiFile(std::move(ftdiFile))
+      m_strFtdiFile(std::move(ftdiFile)), m_desktop(ConsoleDesktop())
 {
 }
 
@@ -103,6 +111,16 @@ bool CConsoleHost::Sleep(uint32_t milliseconds)
         milliseconds -= slice;
     }
     return !ConsumeStop();
+}
+
+bool CConsoleHost::GetLowPowerTimeout(uint32_t& seconds)
+{
+    return dpms::GetLowPowerTimeout(seconds);
+}
+
+void CConsoleHost::SetLowPowerTimeout(uint32_t seconds)
+{
+    dpms::SetLowPowerTimeout(seconds);
 }
 
 void CConsoleHost::PlaySound(std::string_view file)

@@ -3,8 +3,11 @@
 // Message boxes become lines on standard error, in UTF-8, and boxes that ask are
 // answered from the --answer list (then OK). Ctrl+C is a stop request: the first one
 // stops the run after its statement (sleeps end at once); a second one ends the
-// program. Sounds play as in the editor, each noted on standard error; a media
-// "window" plays only the sound of its file, since there is no window to show it in.
+// program. The desktop instructions reach the real desktop (the display named by
+// $DISPLAY, if any); the console of opencon is the program's controlling terminal, and
+// there is no main window for WINDOW and layer to act on. Sounds play as in the
+// editor, each noted on standard error; a media "window" plays only the sound of its
+// file, since there is no window to show it in.
 #pragma once
 
 #include <deque>
@@ -13,6 +16,7 @@
 
 #include "DlLoader.h"
 #include "Host.h"
+#include "LinuxDesktop.h"
 #include "Sound.h"
 
 // Media windows without a window: each plays the sound track of its file, if the file
@@ -51,6 +55,9 @@ public:
     bool PollStop() override;
     uint32_t GetTickCount() override;
     bool Sleep(uint32_t milliseconds) override;
+    // The X display's DPMS time-out when $DISPLAY names one; otherwise none.
+    bool GetLowPowerTimeout(uint32_t& seconds) override;
+    void SetLowPowerTimeout(uint32_t seconds) override;
     CLibraryLoader* Loader() override { return &m_loader; }
     std::string LibraryFile(DeviceLibrary which) override;
     // Notes `Sound "<file>"` on standard error and starts the sound.
@@ -59,6 +66,7 @@ public:
 
     // Waits until the sounds still playing have ended; Ctrl+C ends the wait.
     void WaitForSounds();
+    CDesktopServices* Desktop() override { return &m_desktop; }
 
 private:
     std::deque<MessageAnswer> m_answers;
@@ -67,4 +75,5 @@ private:
     CDlLoader m_loader;
     CSoundPlayer m_sound;
     CConsoleMedia m_media{m_sound};
+    CLinuxDesktop m_desktop;
 };

@@ -16,6 +16,7 @@
 
 #include "MediaServices.h"
 
+class CDesktopServices;
 class CLibraryLoader;
 
 enum class MessageButtons { Ok, OkCancel };
@@ -67,4 +68,8 @@ public:
     // loads on first use (empty: none, which never loads).
     virtual CLibraryLoader* Loader() { return nullptr; }
     virtual std::string LibraryFile(DeviceLibrary which) { (void)which; return {}; }
+
+    // Processes, windows, the console and power (DesktopServices.h); none: the
+    // desktop instructions act on nothing.
+    virtual CDesktopServices* Desktop() { return nullptr; }
 };

@@ -11,6 +11,10 @@ CScriptEngine::CScriptEngine(CHost& host)
 
 CScriptEngine::~CScriptEngine()
 {
+    if (m_pi.dwProcessId != 0) {
+        if (CDesktopServices* desktop = m_host.Desktop()) desktop->CloseProcess(m_pi);
+        m_pi.dwProcessId = 0;
+    }
     m_pStatement = nullptr;
 }
 

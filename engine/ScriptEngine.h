@@ -28,6 +28,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "DesktopServices.h"
+#include "Ft245Device.h"
 #include "Host.h"
 #include "ScriptLines.h"
 
@@ -156,6 +158,23 @@ public:
     void RequestWait(uint32_t milliseconds) { Request(m_nActWait, static_cast<int32_t>(milliseconds)); }
     void RequestWaitPump(uint32_t milliseconds) { Request(m_nActWaitPump, static_cast<int32_t>(milliseconds)); }
     void RequestEnd() { m_pAction = &m_nActStop; }
+    // Requests a jump to (or by) the value of operand n, unless evaluating it fails:
+    // the evaluator's error request then stands and the run goes on with the next
+    // line. Returns the value (0 after a failure).
+    int32_t RequestJumpToArg(int n, int defaultRadix)
+    {
+        Continue();
+        auto target = static_cast<int32_t>(OperandArg(n, defaultRadix));
+        if (!ErrorRequested()) RequestJump(target);
+        return target;
+    }
+    int32_t RequestJumpRelativeToArg(int n, int defaultRadix)
+    {
+        Continue();
+        auto distance = static_cast<int32_t>(OperandArg(n, defaultRadix));
+        if (!ErrorRequested()) RequestJumpRelative(distance);
+        return distance;
+    }
     void RequestShowLine() { m_pAction = &m_nActShowLine; }
 
     // ---- What handlers read of the statement being executed
@@ -266,6 +285,9 @@ private:
     int m_nCallDepth = 0;
     std::unique_ptr<int32_t[]> m_pCallStack;
     int m_nLine = 0;
+    // FT245RL binding: the D2XX library, the device handles and the shared bit-mode
+    // flag. Declared before the line store so that it is destroyed after it.
+    CFt245Device m_ft{m_host};
     CScriptLines m_lines;
     int m_bMciOpen = 0;
     int* m_pLastAction = nullptr;
@@ -295,6 +317,16 @@ private:
     std::string m_strStatus;
     CScriptLines* m_pStatement = nullptr;
     int m_nDebugLevel = 10;
+
+    // Processes and windows: the launch settings that persist from launch to launch,
+    // the last launch's result (a non-zero process id: its handles are still held),
+    // and the scratch list of top-level windows, allocated and released inside the
+    // statement that collects them.
+    static constexpr int kWindowListSize = 1024;
+    CStartupInfo m_si;
+    CProcessInformation m_pi;
+    std::unique_ptr<uint32_t[]> m_phWndList;
+    int m_nWndCount = 0;
 
     // Run-time state of this implementation: the guard against re-entry, how the last
     // run ended, and the per-run caches described at the top.

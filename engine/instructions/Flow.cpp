@@ -49,16 +49,6 @@ uint16_t CScriptEngine::ConditionArgSlow(int n)
 }
 
 struct CFlowInstructions {
-    // Requests a jump to the target in token n, unless evaluating it failed.
-    template <void (CScriptEngine::*Request)(int32_t)>
-    static int32_t JumpToOperand(CScriptEngine& e, int n, int radix)
-    {
-        e.Continue();
-        auto target = static_cast<int32_t>(e.OperandArg(n, radix));
-        if (!e.ErrorRequested()) (e.*Request)(target);
-        return target;
-    }
-
     static void Pump(CScriptEngine& e)
     {
         e.PumpMessages();
@@ -91,7 +81,7 @@ struct CFlowInstructions {
     static void Jmp(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 1, 10);
+        int32_t target = e.RequestJumpToArg(1, 10);
         e.SetStatusNumber(msg::kJmpDone, target, 6, 10, 20);
     }
 
@@ -100,7 +90,7 @@ struct CFlowInstructions {
         e.WriteRegister(CScriptEngine::kRegL, static_cast<uint32_t>(e.m_nLine));
         e.PushReturn(e.m_nLine); // with a full stack the entry is lost; the call still jumps
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 1, 10);
+        int32_t target = e.RequestJumpToArg(1, 10);
         e.SetStatusNumber(msg::kCallDone, target, 6, 10, 20);
     }
 
@@ -119,7 +109,7 @@ struct CFlowInstructions {
     static void Jmpr(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        int32_t distance = JumpToOperand<&CScriptEngine::RequestJumpRelative>(e, 1, 10);
+        int32_t distance = e.RequestJumpRelativeToArg(1, 10);
         e.SetStatusNumber(msg::kJmprDone, distance, 6, 10, 20);
     }
 
@@ -155,10 +145,10 @@ struct CFlowInstructions {
             e.Continue();
         } else if (r == 1) {
             if (Relative) {
-                int32_t d = JumpToOperand<&CScriptEngine::RequestJumpRelative>(e, 4, 0);
+                int32_t d = e.RequestJumpRelativeToArg(4, 0);
                 e.SetStatusNumber(msg::kConditionJmpr, d, 4, 10, 100);
             } else {
-                int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 4, 0);
+                int32_t target = e.RequestJumpToArg(4, 0);
                 e.SetStatusNumber(msg::kConditionJmp, target, 4, 10, 100);
             }
         } else {

@@ -9,10 +9,14 @@
 void AddFlowInstructions(CKeywordChain& chain);
 void AddDataInstructions(CKeywordChain& chain);
 void AddDialogInstructions(CKeywordChain& chain);
+void AddFtdiInstructions(CKeywordChain& chain);
+void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
     AddDataInstructions(chain);
     AddDialogInstructions(chain);
+    AddFtdiInstructions(chain);
+    AddSystemInstructions(chain);
 }

@@ -12,7 +12,50 @@
 #include <string>
 #include <vector>
 
+#include "DesktopServices.h"
 #include "Host.h"
+
+// A desktop that records every call into the host's call list and answers from
+// what the test sets up: the windows there are, whether launches succeed, the
+// process id they give, the main window.
+struct CTestWindow {
+    uint32_t id = 0;
+    uint32_t pid = 0;
+    std::string title; // cp932
+};
+
+class CTestDesktop final : public CDesktopServices {
+public:
+    explicit CTestDesktop(std::vector<std::string>& calls) : m_calls(calls) {}
+
+    bool Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
+                CProcessInformation& pi) override;
+    void WaitForInputIdle(const CProcessInformation& pi) override;
+    void CloseProcess(CProcessInformation& pi) override;
+    bool StartTextEditor(CProcessInformation& pi) override;
+    void TerminateProcess(const CProcessInformation& pi) override;
+    int CollectWindows(uint32_t* list, int capacity) override;
+    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override;
+    std::string WindowTitle(uint32_t window) override;
+    void CloseWindow(uint32_t window) override;
+    void SetWindowOpacity(uint32_t window, uint8_t alpha) override;
+    uint32_t MainWindow() override { return mainWindow; }
+    void ShowMainWindow(bool show) override;
+    bool AllocConsole() override;
+    void WriteConsole(std::string_view text) override;
+    void FreeConsole() override;
+    void PowerOff() override;
+
+    std::vector<CTestWindow> windows; // topmost first
+    bool launchSucceeds = true;
+    bool editorStarts = true;
+    uint32_t nextProcessId = 4242;    // given to the next launch, then counted up
+    uint32_t mainWindow = 0;
+    bool consoleOpen = false;
+
+private:
+    std::vector<std::string>& m_calls;
+};
 
 // Media windows that exist only as records: each is a number from 1 on.
 class CTestMedia final : public CMediaServices {
@@ -43,9 +86,11 @@ public:
     void CloseMediaWindow(std::uintptr_t window) override;
     void PlaySound(std::string_view file) override;
     CMediaServices* Media() override { return hasMedia ? &media : nullptr; }
+    CDesktopServices* Desktop() override { return desktopAvailable ? &desktop : nullptr; }
 
     // Every call, in order: "MessageBox ...", "Pump", "Sleep 1000", "CloseMedia 7",
-    // "PlaySound C:\\WINDOWS\\MEDIA\\Ding.wav" (UTF-8), and the media calls above.
+    // `PlaySound "C:\\WINDOWS\\MEDIA\\Ding.wav"` (quoted as in a log line), and the
+    // media calls above.
     std::vector<std::string> calls;
     CTestMedia media{calls};
     // Whether the host offers media windows at all.
@@ -62,6 +107,10 @@ public:
     int pollCount = 0;
     // A stop request answered by the n-th call of PollStop (0: never).
     int stopAtPoll = 0;
+    // The recorded desktop ("Launch ...", "CloseWindow 0x00400001", ...); a test turns
+    // it off to see the instructions on a host that has none.
+    CTestDesktop desktop{calls};
+    bool desktopAvailable = true;
 
 private:
     bool StopDue();

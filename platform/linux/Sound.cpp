@@ -124,7 +124,9 @@ uint32_t CSoundPlayer::PlayWave(std::string_view cp932Name)
 {
     std::string path = ScriptFilePath(cp932Name);
     if (!Readable(path)) path = ShippedDataPath(kFixedSoundFile);
-    return Play(path);
+    Cancel(m_nWave);
+    m_nWave = Play(path);
+    return m_nWave;
 }
 
 void CSoundPlayer::OnFinished(ca_context*, uint32_t id, int, void* self)

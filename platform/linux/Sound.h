@@ -30,7 +30,9 @@ public:
     uint32_t Play(const std::string& path);
     // A wave file named as a script names it (cp932, see ScriptFilePath). A name that
     // leads to no file plays the fixed sound instead, as the system's default sound
-    // stands in for a missing file. Returns the id as Play does.
+    // stands in for a missing file. One wave sound plays at a time: a new one cuts off
+    // the one before (sounds started with Play are not touched). Returns the id as
+    // Play does.
     uint32_t PlayWave(std::string_view cp932Name);
     // Stops the sound with this id; ids of sounds that ended are ignored.
     void Cancel(uint32_t id);
@@ -49,6 +51,7 @@ private:
     std::set<uint32_t> m_playing;
     ca_context* m_pContext = nullptr;
     uint32_t m_nNextId = 1;
+    uint32_t m_nWave = 0; // the sound PlayWave started last
 };
 
 // A file name as a script gives it (cp932, Windows style) as a path here, for sounds

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMediaPlayer>
 #include <QScreen>
 #include <algorithm>
 
@@ -56,6 +57,13 @@ CMediaWindow* CQtMediaServices::Window(std::uintptr_t window) const
 {
     auto found = m_windows.find(window);
     return found == m_windows.end() ? nullptr : found->second.data();
+}
+
+bool CQtMediaServices::IsPlaying() const
+{
+    for (const auto& [handle, window] : m_windows)
+        if (window && window->Player()->playbackState() == QMediaPlayer::PlayingState) return true;
+    return false;
 }
 
 void CQtMediaServices::PlayMedia(std::uintptr_t window)

@@ -31,6 +31,10 @@ public:
 
     // The window with this handle, or null when there is none (any more).
     CMediaWindow* Window(std::uintptr_t window) const;
+    // Whether any window is playing. The picture moves only while the user-interface
+    // thread handles events, so a host that sleeps while this holds should keep
+    // handling the events that are not user input.
+    bool IsPlaying() const;
 
     // The largest width and height a window in the view is given; larger sizes are
     // cut to it (the view shows only its own part of the window anyway).

@@ -168,10 +168,12 @@ private slots:
         QMediaPlayer* player = window->Player();
         QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, 5000);
+        QVERIFY(m_pServices->IsPlaying());
         QCOMPARE(player->error(), QMediaPlayer::NoError);
         QVERIFY(player->hasVideo());
         QCOMPARE(window->PlayButton()->toolTip(), QStringLiteral("一時停止"));
         QTRY_COMPARE_WITH_TIMEOUT(player->mediaStatus(), QMediaPlayer::EndOfMedia, 10000);
+        QVERIFY(!m_pServices->IsPlaying());
         // MCIPLAY after the end plays the clip again from its start.
         Run("MCIPLAY");
         QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, 5000);

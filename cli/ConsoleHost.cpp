@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "Encoding.h"
+#include "LinuxProcessorPorts.h"
 
 namespace {
 
@@ -38,6 +39,11 @@ CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsF
 std::string CConsoleHost::LibraryFile(DeviceLibrary which)
 {
     return which == DeviceLibrary::Ports ? m_strPortsFile : m_strFtdiFile;
+}
+
+CProcessorPorts* CConsoleHost::ProcessorPorts()
+{
+    return &LinuxProcessorPorts();
 }
 
 void CConsoleHost::InstallInterruptHandler()

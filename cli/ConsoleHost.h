@@ -29,6 +29,7 @@ public:
     bool Sleep(uint32_t milliseconds) override;
     CLibraryLoader* Loader() override { return &m_loader; }
     std::string LibraryFile(DeviceLibrary which) override;
+    CProcessorPorts* ProcessorPorts() override;
 
 private:
     std::deque<MessageAnswer> m_answers;

@@ -15,6 +15,7 @@
 #include <string_view>
 
 class CLibraryLoader;
+class CProcessorPorts;
 
 enum class MessageButtons { Ok, OkCancel };
 enum class DeviceLibrary { Ports, Ftdi };
@@ -60,4 +61,8 @@ public:
     // loads on first use (empty: none, which never loads).
     virtual CLibraryLoader* Loader() { return nullptr; }
     virtual std::string LibraryFile(DeviceLibrary which) { (void)which; return {}; }
+
+    // Port output with the processor's own instruction (ProcessorPorts.h); null where
+    // the host offers none.
+    virtual CProcessorPorts* ProcessorPorts() { return nullptr; }
 };

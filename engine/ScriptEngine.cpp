@@ -5,7 +5,8 @@
 CScriptEngine::CScriptEngine(CHost& host)
     : m_host(host),
       m_pCallStack(std::make_unique<int32_t[]>(kCallStackSize)),
-      m_pRegisters(std::make_unique<uint32_t[]>(kRegisterCount))
+      m_pRegisters(std::make_unique<uint32_t[]>(kRegisterCount)),
+      m_winIo(host)
 {
 }
 

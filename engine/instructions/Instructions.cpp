@@ -7,8 +7,14 @@
 #include "../KeywordChain.h"
 
 void AddFlowInstructions(CKeywordChain& chain);
+void AddPortInstructions(CKeywordChain& chain);
+void AddBitInstructions(CKeywordChain& chain);
+void AddInfraredInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
+    AddPortInstructions(chain);
+    AddBitInstructions(chain);
+    AddInfraredInstructions(chain);
 }

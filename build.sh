@@ -20,6 +20,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages_build=(build-essential cmake ninja-build pkg-config git)
 packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
 packages_bench=(libbenchmark-dev lua5.4 python3)
+# FT245RL: the D2XX adapter over libftdi1, lowpower's X11 DPMS, and the X server of its test
+packages_ftdi=(libftdi1-dev libx11-dev libxext-dev xvfb)
+# Processes, windows, console and power: Xlib with X-Resource, libdbus for logind; the
+# desktop tests start their own X server, window manager, X clients and private bus.
+packages_desktop=(libx11-dev libxres-dev libdbus-1-dev)
+packages_desktop_test=(xvfb xauth openbox xterm x11-utils dbus-daemon)
 
 need_packages() {
     local missing=()
@@ -50,17 +56,18 @@ build_main() {
 
 case "$mode" in
 build)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}"
     build_main
     ;;
 run)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}"
     build_main
     echo "== tavimore-run examples/counting-loop.tvm"
-    ./build/cli/tavimore-run --encoding utf8 examples/counting-loop.tvm
+    ./build/cli/tavimore-run examples/counting-loop.tvm | iconv -f CP932 -t UTF-8
     ;;
 test)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" \
+        "${packages_desktop[@]}" "${packages_desktop_test[@]}"
     build_main
     (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
     echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -75,7 +82,7 @@ test)
     echo "All tests passed."
     ;;
 bench)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}"
     build_main
     "$top/bench/run_bench.sh" "$top/build"
     ;;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Prints the benchmark figures of a build tree.
-#
-#   run_bench.sh [BUILD-DIR]      (default: build)
+# Prints every benchmark figure, as ratios measured in the same run.
+#   run_bench.sh BUILD-DIR
 set -euo pipefail
 build=${1:-build}
-
+echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(nproc) cores"
+echo
+"$build/bench/tavimore-bench-engine"
 "$build/bench/tavimore-bench-ports"

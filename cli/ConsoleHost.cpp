@@ -5,10 +5,18 @@
 #include <ctime>
 #include <unistd.h>
 
+#include "Dpms.h"
 #include "Encoding.h"
 #include "LinuxProcessorPorts.h"
 
 namespace {
+
+CLinuxDesktopOptions ConsoleDesktop()
+{
+    CLinuxDesktopOptions options;
+    options.console = ConsoleKind::ControllingTerminal;
+    return options;
+}
 
 volatile std::sig_atomic_t g_interrupts = 0;
 volatile std::sig_atomic_t g_stopPending = 0;
@@ -32,7 +40,7 @@ bool ConsumeStop()
 CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsFile,
                            std::string ftdiFile)
     : m_answers(std::move(answers)), m_strPortsFile(std::move(portsFile)),
-      m_strFtdiFile(std::move(ftdiFile))
+      m_strFtdiFile(std::move(ftdiFile)), m_desktop(ConsoleDesktop())
 {
 }
 
@@ -104,4 +112,14 @@ bool CConsoleHost::Sleep(uint32_t milliseconds)
         milliseconds -= slice;
     }
     return !ConsumeStop();
+}
+
+bool CConsoleHost::GetLowPowerTimeout(uint32_t& seconds)
+{
+    return dpms::GetLowPowerTimeout(seconds);
+}
+
+void CConsoleHost::SetLowPowerTimeout(uint32_t seconds)
+{
+    dpms::SetLowPowerTimeout(seconds);
 }

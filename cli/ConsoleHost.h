@@ -3,7 +3,9 @@
 // Message boxes become lines on standard error, in UTF-8, and boxes that ask are
 // answered from the --answer list (then OK). Ctrl+C is a stop request: the first one
 // stops the run after its statement (sleeps end at once); a second one ends the
-// program.
+// program. The desktop instructions reach the real desktop (the display named by
+// $DISPLAY, if any); the console of opencon is the program's controlling terminal, and
+// there is no main window for WINDOW and layer to act on.
 #pragma once
 
 #include <deque>
@@ -11,6 +13,7 @@
 
 #include "DlLoader.h"
 #include "Host.h"
+#include "LinuxDesktop.h"
 
 class CConsoleHost final : public CHost {
 public:
@@ -27,13 +30,18 @@ public:
     bool PollStop() override;
     uint32_t GetTickCount() override;
     bool Sleep(uint32_t milliseconds) override;
+    // The X display's DPMS time-out when $DISPLAY names one; otherwise none.
+    bool GetLowPowerTimeout(uint32_t& seconds) override;
+    void SetLowPowerTimeout(uint32_t seconds) override;
     CLibraryLoader* Loader() override { return &m_loader; }
     std::string LibraryFile(DeviceLibrary which) override;
     CProcessorPorts* ProcessorPorts() override;
+    CDesktopServices* Desktop() override { return &m_desktop; }
 
 private:
     std::deque<MessageAnswer> m_answers;
     std::string m_strPortsFile;
     std::string m_strFtdiFile;
     CDlLoader m_loader;
+    CLinuxDesktop m_desktop;
 };

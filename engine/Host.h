@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+class CDesktopServices;
 class CLibraryLoader;
 class CProcessorPorts;
 
@@ -65,4 +66,8 @@ public:
     // Port output with the processor's own instruction (ProcessorPorts.h); null where
     // the host offers none.
     virtual CProcessorPorts* ProcessorPorts() { return nullptr; }
+
+    // Processes, windows, the console and power (DesktopServices.h); none: the
+    // desktop instructions act on nothing.
+    virtual CDesktopServices* Desktop() { return nullptr; }
 };

@@ -112,16 +112,10 @@ uint32_t* CScriptEngine::RegisterAddress(int index)
     return nullptr;
 }
 
-uint32_t CScriptEngine::ReadRegister(int index)
+uint32_t CScriptEngine::ReadSpecialRegister(int index)
 {
-    if (index >= 0 && index < kRegisterCount) return m_pRegisters[static_cast<size_t>(index)];
     const uint32_t* cell = RegisterAddress(index);
     return cell ? *cell : 0;
-}
-
-void CScriptEngine::WriteRegister(int index, uint32_t value)
-{
-    if (uint32_t* cell = RegisterAddress(index)) *cell = value;
 }
 
 bool CScriptEngine::ParseBinary(std::string_view text, uint32_t& out)
@@ -246,32 +240,24 @@ uint32_t CScriptEngine::Evaluate(std::string_view token, int defaultRadix, COper
     return value;
 }
 
-uint32_t CScriptEngine::OperandArg(int n, int defaultRadix)
+uint32_t CScriptEngine::OperandArgSlow(int n, int defaultRadix)
 {
-    if (m_pCompiled && n >= 0 && n < static_cast<int>(m_pCompiled->operands.size())) {
+    if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
         COperandSlot& slot = m_pCompiled->operands[static_cast<size_t>(n)];
-        if (slot.radix == defaultRadix) {
-            switch (slot.kind) {
-            case COperandSlot::Kind::Constant: return static_cast<uint32_t>(slot.value);
-            case COperandSlot::Kind::Register: return ReadRegister(slot.value);
-            case COperandSlot::Kind::Slow: return EvaluateOperand(Arg(n), defaultRadix);
-            case COperandSlot::Kind::Unknown: break;
-            }
-        }
         if (slot.kind == COperandSlot::Kind::Unknown) return Evaluate(Arg(n), defaultRadix, &slot);
+        if (slot.kind == COperandSlot::Kind::Register && slot.radix == defaultRadix)
+            return ReadRegister(slot.value);
     }
     return EvaluateOperand(Arg(n), defaultRadix);
 }
 
-int CScriptEngine::RegisterArg(int n)
+int CScriptEngine::RegisterArgSlow(int n)
 {
-    if (m_pCompiled && n >= 0 && n < static_cast<int>(m_pCompiled->registers.size())) {
-        CRegisterSlot& slot = m_pCompiled->registers[static_cast<size_t>(n)];
-        if (slot.known) return slot.index;
+    if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
         bool readable = true;
         int index = ReadRegisterToken(Arg(n), readable);
         if (readable) {
-            slot = CRegisterSlot{true, index};
+            m_pCompiled->registers[static_cast<size_t>(n)] = CRegisterSlot{true, index};
             return index;
         }
     }

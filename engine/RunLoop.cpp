@@ -51,33 +51,49 @@ int CScriptEngine::Run(int startLine)
     std::string log;
     RunEnd end = RunEnd::EndOfScript;
     int pollCountdown = kPollInterval;
+    const bool step = startLine != -1;
+    const uint32_t statementLimit = m_nStatementLimit;
+    // The table of compiled lines does not change size during the run.
+    std::unique_ptr<CCompiledLine>* const table = m_compiled.data();
+    const auto lineCount = static_cast<unsigned>(m_compiled.size());
 
     m_strStatus.clear();
     m_bRunning = 1;
-    m_nLine = startLine == -1 ? 0 : startLine;
+    m_nLine = step ? startLine : 0;
 
     while (m_nLine < limit) {
-        if (executed > m_nStatementLimit) {
+        if (executed > statementLimit) {
             ShowMessage(msg::kInfiniteLoop, msg::kForcedStopCaption);
             end = RunEnd::CountGuard;
             break;
         }
         ++executed;
 
-        CCompiledLine& line = CompileLine(m_nLine);
-        m_pCompiled = &line;
-        SetStatement(&line.statement);
-        ExecuteStatement();
+        CCompiledLine* line =
+            static_cast<unsigned>(m_nLine) < lineCount ? table[m_nLine].get() : nullptr;
+        if (line == nullptr) line = &CompileLine(m_nLine);
+        m_pCompiled = line;
+        m_pStatement = &line->statement;
+        if (line->kind == LineKind::Instruction) line->handler(*this);
+        else ExecuteStatement();
 
-        m_pLastAction = m_pAction;
-        m_pLastActionValue = m_pActionValue;
-        bool leave = false;
-        ActOnRequest(limit, leave);
-        if (leave) {
-            end = RunEnd::JumpError;
-            break;
+        if (m_pAction != &m_nActNone) {
+            if (m_pAction == &m_nActJump && *m_pActionValue >= 0 && *m_pActionValue != m_nLine) {
+                // The absolute jump, the commonest request, without the general case's
+                // checks; the cell then holds the distance jumped.
+                const int target = *m_pActionValue;
+                *m_pActionValue = target - m_nLine;
+                m_nLine = target - 1;
+            } else {
+                bool leave = false;
+                ActOnRequest(limit, leave);
+                if (leave) {
+                    end = RunEnd::JumpError;
+                    break;
+                }
+                if (m_pAction == &m_nActStop) end = RunEnd::EndRequest;
+            }
         }
-        if (*m_pAction == m_nActStop) end = RunEnd::EndRequest;
 
         if (!m_strStatus.empty()) {
             log += "/ ";
@@ -87,9 +103,13 @@ int CScriptEngine::Run(int startLine)
             pollCountdown = kPollInterval;
             if (m_host.PollStop()) RequestStop();
         }
-        if (startLine != -1) limit = 0;
-        if (m_bRunning == 0) limit = 0;
+        if (step || m_bRunning == 0) limit = 0;
         ++m_nLine;
+    }
+    // The request of the last statement executed, kept for GetJumpDistance.
+    if (executed > 0) {
+        m_pLastAction = m_pAction;
+        m_pLastActionValue = m_pActionValue;
     }
 
     if (m_bRunning == 0 && (end == RunEnd::EndOfScript || end == RunEnd::EndRequest))

@@ -5,13 +5,16 @@
 CScriptEngine::CScriptEngine(CHost& host)
     : m_host(host),
       m_pCallStack(std::make_unique<int32_t[]>(kCallStackSize)),
-      m_pRegisters(std::make_unique<uint32_t[]>(kRegisterCount)),
-      m_winIo(host)
+      m_pRegisters(std::make_unique<uint32_t[]>(kRegisterCount))
 {
 }
 
 CScriptEngine::~CScriptEngine()
 {
+    if (m_pi.dwProcessId != 0) {
+        if (CDesktopServices* desktop = m_host.Desktop()) desktop->CloseProcess(m_pi);
+        m_pi.dwProcessId = 0;
+    }
     m_pStatement = nullptr;
 }
 
@@ -27,37 +30,27 @@ int CScriptEngine::SetWindowContext(std::uintptr_t parent, std::uintptr_t instan
     return 0;
 }
 
-void CScriptEngine::SetStatus(std::string_view text, int level)
+void CScriptEngine::SetStatusText(std::string_view text)
 {
-    if (m_nDebugLevel < level) {
-        m_strStatus.clear();
-        return;
-    }
     m_strStatus.assign(text);
     m_strStatus.append(m_szNewLine, static_cast<size_t>(m_nNewLineLen));
 }
 
-void CScriptEngine::SetStatusNumber(std::string_view label, int32_t value, int width, int radix,
-                                    int level)
+void CScriptEngine::SetStatusNumberText(std::string_view label, int32_t value, int width, int radix)
 {
-    if (m_nDebugLevel < level) {
-        m_strStatus.clear();
-        return;
-    }
     std::string number = FormatNumber(value, width, radix);
     m_strStatus.assign(label);
     m_strStatus.append(number);
     m_strStatus.append(m_szNewLine, static_cast<size_t>(m_nNewLineLen));
 }
 
-void CScriptEngine::SetStatusRegister(std::string_view label, int index, int numberWidth,
-                                      int numberRadix, int valueWidth, int valueRadix, int level)
+void CScriptEngine::SetStatusRegisterText(std::string_view label, int index, int numberWidth,
+                                          int numberRadix, int valueWidth, int valueRadix, int level)
 {
     if (m_nDebugLevel < level) {
+        // The text is dropped, but reading the register may report: format it anyway.
         m_strStatus.clear();
-        // REGL, REGW and REG0..REG9999 always read; the other codes may report.
-        if (index < kRegW || index >= kRegisterCount)
-            FormatRegister(index, numberWidth, numberRadix, valueWidth, valueRadix);
+        FormatRegister(index, numberWidth, numberRadix, valueWidth, valueRadix);
         return;
     }
     std::string display = FormatRegister(index, numberWidth, numberRadix, valueWidth, valueRadix);
@@ -82,9 +75,8 @@ void CScriptEngine::Fail(std::string_view text, std::string_view caption, int er
     SetError(errorNumber);
 }
 
-bool CScriptEngine::CheckArgCount(int count, int needed)
+bool CScriptEngine::ReportArgCount()
 {
-    if (count >= needed) return false;
     Fail(msg::kArgCount, msg::kCaution, 3);
     return true;
 }

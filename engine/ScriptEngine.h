@@ -28,6 +28,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "DesktopServices.h"
+#include "Ft245Device.h"
 #include "Host.h"
 #include "ScriptLines.h"
 #include "WinIoPort.h"
@@ -80,27 +82,70 @@ public:
     // ---- Registers and operands
     int ParseRegister(std::string_view token);
     uint32_t* RegisterAddress(int index);
-    uint32_t ReadRegister(int index);
-    void WriteRegister(int index, uint32_t value);
+    uint32_t ReadRegister(int index)
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            return m_pRegisters[static_cast<size_t>(index)];
+        return ReadSpecialRegister(index);
+    }
+    void WriteRegister(int index, uint32_t value)
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            m_pRegisters[static_cast<size_t>(index)] = value;
+        else if (uint32_t* cell = RegisterAddress(index))
+            *cell = value;
+    }
     uint32_t EvaluateOperand(std::string_view token, int defaultRadix);
     bool ParseBinary(std::string_view text, uint32_t& out);
     bool ParseHex(std::string_view text, uint32_t& out);
     std::string FormatNumber(int32_t value, int width, int radix);
     std::string FormatRegister(int index, int numberWidth, int numberRadix, int valueWidth,
                                int valueRadix);
-    bool CheckArgCount(int count, int needed);
+    bool CheckArgCount(int count, int needed) { return count < needed && ReportArgCount(); }
+
+    // ---- Call stack and conditions (defined with the flow-control family)
+    bool PushReturn(int line);
+    bool PopReturn(int* line);
+    // A condition or operator token as a 16-bit code, its two bytes in either order.
+    uint16_t ParseCondition(std::string_view token);
+    // 1 when the unsigned comparison holds, 0 when not, -1 for an unknown operator.
+    static int CompareValues(uint32_t a, int op, uint32_t b)
+    {
+        switch (op) {
+        case 0x3D00: case 0x3D3D: return a == b; // =  ==
+        case 0x2100: case 0x3D21: return a != b; // !  != =!
+        case 0x3C00: return a < b;               // <
+        case 0x3D3C: return a <= b;              // <= =<
+        case 0x3E00: return a > b;               // >
+        case 0x3E3D: return a >= b;              // >= =>
+        default: return -1;
+        }
+    }
 
     // ---- Status, messages and requests
-    void SetStatus(std::string_view text, int level);
+    void SetStatus(std::string_view text, int level)
+    {
+        if (m_nDebugLevel < level) m_strStatus.clear();
+        else SetStatusText(text);
+    }
     bool StatusWanted(int level) const { return m_nDebugLevel >= level; }
     // Sets the status to label + FormatNumber(value, width, radix) at level, formatting
     // only when the debug level keeps the text.
-    void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level);
+    void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level)
+    {
+        if (m_nDebugLevel < level) m_strStatus.clear();
+        else SetStatusNumberText(label, value, width, radix);
+    }
     // Sets the status to label + FormatRegister(...) at level. A dropped text is still
     // formatted when reading the register can report a failure, so that its message
     // box appears whatever the debug level.
     void SetStatusRegister(std::string_view label, int index, int numberWidth, int numberRadix,
-                           int valueWidth, int valueRadix, int level);
+                           int valueWidth, int valueRadix, int level)
+    {
+        // REGL, REGW and REG0..REG9999 always read; the other codes may report.
+        if (m_nDebugLevel < level && index >= kRegW && index < kRegisterCount) m_strStatus.clear();
+        else SetStatusRegisterText(label, index, numberWidth, numberRadix, valueWidth, valueRadix, level);
+    }
     void SetError(int errorNumber);
     // Whether the request in place is the error request.
     bool ErrorRequested() const { return m_pAction == &m_nActError; }
@@ -114,15 +159,57 @@ public:
     void RequestWait(uint32_t milliseconds) { Request(m_nActWait, static_cast<int32_t>(milliseconds)); }
     void RequestWaitPump(uint32_t milliseconds) { Request(m_nActWaitPump, static_cast<int32_t>(milliseconds)); }
     void RequestEnd() { m_pAction = &m_nActStop; }
+    // Requests a jump to (or by) the value of operand n, unless evaluating it fails:
+    // the evaluator's error request then stands and the run goes on with the next
+    // line. Returns the value (0 after a failure).
+    int32_t RequestJumpToArg(int n, int defaultRadix)
+    {
+        Continue();
+        auto target = static_cast<int32_t>(OperandArg(n, defaultRadix));
+        if (!ErrorRequested()) RequestJump(target);
+        return target;
+    }
+    int32_t RequestJumpRelativeToArg(int n, int defaultRadix)
+    {
+        Continue();
+        auto distance = static_cast<int32_t>(OperandArg(n, defaultRadix));
+        if (!ErrorRequested()) RequestJumpRelative(distance);
+        return distance;
+    }
     void RequestShowLine() { m_pAction = &m_nActShowLine; }
 
     // ---- What handlers read of the statement being executed
     int ArgCount() const { return m_pStatement ? m_pStatement->GetCount() : 0; }
     std::string_view Arg(int n) const { return m_pStatement ? m_pStatement->ItemView(n) : std::string_view(); }
     std::string_view ArgToEnd(int n) const { return m_pStatement ? m_pStatement->ItemToEndView(n) : std::string_view(); }
-    // EvaluateOperand / ParseRegister of token n, using what this line already showed.
-    uint32_t OperandArg(int n, int defaultRadix);
-    int RegisterArg(int n);
+    // EvaluateOperand / ParseRegister / ParseCondition of token n, using what this line
+    // already showed in this run. Inline: they sit on the path of every statement.
+    uint32_t OperandArg(int n, int defaultRadix)
+    {
+        if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
+            const COperandSlot& slot = m_pCompiled->operands[static_cast<size_t>(n)];
+            if (slot.radix == defaultRadix) {
+                if (slot.kind == COperandSlot::Kind::Constant) return static_cast<uint32_t>(slot.value);
+                if (slot.kind == COperandSlot::Kind::Register &&
+                    static_cast<unsigned>(slot.value) < static_cast<unsigned>(kRegisterCount))
+                    return m_pRegisters[static_cast<size_t>(slot.value)];
+            }
+        }
+        return OperandArgSlow(n, defaultRadix);
+    }
+    int RegisterArg(int n)
+    {
+        if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
+            const CRegisterSlot& slot = m_pCompiled->registers[static_cast<size_t>(n)];
+            if (slot.known) return slot.index;
+        }
+        return RegisterArgSlow(n);
+    }
+    uint16_t ConditionArg(int n)
+    {
+        if (m_pCompiled != nullptr && m_pCompiled->conditionToken == n) return m_pCompiled->condition;
+        return ConditionArgSlow(n);
+    }
 
     // ---- Ports and physical memory, through the port-access binding. Each width
     // operation first makes sure the library is available; when it is not, the run
@@ -182,12 +269,15 @@ private:
         bool known = false;
         int index = 0;
     };
+    static constexpr unsigned kCachedTokens = 5; // handlers read tokens 0 to 4 only
     struct CCompiledLine {
         CScriptLines statement;
         LineKind kind = LineKind::Unknown;
         InstructionHandler handler = nullptr;
-        std::array<COperandSlot, 5> operands{};
-        std::array<CRegisterSlot, 5> registers{};
+        std::array<COperandSlot, kCachedTokens> operands{};
+        std::array<CRegisterSlot, kCachedTokens> registers{};
+        int conditionToken = -1; // the token whose condition code is kept, or -1
+        uint16_t condition = 0;
     };
 
     void Request(int& cell, int32_t value)
@@ -197,6 +287,15 @@ private:
         m_nActionValue = value;
     }
     uint32_t Evaluate(std::string_view token, int defaultRadix, COperandSlot* learned);
+    uint32_t OperandArgSlow(int n, int defaultRadix);
+    uint16_t ConditionArgSlow(int n);
+    uint32_t ReadSpecialRegister(int index);
+    bool ReportArgCount();
+    void SetStatusText(std::string_view text);
+    void SetStatusNumberText(std::string_view label, int32_t value, int width, int radix);
+    void SetStatusRegisterText(std::string_view label, int index, int numberWidth, int numberRadix,
+                               int valueWidth, int valueRadix, int level);
+    int RegisterArgSlow(int n);
     int ReadRegisterToken(std::string_view token, bool& readable);
     CCompiledLine& CompileLine(int line);
     static LineKind Classify(const CScriptLines& statement, InstructionHandler& handler);
@@ -210,6 +309,9 @@ private:
     int m_nCallDepth = 0;
     std::unique_ptr<int32_t[]> m_pCallStack;
     int m_nLine = 0;
+    // FT245RL binding: the D2XX library, the device handles and the shared bit-mode
+    // flag. Declared before the line store so that it is destroyed after it.
+    CFt245Device m_ft{m_host};
     CScriptLines m_lines;
     int m_bMciOpen = 0;
     int* m_pLastAction = nullptr;
@@ -246,7 +348,17 @@ private:
     uint8_t m_byBitIn = 0;
     uint32_t m_dwBitOut = 0;
     uint32_t m_dwDumpAddress = 0;
-    CWinIoPort m_winIo;
+    CWinIoPort m_winIo{m_host};
+
+    // Processes and windows: the launch settings that persist from launch to launch,
+    // the last launch's result (a non-zero process id: its handles are still held),
+    // and the scratch list of top-level windows, allocated and released inside the
+    // statement that collects them.
+    static constexpr int kWindowListSize = 1024;
+    CStartupInfo m_si;
+    CProcessInformation m_pi;
+    std::unique_ptr<uint32_t[]> m_phWndList;
+    int m_nWndCount = 0;
 
     // Run-time state of this implementation: the guard against re-entry, how the last
     // run ended, and the per-run caches described at the top.

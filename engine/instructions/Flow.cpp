@@ -9,59 +9,46 @@
 #include "../Messages.h"
 #include "../Text.h"
 
+bool CScriptEngine::PushReturn(int line)
+{
+    if (m_nCallDepth >= kCallStackSize) return false;
+    m_pCallStack[static_cast<size_t>(m_nCallDepth++)] = line;
+    return true;
+}
+
+bool CScriptEngine::PopReturn(int* line)
+{
+    if (m_nCallDepth <= 0) return false;
+    *line = m_pCallStack[static_cast<size_t>(--m_nCallDepth)];
+    return true;
+}
+
+uint16_t CScriptEngine::ParseCondition(std::string_view token)
+{
+    const std::string t = text::ToUpper(text::TrimLeft(token));
+    if (t.size() > 2) {
+        Fail(msg::kConditionTooLong, msg::kCaution, 5);
+        return 1;
+    }
+    auto first = static_cast<unsigned char>(t.empty() ? 0 : t[0]);
+    auto second = static_cast<unsigned char>(t.size() > 1 ? t[1] : 0);
+    auto high = first > second ? first : second;
+    auto low = first > second ? second : first;
+    return static_cast<uint16_t>(high << 8 | low);
+}
+
+uint16_t CScriptEngine::ConditionArgSlow(int n)
+{
+    // Only a token of at most two bytes parses without a report; only that is kept.
+    uint16_t code = ParseCondition(Arg(n));
+    if (m_pCompiled != nullptr && text::TrimLeft(Arg(n)).size() <= 2) {
+        m_pCompiled->conditionToken = n;
+        m_pCompiled->condition = code;
+    }
+    return code;
+}
+
 struct CFlowInstructions {
-    // ---- The call stack: 1024 return lines that survive runs and steps.
-    static bool PushReturn(CScriptEngine& e, int line)
-    {
-        if (e.m_nCallDepth >= CScriptEngine::kCallStackSize) return false;
-        e.m_pCallStack[static_cast<size_t>(e.m_nCallDepth++)] = line;
-        return true;
-    }
-    static bool PopReturn(CScriptEngine& e, int* line)
-    {
-        if (e.m_nCallDepth <= 0) return false;
-        *line = e.m_pCallStack[static_cast<size_t>(--e.m_nCallDepth)];
-        return true;
-    }
-
-    // ---- Conditions: a one- or two-byte operator, its bytes in either order.
-    static uint16_t ParseCondition(CScriptEngine& e, std::string_view token)
-    {
-        const std::string t = text::ToUpper(text::TrimLeft(token));
-        if (t.size() > 2) {
-            e.Fail(msg::kConditionTooLong, msg::kCaution, 5);
-            return 1;
-        }
-        auto first = static_cast<unsigned char>(t.empty() ? 0 : t[0]);
-        auto second = static_cast<unsigned char>(t.size() > 1 ? t[1] : 0);
-        auto high = first > second ? first : second;
-        auto low = first > second ? second : first;
-        return static_cast<uint16_t>(high << 8 | low);
-    }
-    // 1 when the unsigned comparison holds, 0 when not, -1 for an unknown operator.
-    static int CompareValues(uint32_t a, int op, uint32_t b)
-    {
-        switch (op) {
-        case 0x3D00: case 0x3D3D: return a == b;   // =  ==
-        case 0x2100: case 0x3D21: return a != b;   // !  != =!
-        case 0x3C00: return a < b;                 // <
-        case 0x3D3C: return a <= b;                // <= =<
-        case 0x3E00: return a > b;                 // >
-        case 0x3E3D: return a >= b;                // >= =>
-        default: return -1;
-        }
-    }
-
-    // Requests a jump to the target in token n, unless evaluating it failed.
-    template <void (CScriptEngine::*Request)(int32_t)>
-    static int32_t JumpToOperand(CScriptEngine& e, int n, int radix)
-    {
-        e.Continue();
-        auto target = static_cast<int32_t>(e.OperandArg(n, radix));
-        if (!e.ErrorRequested()) (e.*Request)(target);
-        return target;
-    }
-
     static void Pump(CScriptEngine& e)
     {
         e.PumpMessages();
@@ -94,23 +81,23 @@ struct CFlowInstructions {
     static void Jmp(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 1, 10);
+        int32_t target = e.RequestJumpToArg(1, 10);
         e.SetStatusNumber(msg::kJmpDone, target, 6, 10, 20);
     }
 
     static void Call(CScriptEngine& e)
     {
         e.WriteRegister(CScriptEngine::kRegL, static_cast<uint32_t>(e.m_nLine));
-        PushReturn(e, e.m_nLine); // with a full stack the entry is lost; the call still jumps
+        e.PushReturn(e.m_nLine); // with a full stack the entry is lost; the call still jumps
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 1, 10);
+        int32_t target = e.RequestJumpToArg(1, 10);
         e.SetStatusNumber(msg::kCallDone, target, 6, 10, 20);
     }
 
     static void Ret(CScriptEngine& e)
     {
         int line = 0;
-        if (!PopReturn(e, &line)) {
+        if (!e.PopReturn(&line)) {
             // No CALL to return to: reported like every failure, and the run goes on.
             e.Fail(msg::kRetWithoutCall, msg::kCaution, 1024);
             return;
@@ -122,7 +109,7 @@ struct CFlowInstructions {
     static void Jmpr(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        int32_t distance = JumpToOperand<&CScriptEngine::RequestJumpRelative>(e, 1, 10);
+        int32_t distance = e.RequestJumpRelativeToArg(1, 10);
         e.SetStatusNumber(msg::kJmprDone, distance, 6, 10, 20);
     }
 
@@ -148,20 +135,20 @@ struct CFlowInstructions {
     static void IfJump(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 5)) return;
-        uint16_t op = ParseCondition(e, e.Arg(2));
+        uint16_t op = e.ConditionArg(2);
         uint32_t b = e.OperandArg(3, 0);
         uint32_t a = e.OperandArg(1, 0);
-        int r = CompareValues(a, op, b);
+        int r = CScriptEngine::CompareValues(a, op, b);
         if (r < 0) {
             e.ShowMessage(msg::kConditionError, msg::kConditionErrorCaption);
             e.SetStatus(msg::kBranchError, 5);
             e.Continue();
         } else if (r == 1) {
             if (Relative) {
-                int32_t d = JumpToOperand<&CScriptEngine::RequestJumpRelative>(e, 4, 0);
+                int32_t d = e.RequestJumpRelativeToArg(4, 0);
                 e.SetStatusNumber(msg::kConditionJmpr, d, 4, 10, 100);
             } else {
-                int32_t target = JumpToOperand<&CScriptEngine::RequestJump>(e, 4, 0);
+                int32_t target = e.RequestJumpToArg(4, 0);
                 e.SetStatusNumber(msg::kConditionJmp, target, 4, 10, 100);
             }
         } else {

@@ -10,6 +10,9 @@ void AddFlowInstructions(CKeywordChain& chain);
 void AddPortInstructions(CKeywordChain& chain);
 void AddBitInstructions(CKeywordChain& chain);
 void AddInfraredInstructions(CKeywordChain& chain);
+void AddDataInstructions(CKeywordChain& chain);
+void AddFtdiInstructions(CKeywordChain& chain);
+void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
@@ -17,4 +20,7 @@ void BuildKeywordChain(CKeywordChain& chain)
     AddPortInstructions(chain);
     AddBitInstructions(chain);
     AddInfraredInstructions(chain);
+    AddDataInstructions(chain);
+    AddFtdiInstructions(chain);
+    AddSystemInstructions(chain);
 }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CTestHost host;
     CScriptEngine engine(host);
-    engine.SetStatementLimit(20000);
+    engine.SetStatementLimit(4000);
     engine.SetDebugLevel((control & 1) ? 100 : 10);
     engine.SetScript(script);
     engine.Run(-1);

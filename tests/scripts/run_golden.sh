@@ -2,10 +2,11 @@
 # Runs one script test through tavimore-run and compares what it printed with the
 # expected files beside the script.
 #
-#   run_golden.sh TAVIMORE-RUN SCRIPT.tvm
+#   run_golden.sh [--raw] [--expected BASE] TAVIMORE-RUN SCRIPT.tvm
 #
-# SCRIPT.tvm is UTF-8 and is run with --encoding utf8; a script named *.sjis.tvm holds
-# raw cp932 bytes and is run as it stands. Leading comment lines may say how to run it:
+# SCRIPT.tvm is UTF-8 and is run with --encoding utf8; a script named *.sjis.tvm, or
+# any script with --raw (the examples), holds raw cp932 bytes and is run as it stands.
+# The expected files are BASE.out and BASE.err (default: beside the script). Leading comment lines may say how to run it:
 #   / run: --debug-level 100 --answer cancel     options for tavimore-run
 #   / exit: 3                                   the expected exit status (default 0)
 #   / stdin: FILE                               run with "-" and FILE (beside the
@@ -13,13 +14,23 @@
 # Expected standard output is in SCRIPT.out, expected standard error in SCRIPT.err.
 # With TAVIMORE_UPDATE_GOLDEN=1 the expected files are written instead of compared.
 set -u
+raw=0
+expected=
+while [ $# -gt 2 ]; do
+    case "$1" in
+    --raw) raw=1; shift ;;
+    --expected) expected=$2; shift 2 ;;
+    *) break ;;
+    esac
+done
 runner=$1
 script=$2
-base=${script%.tvm}
 dir=$(dirname "$script")
+[ -n "$expected" ] || expected=${script%.tvm}
 
 encoding=(--encoding utf8)
-case "$script" in *.sjis.tvm) encoding=() ;; esac
+case "$script" in *.sjis.tvm) raw=1 ;; esac
+[ "$raw" = 1 ] && encoding=()
 
 options=()
 expected_status=0
@@ -36,6 +47,7 @@ while IFS= read -r line; do
 done <"$script"
 
 # Paths in options are relative to the script's folder.
+expected=$(cd "$(dirname "$expected")" && pwd)/$(basename "$expected")
 cd "$dir" || exit 1
 name=$(basename "$script")
 target=$name
@@ -51,9 +63,9 @@ fi
 status=$?
 
 if [ "${TAVIMORE_UPDATE_GOLDEN:-0}" = 1 ]; then
-    cp "$out" "$(basename "$base").out"
-    cp "$err" "$(basename "$base").err"
-    echo "updated $(basename "$base").out and .err (exit $status)"
+    cp "$out" "$expected.out"
+    cp "$err" "$expected.err"
+    echo "updated $expected.out and .err (exit $status)"
     exit 0
 fi
 
@@ -62,14 +74,14 @@ if [ "$status" != "$expected_status" ]; then
     echo "exit status $status, expected $expected_status"
     failed=1
 fi
-if ! cmp -s "$out" "$(basename "$base").out"; then
-    echo "standard output differs from $(basename "$base").out:"
-    diff -u "$(basename "$base").out" "$out" | head -n 60
+if ! cmp -s "$out" "$expected.out"; then
+    echo "standard output differs from $expected.out:"
+    diff -u "$expected.out" "$out" | head -n 60
     failed=1
 fi
-if ! cmp -s "$err" "$(basename "$base").err"; then
-    echo "standard error differs from $(basename "$base").err:"
-    diff -u "$(basename "$base").err" "$err" | head -n 60
+if ! cmp -s "$err" "$expected.err"; then
+    echo "standard error differs from $expected.err:"
+    diff -u "$expected.err" "$err" | head -n 60
     failed=1
 fi
 exit $failed

@@ -1,5 +1,7 @@
 #include "TestHost.h"
 
+#include <cstdio>
+
 #include "Encoding.h"
 
 std::string Sj(std::string_view utf8) { return encoding::Utf8ToCp932(utf8); }
@@ -40,6 +42,10 @@ bool CTestHost::StopDue()
 bool CTestHost::PollStop()
 {
     ++pollCount;
+    if (stopAtPoll != 0 && pollCount >= stopAtPoll) {
+        stopAtPoll = 0;
+        return true;
+    }
     return StopDue();
 }
 
@@ -66,4 +72,126 @@ std::vector<std::string> CTestHost::Messages() const
     for (const std::string& call : calls)
         if (call.rfind("MessageBox", 0) == 0) boxes.push_back(call);
     return boxes;
+}
+
+void CTestHost::PlaySound(std::string_view file)
+{
+    calls.push_back("PlaySound \"" + encoding::QuoteForLog(file) + "\"");
+}
+
+namespace {
+
+std::string Hex(uint32_t window)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", window);
+    return text;
+}
+
+} // namespace
+
+bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
+                          CProcessInformation& pi)
+{
+    char record[96];
+    std::snprintf(record, sizeof record, " cb=%u flags=0x%X show=%u chars=%ux%u fill=%u", si.cb,
+                  si.dwFlags, si.wShowWindow, si.dwXCountChars, si.dwYCountChars,
+                  si.dwFillAttribute);
+    m_calls.push_back(std::string("Launch ") +
+                      (kind == LaunchKind::Program ? "program" : "interpreter") + " \"" +
+                      encoding::QuoteForLog(commandLine) + "\"" + record +
+                      (launchSucceeds ? "" : " -> failed"));
+    if (!launchSucceeds) return false;
+    pi.dwProcessId = nextProcessId++;
+    pi.hProcess = static_cast<std::intptr_t>(pi.dwProcessId);
+    return true;
+}
+
+void CTestDesktop::WaitForInputIdle(const CProcessInformation& pi)
+{
+    m_calls.push_back("WaitForInputIdle " + std::to_string(pi.dwProcessId));
+}
+
+void CTestDesktop::CloseProcess(CProcessInformation& pi)
+{
+    m_calls.push_back("CloseProcess " + std::to_string(pi.dwProcessId));
+    pi = CProcessInformation{};
+}
+
+bool CTestDesktop::StartTextEditor(CProcessInformation& pi)
+{
+    m_calls.push_back(std::string("StartTextEditor") + (editorStarts ? "" : " -> failed"));
+    if (!editorStarts) return false;
+    pi.dwProcessId = nextProcessId++;
+    pi.hProcess = static_cast<std::intptr_t>(pi.dwProcessId);
+    return true;
+}
+
+void CTestDesktop::TerminateProcess(const CProcessInformation& pi)
+{
+    m_calls.push_back("TerminateProcess " + std::to_string(pi.dwProcessId));
+}
+
+int CTestDesktop::CollectWindows(uint32_t* list, int capacity)
+{
+    m_calls.push_back("CollectWindows");
+    int count = 0;
+    for (const CTestWindow& window : windows) {
+        if (count == capacity) break;
+        list[count++] = window.id;
+    }
+    return count;
+}
+
+bool CTestDesktop::IsWindowOfProcess(uint32_t window, const CProcessInformation& pi)
+{
+    for (const CTestWindow& w : windows)
+        if (w.id == window) return w.pid == pi.dwProcessId;
+    return false;
+}
+
+std::string CTestDesktop::WindowTitle(uint32_t window)
+{
+    for (const CTestWindow& w : windows)
+        if (w.id == window) return w.title;
+    return {};
+}
+
+void CTestDesktop::CloseWindow(uint32_t window)
+{
+    m_calls.push_back("CloseWindow " + Hex(window));
+}
+
+void CTestDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
+{
+    m_calls.push_back("SetWindowOpacity " + Hex(window) + " " + std::to_string(alpha));
+}
+
+void CTestDesktop::ShowMainWindow(bool show)
+{
+    m_calls.push_back(show ? "ShowMainWindow show" : "ShowMainWindow hide");
+}
+
+bool CTestDesktop::AllocConsole()
+{
+    m_calls.push_back(std::string("AllocConsole") + (consoleOpen ? " -> failed" : ""));
+    if (consoleOpen) return false;
+    consoleOpen = true;
+    return true;
+}
+
+void CTestDesktop::WriteConsole(std::string_view text)
+{
+    m_calls.push_back("WriteConsole \"" + encoding::QuoteForLog(text) + "\"");
+}
+
+void CTestDesktop::FreeConsole()
+{
+    m_calls.push_back("FreeConsole");
+    consoleOpen = false;
+}
+
+void CTestDesktop::PowerOff()
+{
+    m_calls.push_back("PowerOff");
 }

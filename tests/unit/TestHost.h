@@ -12,7 +12,50 @@
 #include <string>
 #include <vector>
 
+#include "DesktopServices.h"
 #include "Host.h"
+
+// A desktop that records every call into the host's call list and answers from
+// what the test sets up: the windows there are, whether launches succeed, the
+// process id they give, the main window.
+struct CTestWindow {
+    uint32_t id = 0;
+    uint32_t pid = 0;
+    std::string title; // cp932
+};
+
+class CTestDesktop final : public CDesktopServices {
+public:
+    explicit CTestDesktop(std::vector<std::string>& calls) : m_calls(calls) {}
+
+    bool Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
+                CProcessInformation& pi) override;
+    void WaitForInputIdle(const CProcessInformation& pi) override;
+    void CloseProcess(CProcessInformation& pi) override;
+    bool StartTextEditor(CProcessInformation& pi) override;
+    void TerminateProcess(const CProcessInformation& pi) override;
+    int CollectWindows(uint32_t* list, int capacity) override;
+    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override;
+    std::string WindowTitle(uint32_t window) override;
+    void CloseWindow(uint32_t window) override;
+    void SetWindowOpacity(uint32_t window, uint8_t alpha) override;
+    uint32_t MainWindow() override { return mainWindow; }
+    void ShowMainWindow(bool show) override;
+    bool AllocConsole() override;
+    void WriteConsole(std::string_view text) override;
+    void FreeConsole() override;
+    void PowerOff() override;
+
+    std::vector<CTestWindow> windows; // topmost first
+    bool launchSucceeds = true;
+    bool editorStarts = true;
+    uint32_t nextProcessId = 4242;    // given to the next launch, then counted up
+    uint32_t mainWindow = 0;
+    bool consoleOpen = false;
+
+private:
+    std::vector<std::string>& m_calls;
+};
 
 class CTestHost : public CHost {
 public:
@@ -24,6 +67,8 @@ public:
     uint32_t GetTickCount() override { return m_now; }
     bool Sleep(uint32_t milliseconds) override;
     void CloseMediaWindow(std::uintptr_t window) override;
+    void PlaySound(std::string_view file) override;
+    CDesktopServices* Desktop() override { return desktopAvailable ? &desktop : nullptr; }
 
     // Every call, in order: "MessageBox ...", "Pump", "Sleep 1000", "CloseMedia 7".
     std::vector<std::string> calls;
@@ -37,6 +82,12 @@ public:
     // Runs on every pump: lets a test act as the user would while a script pumps.
     std::function<void()> onPump;
     int pollCount = 0;
+    // A stop request answered by the n-th call of PollStop (0: never).
+    int stopAtPoll = 0;
+    // The recorded desktop ("Launch ...", "CloseWindow 0x00400001", ...); a test turns
+    // it off to see the instructions on a host that has none.
+    CTestDesktop desktop{calls};
+    bool desktopAvailable = true;
 
 private:
     bool StopDue();

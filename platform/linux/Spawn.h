@@ -1,0 +1,34 @@
+// Starting and reaping the application's child processes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+enum class SpawnGroup {
+    NewProcessGroup, // a group of its own, so the terminal's Ctrl+C does not reach it
+    NewSession,      // a session of its own, with no controlling terminal
+};
+
+// Starts argv[0] (looked up in PATH when it has no slash) with argv, the application's
+// environment and working directory, standard input, output and error on /dev/null,
+// and every signal at its default. passFd, when not -1, is handed to the child as
+// descriptor passAs. Returns false when the program cannot be started.
+bool SpawnProcess(const std::vector<std::string>& argv, SpawnGroup group, pid_t& pid,
+                  int passFd = -1, int passAs = -1);
+
+// Reaps the child if it has ended: true when it has (it must then not be signalled
+// again: its number may be reused), false while it runs.
+bool ReapIfEnded(pid_t pid);
+
+// Waits up to timeoutMs for the child to end, reaping it; true when it ended.
+bool WaitForEnd(pid_t pid, int timeoutMs);
+
+// Asks the child to end (SIGTERM), and makes it end (SIGKILL) when it has not within
+// graceMs; reaps it. Nothing for a child already reaped.
+void EndProcess(pid_t pid, int graceMs);
+
+// Milliseconds of a monotonic clock.
+long long MonotonicMs();
+void SleepMs(int milliseconds);

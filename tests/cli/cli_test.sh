@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# tavimore-run's command line: usage errors, unreadable files, and Ctrl+C.
+#   cli_test.sh TAVIMORE-RUN
+set -u
+runner=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+expect_status() {
+    local want=$1
+    shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    if [ "$got" != "$want" ]; then
+        echo "FAIL: '$*' exited $got, expected $want"; cat "$work/err"; failures=$((failures + 1))
+    elif [ "$want" = 2 ] && [ "$(wc -l <"$work/err")" -lt 1 ]; then
+        echo "FAIL: '$*' gave no error line"; failures=$((failures + 1))
+    fi
+}
+printf 'XYZ\r\n' >"$work/doc.tvm"
+expect_status 0 "$runner" "$work/doc.tvm"
+expect_status 2 "$runner"
+expect_status 2 "$runner" "$work/missing.tvm"
+expect_status 2 "$runner" --bogus "$work/doc.tvm"
+expect_status 2 "$runner" --step 5 "$work/doc.tvm"
+expect_status 2 "$runner" --step -1 "$work/doc.tvm"
+expect_status 2 "$runner" --debug-level x "$work/doc.tvm"
+expect_status 2 "$runner" --answer maybe "$work/doc.tvm"
+expect_status 2 "$runner" --encoding latin1 "$work/doc.tvm"
+expect_status 2 "$runner" --sim-config "$work/missing.ini" "$work/doc.tvm"
+expect_status 2 "$runner" "$work/doc.tvm" "$work/doc.tvm"
+expect_status 0 "$runner" --help
+grep -q -- '--step LINE' "$work/out" || { echo "FAIL: --help lists no options"; failures=$((failures + 1)); }
+head -c 1 "$work/err" >/dev/null
+
+# Ctrl+C stops a long wait within a fraction of a second; the report is still printed.
+printf 'WAIT D\x27600000\r\nXYZ\r\n' >"$work/wait.tvm"
+start=$(date +%s%N)
+"$runner" "$work/wait.tvm" >"$work/out" 2>"$work/err" &
+pid=$!
+sleep 0.5
+kill -INT "$pid"
+wait "$pid"
+status=$?
+elapsed=$((($(date +%s%N) - start) / 1000000))
+if [ "$status" != 3 ]; then echo "FAIL: interrupted run exited $status, expected 3"; failures=$((failures + 1)); fi
+if ! grep -q $'\x8e\xc0\x8d\x73' "$work/out"; then echo "FAIL: interrupted run printed no report"; failures=$((failures + 1)); fi
+if grep -q 'REGL 0000927C0@h' "$work/err"; then :; else echo "FAIL: REGL after the cut wait is not the requested time"; cat "$work/err"; failures=$((failures + 1)); fi
+if [ "$elapsed" -gt 5000 ]; then echo "FAIL: the interrupted wait took ${elapsed} ms"; failures=$((failures + 1)); fi
+
+[ "$failures" = 0 ] && echo "all command-line checks passed"
+exit $((failures > 0))

@@ -1,0 +1,318 @@
+#include "DesktopFixture.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "Spawn.h"
+
+extern char** environ;
+
+namespace {
+
+// Reads from fd until a line break (or the end) arrives, at most timeoutMs.
+bool ReadLine(int fd, std::string& line, int timeoutMs)
+{
+    long long deadline = MonotonicMs() + timeoutMs;
+    line.clear();
+    for (;;) {
+        long long left = deadline - MonotonicMs();
+        if (left <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        char c;
+        ssize_t n = read(fd, &c, 1);
+        if (n <= 0) return false;
+        if (c == '\n') return true;
+        line += c;
+    }
+}
+
+// Starts argv with fd handed over as descriptor 3 (for -displayfd, --print-address).
+bool StartWithPipe(const std::vector<std::string>& argv, pid_t& pid, int& readEnd)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    bool started = SpawnProcess(argv, SpawnGroup::NewProcessGroup, pid, fds[1], 3);
+    close(fds[1]);
+    if (!started) {
+        close(fds[0]);
+        return false;
+    }
+    readEnd = fds[0];
+    return true;
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+} // namespace
+
+CTempDir::CTempDir()
+{
+    char pattern[] = "/tmp/tavimore-desktop-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) m_strPath = pattern;
+}
+
+CTempDir::~CTempDir()
+{
+    if (!m_strPath.empty()) Capture({"rm", "-rf", m_strPath});
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    long long deadline = MonotonicMs() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (MonotonicMs() >= deadline) return false;
+        SleepMs(20);
+    }
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text, bool executable)
+{
+    std::ofstream(path, std::ios::binary) << text;
+    if (executable) chmod(path.c_str(), 0755);
+}
+
+std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                    int* status, std::string* standardError)
+{
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) environment.push_back(*e);
+    for (const std::string& entry : env) {
+        std::string name = entry.substr(0, entry.find('=') + 1);
+        for (auto it = environment.begin(); it != environment.end();)
+            it = it->rfind(name, 0) == 0 ? environment.erase(it) : std::next(it);
+        environment.push_back(entry);
+    }
+    std::vector<char*> args, envp;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = 0;
+    int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    std::string text, errors;
+    if (spawned == 0) {
+        long long deadline = MonotonicMs() + 20000;
+        bool outOpen = true, errOpen = true;
+        while ((outOpen || errOpen) && MonotonicMs() < deadline) {
+            pollfd p[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
+            if (poll(p, 2, 100) <= 0) continue;
+            char buffer[4096];
+            for (int i = 0; i < 2; ++i) {
+                if (!(p[i].revents & (POLLIN | POLLHUP))) continue;
+                ssize_t n = read(p[i].fd, buffer, sizeof buffer);
+                if (n > 0) (i == 0 ? text : errors).append(buffer, static_cast<size_t>(n));
+                else (i == 0 ? outOpen : errOpen) = false;
+            }
+        }
+        int code = -1;
+        long long end = MonotonicMs() + 2000;
+        for (;;) {
+            int st = 0;
+            pid_t r = waitpid(pid, &st, WNOHANG);
+            if (r == pid) {
+                code = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+                break;
+            }
+            if (MonotonicMs() >= end) {
+                EndProcess(pid, 500);
+                break;
+            }
+            SleepMs(5);
+        }
+        if (status != nullptr) *status = code;
+    } else if (status != nullptr) {
+        *status = -1;
+    }
+    close(out[0]);
+    close(err[0]);
+    if (standardError != nullptr) *standardError = errors;
+    return text;
+}
+
+bool CChild::Start(const std::vector<std::string>& argv)
+{
+    Stop();
+    return SpawnProcess(argv, SpawnGroup::NewProcessGroup, m_pid);
+}
+
+void CChild::Stop()
+{
+    if (m_pid > 0) EndProcess(m_pid, 2000);
+    m_pid = 0;
+}
+
+bool CChild::Running()
+{
+    if (m_pid <= 0) return false;
+    if (!ReapIfEnded(m_pid)) return true;
+    m_pid = 0;
+    return false;
+}
+
+CXServer::~CXServer()
+{
+    m_wm.Stop();
+    if (m_xvfb > 0) EndProcess(m_xvfb, 2000);
+}
+
+bool CXServer::Start(std::string& why)
+{
+    int fd = -1;
+    if (!StartWithPipe({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
+                        "tcp", "-noreset"},
+                       m_xvfb, fd)) {
+        why = "Xvfb cannot be started (is the xvfb package installed?)";
+        return false;
+    }
+    std::string number;
+    bool ok = ReadLine(fd, number, 15000) && !number.empty();
+    close(fd);
+    if (!ok) {
+        why = "Xvfb started but reported no display within 15 s";
+        EndProcess(m_xvfb, 1000);
+        m_xvfb = 0;
+        return false;
+    }
+    m_strDisplay = ":" + number;
+    setenv("DISPLAY", m_strDisplay.c_str(), 1);
+    return true;
+}
+
+bool CXServer::StartWindowManager(std::string& why)
+{
+    if (!m_wm.Start({"openbox", "--sm-disable"})) {
+        why = "openbox cannot be started (is the openbox package installed?)";
+        return false;
+    }
+    // Ready once it has published its check window and the stacking list.
+    bool ready = WaitUntil([] {
+        return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id #") != std::string::npos &&
+               Capture({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}).find("not found") == std::string::npos;
+    }, 15000);
+    if (!ready) why = "openbox did not take over the display within 15 s";
+    return ready;
+}
+
+std::vector<uint32_t> XpropClients()
+{
+    std::string text = Capture({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"});
+    std::vector<uint32_t> windows;
+    size_t hash = text.find('#');
+    if (hash == std::string::npos) return windows;
+    for (std::string word : Words(text.substr(hash + 1))) {
+        if (!word.empty() && word.back() == ',') word.pop_back();
+        windows.insert(windows.begin(), static_cast<uint32_t>(std::stoul(word, nullptr, 16)));
+    }
+    return windows;
+}
+
+std::string XpropValue(uint32_t window, const std::string& property)
+{
+    std::string text = Capture({"xprop", "-id", "0x" + Hex8(window), "-notype", property}, {"LC_ALL=C.UTF-8"});
+    size_t equals = text.find(" = ");
+    if (equals == std::string::npos) return {};
+    std::string value = text.substr(equals + 3);
+    while (!value.empty() && value.back() == '\n') value.pop_back();
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string XpropTitle(uint32_t window)
+{
+    std::string title = XpropValue(window, "_NET_WM_NAME");
+    return title.empty() ? XpropValue(window, "WM_NAME") : title;
+}
+
+uint32_t WaitForWindow(const std::string& title)
+{
+    uint32_t found = 0;
+    WaitUntil([&] {
+        for (uint32_t w : XpropClients())
+            if (XpropTitle(w) == title) found = w;
+        return found != 0;
+    });
+    return found;
+}
+
+std::string Hex8(uint32_t window)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", window);
+    return text;
+}
+
+CPrivateBus::~CPrivateBus()
+{
+    m_logind.Stop();
+    if (m_daemon > 0) EndProcess(m_daemon, 2000);
+}
+
+bool CPrivateBus::Start(const std::string& folder, std::string& why)
+{
+    int fd = -1;
+    if (!StartWithPipe({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                        "--address=unix:path=" + folder + "/bus", "--print-address=3"},
+                       m_daemon, fd)) {
+        why = "dbus-daemon cannot be started (is the dbus-daemon package installed?)";
+        return false;
+    }
+    bool ok = ReadLine(fd, m_strAddress, 15000) && m_strAddress.rfind("unix:path=" + folder + "/bus", 0) == 0;
+    close(fd);
+    if (!ok) {
+        why = "dbus-daemon reported no address of our private bus";
+        m_strAddress.clear();
+        return false;
+    }
+    m_strRecord = folder + "/logind-calls";
+    if (!m_logind.Start({TAVIMORE_MOCK_LOGIND, m_strAddress, m_strRecord}) ||
+        !WaitUntil([&] { return ReadFile(m_strRecord).rfind("ready\n", 0) == 0; })) {
+        why = "the stand-in logind did not take its name on the private bus";
+        m_strAddress.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string CPrivateBus::Calls() const
+{
+    std::string text = ReadFile(m_strRecord);
+    return text.rfind("ready\n", 0) == 0 ? text.substr(6) : text;
+}

@@ -1,0 +1,410 @@
+// The desktop instructions on a real X11 desktop: Xvfb with openbox, real X clients
+// (xterm, xmessage, tavimore-test-window), started and ended by the tests; the console
+// on a pseudo-terminal; EXITWIN against a stand-in logind on a private bus.
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+#include "DesktopFixture.h"
+#include "Encoding.h"
+#include "LinuxDesktop.h"
+#include "LogindPower.h"
+#include "ScriptEngine.h"
+#include "Spawn.h"
+#include "TestHost.h"
+#include "X11Windows.h"
+
+namespace {
+
+// Nothing in these tests may reach the machine's real system bus: EXITWIN would power
+// it off. Every test that calls logind names its private bus; this catches the rest.
+const bool g_bSystemBusBlocked = [] {
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tavimore-tests-never-power-off", 1);
+    return true;
+}();
+
+// The test host with the real desktop behind it. Sleeps stay fake (instant), after an
+// optional wait for something the test needs to have happened first.
+class CDesktopHost : public CTestHost {
+public:
+    explicit CDesktopHost(CLinuxDesktopOptions options) : real(std::move(options)) {}
+    CDesktopServices* Desktop() override { return &real; }
+    bool Sleep(uint32_t milliseconds) override
+    {
+        if (beforeSleep) beforeSleep();
+        return CTestHost::Sleep(milliseconds);
+    }
+    std::function<void()> beforeSleep;
+    CLinuxDesktop real;
+};
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<long long> StatFields(const std::string& stat)
+{
+    // pid (comm) state ppid pgrp session tty_nr ...: the fields after the name.
+    std::vector<long long> fields;
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos) return fields;
+    std::istringstream in(stat.substr(close + 2));
+    std::string state;
+    in >> state;
+    for (long long v; fields.size() < 4 && in >> v;) fields.push_back(v);
+    return fields; // ppid, pgrp, session, tty_nr
+}
+
+class Desktop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pX = new CXServer;
+        s_bServer = s_pX->Start(s_strWhy);
+        s_bReady = s_bServer && s_pX->StartWindowManager(s_strWhy);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pX;
+        s_pX = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!s_bServer) GTEST_SKIP() << "no X server could start: " << s_strWhy;
+        ASSERT_TRUE(s_bReady) << s_strWhy;
+        m_before = XpropClients();
+        NewEngine({});
+    }
+    void TearDown() override
+    {
+        if (!s_bReady) return;
+        // End whatever the test left on the screen.
+        CX11Windows windows("");
+        for (uint32_t w : XpropClients()) {
+            if (std::find(m_before.begin(), m_before.end(), w) != m_before.end()) continue;
+            if (uint32_t pid = windows.OwnerProcess(w)) kill(static_cast<pid_t>(pid), SIGTERM);
+        }
+        WaitUntil([&] { return XpropClients().size() <= m_before.size(); }, 5000);
+    }
+
+    void NewEngine(CLinuxDesktopOptions options)
+    {
+        engine.reset();
+        host = std::make_unique<CDesktopHost>(std::move(options));
+        engine = std::make_unique<CScriptEngine>(*host);
+    }
+    void Run(const std::string& script)
+    {
+        engine->SetScript(Sj(script));
+        engine->Run(-1);
+    }
+    uint32_t Reg(int index) { return engine->ReadRegister(index); }
+
+    // A test window the test starts itself.
+    uint32_t StartWindow(const std::string& title, std::vector<std::string> more = {})
+    {
+        auto child = std::make_unique<CChild>();
+        std::vector<std::string> argv = {TAVIMORE_TEST_WINDOW, "--title", title};
+        argv.insert(argv.end(), more.begin(), more.end());
+        EXPECT_TRUE(child->Start(argv));
+        m_children.push_back(std::move(child));
+        uint32_t window = WaitForWindow(title);
+        EXPECT_NE(window, 0u) << "the window \"" << title << "\" did not appear";
+        return window;
+    }
+
+    static CXServer* s_pX;
+    static std::string s_strWhy;
+    static bool s_bServer, s_bReady;
+
+    CTempDir dir;
+    std::unique_ptr<CDesktopHost> host;
+    std::unique_ptr<CScriptEngine> engine;
+    std::vector<std::unique_ptr<CChild>> m_children;
+    std::vector<uint32_t> m_before;
+};
+
+CXServer* Desktop::s_pX = nullptr;
+std::string Desktop::s_strWhy;
+bool Desktop::s_bServer = false;
+bool Desktop::s_bReady = false;
+
+const std::string kTestWindow = TAVIMORE_TEST_WINDOW;
+
+TEST_F(Desktop, HandleListReportsTheWindowsAsTheXServerKnowsThem)
+{
+    StartWindow("snow ☃ 雪");
+    StartWindow("plain title");
+    CChild xmessage;
+    ASSERT_TRUE(xmessage.Start({"xmessage", "-title", "メッセージ", "hello"}));
+    ASSERT_NE(WaitForWindow("メッセージ"), 0u);
+
+    WriteFile(dir.File("list.tvm"), "HANDLELIST\n");
+    int status = -1;
+    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("list.tvm")}, {}, &status);
+    EXPECT_EQ(status, 0);
+
+    std::vector<std::string> expected = {"HANDLELIST", "", "/ 実行したニーモニック数は1行です",
+                                         "/ ハンドル：ウインドウタイトル"};
+    for (uint32_t w : XpropClients())
+        expected.push_back("/ " + Hex8(w) + " : " + encoding::Cp932ToUtf8(encoding::Utf8ToCp932(XpropTitle(w))));
+    expected.push_back("");
+    EXPECT_EQ(Lines(output), expected);
+    EXPECT_NE(output.find(" : snow ? 雪\n"), std::string::npos); // cp932 has no snowman
+    EXPECT_NE(output.find(" : メッセージ\n"), std::string::npos);  // WM_NAME as compound text
+}
+
+TEST_F(Desktop, ExecpStoresTheWindowOfTheStartedClient)
+{
+    Run("EXECP REG5 " + kTestWindow + " --title 'execp target'\r\n"
+        "EXECP REG6 " + kTestWindow + " --no-pid --title \"no pid\"\r\n"
+        "EXECP REG7 xmessage -title 'x message' hello");
+    EXPECT_EQ(Reg(5), WaitForWindow("execp target"));
+    EXPECT_EQ(Reg(6), WaitForWindow("no pid")); // known through the X server (X-Resource)
+    EXPECT_EQ(Reg(7), WaitForWindow("x message"));
+    EXPECT_NE(Reg(5), 0u);
+}
+
+TEST_F(Desktop, ExecdFindsTheWindowOfTheCommandItRuns)
+{
+    Run("EXECD REG8 " + kTestWindow + " --title 'under sh'; true");
+    EXPECT_NE(Reg(8), 0u);
+    EXPECT_EQ(Reg(8), WaitForWindow("under sh"));
+}
+
+TEST_F(Desktop, AProgramWithoutAWindowLeavesTheRegisterAlone)
+{
+    engine->WriteRegister(9, 77);
+    engine->WriteRegister(CScriptEngine::kRegL, 5);
+    long long start = MonotonicMs();
+    Run("EXECP REG9 sleep 0.3\r\nEXECP REG9 /no/such/program\r\nEXEC /no/such/program");
+    EXPECT_EQ(Reg(9), 77u);
+    EXPECT_EQ(engine->GetRegL(), 5u);
+    EXPECT_LT(MonotonicMs() - start, 8000); // the wait ended with the program, not the bound
+}
+
+TEST_F(Desktop, LayerSetsTheWindowOpacity)
+{
+    uint32_t window = StartWindow("fade me");
+    Run("layer 50 " + Hex8(window));
+    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "2139062143"); // 0x7F7F7F7F: 127/255
+    Run("layer 100 " + Hex8(window));
+    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "4294967295");
+}
+
+TEST_F(Desktop, WindowAndLayerActOnTheMainWindow)
+{
+    uint32_t window = StartWindow("main window");
+    host->real.SetMainWindow(window);
+    auto mapState = [&] { return Capture({"xwininfo", "-id", "0x" + Hex8(window)}); };
+    Run("WINDOW HIDE");
+    EXPECT_TRUE(WaitUntil([&] { return mapState().find("Map State: IsUnMapped") != std::string::npos; }));
+    Run("WINDOW show");
+    EXPECT_TRUE(WaitUntil([&] { return mapState().find("Map State: IsViewable") != std::string::npos; }));
+    Run("layer 50");
+    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "2139062143");
+}
+
+TEST_F(Desktop, ExecdRunsHiddenInASessionOfItsOwnAndExecDoesNot)
+{
+    const std::string d = dir.Path();
+    Run("EXECD REG1 cat /proc/$$/stat > " + d + "/stat; readlink /proc/$$/fd/0 /proc/$$/fd/2 > " + d + "/out; echo $$ > " + d + "/pid\r\n"
+        "EXEC sh -c 'cat /proc/$$/stat > " + d + "/stat2'");
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(d + "/pid").empty() && !ReadFile(d + "/stat2").empty(); }));
+    const long long pid = std::stoll(ReadFile(d + "/pid"));
+    std::vector<long long> hidden = StatFields(ReadFile(d + "/stat"));
+    ASSERT_EQ(hidden.size(), 4u);
+    EXPECT_EQ(hidden[1], pid); // its own process group
+    EXPECT_EQ(hidden[2], pid); // and session
+    EXPECT_EQ(hidden[3], 0);   // with no terminal
+    EXPECT_EQ(ReadFile(d + "/out"), "/dev/null\n/dev/null\n");
+
+    // EXEC: its own process group (out of reach of the terminal's Ctrl+C), our session;
+    // REGL is its process id.
+    std::vector<long long> shown = StatFields(ReadFile(d + "/stat2"));
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[1], static_cast<long long>(engine->GetRegL()));
+    EXPECT_EQ(shown[2], static_cast<long long>(getsid(0)));
+}
+
+TEST_F(Desktop, ExecSplitsTheCommandLineAsAShellWouldWithoutRunningOne)
+{
+    Run("EXEC /bin/sh -c 'printf \"%s|\" \"$@\" > " + dir.File("args") +
+        "' sh 'two words' three\\ four \"five\" $HOME >x");
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.File("args")) == "two words|three four|five|$HOME|>x|"; }))
+        << ReadFile(dir.File("args"));
+}
+
+TEST_F(Desktop, TerminateEndsTheEditorItStartedAndNothingElse)
+{
+    CLinuxDesktopOptions options;
+    options.textEditors = {{"/no/such/editor"},
+                           {"/bin/sh", "-c", "echo $$ \"$1\" > " + dir.File("editor") + "; exec sleep 30", "sh"}};
+    NewEngine(options);
+    host->beforeSleep = [&] { WaitUntil([&] { return !ReadFile(dir.File("editor")).empty(); }); };
+    CChild bystander;
+    ASSERT_TRUE(bystander.Start({"sleep", "30"}));
+
+    Run("terminate");
+    std::istringstream record(ReadFile(dir.File("editor")));
+    pid_t editor = 0;
+    std::string file;
+    record >> editor >> file;
+    EXPECT_EQ(file, std::string(getenv("HOME")) + "/autoexec.bak");
+    ASSERT_GT(editor, 0);
+    EXPECT_EQ(kill(editor, 0), -1); // ended and reaped
+    EXPECT_TRUE(bystander.Running());
+    EXPECT_NE(std::find(host->calls.begin(), host->calls.end(), "Sleep 5000"), host->calls.end());
+
+    options.textEditors = {{"/no/such/editor"}};
+    NewEngine(options);
+    Run("notepat");
+    EXPECT_EQ(host->calls, std::vector<std::string>{}); // nothing started, nothing waited for
+}
+
+TEST_F(Desktop, OpenconShowsItsFourCharactersOnATerminalTheApplicationHolds)
+{
+    // A stand-in emulator: reports a window like xterm, then records what it shows.
+    WriteFile(dir.File("terminal"), "#!/bin/sh\nprintf '1\\n' >&3\nexec cat <&3 > \"$1\"\n", true);
+    CLinuxDesktopOptions options;
+    options.terminalCommand = {dir.File("terminal"), dir.File("shown")};
+    NewEngine(options);
+    Run("opencon");
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.File("shown")) == "dir\r\n"; }))
+        << encoding::QuoteForLog(ReadFile(dir.File("shown")));
+    long long start = MonotonicMs();
+    Run("freecon");
+    EXPECT_LT(MonotonicMs() - start, 900); // the emulator ended with its terminal
+    SleepMs(100);
+    EXPECT_EQ(ReadFile(dir.File("shown")), "dir\r\n"); // displayed, never run
+}
+
+TEST_F(Desktop, OpenconOpensAnXtermThatFreeconCloses)
+{
+    Run("opencon");
+    uint32_t console = WaitForWindow("Tavimore");
+    ASSERT_NE(console, 0u);
+    Run("freecon");
+    EXPECT_TRUE(WaitUntil([&] {
+        auto list = XpropClients();
+        return std::find(list.begin(), list.end(), console) == list.end();
+    }));
+}
+
+TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
+{
+    WriteFile(dir.File("story.tvm"), "EXECP REG1 " + kTestWindow + " --title story --closed " +
+                                         dir.File("closed") + "\n"
+                                         "layer 50 REG1\n"
+                                         "DISPH REG1\n"
+                                         "EXECCLOSE REG1\n");
+    int status = -1;
+    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); }));
+    std::istringstream closed(ReadFile(dir.File("closed")));
+    std::string word, id, opacity;
+    closed >> word >> id >> word >> opacity;
+    EXPECT_EQ(opacity, "2139062143"); // faded to 127/255 before it was closed
+    const auto window = static_cast<uint32_t>(std::stoul(id, nullptr, 16));
+    EXPECT_TRUE(WaitUntil([&] {
+        auto list = XpropClients();
+        return std::find(list.begin(), list.end(), window) == list.end();
+    }));
+    for (char& c : id) c = static_cast<char>(toupper(c));
+    const std::string display = "/ DISPH…00001@d " + std::string(32 - id.size(), '0') + id + "@h\n";
+    EXPECT_NE(output.find(display), std::string::npos) << output;
+}
+
+// ---- Without an X server
+
+TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminal)
+{
+    CTempDir dir;
+    WriteFile(dir.File("console.tvm"), "opencon\nfreecon\nopencon\n");
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // Standard output and error away from the terminal: only the console's text
+        // may reach it.
+        freopen(dir.File("stdout").c_str(), "w", stdout);
+        freopen(dir.File("stderr").c_str(), "w", stderr);
+        execl(TAVIMORE_RUN, TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm").c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string shown;
+    char buffer[256];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<size_t>(n));
+    close(master);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(shown, "dir\r\ndir\r\n");
+    EXPECT_EQ(ReadFile(dir.File("stdout")), "opencon\nfreecon\nopencon\n\n/ 実行したニーモニック数は3行です\n");
+}
+
+TEST(DesktopConsole, WithoutAControllingTerminalOpenconShowsNothing)
+{
+    CTempDir dir;
+    WriteFile(dir.File("console.tvm"), "opencon\n");
+    int status = -1;
+    std::string error;
+    std::string output = Capture({"setsid", TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm")}, {}, &status, &error);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(output, "opencon\n\n/ 実行したニーモニック数は1行です\n");
+    EXPECT_EQ(error, "REGL 000000000@h\n");
+}
+
+TEST(DesktopPower, ExitwinCallsLogindPowerOffWithoutInteraction)
+{
+    CTempDir dir;
+    CPrivateBus bus;
+    std::string why;
+    if (!bus.Start(dir.Path(), why)) GTEST_SKIP() << "no private bus: " << why;
+    ASSERT_EQ(bus.Address().rfind("unix:path=" + dir.Path() + "/", 0), 0u);
+
+    CLinuxDesktopOptions options;
+    options.systemBusAddress = bus.Address();
+    CDesktopHost host(options);
+    CScriptEngine engine(host);
+    engine.SetScript("EXITWIN");
+    engine.Run(-1);
+    EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\n");
+
+    // tavimore-run reaches the system bus named by DBUS_SYSTEM_BUS_ADDRESS: ours.
+    WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
+    int status = -1;
+    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\nPowerOff interactive=false\n");
+}
+
+TEST(DesktopPower, WithoutLogindExitwinStillEndsNormally)
+{
+    CTempDir dir;
+    const std::string nowhere = "unix:path=" + dir.File("no-bus");
+    EXPECT_FALSE(RequestPowerOff(nowhere, 1000));
+    CLinuxDesktopOptions options;
+    options.systemBusAddress = nowhere;
+    CDesktopHost host(options);
+    CScriptEngine engine(host);
+    engine.SetScript("EXITWIN");
+    engine.Run(-1);
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    EXPECT_TRUE(host.calls.empty()); // no message: the result is not reported
+}
+
+} // namespace

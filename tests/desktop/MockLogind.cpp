@@ -1,0 +1,61 @@
+// tavimore-mock-logind: stands in for systemd-logind on a private bus in the tests.
+//
+//   tavimore-mock-logind ADDRESS RECORD
+//
+// Connects to the bus at ADDRESS, owns org.freedesktop.login1, writes "ready" to
+// RECORD once it does, then answers every org.freedesktop.login1.Manager.PowerOff call
+// on /org/freedesktop/login1 and appends "PowerOff interactive=<true|false>" to RECORD.
+// It powers nothing off.
+#include <dbus/dbus.h>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tavimore-mock-logind ADDRESS RECORD\n");
+        return 2;
+    }
+    DBusError error;
+    dbus_error_init(&error);
+    DBusConnection* bus = dbus_connection_open_private(argv[1], &error);
+    if (bus == nullptr || !dbus_bus_register(bus, &error)) {
+        std::fprintf(stderr, "tavimore-mock-logind: %s\n", error.message ? error.message : "no bus");
+        return 1;
+    }
+    if (dbus_bus_request_name(bus, "org.freedesktop.login1", DBUS_NAME_FLAG_DO_NOT_QUEUE, &error) !=
+        DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER) {
+        std::fprintf(stderr, "tavimore-mock-logind: cannot own the name\n");
+        return 1;
+    }
+    auto record = [&](const char* line) {
+        if (FILE* f = std::fopen(argv[2], "a")) {
+            std::fprintf(f, "%s\n", line);
+            std::fclose(f);
+        }
+    };
+    record("ready");
+    while (dbus_connection_read_write(bus, -1)) {
+        while (DBusMessage* message = dbus_connection_pop_message(bus)) {
+            if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager", "PowerOff") &&
+                std::strcmp(dbus_message_get_path(message), "/org/freedesktop/login1") == 0) {
+                dbus_bool_t interactive = TRUE;
+                DBusError argError;
+                dbus_error_init(&argError);
+                if (dbus_message_get_args(message, &argError, DBUS_TYPE_BOOLEAN, &interactive,
+                                          DBUS_TYPE_INVALID))
+                    record(interactive ? "PowerOff interactive=true" : "PowerOff interactive=false");
+                else
+                    record("PowerOff without its argument");
+                dbus_error_free(&argError);
+                DBusMessage* reply = dbus_message_new_method_return(message);
+                dbus_connection_send(bus, reply, nullptr);
+                dbus_connection_flush(bus);
+                dbus_message_unref(reply);
+            }
+            dbus_message_unref(message);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,106 @@
+// tavimore-test-window: a small X client for the desktop tests.
+//
+//   tavimore-test-window [--title TEXT] [--windows N] [--no-pid] [--closed FILE]
+//
+// Opens N top-level windows (default 1) titled TEXT (UTF-8; the second and later add
+// " #2", " #3"...), with _NET_WM_NAME and WM_NAME, WM_DELETE_WINDOW, and _NET_WM_PID
+// unless --no-pid (as older toolkits leave it out). When asked to close a window it
+// appends "closed <window id in hex>" to FILE, followed by " opacity <value>" when the
+// window had _NET_WM_WINDOW_OPACITY, and ends.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Hex(unsigned long value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%lx", value);
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string title = "tavimore test window";
+    std::string closedFile;
+    int windowCount = 1;
+    bool setPid = true;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--title" && i + 1 < argc) title = argv[++i];
+        else if (arg == "--windows" && i + 1 < argc) windowCount = std::atoi(argv[++i]);
+        else if (arg == "--closed" && i + 1 < argc) closedFile = argv[++i];
+        else if (arg == "--no-pid") setPid = false;
+        else {
+            std::fprintf(stderr, "tavimore-test-window: unknown argument %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return 1;
+    Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom netWmPid = XInternAtom(display, "_NET_WM_PID", False);
+    Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    Atom opacity = XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False);
+
+    std::vector<Window> windows;
+    for (int i = 0; i < windowCount; ++i) {
+        Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), 10 * i, 10 * i, 160, 90,
+                                       1, BlackPixel(display, 0), WhitePixel(display, 0));
+        std::string name = i == 0 ? title : title + " #" + std::to_string(i + 1);
+        XChangeProperty(display, w, netWmName, utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
+        bool ascii = true;
+        for (unsigned char c : name) ascii = ascii && c < 0x80;
+        if (ascii) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
+            XChangeProperty(display, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
+        if (setPid) {
+            long pid = getpid();
+            XChangeProperty(display, w, netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(&pid), 1);
+        }
+        XSetWMProtocols(display, w, &deleteWindow, 1);
+        XMapWindow(display, w);
+        windows.push_back(w);
+    }
+    XFlush(display);
+
+    for (;;) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == ClientMessage && event.xclient.message_type == protocols &&
+            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
+            if (!closedFile.empty()) {
+                std::string line = "closed " + Hex(event.xclient.window);
+                Atom type = None;
+                int format = 0;
+                unsigned long count = 0, after = 0;
+                unsigned char* data = nullptr;
+                if (XGetWindowProperty(display, event.xclient.window, opacity, 0, 1, False, XA_CARDINAL,
+                                       &type, &format, &count, &after, &data) == Success &&
+                    data != nullptr && count == 1)
+                    line += " opacity " + std::to_string(*reinterpret_cast<unsigned long*>(data));
+                if (data != nullptr) XFree(data);
+                if (FILE* f = std::fopen(closedFile.c_str(), "a")) {
+                    std::fprintf(f, "%s\n", line.c_str());
+                    std::fclose(f);
+                }
+            }
+            XCloseDisplay(display);
+            return 0;
+        }
+    }
+}

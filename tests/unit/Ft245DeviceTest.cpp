@@ -1,0 +1,481 @@
+// The FT245RL binding against the fake D2XX libraries beside this test, against the
+// libftdi1 adapter with no device attached, and the instructions where a script
+// cannot show what happens (a missing library for every instruction, lowpower's
+// calls to the host, the display's DPMS time-out).
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "DlLoader.h"
+#include "Dpms.h"
+#include "Ft245Device.h"
+#include "ScriptEngine.h"
+#include "TestHost.h"
+
+extern char** environ;
+
+namespace {
+
+const std::string kLibraryMissing =
+    "MessageBox \"Tavimore\" \"ライブラリは使用できません。ftd2xx.dllが同じフォルダに存在するのかチェックしてください\" -> OK";
+
+// A test host that loads a real library file, and records the low-power hooks.
+class CDeviceHost : public CTestHost {
+public:
+    std::string file;
+    CDlLoader loader;
+    bool display = false;
+    uint32_t timeout = 600;
+
+    CLibraryLoader* Loader() override { return &loader; }
+    std::string LibraryFile(DeviceLibrary which) override
+    {
+        return which == DeviceLibrary::Ftdi ? file : std::string();
+    }
+    bool GetLowPowerTimeout(uint32_t& seconds) override
+    {
+        calls.push_back("GetLowPower");
+        if (display) seconds = timeout;
+        return display;
+    }
+    void SetLowPowerTimeout(uint32_t seconds) override
+    {
+        calls.push_back("SetLowPower " + std::to_string(seconds));
+        timeout = seconds;
+    }
+};
+
+// The controls of the fake library, reached by loading the same file.
+struct CFake {
+    void* module = nullptr;
+    void (*reset)(int) = nullptr;
+    void (*failOpenAt)(int) = nullptr;
+    void (*failListAt)(int) = nullptr;
+    void (*failCount)(int) = nullptr;
+    void (*bytesToRead)(int) = nullptr;
+    const char* (*takeLog)() = nullptr;
+
+    explicit CFake(const char* path)
+    {
+        module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) return;
+        reset = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxReset"));
+        failOpenAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailOpenAt"));
+        failListAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailListAt"));
+        failCount = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailCount"));
+        bytesToRead = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxBytesToRead"));
+        takeLog = reinterpret_cast<const char* (*)()>(dlsym(module, "FakeD2xxTakeLog"));
+    }
+    std::string Log() const { return takeLog(); }
+};
+
+class Ft245Device : public ::testing::Test {
+protected:
+    CDeviceHost host;
+    CFake fake{TAVIMORE_FAKE_D2XX};
+
+    void SetUp() override
+    {
+        ASSERT_NE(fake.module, nullptr) << dlerror();
+        fake.reset(2);
+        host.file = TAVIMORE_FAKE_D2XX;
+    }
+};
+
+TEST_F(Ft245Device, WithoutALibraryCountsNothingAndReportsEachTry)
+{
+    host.file.clear();
+    {
+        CFt245Device ft(host);
+        EXPECT_EQ(ft.CountDevices(), 0);
+        EXPECT_STREQ(ft.GetSerialNumber(0), "");
+        char buffer[CFt245Device::kSerialBufferSize] = "old";
+        EXPECT_FALSE(ft.GetSerialNumberInto(0, buffer));
+        EXPECT_FALSE(ft.IsAvailable());
+        EXPECT_FALSE(ft.IsAvailable());
+        EXPECT_FALSE(ft.WriteByte(0, 1)); // never loaded: no handle, no call
+    }
+    EXPECT_EQ(host.Messages(), (std::vector<std::string>{kLibraryMissing, kLibraryMissing}));
+}
+
+TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
+{
+    host.file = TAVIMORE_FAKE_D2XX_INCOMPLETE;
+    CFake incomplete(TAVIMORE_FAKE_D2XX_INCOMPLETE);
+    ASSERT_NE(incomplete.module, nullptr);
+    incomplete.reset(2);
+    {
+        CFt245Device ft(host);
+        EXPECT_FALSE(ft.IsAvailable());
+        EXPECT_EQ(incomplete.Log(), ""); // released before opening anything
+        EXPECT_EQ(ft.CountDevices(), 2);
+        char buffer[CFt245Device::kSerialBufferSize];
+        EXPECT_TRUE(ft.GetSerialNumberInto(1, buffer));
+        EXPECT_STREQ(buffer, "FAKE0001");
+        incomplete.Log();
+    }
+    // Loaded for counting only, nothing was opened: the destructor only counts.
+    EXPECT_EQ(incomplete.Log(), "count\n");
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing});
+}
+
+TEST_F(Ft245Device, LoadOpensEveryDeviceAndTheDestructorClosesThem)
+{
+    {
+        CFt245Device ft(host);
+        ASSERT_TRUE(ft.IsAvailable());
+        EXPECT_EQ(fake.Log(), "count\nopen 0\nopen 1\n");
+        EXPECT_TRUE(ft.IsAvailable());
+        EXPECT_EQ(fake.Log(), "");
+    }
+    EXPECT_EQ(fake.Log(), "count\nclose 0\nclose 1\n");
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
+{
+    fake.reset(3);
+    fake.failOpenAt(1);
+    CFt245Device ft(host);
+    ASSERT_TRUE(ft.IsAvailable()); // loading succeeds whatever the opening gave
+    EXPECT_EQ(fake.Log(), "count\nopen 0\nopen 1\n");
+    EXPECT_EQ(ft.GetLastStatus(), d2xx::FT_DEVICE_NOT_OPENED);
+
+    // Device 0 stays open; the retry starts at device 1 and fails again, so device 2
+    // has no handle and its write never reaches the library.
+    EXPECT_FALSE(ft.WriteByte(2, 0x55));
+    EXPECT_EQ(fake.Log(), "count\nopen 1\n");
+    EXPECT_EQ(ft.GetLastStatus(), d2xx::FT_INVALID_HANDLE);
+
+    fake.failOpenAt(-1);
+    EXPECT_TRUE(ft.WriteByte(2, 0x55));
+    EXPECT_EQ(fake.Log(), "count\nopen 1\nopen 2\nbitmode 2 FF 1\nwrite 2 55 x1\n");
+    EXPECT_TRUE(ft.WriteByte(0, 0x01));
+    EXPECT_EQ(fake.Log(), "count\nwrite 0 01 x1\n"); // still retried: only loading records success
+}
+
+TEST_F(Ft245Device, OpeningAgainKeepsOpenDevicesAndClosingFreesTheSlots)
+{
+    CFt245Device ft(host);
+    ASSERT_TRUE(ft.IsAvailable());
+    fake.Log();
+    EXPECT_TRUE(ft.OpenAll()); // what ftopen does right after loading
+    EXPECT_EQ(fake.Log(), "count\n");
+
+    EXPECT_TRUE(ft.CloseAll());
+    EXPECT_EQ(fake.Log(), "count\nclose 0\nclose 1\n");
+    EXPECT_TRUE(ft.CloseAll()); // nothing is closed twice
+    EXPECT_EQ(fake.Log(), "count\n");
+    EXPECT_FALSE(ft.WriteByte(0, 1)); // a closed device's handle is never used
+    EXPECT_EQ(fake.Log(), "");
+
+    EXPECT_TRUE(ft.OpenAll());
+    EXPECT_EQ(fake.Log(), "count\nopen 0\nopen 1\n");
+}
+
+TEST_F(Ft245Device, DeviceNumbersStayWithinTheTenSlots)
+{
+    fake.reset(12);
+    {
+        CFt245Device ft(host);
+        ASSERT_TRUE(ft.IsAvailable());
+        std::string opened = "count\n";
+        for (int n = 0; n < 10; ++n) opened += "open " + std::to_string(n) + "\n";
+        EXPECT_EQ(fake.Log(), opened);
+
+        uint8_t byte = 7;
+        EXPECT_FALSE(ft.SetBitMode(10, 0xFF));
+        EXPECT_EQ(ft.GetLastStatus(), d2xx::FT_DEVICE_NOT_FOUND);
+        EXPECT_FALSE(ft.WriteByte(11, 1));
+        EXPECT_FALSE(ft.GetBitMode(-1, &byte));
+        EXPECT_FALSE(ft.ReadByte(65535, &byte));
+        EXPECT_FALSE(ft.ResetDevice(10));
+        EXPECT_FALSE(ft.SetBaudRate(10, 9600));
+        EXPECT_EQ(byte, 7);
+        EXPECT_EQ(fake.Log(), "");
+        // Listing is not bound to the table.
+        EXPECT_STREQ(ft.GetSerialNumber(11), "FAKE0011");
+        fake.Log();
+    }
+    std::string closed = "count\n";
+    for (int n = 0; n < 10; ++n) closed += "close " + std::to_string(n) + "\n";
+    EXPECT_EQ(fake.Log(), closed);
+}
+
+TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlag)
+{
+    CFt245Device ft(host);
+    ASSERT_TRUE(ft.IsAvailable());
+    fake.Log();
+    EXPECT_FALSE(ft.SetBitMode(5, 0x0F)); // no such device: the flag stays clear
+    uint8_t pins = 0;
+    EXPECT_TRUE(ft.GetBitMode(1, &pins));
+    EXPECT_EQ(pins, 0x3C);
+    EXPECT_TRUE(ft.ReadByte(0, &pins));
+    EXPECT_EQ(fake.Log(), "bitmode 1 00 1\npins 1\nread 0 x1\n");
+}
+
+TEST_F(Ft245Device, ReadByteKeepsTheByteWhenNothingArrived)
+{
+    CFt245Device ft(host);
+    ASSERT_TRUE(ft.IsAvailable());
+    uint8_t byte = 0x5A;
+    EXPECT_TRUE(ft.ReadByte(0, &byte));
+    EXPECT_EQ(byte, 0x5A);
+    fake.bytesToRead(1);
+    EXPECT_TRUE(ft.ReadByte(0, &byte));
+    EXPECT_EQ(byte, 0xA5);
+}
+
+TEST_F(Ft245Device, ListingFailuresGiveZeroAndEmptyTexts)
+{
+    fake.failListAt(1);
+    CFt245Device ft(host);
+    char buffer[CFt245Device::kSerialBufferSize] = "old";
+    EXPECT_TRUE(ft.GetSerialNumberInto(1, buffer)); // D2XX's own error is not a failure
+    EXPECT_STREQ(buffer, "");
+    EXPECT_STREQ(ft.GetSerialNumber(1), "");
+    EXPECT_STREQ(ft.GetSerialNumber(0), "FAKE0000");
+    EXPECT_STREQ(ft.GetSerialNumber(2), ""); // beyond the attached devices
+    fake.failCount(1);
+    EXPECT_EQ(ft.CountDevices(), 0);
+}
+
+// ---- The libftdi1 adapter, on a machine without FTDI devices attached
+
+TEST(FtdiAdapter, WithNoDeviceAttachedCountsZeroAndRefusesEverything)
+{
+    CDeviceHost host;
+    host.file = TAVIMORE_D2XX_ADAPTER;
+    {
+        CFt245Device ft(host);
+        ASSERT_TRUE(ft.IsAvailable()) << host.loader.LastError();
+        EXPECT_EQ(ft.CountDevices(), 0);
+        EXPECT_STREQ(ft.GetSerialNumber(0), "");
+        EXPECT_FALSE(ft.WriteByte(0, 1));
+        uint8_t pins = 9;
+        EXPECT_FALSE(ft.GetBitMode(0, &pins));
+        EXPECT_EQ(pins, 9);
+    }
+    EXPECT_TRUE(host.Messages().empty());
+
+    void* adapter = dlopen(TAVIMORE_D2XX_ADAPTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(adapter, nullptr);
+    auto open = reinterpret_cast<d2xx::FtOpenFn>(dlsym(adapter, "FT_Open"));
+    auto write = reinterpret_cast<d2xx::FtWriteFn>(dlsym(adapter, "FT_Write"));
+    auto close = reinterpret_cast<d2xx::FtCloseFn>(dlsym(adapter, "FT_Close"));
+    d2xx::FT_HANDLE handle = nullptr;
+    EXPECT_EQ(open(0, &handle), d2xx::FT_DEVICE_NOT_FOUND);
+    EXPECT_EQ(handle, nullptr);
+    int notAHandle = 0;
+    unsigned char byte = 1;
+    d2xx::DWORD written = 5;
+    EXPECT_EQ(write(&notAHandle, &byte, 1, &written), d2xx::FT_INVALID_HANDLE);
+    EXPECT_EQ(close(&notAHandle), d2xx::FT_INVALID_HANDLE);
+    dlclose(adapter);
+}
+
+// ---- The simulated library's configuration file
+
+TEST(SimulatedD2xx, ReadsItsConfigurationAndLogsBesideIt)
+{
+    char folder[] = "/tmp/tavimore-sim-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string config = std::string(folder) + "/sim.ini";
+    FILE* file = std::fopen(config.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("; comment\r\n[FTDI]\r\nDevices = A1 ,, b2 ; two devices\r\n"
+               "[log]\r\nfile = calls.log\r\n", file);
+    std::fclose(file);
+    setenv("TAVIMORE_SIM_CONFIG", config.c_str(), 1);
+
+    CDeviceHost host;
+    host.file = TAVIMORE_D2XX_SIM;
+    {
+        CFt245Device ft(host);
+        EXPECT_EQ(ft.CountDevices(), 2);
+        EXPECT_STREQ(ft.GetSerialNumber(1), "b2");
+    }
+    unsetenv("TAVIMORE_SIM_CONFIG");
+
+    const std::string log = std::string(folder) + "/calls.log";
+    std::string text;
+    if (FILE* in = std::fopen(log.c_str(), "r")) {
+        char buffer[512];
+        size_t n = std::fread(buffer, 1, sizeof buffer, in);
+        text.assign(buffer, n);
+        std::fclose(in);
+    }
+    EXPECT_EQ(text, "d2xx: FT_ListDevices count -> FT_OK, 2\n"
+                    "d2xx: FT_ListDevices serial 1 -> FT_OK, b2\n"
+                    "d2xx: FT_ListDevices count -> FT_OK, 2\n");
+    std::remove(log.c_str());
+    std::remove(config.c_str());
+    rmdir(folder);
+}
+
+// ---- The instructions where a script cannot show it
+
+class FtdiInstructions : public ::testing::Test {
+protected:
+    CDeviceHost host;
+    CScriptEngine engine{host};
+
+    // Runs a script written in UTF-8 with LF line breaks.
+    void Run(const std::string& script)
+    {
+        std::string cp932;
+        for (char c : Sj(script)) {
+            if (c == '\n') cp932 += '\r';
+            cp932 += c;
+        }
+        engine.SetScript(cp932);
+        engine.Run(-1);
+    }
+    std::string Status() { return Utf(engine.GetStatus()); }
+};
+
+TEST_F(FtdiInstructions, EveryDeviceInstructionStopsTheRunWithoutALibrary)
+{
+    const struct {
+        const char* statement;
+        const char* status;
+    } cases[] = {
+        {"ftopen", "FT245RL初期化に失敗しました"},
+        {"ftclose", "FT245RL初期化に失敗しました"},
+        {"ftsetbitmode 0 FF", "FT245RL初期化に失敗しました"},
+        {"ftout 0 1", "FT245RL初期化に失敗しました:MayI"},
+        {"ftin 0", "FT245RL初期化に失敗しました"},
+        {"ftreset 0", "FT245RL初期化に失敗しました"},
+        {"ftsetbaudrate 0 D'9600", "FT245RL初期化に失敗しました"},
+        {"ftread 0", "FTDI245RL初期化に失敗しました"},
+    };
+    for (const auto& c : cases) {
+        host.calls.clear();
+        Run(std::string(c.statement) + "\nMOV REG1 1");
+        EXPECT_EQ(Status(), std::string(c.status) + "\r\n") << c.statement;
+        EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped) << c.statement;
+        EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing}) << c.statement;
+        EXPECT_EQ(engine.GetRegL(), 0u) << c.statement;
+    }
+    EXPECT_EQ(engine.ReadRegister(1), 0u); // the line after never ran
+}
+
+TEST_F(FtdiInstructions, ALibraryWithoutOneFunctionStopsTheRunToo)
+{
+    host.file = TAVIMORE_FAKE_D2XX_INCOMPLETE;
+    Run("ftsetbaudrate 1 D'9600\nMOV REG1 1");
+    EXPECT_EQ(Status(), "FT245RL初期化に失敗しました\r\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing});
+    EXPECT_EQ(engine.ReadRegister(1), 0u);
+}
+
+TEST_F(FtdiInstructions, LowPowerSetsOneSecondForTheWaitAndRestores)
+{
+    host.display = true;
+    Run("lowpower");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"GetLowPower", "SetLowPower 1", "Sleep 1900",
+                                                    "SetLowPower 600"}));
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+
+    // Cut short by a stop: the time-out is still put back, and the run ends.
+    host.calls.clear();
+    host.stopAt = host.m_now + 500;
+    Run("lowpower\nMOV REG1 1");
+    EXPECT_EQ(host.calls.back(), "SetLowPower 600");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(engine.ReadRegister(1), 0u);
+
+    // Without a display it only waits.
+    host.display = false;
+    host.calls.clear();
+    Run("lowpower");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"GetLowPower", "Sleep 1900"}));
+}
+
+// ---- The DPMS time-out of a real X server
+
+// An Xvfb server on a free display for the life of the object, when Xvfb is installed.
+class CXvfb {
+public:
+    CXvfb()
+    {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        std::string fd = std::to_string(fds[1]);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
+            m_pid = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        char number[16] = {};
+        ssize_t n = m_pid ? read(fds[0], number, sizeof number - 1) : 0;
+        close(fds[0]);
+        if (n > 0) m_strDisplay = ":" + std::string(number, static_cast<size_t>(n - 1));
+    }
+    ~CXvfb()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    const std::string& Display() const { return m_strDisplay; }
+
+private:
+    pid_t m_pid = 0;
+    std::string m_strDisplay;
+};
+
+TEST(Dpms, WithoutADisplayThereIsNothingToAskOrSet)
+{
+    const char* saved = std::getenv("DISPLAY");
+    std::string old = saved ? saved : "";
+    unsetenv("DISPLAY");
+    uint32_t seconds = 77;
+    EXPECT_FALSE(dpms::GetLowPowerTimeout(seconds));
+    dpms::SetLowPowerTimeout(1);
+    EXPECT_EQ(seconds, 77u);
+    if (saved) setenv("DISPLAY", old.c_str(), 1);
+}
+
+TEST(Dpms, SetAndRestoreOnAnXServer)
+{
+    CXvfb server;
+    if (server.Display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    const char* saved = std::getenv("DISPLAY");
+    std::string old = saved ? saved : "";
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    uint32_t before = 0;
+    if (dpms::GetLowPowerTimeout(before)) {
+        dpms::SetLowPowerTimeout(1);
+        uint32_t now = 0;
+        EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
+        EXPECT_EQ(now, 1u);
+        dpms::SetLowPowerTimeout(before);
+        EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
+        EXPECT_EQ(now, before);
+    } else {
+        // A server without the DPMS extension (Debian's Xvfb): asking and setting do
+        // nothing and never end the program.
+        dpms::SetLowPowerTimeout(1);
+    }
+    if (saved) setenv("DISPLAY", old.c_str(), 1);
+    else unsetenv("DISPLAY");
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// The run loop: requests, guards, the report, the status filter and stopping.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "KeywordChain.h"
+#include "ScriptEngine.h"
+#include "TestHost.h"
+#include "Text.h"
+
+namespace {
+
+class RunLoop : public ::testing::Test {
+protected:
+    CTestHost host;
+    CScriptEngine engine{host};
+
+    // Runs a script written in UTF-8 with LF line breaks; returns the output in UTF-8
+    // with LF line breaks.
+    std::string Run(const std::string& script)
+    {
+        std::string cp932;
+        for (char c : Sj(script)) {
+            if (c == '\n') cp932 += '\r';
+            cp932 += c;
+        }
+        engine.SetScript(cp932);
+        engine.Run(-1);
+        std::string out;
+        for (char c : Utf(engine.GetOutput()))
+            if (c != '\r') out += c;
+        return out;
+    }
+};
+
+TEST_F(RunLoop, ReportFollowsTheScriptAndCountsStatements)
+{
+    EXPECT_EQ(Run("WAIT 10\n/ note\n"), "WAIT 10\n/ note\n\n/ 実行したニーモニック数は2行です\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    EXPECT_EQ(Run(""), "\n/ 実行したニーモニック数は1行です\n");
+}
+
+TEST_F(RunLoop, StatusesAreLoggedUpToTheDebugLevel)
+{
+    engine.SetDebugLevel(100);
+    EXPECT_EQ(Run("\n/ c\nL'A\nXYZ\n"),
+              "\n/ c\nL'A\nXYZ\n\n/ 実行したニーモニック数は4行です\n/ \n/ \n/ Labelです\n"
+              "/ ニーモニックを発見できませんでした\n");
+    engine.SetDebugLevel(-1);
+    EXPECT_EQ(Run("XYZ"), "XYZ\n/ 実行したニーモニック数は1行です\n");
+}
+
+TEST_F(RunLoop, JumpErrorsEndTheRunWithoutLoggingTheJump)
+{
+    engine.SetDebugLevel(100);
+    EXPECT_EQ(Run("JMP 0\nXYZ"), "JMP 0\nXYZ\n/ 実行したニーモニック数は1行です\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::JumpError);
+    EXPECT_EQ(Run("JMP D'-1"), "JMP D'-1\n/ 実行したニーモニック数は1行です\n");
+    EXPECT_EQ(Run("JMPR 0"), "JMPR 0\n/ 実行したニーモニック数は1行です\n");
+    EXPECT_EQ(host.Messages(),
+              (std::vector<std::string>{
+                  "MessageBox \"Jump Error･･･無限ループ回避\" \"ジャンプ先アドレスが実行中の行に指定されました。\" -> OK",
+                  "MessageBox \"Jump Error\" \"ジャンプ先アドレスで、絶対アドレス「０マイナス行」を指定されました。\" -> OK",
+                  "MessageBox \"無限ループになってしまいます\" \"Jump Error\" -> OK"}));
+}
+
+TEST_F(RunLoop, JumpsPastTheEndEndNormallyAndAboveTheTopLandOnLineZero)
+{
+    Run("JMP D'100");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    // Line 0 counts REG1 up; the relative jump from line 2 by -10 lands on line 0.
+    Run("INC REG1\nIFJ REG1 = 3 D'5\nJMPR D'-10\nXYZ\nXYZ\n");
+    EXPECT_EQ(engine.ReadRegister(1), 3u);
+}
+
+TEST_F(RunLoop, StatementGuardEndsARunawayRun)
+{
+    engine.SetStatementLimit(1000);
+    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A"), "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は1001行です\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::CountGuard);
+    EXPECT_EQ(host.Messages(), (std::vector<std::string>{
+                                   "MessageBox \"エラー：強制停止\" \"無限ループと判定しました\" -> OK"}));
+}
+
+TEST_F(RunLoop, AStopRequestEndsARunThatNeverPumps)
+{
+    host.stopAtPoll = 3;
+    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A"), "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は96行です\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(host.pollCount, 3);
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(RunLoop, WaitSleepsAndNegativeTimesDoNotSleep)
+{
+    Run("WAIT D'1500");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 1500"}));
+    EXPECT_EQ(engine.GetRegL(), 1500u);
+    host.calls.clear();
+    Run("WAIT D'-1");
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(engine.GetRegL(), 0xFFFFFFFFu);
+}
+
+TEST_F(RunLoop, AStatementAfterAWaitDoesNotWaitAgain)
+{
+    Run("WAIT D'100\nDISPB\nXYZ");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 100"}));
+}
+
+TEST_F(RunLoop, WaitPumpPumpsOnceASecondAndReportsTheTimeSpent)
+{
+    Run("WAITPUMP D'2500");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 500", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
+    EXPECT_EQ(engine.GetRegL(), 2500u);
+}
+
+TEST_F(RunLoop, AStopEndsALongWaitAtOnce)
+{
+    host.stopAt = host.m_now + 1200;
+    Run("WAITPUMP D'100000\nXYZ");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(engine.GetRegL(), 1200u);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 0", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
+}
+
+TEST_F(RunLoop, CursorLineShowsTheZeroBasedLine)
+{
+    Run("\n\nカーソル行");
+    EXPECT_EQ(host.Messages(), (std::vector<std::string>{"MessageBox \"現在のカーソル行は\" \"2\" -> OK"}));
+}
+
+TEST_F(RunLoop, ARunStartedWhileOneIsInProgressIsRefused)
+{
+    int inner = 0;
+    RunEnd innerEnd = RunEnd::EndOfScript;
+    host.onPump = [&] {
+        inner = engine.Run(-1);
+        innerEnd = engine.GetRunEnd();
+    };
+    Run("PUMP\nINC REG1");
+    EXPECT_EQ(inner, -1);
+    EXPECT_EQ(innerEnd, RunEnd::Refused);
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    EXPECT_EQ(engine.ReadRegister(1), 1u);
+}
+
+TEST_F(RunLoop, CallsWithoutReturnAccumulateAcrossRuns)
+{
+    Run("CALL L'S\nL'S");
+    Run("CALL L'S\nL'S");
+    EXPECT_EQ(engine.GetCallDepth(), 2);
+}
+
+TEST_F(RunLoop, TheSameLineGivesTheSameResultsEveryTimeItRuns)
+{
+    // A line that fails must report every time; one that reads a register must read
+    // its current value every time, although both are bound once per run.
+    engine.SetDebugLevel(100);
+    std::string out = Run("MOV REG2 0\nL'A\nOR REG1 H'XYZ REG3\nINC REG2\nIFJ REG2 < 3 L'A\nDISPD REG2");
+    EXPECT_EQ(host.Messages().size(), 3u);
+    EXPECT_NE(out.find("/ DISPD…00002@d 00000000000000000000000000000003@d"), std::string::npos);
+}
+
+TEST(KeywordChain, NoTwoMnemonicsAreEqualWithoutRegardToCase)
+{
+    std::set<std::string> seen;
+    for (const CInstruction& instruction : CKeywordChain::Get().Entries())
+        EXPECT_TRUE(seen.insert(text::FoldCase(instruction.mnemonic)).second)
+            << Utf(instruction.mnemonic);
+    EXPECT_EQ(CKeywordChain::Get().Find("jMp"), CKeywordChain::Get().Find("JMP"));
+    EXPECT_NE(CKeywordChain::Get().Find(Sj("カーソル行")), nullptr);
+}
+
+} // namespace

@@ -5,16 +5,32 @@
 // access wraps at the end. A write stores its bytes little-endian, a read returns
 // them, except the status-port bits that a signal drives.
 // Memory: a zero-filled region at physical address 0; anything outside it fails.
-// Signals: when configured, the status port's sync bit is a square wave that changes
-// every sync_half_period reads of the status port, and its receiver bit follows
-// receiver_pattern, one level per sync half-period, starting at the first sync edge
-// receiver_delay_ms after the first read of the status port; before and after the
-// pattern the receiver rests at receiver_rest.
 //
-// The configuration (an INI file) is named by the environment variable
-// TAVIMORE_SIM_CONFIG and read by InitializeWinIo, which refuses a file it cannot
-// read or understand and says why on standard error. [log] file = PATH (or stderr)
-// records every call.
+// The configuration is an INI file named by the environment variable
+// TAVIMORE_SIM_CONFIG, read by InitializeWinIo, which refuses a file it cannot read
+// or understand and says why on standard error. Without one the defaults hold.
+//
+//   [ports]                       signals on the status port, driven only when this
+//                                 section sets sync_half_period or receiver_pattern
+//   status_port = 0x379
+//   sync_bit = 5                  the synchronisation square wave
+//   sync_half_period = 0          status-port reads between two sync changes; 0 = none
+//   sync_stops_with_pattern = 0   1: the sync signal stops after the pattern's last level
+//   receiver_bit = 4
+//   receiver_rest = 1             the receiver line's resting level
+//   receiver_delay_ms = 50        the pattern starts at the first sync edge this long
+//                                 after the first read of the status port
+//   receiver_pattern =            one level (0/1) per sync half-period (per read without
+//                                 a sync signal); spaces, _ and , may group the digits
+//   receiver_repeat = 1           the pattern is played this many times in a row
+//   [memory]
+//   size = 0x100000               bytes of physical memory from address 0
+//   [log]
+//   file =                        every call is recorded there (stderr: standard error;
+//                                 a relative name is beside the configuration file)
+//
+// Signals follow reads, not time, so a script sees the same levels on every run;
+// only the pattern's start depends on the clock.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -37,11 +53,11 @@ struct CSignals {
     uint32_t statusPort = 0x379;
     uint32_t syncBit = 5;
     uint32_t halfPeriod = 0;
-    uint32_t syncEdges = 0; // level changes before the sync signal stops; 0 = never
+    uint32_t stopsWithPattern = 0; // 1: the sync signal stops after the pattern's last level
     uint32_t receiverBit = 4;
     uint32_t receiverRest = 1;
     uint32_t receiverDelayMs = 50;
-    std::vector<uint8_t> pattern;
+    std::vector<uint8_t> pattern; // the configured pattern, repeated receiver_repeat times
 };
 
 enum class Pattern { Waiting, Playing, Done };
@@ -59,7 +75,7 @@ struct CSimulation {
     uint64_t firstReadMs = 0;
     uint32_t phase = 0; // reads since the last sync change
     uint32_t syncLevel = 0;
-    uint32_t edges = 0;
+    bool syncStopped = false;
     Pattern pattern = Pattern::Waiting;
     uint32_t waitSteps = 0;
     size_t patternIndex = 0;
@@ -126,6 +142,7 @@ bool Configure(std::string& error)
         return true;
     };
 
+    uint32_t repeat = 1;
     for (auto& [section, keys] : ini.sections) {
         if (section != "ports" && section != "memory" && section != "log") continue; // other devices'
         for (auto& [key, value] : keys) {
@@ -135,7 +152,8 @@ bool Configure(std::string& error)
                 if (key == "status_port") ok = number(section, key, 0xFFFF, s.statusPort);
                 else if (key == "sync_bit") ok = number(section, key, 7, s.syncBit);
                 else if (key == "sync_half_period") ok = number(section, key, 0xFFFFFFFFu, s.halfPeriod);
-                else if (key == "sync_edges") ok = number(section, key, 0xFFFFFFFFu, s.syncEdges);
+                else if (key == "sync_stops_with_pattern") ok = number(section, key, 1, s.stopsWithPattern);
+                else if (key == "receiver_repeat") ok = number(section, key, 1000000, repeat);
                 else if (key == "receiver_bit") ok = number(section, key, 7, s.receiverBit);
                 else if (key == "receiver_rest") ok = number(section, key, 1, s.receiverRest);
                 else if (key == "receiver_delay_ms") ok = number(section, key, 0xFFFFFFFFu, s.receiverDelayMs);
@@ -170,6 +188,13 @@ bool Configure(std::string& error)
         }
     }
     CSignals& s = g_sim.signals;
+    if (static_cast<uint64_t>(s.pattern.size()) * repeat > 100000000u) {
+        error = std::string(path) + ": [ports] receiver_pattern repeated receiver_repeat times is too long";
+        return false;
+    }
+    const std::vector<uint8_t> once = s.pattern;
+    for (uint32_t i = 1; i < repeat; ++i) s.pattern.insert(s.pattern.end(), once.begin(), once.end());
+    if (repeat == 0) s.pattern.clear();
     s.driven = ini.HasSection("ports") && (s.halfPeriod > 0 || !s.pattern.empty());
     if (s.driven && s.syncBit == s.receiverBit && s.halfPeriod > 0) {
         error = std::string(path) + ": [ports] sync_bit and receiver_bit must differ";
@@ -224,10 +249,17 @@ uint8_t ReadStatusPort()
     }
     uint8_t value = g_sim.ports[s.statusPort];
     if (s.halfPeriod > 0) {
-        if (g_sim.phase == s.halfPeriod && (s.syncEdges == 0 || g_sim.edges < s.syncEdges)) {
+        if (g_sim.phase == s.halfPeriod && !g_sim.syncStopped) {
+            // A sync signal that stops with the pattern: the edge after its last
+            // level never comes.
+            if (s.stopsWithPattern && g_sim.pattern == Pattern::Playing &&
+                g_sim.patternIndex + 1 >= s.pattern.size()) {
+                g_sim.syncStopped = true;
+            }
+        }
+        if (g_sim.phase == s.halfPeriod && !g_sim.syncStopped) {
             g_sim.phase = 0;
             g_sim.syncLevel ^= 1u;
-            ++g_sim.edges;
             StepReceiver();
         }
         if (g_sim.phase < s.halfPeriod) ++g_sim.phase;

@@ -131,6 +131,7 @@ struct CInfraredInstructions {
         if (Unavailable(e)) return;
         const int count = e.ArgCount();
         const CLines lines = ReadLines(e, 2, count == 1 ? 3 : count - 2);
+        e.Continue(); // an argument that could not be read has shown its message
         CHost& host = e.Host();
 
         // The sync signal must change within 20 ms.
@@ -238,6 +239,7 @@ struct CInfraredInstructions {
         e.Continue();
         if (Unavailable(e)) return;
         const CLines lines = ReadLines(e, 1, e.ArgCount() - 1);
+        e.Continue();
         CHost& host = e.Host();
 
         const uint32_t t0 = host.GetTickCount();

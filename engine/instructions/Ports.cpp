@@ -153,9 +153,9 @@ struct CPortInstructions {
     // after the last dump. Further tokens are ignored, as after every instruction.
     static void Dt(CScriptEngine& e)
     {
-        e.Continue();
         if (e.ArgCount() == 1) e.m_dwDumpAddress += 16;
         else e.m_dwDumpAddress = e.OperandArg(1, 16);
+        e.Continue();
         const uint32_t address = e.m_dwDumpAddress;
         if (!e.m_winIo.IsAvailable()) {
             e.m_bRunning = 0;

@@ -33,6 +33,16 @@ packages_ftdi=(libftdi1-dev libx11-dev libxext-dev xvfb)
 # desktop tests start their own X server, window manager, X clients and private bus.
 packages_desktop=(libx11-dev libxres-dev libdbus-1-dev)
 packages_desktop_test=(xvfb xauth openbox xterm x11-utils dbus-daemon)
+# Port access: the kernel's ppdev header for the Linux port library; setpriv, with
+# which its test drops every capability.
+packages_ports=(linux-libc-dev)
+packages_ports_test=(util-linux)
+
+# Everything the program, its tests and the benchmark build with, and what only the
+# tests run.
+packages_program=("${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    "${packages_media[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_ports[@]}")
+packages_tests_only=("${packages_desktop_test[@]}" "${packages_ports_test[@]}")
 
 need_packages() {
     local missing=()
@@ -63,18 +73,17 @@ build_main() {
 
 case "$mode" in
 build)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_media[@]}"
+    need_packages "${packages_program[@]}"
     build_main
     ;;
 run)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_media[@]}"
+    need_packages "${packages_program[@]}"
     build_main
     echo "== tavimore-run examples/counting-loop.tvm"
     ./build/cli/tavimore-run examples/counting-loop.tvm | iconv -f CP932 -t UTF-8
     ;;
 test)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" \
-        "${packages_desktop[@]}" "${packages_media[@]}" "${packages_desktop_test[@]}"
+    need_packages "${packages_program[@]}" "${packages_tests_only[@]}"
     build_main
     (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
     echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -89,7 +98,7 @@ test)
     echo "All tests passed."
     ;;
 bench)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_media[@]}"
+    need_packages "${packages_program[@]}"
     build_main
     "$top/bench/run_bench.sh" "$top/build"
     ;;

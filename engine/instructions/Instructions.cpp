@@ -7,6 +7,9 @@
 #include "../KeywordChain.h"
 
 void AddFlowInstructions(CKeywordChain& chain);
+void AddPortInstructions(CKeywordChain& chain);
+void AddBitInstructions(CKeywordChain& chain);
+void AddInfraredInstructions(CKeywordChain& chain);
 void AddDataInstructions(CKeywordChain& chain);
 void AddDialogInstructions(CKeywordChain& chain);
 void AddFtdiInstructions(CKeywordChain& chain);
@@ -15,6 +18,9 @@ void AddSystemInstructions(CKeywordChain& chain);
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
+    AddPortInstructions(chain);
+    AddBitInstructions(chain);
+    AddInfraredInstructions(chain);
     AddDataInstructions(chain);
     AddDialogInstructions(chain);
     AddFtdiInstructions(chain);

@@ -20,6 +20,13 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages_build=(build-essential cmake ninja-build pkg-config git)
 packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
 packages_bench=(libbenchmark-dev lua5.4 python3)
+# Sounds and media windows: libcanberra (with its PulseAudio back end) plays sounds, Qt
+# Multimedia over GStreamer plays media; the GStreamer plugins decode the example clip
+# (Ogg Theora and Vorbis) and give the audio sinks. pulseaudio and its tools run the
+# private null sink of the sound test.
+packages_media=(libcanberra-dev libcanberra-pulse qt6-base-dev qt6-multimedia-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    pulseaudio pulseaudio-utils)
 # FT245RL: the D2XX adapter over libftdi1, lowpower's X11 DPMS, and the X server of its test
 packages_ftdi=(libftdi1-dev libx11-dev libxext-dev xvfb)
 # Processes, windows, console and power: Xlib with X-Resource, libdbus for logind; the
@@ -31,6 +38,17 @@ packages_desktop_test=(xvfb xauth openbox xterm x11-utils dbus-daemon)
 # the real window under Xvfb.
 packages_app=(qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic libx11-dev)
 packages_app_test=(xvfb openbox xdotool)
+# Port access: the kernel's ppdev header for the Linux port library; setpriv, with
+# which its test drops every capability.
+packages_ports=(linux-libc-dev)
+packages_ports_test=(util-linux)
+
+# Everything the program, its tests and the benchmark build with, and what only the
+# tests run.
+packages_program=("${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
+    "${packages_media[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_ports[@]}"
+    "${packages_app[@]}")
+packages_tests_only=("${packages_desktop_test[@]}" "${packages_ports_test[@]}" "${packages_app_test[@]}")
 
 need_packages() {
     local missing=()
@@ -61,20 +79,17 @@ build_main() {
 
 case "$mode" in
 build)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" \
-        "${packages_app[@]}"
+    need_packages "${packages_program[@]}"
     build_main
     ;;
 run)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" \
-        "${packages_app[@]}"
+    need_packages "${packages_program[@]}"
     build_main
     echo "== tavimore-run examples/counting-loop.tvm"
     ./build/cli/tavimore-run examples/counting-loop.tvm | iconv -f CP932 -t UTF-8
     ;;
 test)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" \
-        "${packages_desktop[@]}" "${packages_desktop_test[@]}" "${packages_app[@]}" "${packages_app_test[@]}"
+    need_packages "${packages_program[@]}" "${packages_tests_only[@]}"
     build_main
     (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
     echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -89,8 +104,7 @@ test)
     echo "All tests passed."
     ;;
 bench)
-    need_packages "${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" \
-        "${packages_app[@]}"
+    need_packages "${packages_program[@]}"
     build_main
     "$top/bench/run_bench.sh" "$top/build"
     ;;

@@ -6,3 +6,4 @@ build=${1:-build}
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(nproc) cores"
 echo
 "$build/bench/tavimore-bench-engine"
+"$build/bench/tavimore-bench-ports"

@@ -7,6 +7,7 @@
 
 #include "Dpms.h"
 #include "Encoding.h"
+#include "LinuxProcessorPorts.h"
 
 namespace {
 
@@ -25,6 +26,12 @@ extern "C" void OnInterrupt(int)
     if (g_interrupts != 0) _exit(130);
     g_interrupts = 1;
     g_stopPending = 1;
+}
+
+void WriteLine(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
 }
 
 bool ConsumeStop()
@@ -48,6 +55,11 @@ std::string CConsoleHost::LibraryFile(DeviceLibrary which)
     return which == DeviceLibrary::Ports ? m_strPortsFile : m_strFtdiFile;
 }
 
+CProcessorPorts* CConsoleHost::ProcessorPorts()
+{
+    return &LinuxProcessorPorts();
+}
+
 void CConsoleHost::InstallInterruptHandler()
 {
     struct sigaction action {};
@@ -67,8 +79,7 @@ MessageAnswer CConsoleHost::ShowMessage(std::string_view text, std::string_view 
     }
     std::string line = "MessageBox \"" + encoding::QuoteForLog(caption) + "\" \"" + encoding::QuoteForLog(text) +
                        "\" -> " + (answer == MessageAnswer::Ok ? "OK" : "Cancel") + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    WriteLine(line);
     return answer;
 }
 
@@ -116,4 +127,46 @@ bool CConsoleHost::GetLowPowerTimeout(uint32_t& seconds)
 void CConsoleHost::SetLowPowerTimeout(uint32_t seconds)
 {
     dpms::SetLowPowerTimeout(seconds);
+}
+
+void CConsoleHost::PlaySound(std::string_view file)
+{
+    WriteLine("Sound \"" + encoding::QuoteForLog(file) + "\"\n");
+    m_sound.PlayWave(file);
+}
+
+void CConsoleHost::WaitForSounds()
+{
+    m_sound.WaitUntilQuiet([] { return ConsumeStop(); });
+}
+
+std::uintptr_t CConsoleMedia::CreateMediaWindow(std::string_view file, MediaPlacement, int32_t,
+                                                int32_t)
+{
+    std::uintptr_t window = m_nNext++;
+    m_windows[window].file.assign(file);
+    return window;
+}
+
+void CConsoleMedia::PlayMedia(std::uintptr_t window)
+{
+    auto found = m_windows.find(window);
+    if (found == m_windows.end()) return;
+    CEntry& entry = found->second;
+    // Playing again starts the sound from its beginning.
+    m_sound.Cancel(entry.sound);
+    entry.sound = 0;
+    const std::string path = ScriptFilePath(entry.file);
+    const bool sound = HasPlayableSound(path);
+    if (sound) entry.sound = m_sound.Play(path);
+    WriteLine("Media \"" + encoding::QuoteForLog(entry.file) + "\" -> " +
+              (sound ? "played as sound" : "not shown (no window)") + "\n");
+}
+
+void CConsoleMedia::CloseMediaWindow(std::uintptr_t window)
+{
+    auto found = m_windows.find(window);
+    if (found == m_windows.end()) return;
+    m_sound.Cancel(found->second.sound);
+    m_windows.erase(found);
 }

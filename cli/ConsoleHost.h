@@ -5,15 +5,40 @@
 // stops the run after its statement (sleeps end at once); a second one ends the
 // program. The desktop instructions reach the real desktop (the display named by
 // $DISPLAY, if any); the console of opencon is the program's controlling terminal, and
-// there is no main window for WINDOW and layer to act on.
+// there is no main window for WINDOW and layer to act on. Sounds play as in the
+// editor, each noted on standard error; a media "window" plays only the sound of its
+// file, since there is no window to show it in.
 #pragma once
 
 #include <deque>
+#include <map>
 #include <string>
 
 #include "DlLoader.h"
 #include "Host.h"
 #include "LinuxDesktop.h"
+#include "Sound.h"
+
+// Media windows without a window: each plays the sound track of its file, if the file
+// has one the sound player can read, and says on standard error what became of it:
+// `Media "<file>" -> played as sound` or `Media "<file>" -> not shown (no window)`.
+class CConsoleMedia final : public CMediaServices {
+public:
+    explicit CConsoleMedia(CSoundPlayer& sound) : m_sound(sound) {}
+    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
+                                     int32_t width, int32_t height) override;
+    void PlayMedia(std::uintptr_t window) override;
+    void CloseMediaWindow(std::uintptr_t window) override;
+
+private:
+    struct CEntry {
+        std::string file;   // as the script named it (cp932)
+        uint32_t sound = 0; // the sound playing, or 0
+    };
+    CSoundPlayer& m_sound;
+    std::map<std::uintptr_t, CEntry> m_windows;
+    std::uintptr_t m_nNext = 1;
+};
 
 class CConsoleHost final : public CHost {
 public:
@@ -35,6 +60,13 @@ public:
     void SetLowPowerTimeout(uint32_t seconds) override;
     CLibraryLoader* Loader() override { return &m_loader; }
     std::string LibraryFile(DeviceLibrary which) override;
+    // Notes `Sound "<file>"` on standard error and starts the sound.
+    void PlaySound(std::string_view file) override;
+    CMediaServices* Media() override { return &m_media; }
+
+    // Waits until the sounds still playing have ended; Ctrl+C ends the wait.
+    void WaitForSounds();
+    CProcessorPorts* ProcessorPorts() override;
     CDesktopServices* Desktop() override { return &m_desktop; }
 
 private:
@@ -42,5 +74,7 @@ private:
     std::string m_strPortsFile;
     std::string m_strFtdiFile;
     CDlLoader m_loader;
+    CSoundPlayer m_sound;
+    CConsoleMedia m_media{m_sound};
     CLinuxDesktop m_desktop;
 };

@@ -46,8 +46,11 @@ constexpr const char* kUsage =
     "                      environment variable TAVIMORE_SIM_CONFIG)\n"
     "  --help, --version\n"
     "\n"
-    "Standard error gets one line per message box, then \"REGL <value>\", and after a\n"
-    "step \"caret <line>\". Exit status: 0 when the run ended at the end of the script\n"
+    "Standard error gets one line per message box, sound and media file, then\n"
+    "\"REGL <value>\", and after a step \"caret <line>\". Sounds play as in the editor;\n"
+    "a media file plays only its sound (there is no window), and the program waits\n"
+    "for the sounds to end before it leaves (Ctrl+C ends the wait).\n"
+    "Exit status: 0 when the run ended at the end of the script\n"
     "or on an end request, 3 when it was cut short (jump error, statement-count guard,\n"
     "stop, failed device library), 2 for a usage error or a file that cannot be read.\n"
     "Ctrl+C stops the run after its statement; the report is still printed.\n";
@@ -238,6 +241,8 @@ int main(int argc, char** argv)
     std::string regl = engine.FormatNumber(static_cast<int32_t>(engine.GetRegL()), 8, 16);
     std::fprintf(stderr, "REGL %s\n", regl.c_str());
     if (caretLine >= 0) std::fprintf(stderr, "caret %d\n", caretLine);
+    // Sounds the script started play to their end before the program leaves.
+    host.WaitForSounds();
 
     switch (engine.GetRunEnd()) {
     case RunEnd::EndOfScript:

@@ -14,8 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "MediaServices.h"
+
 class CDesktopServices;
 class CLibraryLoader;
+class CProcessorPorts;
 
 enum class MessageButtons { Ok, OkCancel };
 enum class DeviceLibrary { Ports, Ftdi };
@@ -43,9 +46,14 @@ public:
     // Sleeps, returning false at once when the user asks to stop meanwhile.
     virtual bool Sleep(uint32_t milliseconds) = 0;
 
-    // Closes the media window with this handle (the stop request does this while one
-    // is open). Hosts without media windows have nothing to close.
-    virtual void CloseMediaWindow(std::uintptr_t window) { (void)window; }
+    // The media windows of the MCI instructions; null when the host has none.
+    virtual CMediaServices* Media() { return nullptr; }
+    // Closes the media window with this handle: MCICLOSE does this, and so does the
+    // stop request while one is open. It is the media service's own close.
+    virtual void CloseMediaWindow(std::uintptr_t window)
+    {
+        if (CMediaServices* media = Media()) media->CloseMediaWindow(window);
+    }
 
     // Plays a wave file by name without waiting for it to end; a file that cannot be
     // played, or a machine without sound, is silently ignored. The name
@@ -61,6 +69,10 @@ public:
     // loads on first use (empty: none, which never loads).
     virtual CLibraryLoader* Loader() { return nullptr; }
     virtual std::string LibraryFile(DeviceLibrary which) { (void)which; return {}; }
+
+    // Port output with the processor's own instruction (ProcessorPorts.h); null where
+    // the host offers none.
+    virtual CProcessorPorts* ProcessorPorts() { return nullptr; }
 
     // Processes, windows, the console and power (DesktopServices.h); none: the
     // desktop instructions act on nothing.

@@ -32,6 +32,7 @@
 #include "Ft245Device.h"
 #include "Host.h"
 #include "ScriptLines.h"
+#include "WinIoPort.h"
 
 class CScriptEngine;
 using InstructionHandler = void (*)(CScriptEngine&);
@@ -210,6 +211,29 @@ public:
         return ConditionArgSlow(n);
     }
 
+    // ---- Ports and physical memory, through the port-access binding. Each width
+    // operation first makes sure the library is available; when it is not, the run
+    // stops after this statement, reads give 0 and writes do nothing. The values
+    // are masked to the width (0xFF, 0xFFFF).
+    uint8_t ReadPortByte(uint32_t port);
+    uint16_t ReadPortWord(uint32_t port);
+    uint32_t ReadPortDword(uint32_t port);
+    void WritePortByte(uint32_t port, uint32_t value);
+    void WritePortWord(uint32_t port, uint32_t value);
+    void WritePortDword(uint32_t port, uint32_t value);
+    // Reads one byte from the port into the input bit buffer and tests one of its
+    // bits. No availability check: the sampling loops call it once per poll, so a
+    // caller checks once before its loop (without the library the byte reads as 0).
+    bool ReadPortBit(uint32_t port, uint32_t bit)
+    {
+        uint32_t cell = 0;
+        m_winIo.GetPortVal(port, &cell, 1);
+        m_byBitIn = static_cast<uint8_t>(cell);
+        return TestPortBit(bit);
+    }
+    // Tests one bit of the byte ReadPortBit read last; bits 8 and up read as 0.
+    bool TestPortBit(uint32_t bit) const { return bit < 8 && ((m_byBitIn >> bit) & 1u) != 0; }
+
     // ---- State that the editor and the option dialog reach
     int GetDebugLevel() const { return m_nDebugLevel; }
     void SetDebugLevel(int level) { m_nDebugLevel = level; }
@@ -317,6 +341,14 @@ private:
     std::string m_strStatus;
     CScriptLines* m_pStatement = nullptr;
     int m_nDebugLevel = 10;
+
+    // Port access: the bit buffers (the byte last read by ReadPortBit, and the bits
+    // SETBIT and SETBUFFER set, whose low byte SETBIT writes), the address of the last
+    // DT dump, and the binding to the port-access library. They survive every run.
+    uint8_t m_byBitIn = 0;
+    uint32_t m_dwBitOut = 0;
+    uint32_t m_dwDumpAddress = 0;
+    CWinIoPort m_winIo{m_host};
 
     // Processes and windows: the launch settings that persist from launch to launch,
     // the last launch's result (a non-zero process id: its handles are still held),

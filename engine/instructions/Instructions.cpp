@@ -7,14 +7,22 @@
 #include "../KeywordChain.h"
 
 void AddFlowInstructions(CKeywordChain& chain);
+void AddPortInstructions(CKeywordChain& chain);
+void AddBitInstructions(CKeywordChain& chain);
+void AddInfraredInstructions(CKeywordChain& chain);
 void AddDataInstructions(CKeywordChain& chain);
+void AddDialogInstructions(CKeywordChain& chain);
 void AddFtdiInstructions(CKeywordChain& chain);
 void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {
     AddFlowInstructions(chain);
+    AddPortInstructions(chain);
+    AddBitInstructions(chain);
+    AddInfraredInstructions(chain);
     AddDataInstructions(chain);
+    AddDialogInstructions(chain);
     AddFtdiInstructions(chain);
     AddSystemInstructions(chain);
 }

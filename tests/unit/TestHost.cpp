@@ -64,6 +64,29 @@ bool CTestHost::Sleep(uint32_t milliseconds)
 void CTestHost::CloseMediaWindow(std::uintptr_t window)
 {
     calls.push_back("CloseMedia " + std::to_string(window));
+    CHost::CloseMediaWindow(window);
+}
+
+std::uintptr_t CTestMedia::CreateMediaWindow(std::string_view file, MediaPlacement placement,
+                                             int32_t width, int32_t height)
+{
+    std::string form = placement == MediaPlacement::FillView     ? "fill"
+                       : placement == MediaPlacement::FullScreen ? "full"
+                                                                  : "sized " + std::to_string(width) +
+                                                                        "x" + std::to_string(height);
+    std::uintptr_t window = canCreate ? m_nNext++ : 0;
+    m_calls.push_back("MediaCreate " + form + " \"" + Utf(file) + "\" -> " + std::to_string(window));
+    return window;
+}
+
+void CTestMedia::PlayMedia(std::uintptr_t window)
+{
+    m_calls.push_back("MediaPlay " + std::to_string(window));
+}
+
+void CTestMedia::CloseMediaWindow(std::uintptr_t window)
+{
+    m_calls.push_back("MediaClose " + std::to_string(window));
 }
 
 std::vector<std::string> CTestHost::Messages() const

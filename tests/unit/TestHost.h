@@ -57,6 +57,23 @@ private:
     std::vector<std::string>& m_calls;
 };
 
+// Media windows that exist only as records: each is a number from 1 on.
+class CTestMedia final : public CMediaServices {
+public:
+    explicit CTestMedia(std::vector<std::string>& calls) : m_calls(calls) {}
+    // "MediaCreate fill \"file\" -> 1", "MediaCreate sized 320x240 ...", "MediaCreate full ...".
+    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
+                                     int32_t width, int32_t height) override;
+    void PlayMedia(std::uintptr_t window) override;            // "MediaPlay 1"
+    void CloseMediaWindow(std::uintptr_t window) override;     // "MediaClose 1"
+    // When false, no window can be made: CreateMediaWindow returns 0.
+    bool canCreate = true;
+
+private:
+    std::vector<std::string>& m_calls;
+    std::uintptr_t m_nNext = 1;
+};
+
 class CTestHost : public CHost {
 public:
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
@@ -68,10 +85,16 @@ public:
     bool Sleep(uint32_t milliseconds) override;
     void CloseMediaWindow(std::uintptr_t window) override;
     void PlaySound(std::string_view file) override;
+    CMediaServices* Media() override { return hasMedia ? &media : nullptr; }
     CDesktopServices* Desktop() override { return desktopAvailable ? &desktop : nullptr; }
 
-    // Every call, in order: "MessageBox ...", "Pump", "Sleep 1000", "CloseMedia 7".
+    // Every call, in order: "MessageBox ...", "Pump", "Sleep 1000", "CloseMedia 7",
+    // `PlaySound "C:\\WINDOWS\\MEDIA\\Ding.wav"` (quoted as in a log line), and the
+    // media calls above.
     std::vector<std::string> calls;
+    CTestMedia media{calls};
+    // Whether the host offers media windows at all.
+    bool hasMedia = true;
     // Only the message boxes, in the same form.
     std::vector<std::string> Messages() const;
 

@@ -1,0 +1,272 @@
+// The port-access binding against the fake libraries of tests/fakes: loading,
+// refusal and reloading, the width masks, and the instructions' behaviour where a
+// script cannot see it (library calls, a missing library in loops, the test output).
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "DlLoader.h"
+#include "ProcessorPorts.h"
+#include "ScriptEngine.h"
+#include "TestHost.h"
+#include "instructions/DumpLine.h"
+
+namespace {
+
+const std::string kUnavailable =
+    "MessageBox \"Tavimore\" \"ライブラリは使用できません。WinIo.dllが同じフォルダに存在するのかチェックしてください\" -> OK";
+
+class CCountingLoader final : public CLibraryLoader {
+public:
+    Handle Open(const std::string& file) override
+    {
+        ++opens;
+        return m_inner.Open(file);
+    }
+    void* Symbol(Handle library, const char* name) override { return m_inner.Symbol(library, name); }
+    void Close(Handle library) override
+    {
+        ++closes;
+        m_inner.Close(library);
+    }
+    std::string LastError() const override { return m_inner.LastError(); }
+    int opens = 0;
+    int closes = 0;
+
+private:
+    CDlLoader m_inner;
+};
+
+class CRecordingPorts final : public CProcessorPorts {
+public:
+    bool WriteByte(uint16_t port, uint8_t value) override
+    {
+        writes.push_back(std::to_string(port) + "=" + std::to_string(value));
+        return true;
+    }
+    std::vector<std::string> writes;
+};
+
+class CPortHost : public CTestHost {
+public:
+    CLibraryLoader* Loader() override { return withLoader ? &loader : nullptr; }
+    std::string LibraryFile(DeviceLibrary which) override
+    {
+        return which == DeviceLibrary::Ports ? file : std::string();
+    }
+    CProcessorPorts* ProcessorPorts() override { return ports; }
+
+    CCountingLoader loader;
+    bool withLoader = true;
+    std::string file;
+    CProcessorPorts* ports = nullptr;
+};
+
+// The fake library's own controls, reached through a handle of our own (dlopen of
+// the same file gives the same library, so the engine's calls show here).
+class CFake {
+public:
+    explicit CFake(const char* path) : m_handle(dlopen(path, RTLD_NOW | RTLD_LOCAL))
+    {
+        if (m_handle == nullptr) return;
+        m_calls = reinterpret_cast<const char* (*)()>(dlsym(m_handle, "FakeCalls"));
+        m_reset = reinterpret_cast<void (*)()>(dlsym(m_handle, "FakeReset"));
+        m_setPort = reinterpret_cast<void (*)(uint32_t)>(dlsym(m_handle, "FakeSetPortValue"));
+        m_setUnmappable = reinterpret_cast<void (*)(uint32_t)>(dlsym(m_handle, "FakeSetUnmappable"));
+        m_reset();
+    }
+    ~CFake()
+    {
+        if (m_handle) dlclose(m_handle);
+    }
+    bool Loaded() const { return m_handle != nullptr && m_calls && m_reset && m_setPort && m_setUnmappable; }
+    std::string Calls() const { return m_calls(); }
+    void Reset() { m_reset(); }
+    void SetPortValue(uint32_t value) { m_setPort(value); }
+    void SetUnmappable(uint32_t address) { m_setUnmappable(address); }
+
+private:
+    void* m_handle;
+    const char* (*m_calls)() = nullptr;
+    void (*m_reset)() = nullptr;
+    void (*m_setPort)(uint32_t) = nullptr;
+    void (*m_setUnmappable)(uint32_t) = nullptr;
+};
+
+class WinIoPort : public ::testing::Test {
+protected:
+    CPortHost host;
+    std::unique_ptr<CScriptEngine> engine = std::make_unique<CScriptEngine>(host);
+
+    // Runs the script (lines joined with CR LF) and returns the statements executed.
+    std::string Run(const std::string& script)
+    {
+        engine->SetScript(Sj(script));
+        engine->Run(-1);
+        return Utf(engine->GetOutput());
+    }
+};
+
+TEST_F(WinIoPort, WithoutALibraryTheFirstPortStatementStopsTheRunEveryRun)
+{
+    for (bool withLoader : {false, true}) {
+        host.withLoader = withLoader;
+        host.file = withLoader ? "" : "unused";
+        for (int run = 0; run < 2; ++run) {
+            host.calls.clear();
+            std::string out = Run("OUT 70 1\r\nIN 71");
+            EXPECT_NE(out.find("実行したニーモニック数は1行です"), std::string::npos) << out;
+            EXPECT_EQ(host.Messages(), std::vector<std::string>{kUnavailable});
+            EXPECT_EQ(engine->GetRunEnd(), RunEnd::Stopped);
+            EXPECT_EQ(engine->GetRegL(), 1u); // OUT still stores what it would have written
+        }
+    }
+    EXPECT_EQ(host.loader.opens, 0); // an empty file name is never handed to the loader
+}
+
+TEST_F(WinIoPort, ALibraryThatLacksAnEntryPointOrFailsToInitialiseIsReleasedAndTriedAgain)
+{
+    for (const char* path : {TAVIMORE_FAKE_WINIO_NO_SHUTDOWN, TAVIMORE_FAKE_WINIO_INIT_FAILS}) {
+        SCOPED_TRACE(path);
+        CFake fake(path);
+        ASSERT_TRUE(fake.Loaded());
+        host.file = path;
+        host.loader.opens = host.loader.closes = 0;
+        for (int run = 1; run <= 2; ++run) {
+            host.calls.clear();
+            std::string out = Run("IN 70\r\nIN 71");
+            EXPECT_NE(out.find("実行したニーモニック数は1行です"), std::string::npos);
+            EXPECT_EQ(host.Messages(), std::vector<std::string>{kUnavailable});
+            EXPECT_EQ(host.loader.opens, run);
+            EXPECT_EQ(host.loader.closes, run);
+        }
+        // No port was touched; after a failed load the stand-ins answer instead.
+        EXPECT_EQ(fake.Calls().find("GetPortVal"), std::string::npos);
+        EXPECT_FALSE(engine->ReadPortBit(0x379, 0));
+        EXPECT_EQ(fake.Calls().find("GetPortVal"), std::string::npos);
+    }
+}
+
+TEST_F(WinIoPort, LoadsOnceMasksEachWidthAndShutsTheLibraryDownWithTheEngine)
+{
+    CFake fake(TAVIMORE_FAKE_WINIO);
+    ASSERT_TRUE(fake.Loaded());
+    host.file = TAVIMORE_FAKE_WINIO;
+    fake.SetPortValue(0xAABBCCDD);
+    Run("OUT H'70 1FF\r\nWOUT H'70 H'12345\r\nDOUT H'70 H'FFFFFFFF");
+    EXPECT_EQ(engine->ReadPortByte(0x70), 0xDDu);
+    EXPECT_EQ(engine->ReadPortWord(0x70), 0xCCDDu);
+    EXPECT_EQ(engine->ReadPortDword(0x70), 0xAABBCCDDu);
+    Run("IN H'70");
+    EXPECT_EQ(engine->GetRegL(), 0xDDu);
+    EXPECT_EQ(fake.Calls(), "InitializeWinIo\n"
+                            "SetPortVal 70 ff 1\n"
+                            "SetPortVal 70 2345 2\n"
+                            "SetPortVal 70 ffffffff 4\n"
+                            "GetPortVal 70 1\n"
+                            "GetPortVal 70 2\n"
+                            "GetPortVal 70 4\n"
+                            "GetPortVal 70 1\n");
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_EQ(host.loader.opens, 1);
+
+    fake.SetPortValue(0xFF);
+    EXPECT_TRUE(engine->ReadPortBit(0x379, 7));
+    EXPECT_FALSE(engine->ReadPortBit(0x379, 8)); // only bits 0 to 7 exist
+    EXPECT_TRUE(engine->TestPortBit(0));
+    EXPECT_FALSE(engine->TestPortBit(31));
+    EXPECT_FALSE(engine->TestPortBit(0xFFFF));
+
+    fake.Reset();
+    engine.reset();
+    EXPECT_EQ(fake.Calls(), "ShutdownWinIo\n");
+    EXPECT_EQ(host.loader.closes, 1);
+}
+
+TEST_F(WinIoPort, BitAndProbeInstructionsCheckAvailabilityBeforeTouchingAPort)
+{
+    // Without a library: the message, the run stopped, and no two-second loop (the
+    // fake clock never advances, so a loop would never end).
+    for (const char* line : {"GETBIT H'379 5", "SETBIT H'378 1", "GETTICK_DEBUG"}) {
+        SCOPED_TRACE(line);
+        host.calls.clear();
+        Run(std::string(line) + "\r\nIN 70");
+        EXPECT_EQ(host.Messages(), std::vector<std::string>{kUnavailable});
+        EXPECT_EQ(engine->GetRunEnd(), RunEnd::Stopped);
+    }
+    EXPECT_EQ(engine->GetRegL(), 0u);
+}
+
+TEST_F(WinIoPort, ABitOutOfRangeEndsTheStatementWithoutRepeatingThePreviousRequest)
+{
+    Run("WAIT 5\r\nGETBIT H'379 8\r\nGETBUFFER D'-1");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{
+        "Sleep 5",
+        "MessageBox \"Bit指定範囲エラー\" \"第二引数は０～７までの数字です\" -> OK",
+        "MessageBox \"Bit指定範囲エラー\" \"第二引数は０～７までの数字です\" -> OK"}));
+    EXPECT_EQ(engine->GetRegL(), 5u); // the wait's REGL, untouched since
+}
+
+TEST_F(WinIoPort, MemoryInstructionsNeverReachMemoryAtAnAddressTheyCouldNotRead)
+{
+    CFake fake(TAVIMORE_FAKE_WINIO);
+    host.file = TAVIMORE_FAKE_WINIO;
+    Run("D XYZ\r\nD\r\nE 100\r\nE 100 G\r\nE 123456789 1\r\nD 1F0");
+    EXPECT_EQ(fake.Calls(), "InitializeWinIo\nGetPhysLong 1f0\n");
+    EXPECT_EQ(engine->GetRegL(), 0xCAFE01F0u);
+    EXPECT_EQ(host.Messages().size(), 5u);
+}
+
+TEST_F(WinIoPort, DtWalksForwardAndReleasesEveryMapping)
+{
+    CFake fake(TAVIMORE_FAKE_WINIO);
+    host.file = TAVIMORE_FAKE_WINIO;
+    fake.SetUnmappable(0x2000);
+    engine->SetDebugLevel(5);
+    std::string out = Run("DT\r\nDT 1000\r\nDT\r\nDT 2000 extra");
+    EXPECT_EQ(fake.Calls(), "InitializeWinIo\n"
+                            "MapPhysToLin 10 16\nUnmapPhysicalMemory ok\n"
+                            "MapPhysToLin 1000 16\nUnmapPhysicalMemory ok\n"
+                            "MapPhysToLin 1010 16\nUnmapPhysicalMemory ok\n"
+                            "MapPhysToLin 2000 16\n");
+    EXPECT_NE(out.find("/ 00001010  10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f \r\n"),
+              std::string::npos) << out;
+    EXPECT_NE(out.find("/ アクセスできなかったようです"), std::string::npos);
+}
+
+TEST(DumpLine, ShiftJisColumns)
+{
+    const uint8_t bytes[16] = {0x41, 0x7F, 0x80, 0x1F, 0xA0, 0xDF, 0x88, 0x9F, 0xE0, 0x3F,
+                               0xFF, 0x40, 0x20, 0x30, 0x31, 0x81};
+    EXPECT_EQ(FormatDumpLine(0x12AB, bytes),
+              "000012ab  41 7f 80 1f a0 df 88 9f e0 3f ff 40 20 30 31 81 "
+              "A\x7F..\xA0\xDF\x88\x9F  \xFF\x40 01 ");
+}
+
+TEST_F(WinIoPort, ReglLocationShowsWhereTheCellLivesNotItsValue)
+{
+    engine->SetDebugLevel(5);
+    std::string first = Run("REGL?");
+    Run("WAIT 7");
+    std::string second = Run("REGL?");
+    EXPECT_EQ(first, second);
+    EXPECT_NE(first.find("/ REGLアドレスは："), std::string::npos);
+}
+
+TEST_F(WinIoPort, TestOutputWritesWhereItMayAndSaysWhatItCouldNot)
+{
+    const std::string both = "/ テスト出力：ポート0x61への直接出力は許可されませんでした。"
+                             "HAL.DLLのWRITE_PORT_UCHARが無いため、ポート0x3F8へは出力しませんでした。\r\n";
+    EXPECT_NE(Run("テスト出力").find(both), std::string::npos);
+
+    CRecordingPorts ports;
+    host.ports = &ports;
+    std::string out = Run("テスト出力");
+    EXPECT_EQ(ports.writes, std::vector<std::string>{"97=255"});
+    EXPECT_NE(out.find("/ テスト出力：HAL.DLLのWRITE_PORT_UCHARが無いため"), std::string::npos);
+    EXPECT_EQ(out.find("0x61"), std::string::npos);
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+} // namespace

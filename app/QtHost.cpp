@@ -12,6 +12,7 @@
 
 #include "DocumentText.h"
 #include "Dpms.h"
+#include "LinuxProcessorPorts.h"
 #include "UiTexts.h"
 
 uint64_t HostClockMs()
@@ -92,10 +93,38 @@ private:
 } // namespace
 
 CQtHost::CQtHost() = default;
-CQtHost::~CQtHost() = default;
+
+CQtHost::~CQtHost()
+{
+    m_pMedia.reset();
+}
+
+void CQtHost::SetViewWidget(QWidget* view)
+{
+    if (view != m_pView) m_pMedia.reset(); // the windows belong to the old view
+    m_pView = view;
+}
+
+CMediaServices* CQtHost::Media()
+{
+    if (!m_pMedia && m_pView != nullptr)
+        m_pMedia = std::make_unique<CQtMediaServices>(m_pView.data(), m_pMainWindow.data());
+    return m_pMedia.get();
+}
+
+void CQtHost::PlaySound(std::string_view file)
+{
+    m_sound.PlayWave(file);
+}
+
+CProcessorPorts* CQtHost::ProcessorPorts()
+{
+    return &LinuxProcessorPorts();
+}
 
 void CQtHost::SetMainWindow(QWidget* frame)
 {
+    m_pMainWindow = frame;
     // The desktop instructions name windows by X11 id; the id exists only on X11.
     if (frame != nullptr && QGuiApplication::platformName() == QLatin1String("xcb"))
         m_desktop.SetMainWindow(static_cast<uint32_t>(frame->winId()));

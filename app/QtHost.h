@@ -10,7 +10,7 @@
 // through only repaints and the like, a click on the Stop button and the Esc key;
 // every other input is dropped, so a script that never pumps can still be stopped
 // but nothing else can happen under it. Sleeps run in slices of 50 ms with the same
-// check between them.
+// check between them (10 ms while a media window plays, so that its picture moves).
 #pragma once
 
 #include <QPointer>
@@ -18,11 +18,14 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "DlLoader.h"
 #include "Host.h"
 #include "LinuxDesktop.h"
+#include "QtMediaServices.h"
+#include "Sound.h"
 
 class CQtHost final : public CHost {
 public:
@@ -34,7 +37,7 @@ public:
     // ---- What the editor tells the host
     void SetMainWindow(QWidget* frame);
     // The editor view: the parent of windows the script opens inside the editor.
-    void SetViewWidget(QWidget* view) { m_pView = view; }
+    void SetViewWidget(QWidget* view);
     QWidget* ViewWidget() const { return m_pView; }
     // The Stop button, the one control that works while a script runs without pumping.
     void SetStopButton(QWidget* button) { m_pStopButton = button; }
@@ -68,9 +71,14 @@ public:
     CLibraryLoader* Loader() override { return &m_loader; }
     std::string LibraryFile(DeviceLibrary which) override;
     CDesktopServices* Desktop() override { return &m_desktop; }
+    // The media windows: children of the view, or full screen.
+    CMediaServices* Media() override;
+    void PlaySound(std::string_view file) override;
+    CProcessorPorts* ProcessorPorts() override;
 
     // How often the stop check really looks at the event queue.
     static constexpr uint32_t kStopCheckInterval = 50;
+    static constexpr uint32_t kMediaSlice = 10;
 
 private:
     // Processes waiting events through the stop-only filter; true when a stop is due.
@@ -78,6 +86,7 @@ private:
     bool TakeStop();
 
     QPointer<QWidget> m_pView;
+    QPointer<QWidget> m_pMainWindow;
     QPointer<QWidget> m_pStopButton;
     bool m_bStopWanted = false;
     uint64_t m_nLastCheck = 0;
@@ -87,6 +96,8 @@ private:
     MessageHook m_messageHook;
     CDlLoader m_loader;
     CLinuxDesktop m_desktop;
+    CSoundPlayer m_sound;
+    std::unique_ptr<CQtMediaServices> m_pMedia;
 };
 
 // Milliseconds of CLOCK_MONOTONIC.

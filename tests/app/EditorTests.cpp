@@ -10,6 +10,7 @@
 #include "AppFixture.h"
 #include "AppTests.h"
 #include "FindReplaceDialog.h"
+#include "MediaWindow.h"
 
 namespace {
 
@@ -214,6 +215,19 @@ private slots:
         QVERIFY(find->FindNext());
         QCOMPARE(m_pFixture->View().textCursor().selectedText(), QStringLiteral("wait"));
         find->hide();
+    }
+
+    void MediaWindowIsAChildOfTheViewAndStopClosesIt()
+    {
+        const QString clip = QStringLiteral(TAVIMORE_SOURCE_DIR "/examples/clip.ogv");
+        m_pFixture->SetText(QStringLiteral("MCI ") + clip + QStringLiteral(" 64 48"));
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        auto* window = m_pFixture->View().findChild<CMediaWindow*>();
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->size(), QSize(64, 48));
+        QPointer<CMediaWindow> watched(window);
+        m_pFixture->Frame().Action(cmd::kScriptStop)->trigger();
+        QTRY_VERIFY(watched.isNull() || !watched->isVisible());
     }
 
 private:

@@ -89,6 +89,17 @@ CTavimoreApp::~CTavimoreApp()
     m_pDocument.reset();
 }
 
+namespace {
+
+// The option is `name VALUE` or `name=VALUE`.
+bool IsOption(const QString& arg, const char* name)
+{
+    const QLatin1String option(name);
+    return arg == option || arg.startsWith(option + QLatin1Char('='));
+}
+
+} // namespace
+
 bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
 {
     // Qt's own dialogs (files, printing) speak the editor's language.
@@ -121,13 +132,13 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
             return false;
         };
         QString v;
-        if (arg.startsWith(QLatin1String("--ports"))) {
+        if (IsOption(arg, "--ports")) {
             if (!value(QStringLiteral("--ports"), v)) return false;
             ports = QFile::encodeName(v).toStdString();
-        } else if (arg.startsWith(QLatin1String("--ftdi"))) {
+        } else if (IsOption(arg, "--ftdi")) {
             if (!value(QStringLiteral("--ftdi"), v)) return false;
             ftdi = QFile::encodeName(v).toStdString();
-        } else if (arg.startsWith(QLatin1String("--sim-config"))) {
+        } else if (IsOption(arg, "--sim-config")) {
             if (!value(QStringLiteral("--sim-config"), v)) return false;
             qputenv("TAVIMORE_SIM_CONFIG", QFile::encodeName(QFileInfo(v).absoluteFilePath()));
         } else if (arg == QLatin1String("--")) {

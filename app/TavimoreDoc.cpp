@@ -131,7 +131,6 @@ void CTavimoreDoc::RunScript(const std::string& text)
     m_host.ResetStop();
     HandEngineWindowContext();
     m_pEngine->SetScript(text);
-    emit RunStarted();
     m_pEngine->Run(-1);
 
     if (m_pView != nullptr) {
@@ -184,7 +183,6 @@ void CTavimoreDoc::StepLine(int line)
 
     m_host.ResetStop();
     HandEngineWindowContext();
-    emit RunStarted();
     const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
     if (!result.ran) {
         emit RunFinished();

@@ -72,7 +72,6 @@ public:
 
 signals:
     void TitleChanged();
-    void RunStarted();
     void RunFinished();
 
 private:

@@ -27,7 +27,7 @@ private slots:
     void init() { m_pFixture = std::make_unique<CAppFixture>(); }
     void cleanup() { m_pFixture.reset(); }
 
-    void ViewLooksAsSpecified()
+    void ViewFontColoursAndWrapping()
     {
         CTavimoreView& view = m_pFixture->View();
         QCOMPARE(view.FontHeight(), 15);

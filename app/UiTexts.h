@@ -7,8 +7,6 @@ namespace ui {
 
 inline const QString kAppTitle = QStringLiteral("Tavimore");
 inline const QString kIdleText = QStringLiteral("ヘルプを表示するには F1 キーを押してください。");
-inline const QString kSelectHelpObject = QStringLiteral("ヘルプを使用するオブジェクトを選択");
-inline const QString kOleFailed = QStringLiteral("アプリケーションの初期化に失敗しました。");
 
 // Menus
 inline const QString kMenuFile = QStringLiteral("ファイル(&F)");

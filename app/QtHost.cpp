@@ -122,9 +122,22 @@ CProcessorPorts* CQtHost::ProcessorPorts()
     return &LinuxProcessorPorts();
 }
 
+void CQtDesktop::ShowMainWindow(bool show)
+{
+    if (m_pFrame.isNull()) return;
+    if (show) {
+        m_pFrame->showNormal();
+        m_pFrame->raise();
+    } else {
+        m_pFrame->hide();
+    }
+    m_pFrame->repaint();
+}
+
 void CQtHost::SetMainWindow(QWidget* frame)
 {
     m_pMainWindow = frame;
+    m_desktop.SetFrame(frame);
     // The desktop instructions name windows by X11 id; the id exists only on X11.
     if (frame != nullptr && QGuiApplication::platformName() == QLatin1String("xcb"))
         m_desktop.SetMainWindow(static_cast<uint32_t>(frame->winId()));

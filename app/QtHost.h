@@ -27,6 +27,18 @@
 #include "QtMediaServices.h"
 #include "Sound.h"
 
+// The desktop services of the editor: the main window is hidden and shown through
+// Qt, so that Qt's own idea of the window's visibility stays true (hiding it behind
+// Qt's back would leave the widget believing it is still shown).
+class CQtDesktop final : public CLinuxDesktop {
+public:
+    void SetFrame(QWidget* frame) { m_pFrame = frame; }
+    void ShowMainWindow(bool show) override;
+
+private:
+    QPointer<QWidget> m_pFrame;
+};
+
 class CQtHost final : public CHost {
 public:
     CQtHost();
@@ -95,7 +107,7 @@ private:
     std::string m_strFtdiChoice = "system";
     MessageHook m_messageHook;
     CDlLoader m_loader;
-    CLinuxDesktop m_desktop;
+    CQtDesktop m_desktop;
     CSoundPlayer m_sound;
     std::unique_ptr<CQtMediaServices> m_pMedia;
 };

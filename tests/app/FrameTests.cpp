@@ -146,6 +146,17 @@ private slots:
         QVERIFY(!frame.ToolBar()->isVisible());
     }
 
+    void WindowHideAndShowActOnTheMainWindow()
+    {
+        CMainFrame& frame = m_pFixture->Frame();
+        QVERIFY(frame.isVisible());
+        m_pFixture->SetText(QStringLiteral("WINDOW hide\nPUMP"));
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QVERIFY(!frame.isVisible());
+        m_pFixture->Doc().RunScript(Sj("WINDOW Show\r\nWINDOW other"));
+        QVERIFY(frame.isVisible());
+    }
+
     void NewAndOpenKeepTheEngine()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 6"));

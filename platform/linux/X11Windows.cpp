@@ -230,11 +230,11 @@ uint32_t CX11Windows::OwnerProcess(uint32_t window)
             return static_cast<uint32_t>(pid[0]);
     }
     if (!m_bHaveXRes) return 0;
-    XResClientIdSpec spec{static_cast<XID>(window), XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec clientId{static_cast<XID>(window), XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* ids = nullptr;
     uint32_t owner = 0;
-    if (XResQueryClientIds(m_pDisplay, 1, &spec, &count, &ids) == Success) {
+    if (XResQueryClientIds(m_pDisplay, 1, &clientId, &count, &ids) == Success) {
         for (long i = 0; i < count && owner == 0; ++i) {
             pid_t p = XResGetClientPid(&ids[i]);
             if (p > 0) owner = static_cast<uint32_t>(p);

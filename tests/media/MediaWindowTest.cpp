@@ -39,16 +39,7 @@ private:
     CQtTestHost* m_pHost = nullptr;
     CScriptEngine* m_pEngine = nullptr;
 
-    void Run(const char* utf8Script)
-    {
-        std::string cp932;
-        for (char c : Sj(utf8Script)) {
-            if (c == '\n') cp932 += '\r';
-            cp932 += c;
-        }
-        m_pEngine->SetScript(cp932);
-        m_pEngine->Run(-1);
-    }
+    void Run(const char* utf8Script) { RunUtf8(*m_pEngine, utf8Script); }
     // The handle the newest MCI statement left (the services count from 1).
     static std::uintptr_t Handle(int n) { return static_cast<std::uintptr_t>(n); }
 

@@ -23,7 +23,7 @@ protected:
     CTestHost host;
     CScriptEngine engine{host};
 
-    // Runs an empty statement list first so that label searches see this script.
+    // Runs the script once so that label searches see it.
     void Script(const std::string& text)
     {
         engine.SetScript(text);
@@ -34,8 +34,6 @@ protected:
     {
         return engine.EvaluateOperand(token, radix);
     }
-    // The error number the last failure left (the request itself is checked through
-    // GetJumpDistance elsewhere); read through a step of "#".
     std::vector<std::string> Boxes() { return host.Messages(); }
 };
 
@@ -150,13 +148,6 @@ TEST_F(Operands, IndirectionIsOneLevelDeep)
     EXPECT_EQ(Boxes(), (std::vector<std::string>{kMissingIndirect}));
 }
 
-TEST_F(Operands, WritingRegWStoresIntoRegW)
-{
-    engine.WriteRegister(-2, 5);
-    EXPECT_EQ(engine.GetRegW(), 5u);
-    EXPECT_EQ(engine.ReadRegister(-2), 5u);
-}
-
 TEST_F(Operands, LabelsNameTheLineAfterTheFirstMatchingLine)
 {
     Script("A\r\nB\r\nC\r\nL'LOOP\r\nD\r\nE\r\nF\r\nl'loop\r\nL'SP \r\nL'END ");
@@ -199,15 +190,6 @@ TEST_F(Operands, FormatRegister)
     EXPECT_EQ(engine.FormatRegister(0xFFFF, 4, 10, 8, 16), "00005@d 00000000C@h");
     engine.WriteRegister(2, 5);
     EXPECT_EQ(engine.FormatRegister(0x20000, 4, 10, 8, 16), "00002@d 00000000C@h");
-}
-
-TEST_F(Operands, CheckArgCount)
-{
-    EXPECT_FALSE(engine.CheckArgCount(2, 2));
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_TRUE(engine.CheckArgCount(1, 2));
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           "MessageBox \"CAUTION!!!\" \"横に入力されている\\n引数の数が足りません\" -> OK"}));
 }
 
 } // namespace

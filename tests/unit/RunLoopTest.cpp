@@ -1,4 +1,5 @@
-// The run loop: requests, guards, the report, the status filter and stopping.
+// The run loop where a script test cannot see it: the guards, stopping, what a wait
+// asks of the host, and what stays the same from run to run.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -15,63 +16,8 @@ protected:
     CTestHost host;
     CScriptEngine engine{host};
 
-    // Runs a script written in UTF-8 with LF line breaks; returns the output in UTF-8
-    // with LF line breaks.
-    std::string Run(const std::string& script)
-    {
-        std::string cp932;
-        for (char c : Sj(script)) {
-            if (c == '\n') cp932 += '\r';
-            cp932 += c;
-        }
-        engine.SetScript(cp932);
-        engine.Run(-1);
-        std::string out;
-        for (char c : Utf(engine.GetOutput()))
-            if (c != '\r') out += c;
-        return out;
-    }
+    std::string Run(const std::string& script) { return RunUtf8(engine, script); }
 };
-
-TEST_F(RunLoop, ReportFollowsTheScriptAndCountsStatements)
-{
-    EXPECT_EQ(Run("WAIT 10\n/ note\n"), "WAIT 10\n/ note\n\n/ 実行したニーモニック数は2行です\n");
-    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
-    EXPECT_EQ(Run(""), "\n/ 実行したニーモニック数は1行です\n");
-}
-
-TEST_F(RunLoop, StatusesAreLoggedUpToTheDebugLevel)
-{
-    engine.SetDebugLevel(100);
-    EXPECT_EQ(Run("\n/ c\nL'A\nXYZ\n"),
-              "\n/ c\nL'A\nXYZ\n\n/ 実行したニーモニック数は4行です\n/ \n/ \n/ Labelです\n"
-              "/ ニーモニックを発見できませんでした\n");
-    engine.SetDebugLevel(-1);
-    EXPECT_EQ(Run("XYZ"), "XYZ\n/ 実行したニーモニック数は1行です\n");
-}
-
-TEST_F(RunLoop, JumpErrorsEndTheRunWithoutLoggingTheJump)
-{
-    engine.SetDebugLevel(100);
-    EXPECT_EQ(Run("JMP 0\nXYZ"), "JMP 0\nXYZ\n/ 実行したニーモニック数は1行です\n");
-    EXPECT_EQ(engine.GetRunEnd(), RunEnd::JumpError);
-    EXPECT_EQ(Run("JMP D'-1"), "JMP D'-1\n/ 実行したニーモニック数は1行です\n");
-    EXPECT_EQ(Run("JMPR 0"), "JMPR 0\n/ 実行したニーモニック数は1行です\n");
-    EXPECT_EQ(host.Messages(),
-              (std::vector<std::string>{
-                  "MessageBox \"Jump Error･･･無限ループ回避\" \"ジャンプ先アドレスが実行中の行に指定されました。\" -> OK",
-                  "MessageBox \"Jump Error\" \"ジャンプ先アドレスで、絶対アドレス「０マイナス行」を指定されました。\" -> OK",
-                  "MessageBox \"無限ループになってしまいます\" \"Jump Error\" -> OK"}));
-}
-
-TEST_F(RunLoop, JumpsPastTheEndEndNormallyAndAboveTheTopLandOnLineZero)
-{
-    Run("JMP D'100");
-    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
-    // Line 0 counts REG1 up; the relative jump from line 2 by -10 lands on line 0.
-    Run("INC REG1\nIFJ REG1 = 3 D'5\nJMPR D'-10\nXYZ\nXYZ\n");
-    EXPECT_EQ(engine.ReadRegister(1), 3u);
-}
 
 TEST_F(RunLoop, StatementGuardEndsARunawayRun)
 {
@@ -89,17 +35,6 @@ TEST_F(RunLoop, AStopRequestEndsARunThatNeverPumps)
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
     EXPECT_EQ(host.pollCount, 3);
     EXPECT_TRUE(host.Messages().empty());
-}
-
-TEST_F(RunLoop, WaitSleepsAndNegativeTimesDoNotSleep)
-{
-    Run("WAIT D'1500");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 1500"}));
-    EXPECT_EQ(engine.GetRegL(), 1500u);
-    host.calls.clear();
-    Run("WAIT D'-1");
-    EXPECT_TRUE(host.calls.empty());
-    EXPECT_EQ(engine.GetRegL(), 0xFFFFFFFFu);
 }
 
 TEST_F(RunLoop, AStatementAfterAWaitDoesNotWaitAgain)
@@ -122,12 +57,6 @@ TEST_F(RunLoop, AStopEndsALongWaitAtOnce)
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
     EXPECT_EQ(engine.GetRegL(), 1200u);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 0", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
-}
-
-TEST_F(RunLoop, CursorLineShowsTheZeroBasedLine)
-{
-    Run("\n\nカーソル行");
-    EXPECT_EQ(host.Messages(), (std::vector<std::string>{"MessageBox \"現在のカーソル行は\" \"2\" -> OK"}));
 }
 
 TEST_F(RunLoop, ARunStartedWhileOneIsInProgressIsRefused)

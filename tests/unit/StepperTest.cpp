@@ -1,4 +1,5 @@
-// The document side of a step: the rewritten line, the status under it, the caret.
+// The document side of a step where tavimore-run --step cannot show it: the last line,
+// the cut of a long line, and a call returned from in a later step.
 #include <gtest/gtest.h>
 
 #include "ScriptEngine.h"
@@ -22,42 +23,6 @@ protected:
     CTestHost host;
     CScriptEngine engine{host};
 };
-
-TEST_F(Stepper, JumpUpToALabelAtTheDefaultLevelAddsNoStatusLine)
-{
-    std::string doc = Doc({"A", "L'TOP", "B", "C", "D", "JMP L'TOP", "E"});
-    CStepResult r = StepDocumentLine(engine, doc, 5);
-    EXPECT_EQ(r.text, doc); // the JMP line is written back with its line break
-    EXPECT_EQ(engine.GetJumpDistance(), -3);
-    EXPECT_EQ(r.caretLine, 2);
-}
-
-TEST_F(Stepper, JumpUpToALabelWithTheStatusLineUnderIt)
-{
-    engine.SetDebugLevel(20);
-    std::string doc = Doc({"A", "L'TOP", "B", "C", "D", "JMP L'TOP", "E"});
-    CStepResult r = StepDocumentLine(engine, doc, 5);
-    EXPECT_EQ(r.text, Doc({"A", "L'TOP", "B", "C", "D", "JMP L'TOP", "/ JMPしました…0000002@d", "E"}));
-    EXPECT_EQ(r.caretLine, 2);
-}
-
-TEST_F(Stepper, JumpDownSkipsTheInsertedStatusLine)
-{
-    for (int level : {10, 20}) {
-        engine.SetDebugLevel(level);
-        std::string doc = Doc({"JMP 3", "A", "B", "C", "D"});
-        CStepResult r = StepDocumentLine(engine, doc, 0);
-        // Line 3 ("C") moved down by one when a status line was inserted.
-        EXPECT_EQ(r.caretLine, level == 20 ? 4 : 3);
-    }
-}
-
-TEST_F(Stepper, NoJumpGoesToTheNextStatement)
-{
-    CStepResult r = StepDocumentLine(engine, Doc({"XYZ", "B"}), 0);
-    EXPECT_EQ(r.text, Doc({"XYZ", "/ ニーモニックを発見できませんでした", "B"}));
-    EXPECT_EQ(r.caretLine, 2);
-}
 
 TEST_F(Stepper, TheLastLineGainsALineBreakAndJumpsPastTheEndStopThere)
 {

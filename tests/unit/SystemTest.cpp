@@ -27,29 +27,6 @@ protected:
     uint32_t Reg(int index) { return engine.ReadRegister(index); }
 };
 
-const std::string kNoProgram = "実行するプログラムを引数に与えてください\r\n";
-
-TEST_F(System, LaunchesWithoutACommandLineOnlySetTheirStatus)
-{
-    engine.SetDebugLevel(100);
-    for (const char* script : {"EXEC", "EXEC   ", "EXECD REG1", "EXECP REG1"}) {
-        EXPECT_EQ(Run(script), Calls{}) << script;
-        EXPECT_EQ(Status(), kNoProgram) << script;
-    }
-    engine.SetDebugLevel(10);
-    Run("EXEC");
-    EXPECT_EQ(Status(), "");
-}
-
-TEST_F(System, ExecStartsTheRestOfTheStatementAndWaitsUntilItIsReady)
-{
-    EXPECT_EQ(Run("EXEC  xmessage  -title \"a b\" 日本"),
-              (Calls{"Launch program \"xmessage  -title \\\"a b\\\" 日本\" cb=68 flags=0x1 show=1 chars=0x0 fill=0",
-                     "WaitForInputIdle 4242", "CloseProcess 4242"}));
-    EXPECT_EQ(engine.GetRegL(), 4242u); // REGL: the started program's process id
-    EXPECT_EQ(engine.GetStatus(), "");  // the status is left as it was
-}
-
 TEST_F(System, TheLaunchRecordCarriesOverFromLaunchToLaunch)
 {
     Calls calls = Run("EXECD REG1 echo hi > out\r\nEXEC prog\r\nEXECP REG2 prog");
@@ -58,19 +35,6 @@ TEST_F(System, TheLaunchRecordCarriesOverFromLaunchToLaunch)
     EXPECT_EQ(calls[7], "Launch program \"prog\" cb=68 flags=0x19 show=1 chars=10x10 fill=0");
     // ... and across runs: the record lives as long as the engine.
     EXPECT_EQ(Run("EXECD REG1 x")[0], "Launch interpreter \"x\" cb=68 flags=0x19 show=0 chars=10x10 fill=0");
-}
-
-TEST_F(System, AFailedLaunchEndsTheStatementSilently)
-{
-    engine.WriteRegister(CScriptEngine::kRegL, 7);
-    engine.WriteRegister(1, 9);
-    host.desktop.launchSucceeds = false;
-    EXPECT_EQ(Run("EXEC nothing-here"), Calls{"Launch program \"nothing-here\" cb=68 flags=0x1 show=1 chars=0x0 fill=0 -> failed"});
-    EXPECT_EQ(engine.GetRegL(), 7u);
-    // The register is read only after a launch, so a bad one is not even reported.
-    EXPECT_EQ(Run("EXECP ABC nothing-here").size(), 1u);
-    EXPECT_EQ(Run("EXECD REG1 nothing-here").size(), 1u);
-    EXPECT_EQ(Reg(1), 9u);
 }
 
 TEST_F(System, ExecpStoresTheFirstWindowOfTheStartedProgram)
@@ -86,14 +50,6 @@ TEST_F(System, ExecpStoresTheFirstWindowOfTheStartedProgram)
     host.desktop.nextProcessId = 4242;
     Run("EXECD REG6 prog");
     EXPECT_EQ(Reg(6), 0x00800003u);
-}
-
-TEST_F(System, AProgramWithoutAWindowLeavesTheRegisterAlone)
-{
-    engine.WriteRegister(5, 77);
-    host.desktop.windows = {{0x00600001, 17, "other"}};
-    Run("EXECP REG5 prog\r\nEXECD REG5 prog");
-    EXPECT_EQ(Reg(5), 77u);
 }
 
 TEST_F(System, TheRegisterIsReadAfterTheLaunch)
@@ -177,29 +133,6 @@ TEST_F(System, LayerScalesThePercentageToAnAlphaByte)
                      "SetWindowOpacity 0x00400001 254", "SetWindowOpacity 0x00000010 127"}));
 }
 
-TEST_F(System, LayerWithoutAWindowArgumentFadesTheMainWindow)
-{
-    host.desktop.mainWindow = 0x00500001;
-    EXPECT_EQ(Run("layer 50"), Calls{"SetWindowOpacity 0x00500001 127"});
-    host.desktop.mainWindow = 0; // no main window (tavimore-run): the operand is still read
-    EXPECT_EQ(Run("layer H'XYZ"),
-              Calls{"MessageBox \"CAUTION!!!\" \"16進数の引数取得に失敗しました\" -> OK"});
-    EXPECT_EQ(Run("layer").size(), 1u); // too few tokens: the warning box
-}
-
-TEST_F(System, WindowHidesAndShowsTheMainWindow)
-{
-    EXPECT_EQ(Run("WINDOW HIDE\r\nWINDOW hide\r\nWINDOW Show\r\nWINDOW SHOWN\r\nWINDOW\r\nWINDOW 1"),
-              (Calls{"ShowMainWindow hide", "ShowMainWindow hide", "ShowMainWindow show"}));
-}
-
-TEST_F(System, OpenconWritesItsFourCharactersToTheConsole)
-{
-    EXPECT_EQ(Run("opencon\r\nopencon\r\nfreecon"),
-              (Calls{"AllocConsole", "WriteConsole \"dir\\n\"", "AllocConsole -> failed",
-                     "WriteConsole \"dir\\n\"", "FreeConsole"}));
-}
-
 TEST_F(System, TerminateRunsTheTextEditorForFiveSeconds)
 {
     const Calls expected{"StartTextEditor", "Sleep 5000", "TerminateProcess 4242", "CloseProcess 4242"};
@@ -214,11 +147,6 @@ TEST_F(System, TerminateRunsTheTextEditorForFiveSeconds)
     EXPECT_EQ(Run("terminate\r\nEXITWIN"),
               (Calls{"StartTextEditor", "Sleep 5000", "TerminateProcess 4243", "CloseProcess 4243"}));
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
-}
-
-TEST_F(System, ExitwinAsksForPowerOff)
-{
-    EXPECT_EQ(Run("EXITWIN now please"), Calls{"PowerOff"});
 }
 
 TEST_F(System, WithoutADesktopTheInstructionsActOnNothing)

@@ -16,8 +16,8 @@
 #include "Host.h"
 
 // A desktop that records every call into the host's call list and answers from
-// what the test sets up: the windows there are, whether launches succeed, the
-// process id they give, the main window.
+// what the test sets up: the windows there are, whether the text editor starts, the
+// process id a launch gives.
 struct CTestWindow {
     uint32_t id = 0;
     uint32_t pid = 0;
@@ -39,7 +39,7 @@ public:
     std::string WindowTitle(uint32_t window) override;
     void CloseWindow(uint32_t window) override;
     void SetWindowOpacity(uint32_t window, uint8_t alpha) override;
-    uint32_t MainWindow() override { return mainWindow; }
+    uint32_t MainWindow() override { return 0; }
     void ShowMainWindow(bool show) override;
     bool AllocConsole() override;
     void WriteConsole(std::string_view text) override;
@@ -47,11 +47,8 @@ public:
     void PowerOff() override;
 
     std::vector<CTestWindow> windows; // topmost first
-    bool launchSucceeds = true;
     bool editorStarts = true;
     uint32_t nextProcessId = 4242;    // given to the next launch, then counted up
-    uint32_t mainWindow = 0;
-    bool consoleOpen = false;
 
 private:
     std::vector<std::string>& m_calls;
@@ -119,3 +116,8 @@ private:
 // UTF-8 to cp932 and back, for writing readable tests.
 std::string Sj(std::string_view utf8);
 std::string Utf(std::string_view cp932);
+
+class CScriptEngine;
+// Runs a script written in UTF-8 with LF line breaks (given to the engine as cp932 with
+// CR LF) and returns the output in UTF-8 with LF line breaks.
+std::string RunUtf8(CScriptEngine& engine, std::string_view script);

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "DesktopFixture.h"
+#include "Dpms.h"
 #include "Encoding.h"
 #include "LinuxDesktop.h"
 #include "LogindPower.h"
@@ -328,7 +329,37 @@ TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
     EXPECT_NE(output.find(display), std::string::npos) << output;
 }
 
+TEST_F(Desktop, LowPowerTimeOutIsSetAndRestoredOnTheXServer)
+{
+    uint32_t before = 0;
+    if (dpms::GetLowPowerTimeout(before)) {
+        dpms::SetLowPowerTimeout(1);
+        uint32_t now = 0;
+        EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
+        EXPECT_EQ(now, 1u);
+        dpms::SetLowPowerTimeout(before);
+        EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
+        EXPECT_EQ(now, before);
+    } else {
+        // A server without the DPMS extension (Debian's Xvfb): asking and setting do
+        // nothing and never end the program.
+        dpms::SetLowPowerTimeout(1);
+    }
+}
+
 // ---- Without an X server
+
+TEST(DesktopDpms, WithoutADisplayThereIsNothingToAskOrSet)
+{
+    const char* saved = std::getenv("DISPLAY");
+    std::string old = saved ? saved : "";
+    unsetenv("DISPLAY");
+    uint32_t seconds = 77;
+    EXPECT_FALSE(dpms::GetLowPowerTimeout(seconds));
+    dpms::SetLowPowerTimeout(1);
+    EXPECT_EQ(seconds, 77u);
+    if (saved) setenv("DISPLAY", old.c_str(), 1);
+}
 
 TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminal)
 {

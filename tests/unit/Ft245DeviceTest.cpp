@@ -1,27 +1,19 @@
-// The FT245RL binding against the fake D2XX libraries beside this test, against the
-// libftdi1 adapter with no device attached, and the instructions where a script
-// cannot show what happens (a missing library for every instruction, lowpower's
-// calls to the host, the display's DPMS time-out).
+// The FT245RL binding where the simulated devices of the script tests cannot fail:
+// against the fake D2XX libraries beside this test, against the libftdi1 adapter with
+// no device attached, and the instructions where a script cannot show what happens (a
+// missing library for every instruction, lowpower's calls to the host).
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 #include "DlLoader.h"
-#include "Dpms.h"
 #include "Ft245Device.h"
 #include "ScriptEngine.h"
 #include "TestHost.h"
-
-extern char** environ;
 
 namespace {
 
@@ -61,7 +53,6 @@ struct CFake {
     void (*failOpenAt)(int) = nullptr;
     void (*failListAt)(int) = nullptr;
     void (*failCount)(int) = nullptr;
-    void (*bytesToRead)(int) = nullptr;
     const char* (*takeLog)() = nullptr;
 
     explicit CFake(const char* path)
@@ -72,7 +63,6 @@ struct CFake {
         failOpenAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailOpenAt"));
         failListAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailListAt"));
         failCount = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailCount"));
-        bytesToRead = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxBytesToRead"));
         takeLog = reinterpret_cast<const char* (*)()>(dlsym(module, "FakeD2xxTakeLog"));
     }
     std::string Log() const { return takeLog(); }
@@ -90,56 +80,6 @@ protected:
         host.file = TAVIMORE_FAKE_D2XX;
     }
 };
-
-TEST_F(Ft245Device, WithoutALibraryCountsNothingAndReportsEachTry)
-{
-    host.file.clear();
-    {
-        CFt245Device ft(host);
-        EXPECT_EQ(ft.CountDevices(), 0);
-        EXPECT_STREQ(ft.GetSerialNumber(0), "");
-        char buffer[CFt245Device::kSerialBufferSize] = "old";
-        EXPECT_FALSE(ft.GetSerialNumberInto(0, buffer));
-        EXPECT_FALSE(ft.IsAvailable());
-        EXPECT_FALSE(ft.IsAvailable());
-        EXPECT_FALSE(ft.WriteByte(0, 1)); // never loaded: no handle, no call
-    }
-    EXPECT_EQ(host.Messages(), (std::vector<std::string>{kLibraryMissing, kLibraryMissing}));
-}
-
-TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
-{
-    host.file = TAVIMORE_FAKE_D2XX_INCOMPLETE;
-    CFake incomplete(TAVIMORE_FAKE_D2XX_INCOMPLETE);
-    ASSERT_NE(incomplete.module, nullptr);
-    incomplete.reset(2);
-    {
-        CFt245Device ft(host);
-        EXPECT_FALSE(ft.IsAvailable());
-        EXPECT_EQ(incomplete.Log(), ""); // released before opening anything
-        EXPECT_EQ(ft.CountDevices(), 2);
-        char buffer[CFt245Device::kSerialBufferSize];
-        EXPECT_TRUE(ft.GetSerialNumberInto(1, buffer));
-        EXPECT_STREQ(buffer, "FAKE0001");
-        incomplete.Log();
-    }
-    // Loaded for counting only, nothing was opened: the destructor only counts.
-    EXPECT_EQ(incomplete.Log(), "count\n");
-    EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing});
-}
-
-TEST_F(Ft245Device, LoadOpensEveryDeviceAndTheDestructorClosesThem)
-{
-    {
-        CFt245Device ft(host);
-        ASSERT_TRUE(ft.IsAvailable());
-        EXPECT_EQ(fake.Log(), "count\nopen 0\nopen 1\n");
-        EXPECT_TRUE(ft.IsAvailable());
-        EXPECT_EQ(fake.Log(), "");
-    }
-    EXPECT_EQ(fake.Log(), "count\nclose 0\nclose 1\n");
-    EXPECT_TRUE(host.Messages().empty());
-}
 
 TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
 {
@@ -163,54 +103,6 @@ TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
     EXPECT_EQ(fake.Log(), "count\nwrite 0 01 x1\n"); // still retried: only loading records success
 }
 
-TEST_F(Ft245Device, OpeningAgainKeepsOpenDevicesAndClosingFreesTheSlots)
-{
-    CFt245Device ft(host);
-    ASSERT_TRUE(ft.IsAvailable());
-    fake.Log();
-    EXPECT_TRUE(ft.OpenAll()); // what ftopen does right after loading
-    EXPECT_EQ(fake.Log(), "count\n");
-
-    EXPECT_TRUE(ft.CloseAll());
-    EXPECT_EQ(fake.Log(), "count\nclose 0\nclose 1\n");
-    EXPECT_TRUE(ft.CloseAll()); // nothing is closed twice
-    EXPECT_EQ(fake.Log(), "count\n");
-    EXPECT_FALSE(ft.WriteByte(0, 1)); // a closed device's handle is never used
-    EXPECT_EQ(fake.Log(), "");
-
-    EXPECT_TRUE(ft.OpenAll());
-    EXPECT_EQ(fake.Log(), "count\nopen 0\nopen 1\n");
-}
-
-TEST_F(Ft245Device, DeviceNumbersStayWithinTheTenSlots)
-{
-    fake.reset(12);
-    {
-        CFt245Device ft(host);
-        ASSERT_TRUE(ft.IsAvailable());
-        std::string opened = "count\n";
-        for (int n = 0; n < 10; ++n) opened += "open " + std::to_string(n) + "\n";
-        EXPECT_EQ(fake.Log(), opened);
-
-        uint8_t byte = 7;
-        EXPECT_FALSE(ft.SetBitMode(10, 0xFF));
-        EXPECT_EQ(ft.GetLastStatus(), d2xx::FT_DEVICE_NOT_FOUND);
-        EXPECT_FALSE(ft.WriteByte(11, 1));
-        EXPECT_FALSE(ft.GetBitMode(-1, &byte));
-        EXPECT_FALSE(ft.ReadByte(65535, &byte));
-        EXPECT_FALSE(ft.ResetDevice(10));
-        EXPECT_FALSE(ft.SetBaudRate(10, 9600));
-        EXPECT_EQ(byte, 7);
-        EXPECT_EQ(fake.Log(), "");
-        // Listing is not bound to the table.
-        EXPECT_STREQ(ft.GetSerialNumber(11), "FAKE0011");
-        fake.Log();
-    }
-    std::string closed = "count\n";
-    for (int n = 0; n < 10; ++n) closed += "close " + std::to_string(n) + "\n";
-    EXPECT_EQ(fake.Log(), closed);
-}
-
 TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlag)
 {
     CFt245Device ft(host);
@@ -222,18 +114,6 @@ TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlag)
     EXPECT_EQ(pins, 0x3C);
     EXPECT_TRUE(ft.ReadByte(0, &pins));
     EXPECT_EQ(fake.Log(), "bitmode 1 00 1\npins 1\nread 0 x1\n");
-}
-
-TEST_F(Ft245Device, ReadByteKeepsTheByteWhenNothingArrived)
-{
-    CFt245Device ft(host);
-    ASSERT_TRUE(ft.IsAvailable());
-    uint8_t byte = 0x5A;
-    EXPECT_TRUE(ft.ReadByte(0, &byte));
-    EXPECT_EQ(byte, 0x5A);
-    fake.bytesToRead(1);
-    EXPECT_TRUE(ft.ReadByte(0, &byte));
-    EXPECT_EQ(byte, 0xA5);
 }
 
 TEST_F(Ft245Device, ListingFailuresGiveZeroAndEmptyTexts)
@@ -330,17 +210,7 @@ protected:
     CDeviceHost host;
     CScriptEngine engine{host};
 
-    // Runs a script written in UTF-8 with LF line breaks.
-    void Run(const std::string& script)
-    {
-        std::string cp932;
-        for (char c : Sj(script)) {
-            if (c == '\n') cp932 += '\r';
-            cp932 += c;
-        }
-        engine.SetScript(cp932);
-        engine.Run(-1);
-    }
+    void Run(const std::string& script) { RunUtf8(engine, script); }
     std::string Status() { return Utf(engine.GetStatus()); }
 };
 
@@ -401,81 +271,6 @@ TEST_F(FtdiInstructions, LowPowerSetsOneSecondForTheWaitAndRestores)
     host.calls.clear();
     Run("lowpower");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"GetLowPower", "Sleep 1900"}));
-}
-
-// ---- The DPMS time-out of a real X server
-
-// An Xvfb server on a free display for the life of the object, when Xvfb is installed.
-class CXvfb {
-public:
-    CXvfb()
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
-            m_pid = 0;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        char number[16] = {};
-        ssize_t n = m_pid ? read(fds[0], number, sizeof number - 1) : 0;
-        close(fds[0]);
-        if (n > 0) m_strDisplay = ":" + std::string(number, static_cast<size_t>(n - 1));
-    }
-    ~CXvfb()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    const std::string& Display() const { return m_strDisplay; }
-
-private:
-    pid_t m_pid = 0;
-    std::string m_strDisplay;
-};
-
-TEST(Dpms, WithoutADisplayThereIsNothingToAskOrSet)
-{
-    const char* saved = std::getenv("DISPLAY");
-    std::string old = saved ? saved : "";
-    unsetenv("DISPLAY");
-    uint32_t seconds = 77;
-    EXPECT_FALSE(dpms::GetLowPowerTimeout(seconds));
-    dpms::SetLowPowerTimeout(1);
-    EXPECT_EQ(seconds, 77u);
-    if (saved) setenv("DISPLAY", old.c_str(), 1);
-}
-
-TEST(Dpms, SetAndRestoreOnAnXServer)
-{
-    CXvfb server;
-    if (server.Display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    const char* saved = std::getenv("DISPLAY");
-    std::string old = saved ? saved : "";
-    setenv("DISPLAY", server.Display().c_str(), 1);
-    uint32_t before = 0;
-    if (dpms::GetLowPowerTimeout(before)) {
-        dpms::SetLowPowerTimeout(1);
-        uint32_t now = 0;
-        EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
-        EXPECT_EQ(now, 1u);
-        dpms::SetLowPowerTimeout(before);
-        EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
-        EXPECT_EQ(now, before);
-    } else {
-        // A server without the DPMS extension (Debian's Xvfb): asking and setting do
-        // nothing and never end the program.
-        dpms::SetLowPowerTimeout(1);
-    }
-    if (saved) setenv("DISPLAY", old.c_str(), 1);
-    else unsetenv("DISPLAY");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The port-access binding against the fake libraries of tests/fakes: loading,
+// The port-access binding against the fake libraries of tests/unit/fakes: loading,
 // refusal and reloading, the width masks, and the instructions' behaviour where a
 // script cannot see it (library calls, a missing library in loops, the test output).
 #include <dlfcn.h>
@@ -73,25 +73,22 @@ public:
         m_calls = reinterpret_cast<const char* (*)()>(dlsym(m_handle, "FakeCalls"));
         m_reset = reinterpret_cast<void (*)()>(dlsym(m_handle, "FakeReset"));
         m_setPort = reinterpret_cast<void (*)(uint32_t)>(dlsym(m_handle, "FakeSetPortValue"));
-        m_setUnmappable = reinterpret_cast<void (*)(uint32_t)>(dlsym(m_handle, "FakeSetUnmappable"));
         m_reset();
     }
     ~CFake()
     {
         if (m_handle) dlclose(m_handle);
     }
-    bool Loaded() const { return m_handle != nullptr && m_calls && m_reset && m_setPort && m_setUnmappable; }
+    bool Loaded() const { return m_handle != nullptr && m_calls && m_reset && m_setPort; }
     std::string Calls() const { return m_calls(); }
     void Reset() { m_reset(); }
     void SetPortValue(uint32_t value) { m_setPort(value); }
-    void SetUnmappable(uint32_t address) { m_setUnmappable(address); }
 
 private:
     void* m_handle;
     const char* (*m_calls)() = nullptr;
     void (*m_reset)() = nullptr;
     void (*m_setPort)(uint32_t) = nullptr;
-    void (*m_setUnmappable)(uint32_t) = nullptr;
 };
 
 class WinIoPort : public ::testing::Test {
@@ -206,33 +203,6 @@ TEST_F(WinIoPort, ABitOutOfRangeEndsTheStatementWithoutRepeatingThePreviousReque
         "MessageBox \"Bit指定範囲エラー\" \"第二引数は０～７までの数字です\" -> OK",
         "MessageBox \"Bit指定範囲エラー\" \"第二引数は０～７までの数字です\" -> OK"}));
     EXPECT_EQ(engine->GetRegL(), 5u); // the wait's REGL, untouched since
-}
-
-TEST_F(WinIoPort, MemoryInstructionsNeverReachMemoryAtAnAddressTheyCouldNotRead)
-{
-    CFake fake(TAVIMORE_FAKE_WINIO);
-    host.file = TAVIMORE_FAKE_WINIO;
-    Run("D XYZ\r\nD\r\nE 100\r\nE 100 G\r\nE 123456789 1\r\nD 1F0");
-    EXPECT_EQ(fake.Calls(), "InitializeWinIo\nGetPhysLong 1f0\n");
-    EXPECT_EQ(engine->GetRegL(), 0xCAFE01F0u);
-    EXPECT_EQ(host.Messages().size(), 5u);
-}
-
-TEST_F(WinIoPort, DtWalksForwardAndReleasesEveryMapping)
-{
-    CFake fake(TAVIMORE_FAKE_WINIO);
-    host.file = TAVIMORE_FAKE_WINIO;
-    fake.SetUnmappable(0x2000);
-    engine->SetDebugLevel(5);
-    std::string out = Run("DT\r\nDT 1000\r\nDT\r\nDT 2000 extra");
-    EXPECT_EQ(fake.Calls(), "InitializeWinIo\n"
-                            "MapPhysToLin 10 16\nUnmapPhysicalMemory ok\n"
-                            "MapPhysToLin 1000 16\nUnmapPhysicalMemory ok\n"
-                            "MapPhysToLin 1010 16\nUnmapPhysicalMemory ok\n"
-                            "MapPhysToLin 2000 16\n");
-    EXPECT_NE(out.find("/ 00001010  10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f \r\n"),
-              std::string::npos) << out;
-    EXPECT_NE(out.find("/ アクセスできなかったようです"), std::string::npos);
 }
 
 TEST(DumpLine, ShiftJisColumns)

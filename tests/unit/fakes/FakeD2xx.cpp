@@ -24,7 +24,6 @@ struct CFakeState {
     int failOpenAt = -1;   // FT_Open of this device fails
     int failListAt = -1;   // listing this device's serial number fails
     bool failCount = false; // counting fails
-    int bytesToRead = 0;   // FT_Read delivers this many bytes of 0xA5
     bool open[kMaxDevices] = {};
     int cells[kMaxDevices] = {}; // their addresses are the handles
     std::string log;
@@ -62,7 +61,6 @@ FAKE_EXPORT void FakeD2xxReset(int devices)
 FAKE_EXPORT void FakeD2xxFailOpenAt(int device) { g_state.failOpenAt = device; }
 FAKE_EXPORT void FakeD2xxFailListAt(int device) { g_state.failListAt = device; }
 FAKE_EXPORT void FakeD2xxFailCount(int fail) { g_state.failCount = fail != 0; }
-FAKE_EXPORT void FakeD2xxBytesToRead(int bytes) { g_state.bytesToRead = bytes; }
 // The calls since the last reset or the last call of this function.
 FAKE_EXPORT const char* FakeD2xxTakeLog()
 {
@@ -136,14 +134,12 @@ FAKE_EXPORT FT_STATUS FT_GetBitMode(FT_HANDLE handle, unsigned char* pins)
     return FT_OK;
 }
 
-FAKE_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesRead)
+FAKE_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* /*buffer*/, DWORD bytesToRead, DWORD* bytesRead)
 {
     int n = DeviceOf(handle);
     Log("read %d x%u", n, bytesToRead);
     if (n < 0) return FT_INVALID_HANDLE;
-    DWORD count = static_cast<DWORD>(g_state.bytesToRead) < bytesToRead ? static_cast<DWORD>(g_state.bytesToRead) : bytesToRead;
-    std::memset(buffer, 0xA5, count);
-    *bytesRead = count;
+    *bytesRead = 0; // nothing ever arrives
     return FT_OK;
 }
 

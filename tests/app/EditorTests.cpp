@@ -27,18 +27,6 @@ private slots:
     void init() { m_pFixture = std::make_unique<CAppFixture>(); }
     void cleanup() { m_pFixture.reset(); }
 
-    void ViewFontColoursAndWrapping()
-    {
-        CTavimoreView& view = m_pFixture->View();
-        QCOMPARE(view.FontHeight(), 15);
-        QVERIFY(QFontMetrics(view.font()).height() <= 15);
-        QVERIFY(view.font().fixedPitch() || QFontInfo(view.font()).fixedPitch());
-        QCOMPARE(view.lineWrapMode(), QPlainTextEdit::WidgetWidth);
-        QCOMPARE(view.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(view.palette().color(QPalette::Text), QColor(0, 0, 255));
-        QCOMPARE(view.palette().color(QPalette::Base), QColor(127, 255, 255));
-    }
-
     void F5RunsTheWholeScriptAsOneUndoableEdit()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));

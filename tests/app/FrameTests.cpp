@@ -1,10 +1,9 @@
-// The main window: menus, tool bar, bars, title, about box, and the endpoint that
-// shows texts other programs send.
+// The main window: its start, its commands, its bars, and the endpoint that shows
+// texts other programs send.
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -12,7 +11,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -24,28 +22,6 @@
 #include "AppFixture.h"
 #include "AppTests.h"
 #include "CopyDataEndpoint.h"
-
-namespace {
-
-// The texts of a menu's items, "-" for a separator.
-QStringList MenuTexts(QMenu* menu)
-{
-    QStringList texts;
-    for (QAction* action : menu->actions()) {
-        if (!action->isVisible()) continue;
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    }
-    return texts;
-}
-
-QMenu* MenuNamed(CMainFrame& frame, const QString& title)
-{
-    for (QAction* action : frame.menuBar()->actions())
-        if (action->text() == title) return action->menu();
-    return nullptr;
-}
-
-} // namespace
 
 class CFrameTest final : public QObject {
     Q_OBJECT
@@ -63,65 +39,14 @@ private slots:
         QCOMPARE(frame.RegLDisplay()->text(), QString());
     }
 
-    void MenusInOrderWithTheirKeysAndGreyedItems()
+    void CutAndCopyFollowTheSelection()
     {
         CMainFrame& frame = m_pFixture->Frame();
-        QStringList titles;
-        for (QAction* action : frame.menuBar()->actions())
-            titles << action->text();
-        QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "ヘルプ(&H)"}));
-        QCOMPARE(
-            MenuTexts(MenuNamed(frame, "ファイル(&F)")),
-            (QStringList{"新規作成\tCtrl+N(&N)", "開く...\tCtrl+O(&O)", "上書き保存\tCtrl+S(&S)",
-                         "名前を付けて保存(&A)...", "-", "印刷...\tCtrl+P(&P)",
-                         "印刷プレビュー(&V)", "プリンタの設定(&R)...", "-", "送信(&D)...", "-",
-                         "最近使ったファイル", "-", "アプリケーションの終了(&X)", "", "-"}));
-        QCOMPARE(
-            MenuTexts(MenuNamed(frame, "編集(&E)")),
-            (QStringList{"元に戻す\tCtrl+Z(&U)", "-", "切り取り\tCtrl+X(&T)", "コピー\tCtrl+C(&C)",
-                         "貼り付け\tCtrl+V(&P)", "すべてを選択\tCtrl+A(&A)", "-",
-                         "検索\tCtrl+F(&F)", "置換\tCtrl+R(&R)"}));
-        QCOMPARE(MenuTexts(MenuNamed(frame, "表示(&V)")),
-                 (QStringList{"ツール バー(&T)", "ステータス バー(&S)"}));
-        QCOMPARE(MenuTexts(MenuNamed(frame, "ヘルプ(&H)")),
-                 (QStringList{"トピックの検索(&H)", "-", "バージョン情報 Tavimore(&A)..."}));
-        QVERIFY(!frame.Action(cmd::kFileSendMail)->isEnabled());
-        QVERIFY(!frame.RecentPlaceholder()->isEnabled());
-        QCOMPARE(frame.Action(cmd::kEditUndo)->shortcuts(),
-                 (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
-        QCOMPARE(frame.Action(cmd::kEditPaste)->shortcuts(),
-                 (QList<QKeySequence>{QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}));
-        QCOMPARE(frame.Action(cmd::kContextHelp)->shortcut(), QKeySequence("Shift+F1"));
-        QCOMPARE(frame.Action(cmd::kEditCopy)->statusTip(),
-                 QStringLiteral("選択範囲をコピーしてクリップボードに保存"));
-        QCOMPARE(frame.Action(cmd::kAppExit)->statusTip(),
-                 QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
-        // Cut and copy follow the selection, undo the editor's history.
         QVERIFY(!frame.Action(cmd::kEditCopy)->isEnabled());
         m_pFixture->SetText(QStringLiteral("abc"));
         m_pFixture->View().selectAll();
         QVERIFY(frame.Action(cmd::kEditCopy)->isEnabled());
         QVERIFY(frame.Action(cmd::kEditCut)->isEnabled());
-    }
-
-    void ToolBarButtonsInTheirGroups()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        QStringList order;
-        for (QAction* action : frame.ToolBar()->actions())
-            order << (action->isSeparator() ? QStringLiteral("|")
-                                            : QString::number(action->data().toInt()));
-        QCOMPARE(order.join(QLatin1Char(' ')),
-                 QStringLiteral("57600 | 57601 57603 | 57635 57634 57637 | 57607 57664 57669 | "
-                                "32771 32772 | 32773 32774 32775"));
-        QCOMPARE(frame.ToolBar()->iconSize(), QSize(24, 24));
-        for (QAction* action : frame.ToolBar()->actions())
-            if (!action->isSeparator()) QVERIFY(!action->icon().pixmap(24, 24).isNull());
-        QVERIFY(!frame.Action(cmd::kSpare1)->isEnabled());
-        QVERIFY(!frame.Action(cmd::kSpare2)->isEnabled());
-        QCOMPARE(frame.Action(cmd::kFileNew)->toolTip(), QStringLiteral("新規ファイル"));
-        QCOMPARE(frame.Action(cmd::kEditCopy)->toolTip(), QStringLiteral("保存"));
-        QCOMPARE(frame.Action(cmd::kFileNew)->statusTip(), QStringLiteral("新規にファイルを作成"));
     }
 
     void DialogBarAndStatusBar()
@@ -169,21 +94,6 @@ private slots:
         QCOMPARE(m_pFixture->Engine().GetRegL(), 6u);
         QCOMPARE(m_pFixture->Text(), QString());
         QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("Tavimore"));
-    }
-
-    void AboutBox()
-    {
-        QTimer::singleShot(0, [] {
-            auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QVERIFY(about != nullptr);
-            QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報 Tavimore"));
-            QStringList texts;
-            for (QLabel* label : about->findChildren<QLabel*>())
-                texts << label->text();
-            QVERIFY(texts.contains(QStringLiteral("Tavimore Version 1.0")));
-            about->accept();
-        });
-        m_pFixture->Frame().Action(cmd::kAppAbout)->trigger();
     }
 
     void PrintPreviewOpensAndCloses()

@@ -39,23 +39,6 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("ab"));
     }
 
-    void SlidersRangesTicksAndSelection()
-    {
-        CSelRangeSlider* level = m_pDialog->LevelSlider();
-        CSelRangeSlider* regw = m_pDialog->RegWSlider();
-        QCOMPARE(level->minimum(), 0);
-        QCOMPARE(level->maximum(), 1000);
-        QCOMPARE(level->tickInterval(), 100);
-        QCOMPARE(level->tickPosition(), QSlider::TicksBothSides);
-        QCOMPARE(level->SelectionLow(), 400);
-        QCOMPARE(level->SelectionHigh(), 800);
-        QCOMPARE(regw->maximum(), 100000);
-        QCOMPARE(regw->tickInterval(), 1000);
-        // The sliders start at 0 while the engine keeps its own values.
-        QCOMPARE(level->value(), 0);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 10);
-    }
-
     void ArrowStepsStoreWithinTheirBounds()
     {
         m_pFixture->App().OnShowOptions();

@@ -85,17 +85,6 @@ private slots:
         QCOMPARE(Decode("a\nb\r\nc\rd").count(QLatin1Char('\n')), 1);
         QCOMPARE(Decode("a\nb\rc", LineBreaks::Lf).count(QLatin1Char('\n')), 1);
     }
-
-    void EveryByteThroughTheEditorWidget()
-    {
-        // The text widget itself must keep every character it is given.
-        CAppFixture fixture;
-        for (LineBreaks breaks : {LineBreaks::CrLf, LineBreaks::Lf}) {
-            const std::string bytes = AllBytes() + "\r\n" + AllPairs() + "\n";
-            fixture.SetText(Decode(bytes, breaks));
-            QCOMPARE(Encode(fixture.Text(), breaks), bytes);
-        }
-    }
 };
 
 class CFilesTest final : public QObject {

@@ -87,24 +87,6 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ next"));
     }
 
-    void StepOfTheLastLineAndOfALongLine()
-    {
-        m_pFixture->SetText(QStringLiteral("/ a\nWAIT 2"));
-        m_pFixture->PutCaret(1);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("/ a\nWAIT 2\n"));
-        QCOMPARE(m_pFixture->CaretLine(), 2);
-
-        // A line of 255 bytes or more is cut, with the message.
-        const QString longLine = QStringLiteral("WAIT 1 ") + QString(300, QLatin1Char('x'));
-        m_pFixture->SetText(longLine);
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->boxes,
-                 QStringList{QStringLiteral("Error|コピーできる範囲を超えていました")});
-        QCOMPARE(m_pFixture->Text(), longLine.left(255) + QLatin1Char('\n'));
-    }
-
     void StepUsesTheLineOfTheScriptNotTheWrappedRow()
     {
         // A wrapped long line above the caret still counts as one line.

@@ -1,22 +1,19 @@
 // tavimore-test-window: a small X client for the desktop tests.
 //
-//   tavimore-test-window [--title TEXT] [--windows N] [--no-pid] [--closed FILE]
+//   tavimore-test-window [--title TEXT] [--no-pid] [--closed FILE]
 //
-// Opens N top-level windows (default 1) titled TEXT (UTF-8; the second and later add
-// " #2", " #3"...), with _NET_WM_NAME and WM_NAME, WM_DELETE_WINDOW, and _NET_WM_PID
-// unless --no-pid (as older toolkits leave it out). When asked to close a window it
-// appends "closed <window id in hex>" to FILE, followed by " opacity <value>" when the
-// window had _NET_WM_WINDOW_OPACITY, and ends.
+// Opens a top-level window titled TEXT (UTF-8), with _NET_WM_NAME and WM_NAME,
+// WM_DELETE_WINDOW, and _NET_WM_PID unless --no-pid (as older toolkits leave it out).
+// When asked to close it appends "closed <window id in hex>" to FILE, followed by
+// " opacity <value>" when the window had _NET_WM_WINDOW_OPACITY, and ends.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -33,12 +30,10 @@ int main(int argc, char** argv)
 {
     std::string title = "tavimore test window";
     std::string closedFile;
-    int windowCount = 1;
     bool setPid = true;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--title" && i + 1 < argc) title = argv[++i];
-        else if (arg == "--windows" && i + 1 < argc) windowCount = std::atoi(argv[++i]);
         else if (arg == "--closed" && i + 1 < argc) closedFile = argv[++i];
         else if (arg == "--no-pid") setPid = false;
         else {
@@ -55,27 +50,22 @@ int main(int argc, char** argv)
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     Atom opacity = XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False);
 
-    std::vector<Window> windows;
-    for (int i = 0; i < windowCount; ++i) {
-        Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), 10 * i, 10 * i, 160, 90,
-                                       1, BlackPixel(display, 0), WhitePixel(display, 0));
-        std::string name = i == 0 ? title : title + " #" + std::to_string(i + 1);
-        XChangeProperty(display, w, netWmName, utf8, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
-        bool ascii = true;
-        for (unsigned char c : name) ascii = ascii && c < 0x80;
-        if (ascii) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
-            XChangeProperty(display, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
-        if (setPid) {
-            long pid = getpid();
-            XChangeProperty(display, w, netWmPid, XA_CARDINAL, 32, PropModeReplace,
-                            reinterpret_cast<unsigned char*>(&pid), 1);
-        }
-        XSetWMProtocols(display, w, &deleteWindow, 1);
-        XMapWindow(display, w);
-        windows.push_back(w);
+    Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 160, 90, 1,
+                                   BlackPixel(display, 0), WhitePixel(display, 0));
+    XChangeProperty(display, w, netWmName, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+    bool ascii = true;
+    for (unsigned char c : title) ascii = ascii && c < 0x80;
+    if (ascii) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
+        XChangeProperty(display, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+    if (setPid) {
+        long pid = getpid();
+        XChangeProperty(display, w, netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&pid), 1);
     }
+    XSetWMProtocols(display, w, &deleteWindow, 1);
+    XMapWindow(display, w);
     XFlush(display);
 
     for (;;) {

@@ -88,32 +88,6 @@ TEST_F(System, HandleListStopsAt1024WindowsAndIsSkippedWhenNotShown)
     EXPECT_EQ(Status(), "");
 }
 
-TEST_F(System, TimeHasThreeForms)
-{
-    host.m_now = 123456;
-    Run("TIME");
-    EXPECT_EQ(engine.GetRegL(), 123456u);
-    EXPECT_EQ(Status(), std::string(26, '0') + "123456@d\r\n"); // 32 digits
-
-    host.m_now = 0x80000001; // past 2^31 ms the count shows as negative, as it always did
-    Run("TIME REG3");
-    EXPECT_EQ(engine.GetRegL(), 0x80000001u);
-    EXPECT_EQ(Reg(3), 0x80000001u);
-    EXPECT_EQ(Status(), ""); // level 100
-    engine.SetDebugLevel(100);
-    Run("TIME REG3");
-    EXPECT_EQ(Status(), "-" + std::string(21, '0') + "2147483647@d\r\n");
-
-    host.m_now = 555;
-    engine.SetDebugLevel(10);
-    EXPECT_EQ(Run("TIME REG4 REG5"),
-              (Calls{"PlaySound \"C:\\\\WINDOWS\\\\MEDIA\\\\Ding.wav\"",
-                     "MessageBox \"引数 error\" \"TIME///第３引数には未対応です\" -> OK"}));
-    EXPECT_EQ(Status(), "ニーモニックを発見できませんでした\r\n");
-    EXPECT_EQ(engine.GetRegL(), 555u);
-    EXPECT_EQ(Reg(4), 0u);
-}
-
 TEST_F(System, ExecCloseReadsItsHandleInTheAutomaticRadix)
 {
     EXPECT_EQ(Run("EXECCLOSE 0040000A\r\nEXECCLOSE 00400001\r\nEXECCLOSE H'00400001\r\n"

@@ -104,13 +104,6 @@ private slots:
         QVERIFY(!m_pServices->Window(Handle(1)));
     }
 
-    void fourArgumentsMakeNoWindow()
-    {
-        Run("MCI clip.ogv 1 2 3");
-        QVERIFY(!m_pServices->Window(Handle(1)));
-        QVERIFY(m_pView->findChildren<CMediaWindow*>().isEmpty());
-    }
-
     void mciCloseClosesOnlyTheNewestWindow()
     {
         Run("MCI clip.ogv\nMCI clip.ogv 100 100\nMCICLOSE\nMCIPLAY");

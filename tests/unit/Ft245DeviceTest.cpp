@@ -81,6 +81,27 @@ protected:
     }
 };
 
+TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
+{
+    host.file = TAVIMORE_FAKE_D2XX_INCOMPLETE;
+    CFake incomplete(TAVIMORE_FAKE_D2XX_INCOMPLETE);
+    ASSERT_NE(incomplete.module, nullptr);
+    incomplete.reset(2);
+    {
+        CFt245Device ft(host);
+        EXPECT_FALSE(ft.IsAvailable());
+        EXPECT_EQ(incomplete.Log(), ""); // released before opening anything
+        EXPECT_EQ(ft.CountDevices(), 2);
+        char buffer[CFt245Device::kSerialBufferSize];
+        EXPECT_TRUE(ft.GetSerialNumberInto(1, buffer));
+        EXPECT_STREQ(buffer, "FAKE0001");
+        incomplete.Log();
+    }
+    // Loaded for counting only, nothing was opened: the destructor only counts.
+    EXPECT_EQ(incomplete.Log(), "count\n");
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing});
+}
+
 TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
 {
     fake.reset(3);

@@ -1,4 +1,4 @@
-// The document side of a step where tavimore-run --step cannot show it: the last line,
+// The document side of a step beyond what the stepping scripts show: the last line,
 // the cut of a long line, and a call returned from in a later step.
 #include <gtest/gtest.h>
 

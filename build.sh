@@ -91,7 +91,10 @@ run)
 test)
     need_packages "${packages_program[@]}" "${packages_tests_only[@]}"
     build_main
-    (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
+    # Tests that drive real X, D-Bus and sound servers on a shared machine can miss a
+    # time bound when the machine is very busy; a test passes if one of two tries does
+    # (a deterministic failure still fails both).
+    (cd build && ctest --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2)
     echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     configure_and_build build-asan -- -DCMAKE_BUILD_TYPE=Debug -DTAVIMORE_SANITIZE=ON \
         -DTAVIMORE_BUILD_BENCH=OFF -DTAVIMORE_BUILD_APP=OFF

@@ -34,8 +34,6 @@ void CDlLoader::Close(Handle library)
     if (library) dlclose(library);
 }
 
-namespace {
-
 std::string ExecutableFolder()
 {
     char path[PATH_MAX];
@@ -45,6 +43,8 @@ std::string ExecutableFolder()
     size_t slash = exe.rfind('/');
     return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
+
+namespace {
 
 bool Exists(const std::string& path)
 {

@@ -24,6 +24,9 @@ inline constexpr const char* kFtdiVendorLibrary = "libftd2xx.so";            // 
 inline constexpr const char* kFtdiAdapterLibrary = "libtavimore-d2xx.so";    // D2XX over libftdi1
 inline constexpr const char* kFtdiSimLibrary = "libtavimore-d2xx-sim.so";    // simulated D2XX
 
+// The folder of the running executable, or empty when it cannot be told.
+std::string ExecutableFolder();
+
 // The path of a library we ship: beside the running executable first, then in the
 // install location; the bare name when neither holds it.
 std::string ShippedLibraryPath(const std::string& fileName);

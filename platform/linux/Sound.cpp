@@ -9,6 +9,7 @@
 #include <fstream>
 #include <vector>
 
+#include "DlLoader.h"
 #include "Encoding.h"
 
 #ifndef TAVIMORE_INSTALL_DATADIR
@@ -19,16 +20,6 @@ namespace {
 
 constexpr const char* kFixedSoundName = "c:/windows/media/ding.wav";
 constexpr const char* kFixedSoundFile = "sounds/ding.wav";
-
-std::string ExecutableFolder()
-{
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return {};
-    std::string exe(path, static_cast<size_t>(n));
-    size_t slash = exe.rfind('/');
-    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
-}
 
 bool Readable(const std::string& path)
 {

@@ -26,12 +26,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "D2xx.h"
+#include "sim/IniFile.h"
 
 #define D2XX_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -61,23 +61,6 @@ std::string Trim(const std::string& s)
     while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
     return s.substr(b, e - b);
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-// A comment starts at ';' or '#' at the start of a line or after white space.
-std::string StripComment(const std::string& line)
-{
-    for (size_t i = 0; i < line.size(); ++i) {
-        if ((line[i] == ';' || line[i] == '#') &&
-            (i == 0 || std::isspace(static_cast<unsigned char>(line[i - 1]))))
-            return line.substr(0, i);
-    }
-    return line;
 }
 
 class CSimulator {
@@ -120,33 +103,23 @@ private:
             std::string p = path;
             size_t slash = p.rfind('/');
             folder = slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
-            std::ifstream in(p);
-            std::string raw, section;
-            while (std::getline(in, raw)) {
-                std::string line = Trim(StripComment(raw));
-                if (line.empty()) continue;
-                if (line.front() == '[' && line.back() == ']') {
-                    section = Lower(Trim(line.substr(1, line.size() - 2)));
-                    continue;
-                }
-                size_t eq = line.find('=');
-                if (eq == std::string::npos) continue;
-                std::string key = Lower(Trim(line.substr(0, eq)));
-                std::string value = Trim(line.substr(eq + 1));
-                if (section == "ftdi" && key == "devices") {
-                    serials.clear();
-                    size_t start = 0;
-                    while (start <= value.size()) {
-                        size_t comma = value.find(',', start);
-                        if (comma == std::string::npos) comma = value.size();
-                        std::string serial = Trim(value.substr(start, comma - start));
-                        if (!serial.empty()) serials.push_back(serial);
-                        start = comma + 1;
-                    }
-                } else if (section == "log" && key == "file") {
-                    logFile = value;
+            // A configuration the port library would refuse is still read as far as it
+            // goes here: a D2XX library has no way to report it.
+            CIniFile ini;
+            std::string error;
+            ini.Read(p, error, CIniFile::Malformed::Skip);
+            if (const std::string* value = ini.Find("ftdi", "devices")) {
+                serials.clear();
+                size_t start = 0;
+                while (start <= value->size()) {
+                    size_t comma = value->find(',', start);
+                    if (comma == std::string::npos) comma = value->size();
+                    std::string serial = Trim(value->substr(start, comma - start));
+                    if (!serial.empty()) serials.push_back(serial);
+                    start = comma + 1;
                 }
             }
+            if (const std::string* value = ini.Find("log", "file")) logFile = *value;
         }
         for (const std::string& s : serials) {
             CSimDevice d;

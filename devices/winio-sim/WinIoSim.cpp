@@ -40,7 +40,7 @@
 #include <string>
 #include <vector>
 
-#include "IniFile.h"
+#include "sim/IniFile.h"
 #include "WinIoApi.h"
 
 namespace {

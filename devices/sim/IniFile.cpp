@@ -22,7 +22,7 @@ std::string Lower(std::string s)
 
 } // namespace
 
-bool CIniFile::Read(const std::string& path, std::string& error)
+bool CIniFile::Read(const std::string& path, std::string& error, Malformed malformed)
 {
     std::ifstream in(path);
     if (!in) {
@@ -44,6 +44,7 @@ bool CIniFile::Read(const std::string& path, std::string& error)
         if (line.empty()) continue;
         if (line.front() == '[') {
             if (line.back() != ']') {
+                if (malformed == Malformed::Skip) continue;
                 error = path + ":" + std::to_string(number) + ": a section name must end with ]";
                 return false;
             }
@@ -53,6 +54,7 @@ bool CIniFile::Read(const std::string& path, std::string& error)
         }
         size_t equals = line.find('=');
         if (equals == std::string::npos || section.empty()) {
+            if (malformed == Malformed::Skip) continue;
             error = path + ":" + std::to_string(number) +
                     (section.empty() ? ": a setting before the first [section]" : ": expected key = value");
             return false;
@@ -65,4 +67,12 @@ bool CIniFile::Read(const std::string& path, std::string& error)
 bool CIniFile::HasSection(const std::string& section) const
 {
     return sections.count(section) != 0;
+}
+
+const std::string* CIniFile::Find(const std::string& section, const std::string& key) const
+{
+    auto s = sections.find(section);
+    if (s == sections.end()) return nullptr;
+    auto k = s->second.find(key);
+    return k == s->second.end() ? nullptr : &k->second.first;
 }

@@ -1,4 +1,5 @@
-// A small reader of the simulated devices' INI configuration.
+// A small reader of the simulated devices' INI configuration, shared by the simulated
+// port library and the simulated D2XX library (they read the same file).
 //
 //   [section]
 //   key = value          ; comment     (also # comments and whole-line comments)
@@ -11,10 +12,15 @@
 #include <string>
 
 struct CIniFile {
+    // What a line that is neither a section, a setting nor a comment does.
+    enum class Malformed { Refuse, Skip };
+
     // section -> key -> (value, line number)
     std::map<std::string, std::map<std::string, std::pair<std::string, int>>> sections;
 
     // Reads the file; on failure error says why, naming the file and line.
-    bool Read(const std::string& path, std::string& error);
+    bool Read(const std::string& path, std::string& error, Malformed malformed = Malformed::Refuse);
     bool HasSection(const std::string& section) const;
+    // The value of a setting, or null when the file has none.
+    const std::string* Find(const std::string& section, const std::string& key) const;
 };

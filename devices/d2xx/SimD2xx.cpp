@@ -130,7 +130,8 @@ private:
         else if (logFile == "/dev/stdout") m_logFd = 1;
         else if (!logFile.empty()) {
             if (logFile.front() != '/') logFile = folder + logFile;
-            m_logFd = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+            std::string why; // a D2XX library has no way to report it: the log stays off
+            m_logFd = OpenUserFile(logFile, O_WRONLY | O_CREAT | O_APPEND, why);
         }
     }
 };

@@ -130,8 +130,11 @@ private:
         else if (logFile == "/dev/stdout") m_logFd = 1;
         else if (!logFile.empty()) {
             if (logFile.front() != '/') logFile = folder + logFile;
-            std::string why; // a D2XX library has no way to report it: the log stays off
+            // D2XX has no way to report it to the program: the log stays off and
+            // standard error says why.
+            std::string why;
             m_logFd = OpenUserFile(logFile, O_WRONLY | O_CREAT | O_APPEND, why);
+            if (m_logFd < 0) std::fprintf(stderr, "d2xx-sim: no call log: %s\n", why.c_str());
         }
     }
 };

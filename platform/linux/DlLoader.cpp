@@ -89,9 +89,9 @@ std::string DeviceLibraryRefusal(const std::string& source, const std::string& c
     if (choice == "system" || choice == "sim" || choice == "none") return {};
     if (!ProcessIsElevated()) return {};
     return source + " '" + choice +
-           "' is refused: this program runs with elevated privilege (set-user-ID or file "
-           "capabilities), so it loads only the libraries of its installation "
-           "(system, sim or none)";
+           "' is refused: this program runs with more privilege than its user (file "
+           "capabilities or set-user-ID), so it loads only the libraries of its "
+           "installation (system, sim or none)";
 }
 
 std::string ResolveDeviceLibrary(DeviceLibrary which, const std::string& choice)

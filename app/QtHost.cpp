@@ -12,7 +12,6 @@
 
 #include "DocumentText.h"
 #include "Dpms.h"
-#include "LinuxProcessorPorts.h"
 #include "UiTexts.h"
 
 uint64_t HostClockMs()
@@ -115,11 +114,6 @@ CMediaServices* CQtHost::Media()
 void CQtHost::PlaySound(std::string_view file)
 {
     m_sound.PlayWave(file);
-}
-
-CProcessorPorts* CQtHost::ProcessorPorts()
-{
-    return &LinuxProcessorPorts();
 }
 
 void CQtDesktop::ShowMainWindow(bool show)

@@ -86,7 +86,6 @@ public:
     // The media windows: children of the view, or full screen.
     CMediaServices* Media() override;
     void PlaySound(std::string_view file) override;
-    CProcessorPorts* ProcessorPorts() override;
 
     // How often the stop check really looks at the event queue.
     static constexpr uint32_t kStopCheckInterval = 50;

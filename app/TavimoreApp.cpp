@@ -21,8 +21,11 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include <utility>
+
 #include "CommandIds.h"
 #include "CopyDataEndpoint.h"
+#include "DlLoader.h"
 #include "FindReplaceDialog.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
@@ -113,6 +116,8 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
         qEnvironmentVariable("TAVIMORE_PORTS", QStringLiteral("system")).toStdString();
     std::string ftdi =
         qEnvironmentVariable("TAVIMORE_FTDI", QStringLiteral("system")).toStdString();
+    std::string portsSource = "TAVIMORE_PORTS";
+    std::string ftdiSource = "TAVIMORE_FTDI";
     QString file;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
@@ -135,9 +140,11 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
         if (IsOption(arg, "--ports")) {
             if (!value(QStringLiteral("--ports"), v)) return false;
             ports = QFile::encodeName(v).toStdString();
+            portsSource = "--ports";
         } else if (IsOption(arg, "--ftdi")) {
             if (!value(QStringLiteral("--ftdi"), v)) return false;
             ftdi = QFile::encodeName(v).toStdString();
+            ftdiSource = "--ftdi";
         } else if (IsOption(arg, "--sim-config")) {
             if (!value(QStringLiteral("--sim-config"), v)) return false;
             qputenv("TAVIMORE_SIM_CONFIG", QFile::encodeName(QFileInfo(v).absoluteFilePath()));
@@ -149,6 +156,13 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
             return false;
         } else if (file.isEmpty()) {
             file = arg;
+        }
+    }
+    // An elevated editor loads only the libraries of its installation.
+    for (const auto& [source, choice] : {std::pair{portsSource, ports}, std::pair{ftdiSource, ftdi}}) {
+        if (std::string why = DeviceLibraryRefusal(source, choice); !why.empty()) {
+            error = QString::fromStdString(why);
+            return false;
         }
     }
     m_pHost->SetLibraryChoice(DeviceLibrary::Ports, ports);

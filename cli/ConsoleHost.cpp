@@ -7,7 +7,6 @@
 
 #include "Dpms.h"
 #include "Encoding.h"
-#include "LinuxProcessorPorts.h"
 
 namespace {
 
@@ -53,11 +52,6 @@ CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsF
 std::string CConsoleHost::LibraryFile(DeviceLibrary which)
 {
     return which == DeviceLibrary::Ports ? m_strPortsFile : m_strFtdiFile;
-}
-
-CProcessorPorts* CConsoleHost::ProcessorPorts()
-{
-    return &LinuxProcessorPorts();
 }
 
 void CConsoleHost::InstallInterruptHandler()

@@ -66,7 +66,6 @@ public:
 
     // Waits until the sounds still playing have ended; Ctrl+C ends the wait.
     void WaitForSounds();
-    CProcessorPorts* ProcessorPorts() override;
     CDesktopServices* Desktop() override { return &m_desktop; }
 
 private:

@@ -140,9 +140,11 @@ COptions ParseOptions(int argc, char** argv)
         } else if (is("--ports")) {
             options.ports = value("--ports");
             if (options.ports.empty()) UsageError("--ports takes system, sim, none or a library path");
+            if (std::string why = DeviceLibraryRefusal("--ports", options.ports); !why.empty()) UsageError(why);
         } else if (is("--ftdi")) {
             options.ftdi = value("--ftdi");
             if (options.ftdi.empty()) UsageError("--ftdi takes system, sim, none or a library path");
+            if (std::string why = DeviceLibraryRefusal("--ftdi", options.ftdi); !why.empty()) UsageError(why);
         } else if (is("--sim-config")) {
             options.simConfig = value("--sim-config");
             if (access(options.simConfig.c_str(), R_OK) != 0)

@@ -18,7 +18,6 @@
 
 class CDesktopServices;
 class CLibraryLoader;
-class CProcessorPorts;
 
 enum class MessageButtons { Ok, OkCancel };
 enum class DeviceLibrary { Ports, Ftdi };
@@ -69,10 +68,6 @@ public:
     // loads on first use (empty: none, which never loads).
     virtual CLibraryLoader* Loader() { return nullptr; }
     virtual std::string LibraryFile(DeviceLibrary which) { (void)which; return {}; }
-
-    // Port output with the processor's own instruction (ProcessorPorts.h); null where
-    // the host offers none.
-    virtual CProcessorPorts* ProcessorPorts() { return nullptr; }
 
     // Processes, windows, the console and power (DesktopServices.h); none: the
     // desktop instructions act on nothing.

@@ -18,6 +18,14 @@ size_t FindLineBreak(std::string_view s, size_t from)
     return std::string_view::npos;
 }
 
+std::string FromOutside(std::string_view s)
+{
+    std::string out(s.substr(0, s.find('\0')));
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
 std::string_view TrimLeft(std::string_view s)
 {
     size_t i = 0;

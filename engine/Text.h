@@ -38,6 +38,12 @@ size_t FindLineBreak(std::string_view s, size_t from = 0);
 std::string_view TrimLeft(std::string_view s);
 std::string_view TrimRight(std::string_view s);
 
+// A text from outside the program (a device's serial number, a window title) as it
+// may enter the document: the document is a script, so a line break inside such a
+// text would start a line that runs as a statement. CR and LF become spaces, and a
+// NUL ends the text.
+std::string FromOutside(std::string_view s);
+
 // Letters made upper case: a-z and the full-width a-z (0x8281-0x829A).
 std::string ToUpper(std::string_view s);
 

@@ -130,7 +130,11 @@ private:
         else if (logFile == "/dev/stdout") m_logFd = 1;
         else if (!logFile.empty()) {
             if (logFile.front() != '/') logFile = folder + logFile;
-            m_logFd = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+            // D2XX has no way to report it to the program: the log stays off and
+            // standard error says why.
+            std::string why;
+            m_logFd = OpenUserFile(logFile, O_WRONLY | O_CREAT | O_APPEND, why);
+            if (m_logFd < 0) std::fprintf(stderr, "d2xx-sim: no call log: %s\n", why.c_str());
         }
     }
 };

@@ -1,7 +1,16 @@
 #include "IniFile.h"
 
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+
+#include "Elevation.h"
 
 namespace {
 
@@ -24,11 +33,24 @@ std::string Lower(std::string s)
 
 bool CIniFile::Read(const std::string& path, std::string& error, Malformed malformed)
 {
-    std::ifstream in(path);
-    if (!in) {
-        error = path + ": cannot be read";
+    const int fd = OpenUserFile(path, O_RDONLY, error);
+    if (fd < 0) {
+        error = path + ": cannot be read (" + error + ")";
         return false;
     }
+    std::string bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = path + ": cannot be read (" + std::strerror(errno) + ")";
+            close(fd);
+            return false;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    std::istringstream in(bytes);
     std::string section;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
@@ -75,4 +97,33 @@ const std::string* CIniFile::Find(const std::string& section, const std::string&
     if (s == sections.end()) return nullptr;
     auto k = s->second.find(key);
     return k == s->second.end() ? nullptr : &k->second.first;
+}
+
+int OpenUserFile(const std::string& path, int flags, std::string& error)
+{
+    const bool elevated = ProcessIsElevated();
+    int fd = -1;
+    if (elevated) {
+        // The kernel then checks the access as it would for the user who started us.
+        const int oldGid = setfsgid(getgid());
+        const int oldUid = setfsuid(getuid());
+        fd = open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0644);
+        const int openError = errno;
+        setfsuid(static_cast<uid_t>(oldUid));
+        setfsgid(static_cast<gid_t>(oldGid));
+        errno = openError;
+    } else {
+        fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
+    }
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (elevated && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid())) {
+        close(fd);
+        error = path + ": refused: with elevated privilege only regular files of the user's own are used";
+        return -1;
+    }
+    return fd;
 }

@@ -24,3 +24,11 @@ struct CIniFile {
     // The value of a setting, or null when the file has none.
     const std::string* Find(const std::string& section, const std::string& key) const;
 };
+
+// Opens a file that the configuration names (the configuration itself, a log) with
+// open(2) flags, close-on-exec; -1 when it cannot, error saying why. In an elevated
+// process (Elevation.h) the file is opened with the real user's file-access identity,
+// symbolic links are not followed, and only a regular file the user owns is accepted,
+// so a configuration cannot make the program read or write files that are not its
+// user's own.
+int OpenUserFile(const std::string& path, int flags, std::string& error);

@@ -2,12 +2,16 @@
 // physical-memory access.
 //
 // Ports, in the first way the kernel grants:
-//   1. x86 only: ioperm for all 65536 ports (or iopl), then inb/inw/inl and
-//      outb/outw/outl straight from this process;
+//   1. x86 only: ioperm, then inb/inw/inl and outb/outw/outl straight from this
+//      process. Permission is asked for only the ports a script touches, on their
+//      first access, so that a script that drives a parallel port cannot also reach
+//      PCI configuration space (0xCF8/0xCFC) or the disk controllers. iopl is never
+//      used: it opens every port at once, and ioperm reaches all 65536 ports.
 //   2. /dev/port, read and written at the port number (a word or double word is
 //      then that many consecutive byte ports);
 //   3. ppdev: the parallel port /dev/parportN (TAVIMORE_PARPORT, default
-//      /dev/parport0), which Linux lets members of the lp group use without root.
+//      /dev/parport0; an elevated process ignores TAVIMORE_PARPORT), which Linux
+//      lets members of the lp group use without root.
 //      It reaches only the port's data, status and control registers, at the base
 //      TAVIMORE_PARPORT_BASE (default 0x378; PCIe cards sit elsewhere); every other
 //      port is refused and reads as 0.
@@ -36,6 +40,7 @@
 #include <cstring>
 #include <string>
 
+#include "Elevation.h"
 #include "WinIoApi.h"
 
 namespace {
@@ -50,6 +55,10 @@ struct CState {
     std::string parportPath;
     bool dataReverse = false; // ppdev: the data lines read from outside (control bit 5)
     bool warnedRefused = false;
+#ifdef TAVIMORE_X86_PORTS
+    // One bit per port: set once ioperm granted it to this process.
+    uint64_t granted[0x10000 / 64] = {};
+#endif
 };
 
 CState g_state;
@@ -67,6 +76,11 @@ std::string Reason(const char* what)
 bool OpenParallelPort(std::string& why)
 {
     const char* path = std::getenv("TAVIMORE_PARPORT");
+    if (path && *path && ProcessIsElevated()) {
+        std::fprintf(stderr, "tavimore-winio: TAVIMORE_PARPORT is ignored: the program runs with "
+                             "elevated privilege, so it opens only /dev/parport0\n");
+        path = nullptr;
+    }
     g_state.parportPath = path && *path ? path : "/dev/parport0";
     if (const char* base = std::getenv("TAVIMORE_PARPORT_BASE"); base && *base) {
         char* end = nullptr;
@@ -146,6 +160,23 @@ bool ValidSize(uint32_t size)
     return size == 1 || size == 2 || size == 4;
 }
 
+#ifdef TAVIMORE_X86_PORTS
+// Makes sure the process may use the ports [port, port + size), asking the kernel on
+// the first access to any of them. An access beyond port 0xFFFF is refused: the
+// processor would fault on it.
+inline bool GrantPorts(uint32_t port, uint32_t size)
+{
+    if (port + size > 0x10000) return false;
+    bool all = true;
+    for (uint32_t p = port; p < port + size; ++p)
+        all = all && (g_state.granted[p / 64] >> (p % 64) & 1) != 0;
+    if (all) return true;
+    if (ioperm(port, size, 1) != 0) return false;
+    for (uint32_t p = port; p < port + size; ++p) g_state.granted[p / 64] |= uint64_t{1} << (p % 64);
+    return true;
+}
+#endif
+
 } // namespace
 
 int32_t InitializeWinIo(void)
@@ -154,12 +185,13 @@ int32_t InitializeWinIo(void)
     std::string reasons;
     auto note = [&](const std::string& why) { reasons += (reasons.empty() ? "" : "; ") + why; };
 #ifdef TAVIMORE_X86_PORTS
-    if (ioperm(0, 0x10000, 1) == 0) {
+    // Whether the kernel grants ports at all, asked with the POST diagnostic port,
+    // which nothing listens to; it is given back at once.
+    if (ioperm(0x80, 1, 1) == 0) {
+        ioperm(0x80, 1, 0);
         g_state.access = Access::Processor;
     } else {
         note(Reason("ioperm"));
-        if (iopl(3) == 0) g_state.access = Access::Processor;
-        else note(Reason("iopl"));
     }
 #endif
     if (g_state.access == Access::None) {
@@ -183,10 +215,7 @@ int32_t InitializeWinIo(void)
 void ShutdownWinIo(void)
 {
 #ifdef TAVIMORE_X86_PORTS
-    if (g_state.access == Access::Processor) {
-        ioperm(0, 0x10000, 0);
-        iopl(0);
-    }
+    if (g_state.access == Access::Processor) ioperm(0, 0x10000, 0);
 #endif
     if (g_state.access == Access::ParallelPort) ioctl(g_state.portFd, PPRELEASE);
     if (g_state.portFd >= 0) close(g_state.portFd);
@@ -203,6 +232,7 @@ int32_t GetPortVal(uint32_t port, uint32_t* value, uint32_t size)
     switch (g_state.access) {
 #ifdef TAVIMORE_X86_PORTS
     case Access::Processor: {
+        if (!GrantPorts(port, size)) return 0;
         const auto p = static_cast<unsigned short>(port);
         *value = size == 1 ? inb(p) : size == 2 ? inw(p) : inl(p);
         return 1;
@@ -236,6 +266,7 @@ int32_t SetPortVal(uint32_t port, uint32_t value, uint32_t size)
     switch (g_state.access) {
 #ifdef TAVIMORE_X86_PORTS
     case Access::Processor: {
+        if (!GrantPorts(port, size)) return 0;
         const auto p = static_cast<unsigned short>(port);
         if (size == 1) outb(static_cast<unsigned char>(value), p);
         else if (size == 2) outw(static_cast<unsigned short>(value), p);

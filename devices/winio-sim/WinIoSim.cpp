@@ -31,6 +31,9 @@
 //
 // Signals follow reads, not time, so a script sees the same levels on every run;
 // only the pattern's start depends on the clock.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -179,9 +182,13 @@ bool Configure(std::string& error)
                     g_sim.logIsStderr = true;
                 } else if (!file.empty()) {
                     std::string full = file[0] == '/' ? file : FolderOf(path) + file;
-                    g_sim.log = std::fopen(full.c_str(), "a");
-                    if (g_sim.log == nullptr)
-                        return fail(section, key, "names a file that cannot be written: " + full);
+                    std::string why;
+                    const int fd = OpenUserFile(full, O_WRONLY | O_CREAT | O_APPEND, why);
+                    g_sim.log = fd >= 0 ? fdopen(fd, "a") : nullptr;
+                    if (g_sim.log == nullptr) {
+                        if (fd >= 0) close(fd);
+                        return fail(section, key, "names a file that cannot be written: " + why);
+                    }
                 }
             }
             if (!ok) return false;

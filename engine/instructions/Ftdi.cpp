@@ -54,7 +54,8 @@ struct CFtdiInstructions {
         int device = e.ArgCount() < 2 ? 0 : DeviceArg(e, 1);
         device = AttachedOrFirst(e, device);
         char serial[kSerialBuffer];
-        if (e.m_ft.GetSerialNumberInto(device, serial)) e.SetStatus(serial, 5);
+        // The serial number comes from the device's EEPROM and becomes a document line.
+        if (e.m_ft.GetSerialNumberInto(device, serial)) e.SetStatus(text::FromOutside(serial), 5);
         else e.SetStatus(msg::kFtSerialError, 5);
         e.Continue();
     }
@@ -67,7 +68,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         std::string_view wanted = e.Arg(2);
         device = AttachedOrFirst(e, device);
-        const std::string serial = e.m_ft.GetSerialNumber(device);
+        const std::string serial = text::FromOutside(e.m_ft.GetSerialNumber(device));
         if (text::EqualsNoCase(serial, wanted)) {
             // As JMP: a target that cannot be evaluated leaves its error request instead.
             int32_t target = e.RequestJumpToArg(3, 10);

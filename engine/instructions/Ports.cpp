@@ -11,7 +11,6 @@
 #include "../KeywordChain.h"
 #include "LibraryLoader.h"
 #include "../Messages.h"
-#include "../ProcessorPorts.h"
 #include "DumpLine.h"
 
 std::string FormatDumpLine(uint32_t address, const uint8_t (&bytes)[16])
@@ -195,19 +194,23 @@ struct CPortInstructions {
         e.Continue();
     }
 
-    // Fixed test output: 0xFF to port 0x61 with the processor's own instruction, and
-    // 0xFF to port 0x3F8 through HAL.DLL's WRITE_PORT_UCHAR. Where either is not
-    // possible the status says so; nothing else happens.
+    // Fixed test output: 0xFF to port 0x61, and 0xFF to port 0x3F8 through HAL.DLL's
+    // WRITE_PORT_UCHAR. Port 0x61 is written through the port-access library like
+    // every other port write, so it reaches the simulated ports with the simulated
+    // library and is never written behind the library's back; without the library the
+    // run ends as after OUT. Where either write is not possible the status says so.
     static void TestOutput(CScriptEngine& e)
     {
         e.Continue();
         CHost& host = e.Host();
-        CProcessorPorts* ports = host.ProcessorPorts();
-        const bool wrote61 = ports != nullptr && ports->WriteByte(0x61, 0xFF);
+        const bool wrote61 = e.m_winIo.IsAvailable(); // the binding has told the user why not
+        if (wrote61) e.WritePortByte(0x61, 0xFF);
+        else e.m_bRunning = 0;
 
         bool wroteHal = false;
         if (CLibraryLoader* loader = host.Loader()) {
-            // Once found, the module stays loaded for the program's life.
+            // Once found, the module stays loaded for the program's life. A loader that
+            // loads nothing by bare name (the Linux one) finds no such module.
             if (CLibraryLoader::Handle hal = loader->Open("HAL.DLL")) {
                 using WritePortUchar = void (*)(uint8_t*, uint8_t);
                 if (void* entry = loader->Symbol(hal, "WRITE_PORT_UCHAR")) {

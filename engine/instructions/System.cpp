@@ -169,12 +169,8 @@ struct CSystemInstructions {
             char handle[16];
             std::snprintf(handle, sizeof handle, "/ %08X : ", window);
             report += handle;
-            std::string title = desktop->WindowTitle(window);
-            // The report becomes comment lines of the document: a line break inside a
-            // title would start a line that runs as a statement.
-            for (char& c : title)
-                if (c == '\r' || c == '\n') c = ' ';
-            report += title;
+            // The report becomes comment lines of the document.
+            report += text::FromOutside(desktop->WindowTitle(window));
             report += newLine;
         }
         ReleaseWindows(e);

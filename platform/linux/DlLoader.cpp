@@ -6,6 +6,8 @@
 #include <climits>
 #include <string>
 
+#include "Elevation.h"
+
 #ifndef TAVIMORE_INSTALL_LIBDIR
 #define TAVIMORE_INSTALL_LIBDIR "/usr/local/lib/tavimore"
 #endif
@@ -14,6 +16,12 @@ CLibraryLoader::Handle CDlLoader::Open(const std::string& file)
 {
     if (file.empty()) {
         m_strError = "no library chosen";
+        return nullptr;
+    }
+    // A bare name would let the library search path (LD_LIBRARY_PATH, whose empty
+    // entries mean the current folder) decide which code runs.
+    if (file.find('/') == std::string::npos) {
+        m_strError = file + ": not loaded by bare name; a library is loaded only by its path";
         return nullptr;
     }
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -55,26 +63,55 @@ bool Exists(const std::string& path)
 
 std::string ShippedLibraryPath(const std::string& fileName)
 {
-    std::string folder = ExecutableFolder();
-    // The build tree keeps the libraries in devices/ beside cli/ and app/.
-    for (const std::string& candidate :
-         {folder + "/" + fileName, folder + "/../devices/" + fileName,
-          std::string(TAVIMORE_INSTALL_LIBDIR) + "/" + fileName}) {
-        if (!folder.empty() && Exists(candidate)) return candidate;
+    const std::string installed = std::string(TAVIMORE_INSTALL_LIBDIR) + "/" + fileName;
+    if (ProcessIsElevated()) return installed;
+    const std::string folder = ExecutableFolder();
+    if (!folder.empty()) {
+        // The build tree keeps the libraries in devices/ beside cli/ and app/.
+        for (const std::string& candidate : {folder + "/" + fileName, folder + "/../devices/" + fileName})
+            if (Exists(candidate)) return candidate;
     }
-    return fileName;
+    return installed;
+}
+
+std::vector<std::string> FtdiVendorLibraryCandidates()
+{
+    std::vector<std::string> folders{"/usr/local/lib", "/usr/lib"};
+#ifdef TAVIMORE_MULTIARCH
+    folders.push_back(std::string("/usr/lib/") + TAVIMORE_MULTIARCH);
+#endif
+    for (std::string& folder : folders) folder += std::string("/") + kFtdiVendorLibrary;
+    return folders;
+}
+
+std::string DeviceLibraryRefusal(const std::string& source, const std::string& choice)
+{
+    if (choice == "system" || choice == "sim" || choice == "none") return {};
+    if (!ProcessIsElevated()) return {};
+    return source + " '" + choice +
+           "' is refused: this program runs with more privilege than its user (file "
+           "capabilities or set-user-ID), so it loads only the libraries of its "
+           "installation (system, sim or none)";
 }
 
 std::string ResolveDeviceLibrary(DeviceLibrary which, const std::string& choice)
 {
-    if (choice == "none") return {};
+    if (choice.empty() || choice == "none") return {};
     if (choice == "sim")
         return ShippedLibraryPath(which == DeviceLibrary::Ports ? kPortsSimLibrary : kFtdiSimLibrary);
-    if (choice != "system") return choice;
+    if (choice != "system") {
+        if (!DeviceLibraryRefusal("", choice).empty()) return {};
+        if (choice.front() == '/') return choice;
+        char folder[PATH_MAX];
+        return getcwd(folder, sizeof folder) ? std::string(folder) + "/" + choice : choice;
+    }
     if (which == DeviceLibrary::Ports) return ShippedLibraryPath(kPortsLibrary);
-    if (void* vendor = dlopen(kFtdiVendorLibrary, RTLD_LAZY | RTLD_LOCAL)) {
-        dlclose(vendor);
-        return kFtdiVendorLibrary;
+    for (const std::string& vendor : FtdiVendorLibraryCandidates()) {
+        if (!Exists(vendor)) continue;
+        if (void* library = dlopen(vendor.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
+            dlclose(library);
+            return vendor;
+        }
     }
     return ShippedLibraryPath(kFtdiAdapterLibrary);
 }

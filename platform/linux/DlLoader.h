@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Host.h"
 #include "LibraryLoader.h"
@@ -28,10 +29,22 @@ inline constexpr const char* kFtdiSimLibrary = "libtavimore-d2xx-sim.so";    // 
 std::string ExecutableFolder();
 
 // The path of a library we ship: beside the running executable first, then in the
-// install location; the bare name when neither holds it.
+// install location. An elevated process (Elevation.h) looks only in the install
+// location, which only the administrator can change. Always an absolute path: when no
+// folder holds the library, its install path, so that the failure names it.
 std::string ShippedLibraryPath(const std::string& fileName);
 
+// Where FTDI's installer puts libftd2xx.so, in the order they are tried.
+std::vector<std::string> FtdiVendorLibraryCandidates();
+
+// Why a device library choice ("system", "sim", "none" or a library path of the user's)
+// is refused in this process, or empty when it is allowed. An elevated process loads
+// only the libraries of its installation, so it refuses every path. source names where
+// the choice came from ("--ports", "TAVIMORE_PORTS") for the message.
+std::string DeviceLibraryRefusal(const std::string& source, const std::string& choice);
+
 // The library file for a device library choice: "system", "sim", "none" (the empty
-// path, which never loads) or a path of the user's. For the D2XX library "system" is
-// FTDI's own libftd2xx.so where it loads, else our adapter over libftdi1.
+// path, which never loads) or a path of the user's, made absolute. For the D2XX library
+// "system" is FTDI's own libftd2xx.so where it loads, else our adapter over libftdi1.
+// A refused choice (DeviceLibraryRefusal) gives the empty path too.
 std::string ResolveDeviceLibrary(DeviceLibrary which, const std::string& choice);

@@ -1,6 +1,6 @@
 // CLinuxDesktop: the desktop services on a Linux desktop (X11 or XWayland).
 //
-// Programs start with posix_spawn, their command line split into words as a shell
+// Programs start through SpawnProcess, their command line split into words as a shell
 // would but with no shell run; a command for the command interpreter runs under
 // /bin/sh -c in a session of its own with no terminal. Every program gets /dev/null
 // for its standard input and output and its own process group, so it neither writes

@@ -14,7 +14,10 @@ enum class SpawnGroup {
 // Starts argv[0] (looked up in PATH when it has no slash) with argv, the application's
 // environment and working directory, standard input, output and error on /dev/null,
 // and every signal at its default. passFd, when not -1, is handed to the child as
-// descriptor passAs. Returns false when the program cannot be started.
+// descriptor passAs. The child never keeps the port permissions the port-access
+// library obtained, and when the program runs elevated (Elevation.h) it runs with the
+// user's own identity and no capability. Returns false when the program cannot be
+// started.
 bool SpawnProcess(const std::vector<std::string>& argv, SpawnGroup group, pid_t& pid,
                   int passFd = -1, int passAs = -1);
 

@@ -54,6 +54,7 @@ struct CFake {
     void (*failListAt)(int) = nullptr;
     void (*failCount)(int) = nullptr;
     const char* (*takeLog)() = nullptr;
+    void (*setSerial)(const char*, int) = nullptr;
 
     explicit CFake(const char* path)
     {
@@ -64,6 +65,7 @@ struct CFake {
         failListAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailListAt"));
         failCount = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailCount"));
         takeLog = reinterpret_cast<const char* (*)()>(dlsym(module, "FakeD2xxTakeLog"));
+        setSerial = reinterpret_cast<void (*)(const char*, int)>(dlsym(module, "FakeD2xxSetSerial"));
     }
     std::string Log() const { return takeLog(); }
 };
@@ -149,6 +151,26 @@ TEST_F(Ft245Device, ListingFailuresGiveZeroAndEmptyTexts)
     EXPECT_STREQ(ft.GetSerialNumber(2), ""); // beyond the attached devices
     fake.failCount(1);
     EXPECT_EQ(ft.CountDevices(), 0);
+}
+
+// An EEPROM holds whatever was written into it: its serial number becomes a comment
+// line of the document, never a statement line.
+TEST_F(Ft245Device, ASerialNumberNeverBreaksTheDocumentLine)
+{
+    CScriptEngine engine(host);
+    auto shown = [&](const std::string& serial, const char* script) {
+        fake.setSerial(serial.data(), static_cast<int>(serial.size()));
+        RunUtf8(engine, script);
+        return Utf(engine.GetOutput());
+    };
+    std::string out = shown("X\r\nEXEC sh\nB", "ftgetserialnumber");
+    EXPECT_NE(out.find("\r\n/ X  EXEC sh B\r\n"), std::string::npos) << out;
+    out = shown(std::string("OK\0\r\nEXEC sh", 12), "ftgetserialnumber 0");
+    EXPECT_NE(out.find("\r\n/ OK\r\n"), std::string::npos) << out;
+    engine.SetDebugLevel(100);
+    out = shown("Y\rEXEC sh", "ftserialnumberjmp 0 Z L'end\r\n:end");
+    EXPECT_NE(out.find("\r\n/ Y EXEC sh\r\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\nEXEC"), std::string::npos) << out;
 }
 
 // ---- The libftdi1 adapter, on a machine without FTDI devices attached

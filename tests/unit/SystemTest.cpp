@@ -65,12 +65,14 @@ TEST_F(System, TheRegisterIsReadAfterTheLaunch)
 TEST_F(System, HandleListReportsEveryWindowWithItsTitle)
 {
     host.desktop.windows = {{0x00A0000C, 1, Sj("メモ帳 - 無題")}, {0x0000002F, 2, ""},
-                            {0x01200001, 3, "two\r\nEXITWIN"}};
+                            {0x01200001, 3, "two\r\nEXITWIN"},
+                            {0x01200002, 4, std::string("end\0\r\nEXITWIN", 13)}};
     EXPECT_EQ(Run("HANDLELIST"), Calls{"CollectWindows"});
     EXPECT_EQ(Status(), "ハンドル：ウインドウタイトル\r\n"
                         "/ 00A0000C : メモ帳 - 無題\r\n"
                         "/ 0000002F : \r\n"
                         "/ 01200001 : two  EXITWIN\r\n" // a title never starts a statement line
+                        "/ 01200002 : end\r\n"          // and ends at a NUL
                         "\r\n");
 }
 

@@ -1,13 +1,12 @@
 // The port-access binding against the fake libraries of tests/unit/fakes: loading,
 // refusal and reloading, the width masks, and the instructions' behaviour where a
-// script cannot see it (library calls, a missing library in loops, the test output).
+// script cannot see it (library calls, a missing library in loops).
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "DlLoader.h"
-#include "ProcessorPorts.h"
 #include "ScriptEngine.h"
 #include "TestHost.h"
 #include "instructions/DumpLine.h"
@@ -38,16 +37,6 @@ private:
     CDlLoader m_inner;
 };
 
-class CRecordingPorts final : public CProcessorPorts {
-public:
-    bool WriteByte(uint16_t port, uint8_t value) override
-    {
-        writes.push_back(std::to_string(port) + "=" + std::to_string(value));
-        return true;
-    }
-    std::vector<std::string> writes;
-};
-
 class CPortHost : public CTestHost {
 public:
     CLibraryLoader* Loader() override { return withLoader ? &loader : nullptr; }
@@ -55,12 +44,10 @@ public:
     {
         return which == DeviceLibrary::Ports ? file : std::string();
     }
-    CProcessorPorts* ProcessorPorts() override { return ports; }
 
     CCountingLoader loader;
     bool withLoader = true;
     std::string file;
-    CProcessorPorts* ports = nullptr;
 };
 
 // The fake library's own controls, reached through a handle of our own (dlopen of
@@ -222,21 +209,6 @@ TEST_F(WinIoPort, ReglLocationShowsWhereTheCellLivesNotItsValue)
     std::string second = Run("REGL?");
     EXPECT_EQ(first, second);
     EXPECT_NE(first.find("/ REGLアドレスは："), std::string::npos);
-}
-
-TEST_F(WinIoPort, TestOutputWritesWhereItMayAndSaysWhatItCouldNot)
-{
-    const std::string both = "/ テスト出力：ポート0x61への直接出力は許可されませんでした。"
-                             "HAL.DLLのWRITE_PORT_UCHARが無いため、ポート0x3F8へは出力しませんでした。\r\n";
-    EXPECT_NE(Run("テスト出力").find(both), std::string::npos);
-
-    CRecordingPorts ports;
-    host.ports = &ports;
-    std::string out = Run("テスト出力");
-    EXPECT_EQ(ports.writes, std::vector<std::string>{"97=255"});
-    EXPECT_NE(out.find("/ テスト出力：HAL.DLLのWRITE_PORT_UCHARが無いため"), std::string::npos);
-    EXPECT_EQ(out.find("0x61"), std::string::npos);
-    EXPECT_TRUE(host.Messages().empty());
 }
 
 } // namespace

@@ -26,6 +26,7 @@ struct CFakeState {
     bool failCount = false; // counting fails
     bool open[kMaxDevices] = {};
     int cells[kMaxDevices] = {}; // their addresses are the handles
+    std::string serial0;         // device 0's serial bytes as stored, when set
     std::string log;
 };
 
@@ -52,6 +53,13 @@ int DeviceOf(FT_HANDLE handle)
 }
 
 } // namespace
+
+// Device 0's serial number, byte for byte (CR, LF and NUL included), as an EEPROM
+// may hold it.
+FAKE_EXPORT void FakeD2xxSetSerial(const char* bytes, int length)
+{
+    g_state.serial0.assign(bytes, static_cast<size_t>(length));
+}
 
 FAKE_EXPORT void FakeD2xxReset(int devices)
 {
@@ -85,7 +93,10 @@ FAKE_EXPORT FT_STATUS FT_ListDevices(void* arg1, void* arg2, DWORD flags)
         return FT_IO_ERROR;
     }
     if (index >= g_state.devices) return FT_DEVICE_NOT_FOUND;
-    std::snprintf(static_cast<char*>(arg2), kSerialNumberSize, "FAKE%04d", index);
+    if (index == 0 && !g_state.serial0.empty())
+        std::memcpy(arg2, g_state.serial0.c_str(), g_state.serial0.size() + 1);
+    else
+        std::snprintf(static_cast<char*>(arg2), kSerialNumberSize, "FAKE%04d", index);
     return FT_OK;
 }
 

@@ -145,22 +145,24 @@ int CScriptEngine::Run(int startLine)
     m_compiled.shrink_to_fit();
     m_outsideLine.reset();
 
+    // The output is the script, the report line and the log. It is built in the
+    // log's own buffer, so neither a long log nor a long script is held twice.
+    std::string report = "\r\n";
+    report += msg::kReportPrefix;
+    report += std::to_string(static_cast<int32_t>(executed));
+    report += msg::kReportSuffix;
+    report += "\r\n";
     m_strOutput.clear();
     m_strOutput.shrink_to_fit();
-    m_strOutput.reserve(m_strScript.size() + log.size() + 160);
-    m_strOutput += m_strScript;
-    m_strOutput += "\r\n";
-    m_strOutput += msg::kReportPrefix;
-    m_strOutput += std::to_string(static_cast<int32_t>(executed));
-    m_strOutput += msg::kReportSuffix;
-    m_strOutput += "\r\n";
-    m_strOutput += log;
+    log.insert(0, report);
+    log.insert(0, m_strScript);
     if (omitted > 0) {
-        m_strOutput += msg::kLogOmittedPrefix;
-        m_strOutput += std::to_string(omitted);
-        m_strOutput += msg::kLogOmittedSuffix;
-        m_strOutput += "\r\n";
+        log += msg::kLogOmittedPrefix;
+        log += std::to_string(omitted);
+        log += msg::kLogOmittedSuffix;
+        log += "\r\n";
     }
+    m_strOutput = std::move(log);
     return m_nLine - 1;
 }
 

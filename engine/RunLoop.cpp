@@ -82,6 +82,11 @@ int CScriptEngine::Run(int startLine)
             static_cast<unsigned>(m_nLine) < lineCount ? table[m_nLine].get() : nullptr;
         if (line == nullptr) {
             line = &CompileLine(m_nLine);
+            if (m_bRunning == 0) {
+                // Stopped while the line was split: the statement never ran.
+                --executed;
+                break;
+            }
             // Splitting a long line takes time of its own: ask about a stop as soon
             // as a megabyte of lines has been split since the last question.
             compiledSincePoll += line->statement.GetText().size();
@@ -241,13 +246,21 @@ CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(int line)
     const bool keep = inside && m_nCompiledBytes + cost <= m_nCompiledBudget;
     std::unique_ptr<CCompiledLine>& slot = keep ? m_compiled[static_cast<size_t>(line)] : m_outsideLine;
     slot = std::make_unique<CCompiledLine>();
-    if (keep) m_nCompiledBytes += cost;
     CScriptLines& statement = slot->statement;
     statement.SetSeparatorChar(' ');
     statement.SetQuoteChar('"');
     statement.SetText(text);
     statement.SetStatementMode();
-    statement.Split();
+    if (text.size() <= kPollBytes) {
+        statement.Split();
+    } else if (!statement.SplitUnlessStopped([this] { return m_host.PollStop(); })) {
+        // A stop while a very long line was split: the run loop ends the run before
+        // the statement, and the partial line is not kept.
+        RequestStop();
+        slot->kind = LineKind::Empty;
+        return keep ? *(m_outsideLine = std::move(slot)) : *slot;
+    }
+    if (keep) m_nCompiledBytes += cost;
     slot->kind = Classify(statement, slot->handler);
     return *slot;
 }

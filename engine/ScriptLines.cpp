@@ -89,7 +89,9 @@ private:
 
 } // namespace
 
-void CScriptLines::Split()
+void CScriptLines::Split() { SplitItems(); }
+
+bool CScriptLines::SplitItems()
 {
     const std::string_view all(m_strText);
     constexpr size_t npos = std::string_view::npos;
@@ -107,7 +109,10 @@ void CScriptLines::Split()
     }
     CNextChar nextQuote(all, m_chQuote);
     CNextChar nextSeparator(all, m_chSeparator);
-    for (;;) {
+    for (unsigned round = 1;; ++round) {
+        if (m_pfnStopRequested != nullptr && (round & 0xFFFF) == 0 &&
+            m_pfnStopRequested(m_pStopContext))
+            return false;
         const size_t restSize = all.size() - pos;
         size_t e; // end of the item, relative to pos
         if (m_nSeparatorLen == 2) {
@@ -130,7 +135,7 @@ void CScriptLines::Split()
         }
         if (e == npos) {
             Record(static_cast<int>(pos), static_cast<int>(restSize));
-            return;
+            return true;
         }
         const size_t separatorLen = m_nSeparatorLen == 2 ? 2 : 1;
         if (e == 0) {

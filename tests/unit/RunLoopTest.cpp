@@ -37,6 +37,25 @@ TEST_F(RunLoop, AStopRequestEndsARunThatNeverPumps)
     EXPECT_TRUE(host.Messages().empty());
 }
 
+TEST_F(RunLoop, AStopCutsIntoTheSplittingOfAVeryLongLine)
+{
+    // Splitting a line of two million tokens asks about a stop as it goes; the stop
+    // ends the run before the statement runs.
+    std::string line = "MOV REG1 D'5";
+    for (int i = 0; i < 2000000; ++i) line += " a";
+    host.stopAtPoll = 1;
+    Run(line + "\nINC REG2");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(engine.ReadRegister(1), 0u);
+    EXPECT_EQ(engine.ReadRegister(2), 0u);
+
+    host.stopAtPoll = 0;
+    Run(line + "\nINC REG2");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    EXPECT_EQ(engine.ReadRegister(1), 5u);
+    EXPECT_EQ(engine.ReadRegister(2), 1u);
+}
+
 TEST_F(RunLoop, AStatementAfterAWaitDoesNotWaitAgain)
 {
     Run("WAIT D'100\nDISPB\nXYZ");

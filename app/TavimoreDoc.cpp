@@ -16,6 +16,10 @@
 CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_pEngine(std::make_unique<CScriptEngine>(host))
 {
+    // The report becomes the editor's text: a log at the engine's full bound (256 MiB)
+    // would cost the text widget about 2 GB and most of a minute, so the editor's
+    // runs keep a quarter of it (still over a million status lines).
+    m_pEngine->SetLogLimit(CScriptEngine::kDefaultLogLimit / 4);
 }
 
 CTavimoreDoc::~CTavimoreDoc() = default;

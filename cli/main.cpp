@@ -3,6 +3,7 @@
 // It plays the editor's part: it reads the document, runs it as F5 does (or steps one
 // line as F7 does) and prints the new editor text. Message boxes, the REGL display and
 // the caret go to standard error, one line each.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,8 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ConsoleHost.h"
@@ -161,16 +164,61 @@ COptions ParseOptions(int argc, char** argv)
     return options;
 }
 
-bool ReadDocument(const std::string& file, std::string& bytes)
+// The largest document tavimore-run reads. A script is a few thousand lines; the bound
+// keeps a mistaken argument (a device such as /dev/zero, a huge log file) from
+// exhausting memory, and the environment variable TAVIMORE_DOCUMENT_LIMIT may lower it.
+constexpr size_t kDocumentLimit = size_t{256} << 20;
+
+// Reads the whole document into bytes, or says in why what went wrong: a directory,
+// a file that cannot be opened or read, or one larger than limit bytes. Reading goes
+// by the descriptor and stops at the limit, so endless inputs end too.
+bool ReadDocument(const std::string& file, size_t limit, std::string& bytes, std::string& why)
 {
-    if (file == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return !std::cin.bad();
+    const bool standardInput = file == "-";
+    const int fd = standardInput ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
     }
-    std::ifstream input(file, std::ios::binary);
-    if (!input) return false;
-    bytes.assign(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
-    return !input.bad();
+    auto fail = [&](std::string reason) {
+        if (!standardInput) close(fd);
+        why = std::move(reason);
+        return false;
+    };
+    const std::string tooLarge = "larger than the limit of " + std::to_string(limit) + " bytes";
+    struct stat info {};
+    if (fstat(fd, &info) == 0) {
+        if (S_ISDIR(info.st_mode)) return fail(std::strerror(EISDIR));
+        if (S_ISREG(info.st_mode)) {
+            if (static_cast<unsigned long long>(info.st_size) > limit) return fail(tooLarge);
+            bytes.reserve(static_cast<size_t>(info.st_size));
+        }
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue; // Ctrl+C: a stop request for the run to come
+            return fail(std::strerror(errno));
+        }
+        if (bytes.size() + static_cast<size_t>(got) > limit) return fail(tooLarge);
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    if (!standardInput) close(fd);
+    return true;
+}
+
+// A limit lowered through the environment variable name (tests use this to reach the
+// limits quickly); unset leaves the built-in value, and a value cannot raise it.
+unsigned long long LimitFromEnvironment(const char* name, unsigned long long builtIn)
+{
+    const char* text = std::getenv(name);
+    if (text == nullptr) return builtIn;
+    long long value = 0;
+    if (!ParseInt(text, 0, 0x7FFFFFFFFFFFFFFFLL, value))
+        UsageError(std::string(name) + " takes a number, not '" + text + "'");
+    return std::min(static_cast<unsigned long long>(value), builtIn);
 }
 
 // A document whose lines end in LF alone is read as if each LF were CR LF, and its
@@ -198,11 +246,21 @@ std::string Replace(const std::string& text, const std::string& from, const std:
 int main(int argc, char** argv)
 {
     const COptions options = ParseOptions(argc, argv);
+    const auto documentLimit =
+        static_cast<size_t>(LimitFromEnvironment("TAVIMORE_DOCUMENT_LIMIT", kDocumentLimit));
+    const auto logLimit = static_cast<size_t>(
+        LimitFromEnvironment("TAVIMORE_LOG_LIMIT", CScriptEngine::kDefaultLogLimit));
+    const auto statementLimit =
+        static_cast<uint32_t>(LimitFromEnvironment("TAVIMORE_STATEMENT_LIMIT", 0x7FFFFFFF));
+
+    // From here on Ctrl+C is a stop request: one that comes while a large document is
+    // read stops the run at its first statement, and the report is still printed.
+    CConsoleHost::InstallInterruptHandler();
 
     std::string document;
-    if (!ReadDocument(options.file, document)) {
-        std::cerr << "tavimore-run: cannot read '" << options.file << "': "
-                  << std::strerror(errno ? errno : EIO) << "\n";
+    std::string why;
+    if (!ReadDocument(options.file, documentLimit, document, why)) {
+        std::cerr << "tavimore-run: cannot read '" << options.file << "': " << why << "\n";
         return kExitUsage;
     }
     if (options.utf8) document = encoding::Utf8ToCp932(document);
@@ -213,12 +271,13 @@ int main(int argc, char** argv)
     if (!options.simConfig.empty()) setenv("TAVIMORE_SIM_CONFIG", options.simConfig.c_str(), 1);
     CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.ports),
                       ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.ftdi));
-    CConsoleHost::InstallInterruptHandler();
     CScriptEngine engine(host);
     engine.SetDebugLevel(options.debugLevel);
     engine.SetRegW(options.regw);
+    engine.SetLogLimit(logLimit);
+    engine.SetStatementLimit(statementLimit);
 
-    std::string output;
+    std::string stepOutput;
     int caretLine = -1;
     if (options.stepLine) {
         if (*options.stepLine >= CountEditorLines(document)) {
@@ -227,17 +286,22 @@ int main(int argc, char** argv)
             return kExitUsage;
         }
         CStepResult step = StepDocumentLine(engine, document, *options.stepLine);
-        output = step.text;
+        stepOutput = std::move(step.text);
         caretLine = step.caretLine;
     } else {
-        engine.SetScript(document);
+        // The engine takes the document over: a large one is held once, not twice.
+        engine.TakeScript(std::move(document));
         engine.Run(-1);
-        output = engine.GetOutput();
     }
 
-    if (bareLineFeeds) output = Replace(output, "\r\n", "\n");
-    if (options.utf8) output = encoding::Cp932ToUtf8(output);
-    std::fwrite(output.data(), 1, output.size(), stdout);
+    const std::string& output = options.stepLine ? stepOutput : engine.OutputText();
+    if (bareLineFeeds || options.utf8) {
+        std::string converted = bareLineFeeds ? Replace(output, "\r\n", "\n") : output;
+        if (options.utf8) converted = encoding::Cp932ToUtf8(converted);
+        std::fwrite(converted.data(), 1, converted.size(), stdout);
+    } else {
+        std::fwrite(output.data(), 1, output.size(), stdout);
+    }
     std::fflush(stdout);
 
     std::string regl = engine.FormatNumber(static_cast<int32_t>(engine.GetRegL()), 8, 16);

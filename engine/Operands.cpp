@@ -13,13 +13,13 @@
 
 namespace {
 
-// Reads an optional sign and decimal digits, as the C library's atoi does after its
-// leading white space; the value wraps modulo 2^32 so that every 32-bit pattern can
-// be written in decimal. Returns whether at least one digit was read.
+// Reads an optional sign and decimal digits up to the first character that is not a
+// digit; white space is such a character, so "D'<tab>5" reads no digits and gives 0.
+// The value wraps modulo 2^32 so that every 32-bit pattern can be written in decimal.
+// Returns whether at least one digit was read.
 bool ReadDecimal(std::string_view s, int32_t& value)
 {
     size_t i = 0;
-    while (i < s.size() && text::IsSpace(static_cast<unsigned char>(s[i]))) ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     uint32_t magnitude = 0;

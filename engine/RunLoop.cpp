@@ -1,4 +1,6 @@
 // The run loop: Run, ExecuteStatement, the requests a statement leaves, and stop.
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "KeywordChain.h"
@@ -16,6 +18,9 @@ constexpr int kPollInterval = 32;
 // Sleep requests of 0x80000000 ms and more are negative times in the script's own
 // signed view (WAIT D'-1); they sleep not at all instead of for weeks.
 constexpr uint32_t kLongestSleep = 0x7FFFFFFF;
+
+// Bytes of newly split lines after which the run loop asks about a stop at once.
+constexpr size_t kPollBytes = size_t{1} << 20;
 
 // Clears the re-entry guard however Run leaves.
 struct CRunGuard {
@@ -43,14 +48,18 @@ int CScriptEngine::Run(int startLine)
     m_lines.Split();
     m_compiled.clear();
     m_compiled.resize(static_cast<size_t>(m_lines.GetCount()));
+    m_nCompiledBytes = 0;
+    m_nCompiledBudget = std::max(kCompiledFloor, m_strScript.size());
     m_labelIndex.clear();
     m_bLabelIndexReady = false;
 
     uint32_t executed = 0;
     int limit = m_lines.GetCount();
     std::string log;
+    uint32_t omitted = 0; // status lines left out once the log reached its bound
     RunEnd end = RunEnd::EndOfScript;
     int pollCountdown = kPollInterval;
+    size_t compiledSincePoll = 0;
     const bool step = startLine != -1;
     const uint32_t statementLimit = m_nStatementLimit;
     // The table of compiled lines does not change size during the run.
@@ -71,14 +80,26 @@ int CScriptEngine::Run(int startLine)
 
         CCompiledLine* line =
             static_cast<unsigned>(m_nLine) < lineCount ? table[m_nLine].get() : nullptr;
-        if (line == nullptr) line = &CompileLine(m_nLine);
+        if (line == nullptr) {
+            line = &CompileLine(m_nLine);
+            if (m_bRunning == 0) {
+                // Stopped while the line was split: the statement never ran.
+                --executed;
+                break;
+            }
+            // Splitting a long line takes time of its own: ask about a stop as soon
+            // as a megabyte of lines has been split since the last question.
+            compiledSincePoll += line->statement.GetText().size();
+            if (compiledSincePoll > kPollBytes) pollCountdown = 1;
+        }
         m_pCompiled = line;
         m_pStatement = &line->statement;
         if (line->kind == LineKind::Instruction) line->handler(*this);
         else ExecuteStatement();
 
         if (m_pAction != &m_nActNone) {
-            if (m_pAction == &m_nActJump && *m_pActionValue >= 0 && *m_pActionValue != m_nLine) {
+            if (m_pAction == &m_nActJump && *m_pActionValue >= 0 && *m_pActionValue != m_nLine &&
+                *m_pActionValue < limit) {
                 // The absolute jump, the commonest request, without the general case's
                 // checks; the cell then holds the distance jumped.
                 const int target = *m_pActionValue;
@@ -96,11 +117,16 @@ int CScriptEngine::Run(int startLine)
         }
 
         if (!m_strStatus.empty()) {
-            log += "/ ";
-            log += m_strStatus;
+            if (omitted == 0 && log.size() + 2 + m_strStatus.size() <= m_nLogLimit) {
+                log += "/ ";
+                log += m_strStatus;
+            } else {
+                ++omitted;
+            }
         }
         if (--pollCountdown == 0) {
             pollCountdown = kPollInterval;
+            compiledSincePoll = 0;
             if (m_host.PollStop()) RequestStop();
         }
         if (step || m_bRunning == 0) limit = 0;
@@ -116,19 +142,32 @@ int CScriptEngine::Run(int startLine)
         end = RunEnd::Stopped;
     m_eRunEnd = end;
 
-    m_strOutput.clear();
-    m_strOutput.reserve(m_strScript.size() + log.size() + 64);
-    m_strOutput += m_strScript;
-    m_strOutput += "\r\n";
-    m_strOutput += msg::kReportPrefix;
-    m_strOutput += std::to_string(static_cast<int32_t>(executed));
-    m_strOutput += msg::kReportSuffix;
-    m_strOutput += "\r\n";
-    m_strOutput += log;
-
+    // The compiled lines go before the output is built, so the two are never held
+    // at once.
     m_pStatement = nullptr;
     m_pCompiled = nullptr;
     m_compiled.clear();
+    m_compiled.shrink_to_fit();
+    m_outsideLine.reset();
+
+    // The output is the script, the report line and the log. It is built in the
+    // log's own buffer, so neither a long log nor a long script is held twice.
+    std::string report = "\r\n";
+    report += msg::kReportPrefix;
+    report += std::to_string(static_cast<int32_t>(executed));
+    report += msg::kReportSuffix;
+    report += "\r\n";
+    m_strOutput.clear();
+    m_strOutput.shrink_to_fit();
+    log.insert(0, report);
+    log.insert(0, m_strScript);
+    if (omitted > 0) {
+        log += msg::kLogOmittedPrefix;
+        log += std::to_string(omitted);
+        log += msg::kLogOmittedSuffix;
+        log += "\r\n";
+    }
+    m_strOutput = std::move(log);
     return m_nLine - 1;
 }
 
@@ -167,8 +206,12 @@ void CScriptEngine::ActOnRequest(int& limit, bool& leave)
             ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
             leave = true;
         } else {
-            *m_pActionValue = v - m_nLine; // the cell now holds the distance jumped
-            m_nLine = v - 1;
+            // The cell now holds the distance jumped (wide: m_nLine may be a caller's
+            // start line far from the target). A target past the end ends the run.
+            const int64_t distance = static_cast<int64_t>(v) - m_nLine;
+            *m_pActionValue = static_cast<int>(
+                std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
+            m_nLine = std::min(v, m_lines.GetCount()) - 1;
         }
         break;
     case 99: // relative jump by v lines
@@ -176,8 +219,12 @@ void CScriptEngine::ActOnRequest(int& limit, bool& leave)
             ShowMessage(msg::kJumpRelZero, msg::kJumpRelZeroCaption);
             leave = true;
         } else {
-            int64_t next = static_cast<int64_t>(m_nLine) + v - 1;
-            m_nLine = next < -1 ? -1 : static_cast<int>(next);
+            // Computed wide: a distance near the 32-bit limit must end the run at the
+            // end of the script, not wrap the line index round to a negative line.
+            // Above line 0 lands on line 0, at or past the end ends the run.
+            const int64_t next = static_cast<int64_t>(m_nLine) + v - 1;
+            const int64_t last = static_cast<int64_t>(m_lines.GetCount()) - 1;
+            m_nLine = static_cast<int>(std::clamp<int64_t>(next, -1, last));
         }
         break;
     case 10: // show the line
@@ -190,19 +237,31 @@ void CScriptEngine::ActOnRequest(int& limit, bool& leave)
 
 CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(int line)
 {
-    // Only a caller's start line can lie outside the script; it reads as an empty line.
+    // A caller's start line outside the script reads as an empty line. A line compiled
+    // once the budget is spent goes to the scratch slot and is compiled again each
+    // time it runs.
     const bool inside = line >= 0 && line < static_cast<int>(m_compiled.size());
-    std::unique_ptr<CCompiledLine>& slot = inside ? m_compiled[static_cast<size_t>(line)] : m_outsideLine;
-    if (!slot || !inside) {
-        slot = std::make_unique<CCompiledLine>();
-        CScriptLines& statement = slot->statement;
-        statement.SetSeparatorChar(' ');
-        statement.SetQuoteChar('"');
-        statement.SetText(m_lines.ItemView(line));
-        statement.SetStatementMode();
+    const std::string_view text = m_lines.ItemView(line);
+    const size_t cost = sizeof(CCompiledLine) + 2 * text.size() + 64;
+    const bool keep = inside && m_nCompiledBytes + cost <= m_nCompiledBudget;
+    std::unique_ptr<CCompiledLine>& slot = keep ? m_compiled[static_cast<size_t>(line)] : m_outsideLine;
+    slot = std::make_unique<CCompiledLine>();
+    CScriptLines& statement = slot->statement;
+    statement.SetSeparatorChar(' ');
+    statement.SetQuoteChar('"');
+    statement.SetText(text);
+    statement.SetStatementMode();
+    if (text.size() <= kPollBytes) {
         statement.Split();
-        slot->kind = Classify(statement, slot->handler);
+    } else if (!statement.SplitUnlessStopped([this] { return m_host.PollStop(); })) {
+        // A stop while a very long line was split: the run loop ends the run before
+        // the statement, and the partial line is not kept.
+        RequestStop();
+        slot->kind = LineKind::Empty;
+        return keep ? *(m_outsideLine = std::move(slot)) : *slot;
     }
+    if (keep) m_nCompiledBytes += cost;
+    slot->kind = Classify(statement, slot->handler);
     return *slot;
 }
 

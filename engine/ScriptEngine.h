@@ -62,7 +62,12 @@ public:
 
     // ---- Script in, output back
     void SetScript(std::string_view text) { m_strScript.assign(text); }
+    // SetScript that takes the text over without a copy (a large document is held
+    // once, not twice).
+    void TakeScript(std::string&& text) { m_strScript = std::move(text); }
     std::string GetOutput() const { return m_strOutput; }
+    // The output without a copy, valid until the next run.
+    const std::string& OutputText() const { return m_strOutput; }
     std::string GetStatus() const { return m_strStatus; }
     void SetStatement(CScriptLines* statement);
     int SetWindowContext(std::uintptr_t parent, std::uintptr_t instance);
@@ -161,19 +166,23 @@ public:
     void RequestEnd() { m_pAction = &m_nActStop; }
     // Requests a jump to (or by) the value of operand n, unless evaluating it fails:
     // the evaluator's error request then stands and the run goes on with the next
-    // line. Returns the value (0 after a failure).
+    // line, and the request's value is 0 (not the evaluator's error number, which a
+    // later statement that shows the value would otherwise show). Returns the value
+    // (0 after a failure).
     int32_t RequestJumpToArg(int n, int defaultRadix)
     {
         Continue();
         auto target = static_cast<int32_t>(OperandArg(n, defaultRadix));
-        if (!ErrorRequested()) RequestJump(target);
+        if (ErrorRequested()) m_nActionValue = 0;
+        else RequestJump(target);
         return target;
     }
     int32_t RequestJumpRelativeToArg(int n, int defaultRadix)
     {
         Continue();
         auto distance = static_cast<int32_t>(OperandArg(n, defaultRadix));
-        if (!ErrorRequested()) RequestJumpRelative(distance);
+        if (ErrorRequested()) m_nActionValue = 0;
+        else RequestJumpRelative(distance);
         return distance;
     }
     void RequestShowLine() { m_pAction = &m_nActShowLine; }
@@ -246,6 +255,16 @@ public:
     // The guard against runaway runs: the run ends with its message once this many
     // statements have been started. The default is the full 32-bit count; tests lower it.
     void SetStatementLimit(uint32_t limit) { m_nStatementLimit = limit; }
+    uint32_t GetStatementLimit() const { return m_nStatementLimit; }
+
+    // The bound on the status lines a run collects, in bytes. Once the next status
+    // line would pass it, the run goes on but logs nothing more, and the report ends
+    // with a line giving the number of status lines left out. A run that loops at
+    // debug level 100 therefore cannot exhaust memory before the statement guard
+    // ends it.
+    static constexpr size_t kDefaultLogLimit = size_t{256} << 20;
+    void SetLogLimit(size_t bytes) { m_nLogLimit = bytes; }
+    size_t GetLogLimit() const { return m_nLogLimit; }
 
 private:
     friend struct CFlowInstructions;
@@ -365,9 +384,16 @@ private:
     bool m_bInRun = false;
     RunEnd m_eRunEnd = RunEnd::EndOfScript;
     uint32_t m_nStatementLimit = 0x7FFFFFFF;
+    size_t m_nLogLimit = kDefaultLogLimit;
     std::vector<std::unique_ptr<CCompiledLine>> m_compiled;
     CCompiledLine* m_pCompiled = nullptr;
     std::unique_ptr<CCompiledLine> m_outsideLine;
+    // Bytes the compiled lines of this run hold, roughly, and how many they may hold:
+    // past the budget a line is compiled each time it runs instead of kept, so the
+    // memory of a large script stays a small multiple of its size.
+    static constexpr size_t kCompiledFloor = size_t{16} << 20;
+    size_t m_nCompiledBytes = 0;
+    size_t m_nCompiledBudget = 0;
     std::unordered_map<std::string, int> m_labelIndex;
     bool m_bLabelIndexReady = false;
 };

@@ -60,35 +60,82 @@ void CScriptLines::Record(int start, int length)
     ++m_nCount;
 }
 
-void CScriptLines::Split()
+namespace {
+
+// The position of the next single-byte character c in text, remembered between
+// searches: the items of a split are consumed front to back, so a search from a later
+// start point that has not yet passed the remembered position has the same answer.
+// Each byte is therefore looked at once per character searched for, and splitting a
+// line stays linear in its length however many tokens it has.
+class CNextChar {
+public:
+    CNextChar(std::string_view text, char c) : m_text(text), m_ch(c) {}
+    // from must be the start of a character and must not decrease between calls.
+    size_t From(size_t from)
+    {
+        if (!m_bKnown || (m_nAt != std::string_view::npos && m_nAt < from)) {
+            m_nAt = text::FindChar(m_text, m_ch, from);
+            m_bKnown = true;
+        }
+        return m_nAt;
+    }
+
+private:
+    std::string_view m_text;
+    char m_ch;
+    size_t m_nAt = std::string_view::npos;
+    bool m_bKnown = false;
+};
+
+} // namespace
+
+void CScriptLines::Split() { SplitItems(); }
+
+bool CScriptLines::SplitItems()
 {
     const std::string_view all(m_strText);
+    constexpr size_t npos = std::string_view::npos;
     size_t pos = 0;
     m_pnStart.clear();
     m_pnLength.clear();
     m_nCount = 0;
-    for (;;) {
-        std::string_view rest = all.substr(pos);
-        size_t e;
+    if (m_nSeparatorLen == 2) {
+        // Room for every line at once: the line store of a large script is not copied
+        // while it grows.
+        size_t breaks = 0;
+        for (size_t at = all.find("\r\n"); at != npos; at = all.find("\r\n", at + 2)) ++breaks;
+        m_pnStart.reserve(breaks + 1);
+        m_pnLength.reserve(breaks + 1);
+    }
+    CNextChar nextQuote(all, m_chQuote);
+    CNextChar nextSeparator(all, m_chSeparator);
+    for (unsigned round = 1;; ++round) {
+        if (m_pfnStopRequested != nullptr && (round & 0xFFFF) == 0 &&
+            m_pfnStopRequested(m_pStopContext))
+            return false;
+        const size_t restSize = all.size() - pos;
+        size_t e; // end of the item, relative to pos
         if (m_nSeparatorLen == 2) {
-            e = text::FindLineBreak(rest);
+            size_t at = all.find("\r\n", pos);
+            e = at == npos ? npos : at - pos;
         } else if (m_chQuote == 0) {
-            e = text::FindChar(rest, m_chSeparator);
+            size_t at = nextSeparator.From(pos);
+            e = at == npos ? npos : at - pos;
         } else {
-            size_t q = text::FindChar(rest, m_chQuote);
-            size_t s = text::FindChar(rest, m_chSeparator);
-            if (q != std::string_view::npos && s != std::string_view::npos && q < s) {
+            size_t q = nextQuote.From(pos);
+            size_t sep = nextSeparator.From(pos);
+            if (q != npos && sep != npos && q < sep) {
                 // A quote before the next separator: the item runs to the first quote
                 // after the item's first character; without one it is empty.
-                size_t closing = q > 0 ? q : text::FindChar(rest, m_chQuote, 1);
-                e = closing == std::string_view::npos ? 0 : closing;
+                size_t closing = q > pos ? q : nextQuote.From(pos + 1);
+                e = closing == npos ? 0 : closing - pos;
             } else {
-                e = s;
+                e = sep == npos ? npos : sep - pos;
             }
         }
-        if (e == std::string_view::npos) {
-            Record(static_cast<int>(pos), static_cast<int>(rest.size()));
-            return;
+        if (e == npos) {
+            Record(static_cast<int>(pos), static_cast<int>(restSize));
+            return true;
         }
         const size_t separatorLen = m_nSeparatorLen == 2 ? 2 : 1;
         if (e == 0) {

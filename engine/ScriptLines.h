@@ -31,6 +31,19 @@ public:
     void ClearText();
     void ClearItems();
     void Split();
+    // Split that asks stopRequested every 65536 items and gives up (returns false,
+    // with the items found so far) when it answers true. For very long lines, which
+    // take long enough to split that a stop must be able to cut in.
+    template <typename StopQuery>
+    bool SplitUnlessStopped(StopQuery&& stopRequested)
+    {
+        m_pfnStopRequested = [](void* context) { return (*static_cast<StopQuery*>(context))(); };
+        m_pStopContext = &stopRequested;
+        const bool complete = SplitItems();
+        m_pfnStopRequested = nullptr;
+        m_pStopContext = nullptr;
+        return complete;
+    }
 
     int GetCount() const { return m_nCount; }
     std::string GetItem(int n);
@@ -45,6 +58,7 @@ public:
     const std::string& GetText() const { return m_strText; }
 
 private:
+    bool SplitItems();
     void Record(int start, int length);
     bool ItemInText(int n) const;
 
@@ -59,6 +73,8 @@ private:
     std::string m_strText;
     std::vector<int> m_pnStart;
     std::vector<int> m_pnLength;
+    bool (*m_pfnStopRequested)(void*) = nullptr;
+    void* m_pStopContext = nullptr;
 
     static int s_nCapacity;
 };

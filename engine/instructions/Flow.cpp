@@ -5,6 +5,8 @@
 // run loop acts on it after the statement, which is also how a single step learns
 // where the caret goes. A target that cannot be evaluated leaves the evaluator's
 // error request in place of the jump, so the run goes on with the next line.
+#include <cstdint>
+
 #include "../KeywordChain.h"
 #include "../Messages.h"
 #include "../Text.h"
@@ -102,8 +104,11 @@ struct CFlowInstructions {
             e.Fail(msg::kRetWithoutCall, msg::kCaution, 1024);
             return;
         }
-        e.SetStatusNumber(msg::kRetDone, line + 1, 6, 10, 20);
-        e.RequestJump(line + 1);
+        // The entry is a line that ran, so below the line count; saturating keeps even
+        // a corrupt entry from wrapping to a negative target.
+        const int32_t target = line < INT32_MAX ? line + 1 : INT32_MAX;
+        e.SetStatusNumber(msg::kRetDone, target, 6, 10, 20);
+        e.RequestJump(target);
     }
 
     static void Jmpr(CScriptEngine& e)

@@ -9,6 +9,7 @@
 
 #include "AppFixture.h"
 #include "AppTests.h"
+#include "DocumentText.h"
 #include "FindReplaceDialog.h"
 #include "MediaWindow.h"
 
@@ -97,6 +98,19 @@ private slots:
         m_pFixture->PutCaret(1);
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
+    }
+
+    void StepAfterALeadByteBeforeALineBreakRunsTheSteppedLine()
+    {
+        // Line 0 ends in a lone lead byte; line 1 is still a line of its own, to the
+        // editor and to the engine, so F7 there executes it.
+        m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 4\r\nJMP D'0")));
+        m_pFixture->PutCaret(1);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
+        QCOMPARE(m_pFixture->CaretLine(), 2);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(m_pFixture->CaretLine(), 0);
     }
 
     void DotKeyStepsOnceArmedAndShiftGreaterOrF6Disarm()

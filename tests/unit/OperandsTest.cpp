@@ -119,6 +119,19 @@ TEST_F(Operands, RegisterForms)
     EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(Operands, DecimalsStopAtTheFirstCharacterThatIsNotADigit)
+{
+    // White space after D', REG or REG: is not skipped: no digits read give 0.
+    EXPECT_EQ(Eval("D'\t5"), 0u);
+    EXPECT_EQ(Eval("D'-\t5"), 0u);
+    EXPECT_EQ(Eval("D'+5"), 5u);
+    EXPECT_EQ(Eval("D'12\t3"), 12u);
+    EXPECT_EQ(engine.ParseRegister("REG\t2"), 0);
+    EXPECT_EQ(engine.ParseRegister("REG:\t3"), 0xFFFF);
+    EXPECT_EQ(engine.ParseRegister("\tREG2"), 2); // leading white space of the token goes
+    EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(Operands, RegisterThatCannotBeReadNamesRegZero)
 {
     EXPECT_EQ(engine.ParseRegister("ABC"), 0);

@@ -37,6 +37,25 @@ TEST_F(RunLoop, AStopRequestEndsARunThatNeverPumps)
     EXPECT_TRUE(host.Messages().empty());
 }
 
+TEST_F(RunLoop, AStopCutsIntoTheSplittingOfAVeryLongLine)
+{
+    // Splitting a line of two million tokens asks about a stop as it goes; the stop
+    // ends the run before the statement runs.
+    std::string line = "MOV REG1 D'5";
+    for (int i = 0; i < 2000000; ++i) line += " a";
+    host.stopAtPoll = 1;
+    Run(line + "\nINC REG2");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(engine.ReadRegister(1), 0u);
+    EXPECT_EQ(engine.ReadRegister(2), 0u);
+
+    host.stopAtPoll = 0;
+    Run(line + "\nINC REG2");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    EXPECT_EQ(engine.ReadRegister(1), 5u);
+    EXPECT_EQ(engine.ReadRegister(2), 1u);
+}
+
 TEST_F(RunLoop, AStatementAfterAWaitDoesNotWaitAgain)
 {
     Run("WAIT D'100\nDISPB\nXYZ");
@@ -89,6 +108,63 @@ TEST_F(RunLoop, TheSameLineGivesTheSameResultsEveryTimeItRuns)
     std::string out = Run("MOV REG2 0\nL'A\nOR REG1 H'XYZ REG3\nINC REG2\nIFJ REG2 < 3 L'A\nDISPD REG2");
     EXPECT_EQ(host.Messages().size(), 3u);
     EXPECT_NE(out.find("/ DISPD…00002@d 00000000000000000000000000000003@d"), std::string::npos);
+}
+
+TEST_F(RunLoop, FarJumpsEndTheRunOrLandOnLineZeroAndNeverWrapTheLineIndex)
+{
+    // A wrapped line index would run lines that do not exist until the guard.
+    engine.SetStatementLimit(1000);
+    EXPECT_EQ(Run("MOV REG1 1\nJMPR H'7FFFFFFF\nXYZ"),
+              "MOV REG1 1\nJMPR H'7FFFFFFF\nXYZ\n/ 実行したニーモニック数は2行です\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    Run("MOV REG1 1\nXYZ\nIFJR 1 = 1 D'2147483646");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
+    for (const char* jump : {"JMP H'7FFFFFFF", "CALL H'7FFFFFFF", "IFJ 1 = 1 H'7FFFFFFF"}) {
+        EXPECT_EQ(Run(std::string("/ x\n") + jump + "\n/ x"),
+                  std::string("/ x\n") + jump + "\n/ x\n/ 実行したニーモニック数は2行です\n");
+        EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript) << jump;
+    }
+    // The most negative distance lands on line 0, once: REG2 is 2 the second time.
+    EXPECT_EQ(Run("INC REG2\nIFJR REG2 = 1 H'80000000\n/ x"),
+              "INC REG2\nIFJR REG2 = 1 H'80000000\n/ x\n/ 実行したニーモニック数は5行です\n");
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(RunLoop, TheLogStopsAtItsBoundAndTheReportSaysHowManyLinesWereLeftOut)
+{
+    engine.SetDebugLevel(100);
+    engine.SetStatementLimit(999);
+    engine.SetLogLimit(300);
+    const std::string out = Run("L'A\nINC REG1\nJMP L'A");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::CountGuard);
+    const std::string head = "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は1000行です\n";
+    ASSERT_EQ(out.substr(0, head.size()), head);
+    const size_t last = out.rfind("/ ログの上限");
+    ASSERT_NE(last, std::string::npos);
+    const std::string log = out.substr(head.size(), last - head.size());
+    EXPECT_LE(Sj(log).size(), 300u);
+    size_t kept = 0;
+    for (size_t at = log.find("/ "); at != std::string::npos; at = log.find("\n/ ", at + 1)) ++kept;
+    EXPECT_GT(kept, 3u);
+    // Every statement logged a status: the kept and the left-out ones make 1000.
+    EXPECT_EQ(out.substr(last), "/ ログの上限に達したため省略したステータス行は" +
+                                    std::to_string(1000 - kept) + "行です (log limit reached)\n");
+
+    // Below the bound nothing is left out and no such line is added.
+    engine.SetLogLimit(CScriptEngine::kDefaultLogLimit);
+    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A").find("/ ログの上限"), std::string::npos);
+}
+
+TEST_F(RunLoop, AFailedJumpTargetLeavesTheValueZero)
+{
+    // A not-taken IFJ shows the request's value: 0, not the failure's error number 10.
+    engine.SetDebugLevel(100);
+    for (const char* jump : {"JMP L'NONE", "CALL L'NONE", "JMPR H'XYZ", "IFJ 1 = 1 L'NONE",
+                             "IFJR 1 = 1 H'XYZ"}) {
+        const std::string out = Run(std::string(jump) + "\nIFJ 1 = 2 D'0");
+        EXPECT_NE(out.find("/ 条件が成立しませんでした…00000@d\n"), std::string::npos)
+            << jump << "\n" << out;
+    }
 }
 
 TEST(KeywordChain, NoTwoMnemonicsAreEqualWithoutRegardToCase)

@@ -47,11 +47,12 @@ TEST(LineStore, OnlyCrLfBreaksALine)
     EXPECT_EQ(Lines("A\rB\nC\r\nD"), (V{"A\rB\nC", "D"}));
 }
 
-TEST(LineStore, TrailByteBeforeCrLfIsPartOfItsCharacter)
+TEST(LineStore, ALeadByteBeforeCrLfDoesNotJoinTwoLines)
 {
-    // 0x81 0x0D is one double-byte character to the search, so the CR LF at the trail
-    // byte does not break the line; the next CR LF does.
-    EXPECT_EQ(Lines("A\x81\r\nB\r\nC"), (V{"A\x81\r\nB", "C"}));
+    // CR cannot be the trail byte of a double-byte character, so the editor shows two
+    // lines here; the line store must count the same lines.
+    EXPECT_EQ(Lines("A\x81\r\nB\r\nC"), (V{"A\x81", "B", "C"}));
+    EXPECT_EQ(Lines("\x82\r\n\x82\r\nX"), (V{"\x82", "\x82", "X"}));
 }
 
 TEST(LineStore, GrowsPastTheCapacity)

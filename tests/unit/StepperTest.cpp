@@ -50,4 +50,28 @@ TEST_F(Stepper, CallAndReturnWorkAcrossSteps)
     EXPECT_EQ(r.caretLine, 1);
 }
 
+TEST_F(Stepper, TheSteppedEditorLineIsTheLineThatRunsAfterALeadByteBeforeCrLf)
+{
+    // Line 0 ends in a lone lead byte; line 1 is its own statement, to the editor and
+    // to the engine.
+    const std::string doc = "/ \x82\r\nMOV REG2 D'7\r\nJMP D'0\r\nXYZ";
+    CStepResult r = StepDocumentLine(engine, doc, 1);
+    EXPECT_EQ(engine.ReadRegister(2), 7u);
+    EXPECT_EQ(r.caretLine, 2);
+    r = StepDocumentLine(engine, doc, 2);
+    EXPECT_EQ(r.caretLine, 0);
+}
+
+TEST_F(Stepper, AStepByAFarDistanceEndsAndPutsTheCaretOnTheLastLine)
+{
+    engine.SetStatementLimit(1000);
+    for (const char* jump : {"JMPR H'7FFFFFFF", "IFJR 1 = 1 D'2147483646", "JMP H'7FFFFFFF"}) {
+        CStepResult r = StepDocumentLine(engine, Doc({"A", jump, "B"}), 1);
+        EXPECT_EQ(r.caretLine, 2) << jump;
+        EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript) << jump;
+    }
+    CStepResult r = StepDocumentLine(engine, Doc({"A", "JMPR H'80000000", "B"}), 1);
+    EXPECT_EQ(r.caretLine, 0);
+}
+
 } // namespace

@@ -163,14 +163,18 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     ConnectCommands();
     RebuildRecentMenu();
 
+    // A file named on the command line that cannot be opened ends the application,
+    // after the user has been told why (once, before any window shows).
+    if (file.isEmpty()) {
+        OnFileNew();
+    } else if (!OpenDocumentFile(file)) {
+        error.clear();
+        return false;
+    }
+
     m_pFrame->show();
     m_pHost->SetMainWindow(m_pFrame.get());
     m_pFrame->View()->setFocus();
-
-    if (file.isEmpty())
-        OnFileNew();
-    else if (!OpenDocumentFile(file))
-        m_pDocument->OnNewDocument();
 
     m_pOptionDialog = std::make_unique<COptionDialog>();
     m_pOptionDialog->SetDocument(m_pDocument.get());
@@ -243,10 +247,16 @@ bool CTavimoreApp::RefuseWhileRunning()
 
 void CTavimoreApp::ReportError(const QString& text)
 {
-    if (m_reportError)
+    if (m_reportError) {
         m_reportError(text);
-    else
-        QMessageBox::warning(m_pFrame.get(), ui::kAppTitle, text);
+        return;
+    }
+    // Before the main window shows (a file of the command line), the box stands alone
+    // in the middle of the screen.
+    QWidget* owner = m_pFrame != nullptr && m_pFrame->isVisible() ? m_pFrame.get() : nullptr;
+    QMessageBox box(QMessageBox::Warning, ui::kAppTitle, text, QMessageBox::NoButton, owner);
+    box.addButton(ui::kButtonOk, QMessageBox::AcceptRole);
+    box.exec();
 }
 
 void CTavimoreApp::OnFileNew()
@@ -316,9 +326,9 @@ bool CTavimoreApp::OnFileSaveAs()
 bool CTavimoreApp::SaveModified()
 {
     if (!m_pDocument->IsModified()) return true;
-    const QString name = m_pDocument->PathName().isEmpty()
-                             ? ui::kUntitled
-                             : QFileInfo(m_pDocument->PathName()).fileName();
+    // The document is named as its title shows it (a file name, or "true" once typed into).
+    const QString name =
+        m_pDocument->Title().isEmpty() ? ui::kUntitled : m_pDocument->Title();
     SaveAnswer answer = SaveAnswer::Cancel;
     if (m_askToSave) {
         answer = m_askToSave(name);

@@ -51,6 +51,7 @@ inline const QString kUntitled = QStringLiteral("無題");
 inline const QString kOpenFailed = QStringLiteral("%1 を開けませんでした。\n%2");
 inline const QString kSaveFailed =
     QStringLiteral("%1 を保存できませんでした。\n%2\n元のファイルは変更されていません。");
+inline const QString kDiskFull = QStringLiteral("ディスクの空き領域が足りません。");
 inline const QString kNoHelp = QStringLiteral("ヘルプ ファイルが見つかりません。");
 
 // Find and replace

@@ -154,6 +154,7 @@ void CTavimoreDoc::RunScript(const std::string& text)
     HandEngineWindowContext();
     m_pEngine->SetScript(text);
     m_pEngine->Run(-1);
+    m_host.EndRun();
 
     if (m_pView != nullptr) {
         // The whole text, replaced as one edit that undo takes back.
@@ -206,6 +207,7 @@ void CTavimoreDoc::StepLine(int line)
     m_host.ResetStop();
     HandEngineWindowContext();
     const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
+    m_host.EndRun();
     if (!result.ran) {
         emit RunFinished();
         Refuse();

@@ -4,6 +4,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "AppFixture.h"
 #include "AppTests.h"
@@ -140,18 +141,23 @@ private slots:
                 .center();
         const QPoint target(regw->width() * 3 / 4, thumb.y());
         size_t heldDuringWait = 0;
+        // Sent to the dialog's window, as the window system sends them, so that the
+        // window turns them into the slider's input.
+        QWindow* window = m_pDialog->windowHandle();
+        const QPoint from = regw->mapTo(m_pDialog, thumb);
+        const QPoint to = regw->mapTo(m_pDialog, target);
         QTimer::singleShot(300, regw, [&] {
-            QTest::mousePress(regw, Qt::LeftButton, {}, thumb);
-            QTest::mouseMove(regw, target);
-            QTest::mouseRelease(regw, Qt::LeftButton, {}, target);
+            QTest::mousePress(window, Qt::LeftButton, {}, from);
+            QTest::mouseMove(window, to);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, to);
             heldDuringWait = m_pFixture->App().Host().HeldInputCount();
         });
         m_pFixture->SetText(QStringLiteral("WAITPUMP D'1500"));
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
-        QCOMPARE(heldDuringWait, size_t(3));
         QVERIFY2(m_pFixture->Engine().GetRegW() > 50000u,
                  qPrintable(QString::number(m_pFixture->Engine().GetRegW())));
+        QVERIFY(heldDuringWait >= 3); // press, move, release (and moves the window adds)
         QCOMPARE(m_pFixture->App().Host().HeldInputCount(), size_t(0));
     }
 

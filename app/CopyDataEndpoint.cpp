@@ -179,9 +179,8 @@ QString CCopyDataEndpoint::ShownText(const QByteArray& bytes)
     qsizetype cut = 0;
     while (cut < bytes.size() && cut < kShownBytes) {
         const auto c = static_cast<unsigned char>(bytes[cut]);
-        const qsizetype step =
-            ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && cut + 1 < bytes.size() ? 2
-                                                                                               : 1;
+        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        const qsizetype step = lead && cut + 1 < bytes.size() ? 2 : 1;
         if (cut + step > kShownBytes) break;
         cut += step;
     }

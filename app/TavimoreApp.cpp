@@ -352,8 +352,7 @@ bool CTavimoreApp::SaveModified()
 {
     if (!m_pDocument->IsModified()) return true;
     // The document is named as its title shows it (a file name, or "true" once typed into).
-    const QString name =
-        m_pDocument->Title().isEmpty() ? ui::kUntitled : m_pDocument->Title();
+    const QString name = m_pDocument->Title().isEmpty() ? ui::kUntitled : m_pDocument->Title();
     SaveAnswer answer = SaveAnswer::Cancel;
     if (m_askToSave) {
         answer = m_askToSave(name);

@@ -5,20 +5,20 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QTextBrowser>
-#include <QWhatsThis>
-#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QWhatsThis>
+#include <QWindow>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -105,7 +105,8 @@ private slots:
         // A prompt shown in the message pane gives way to the idle text.
         frame.statusBar()->showMessage(QStringLiteral("prompt"));
         frame.statusBar()->clearMessage();
-        QCOMPARE(frame.PaneText(0), QStringLiteral("ヘルプを表示するには F1 キーを押してください。"));
+        QCOMPARE(frame.PaneText(0),
+                 QStringLiteral("ヘルプを表示するには F1 キーを押してください。"));
         // Stop with no run in progress refreshes the REGL display.
         frame.Action(cmd::kScriptStop)->trigger();
         QCOMPARE(frame.RegLDisplay()->text(), QStringLiteral("000000000@h"));
@@ -329,8 +330,8 @@ private slots:
 
         // "?" then a click on the New button: its prompt, and no new document.
         m_pFixture->SetText(QStringLiteral("kept"));
-        QWidget* button =
-            m_pFixture->Frame().ToolBar()->widgetForAction(m_pFixture->Frame().Action(cmd::kFileNew));
+        QWidget* button = m_pFixture->Frame().ToolBar()->widgetForAction(
+            m_pFixture->Frame().Action(cmd::kFileNew));
         QVERIFY(button != nullptr);
         QCOMPARE(button->whatsThis(), QStringLiteral("新規にファイルを作成"));
         m_pFixture->Frame().Action(cmd::kContextHelp)->trigger();

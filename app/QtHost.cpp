@@ -183,7 +183,6 @@ QMessageBox* CQtHost::MakeMessageBox(const QString& text, const QString& caption
                                      MessageButtons buttons, QWidget* mainWindow)
 {
     auto* box = new QMessageBox; // no parent: the box has no owner window
-    box->setWindowFlags(kFixedDialogFlags);
     // An empty title would be replaced by the program's name; a space shows nothing.
     box->setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
     box->setTextFormat(Qt::PlainText);
@@ -196,6 +195,8 @@ QMessageBox* CQtHost::MakeMessageBox(const QString& text, const QString& caption
     box->setDefaultButton(ok);
     box->setEscapeButton(cancel != nullptr ? cancel : ok);
     box->setWindowModality(Qt::NonModal);
+    // After the modality, which resets the window's hints to the defaults.
+    box->setWindowFlags(kFixedDialogFlags);
     KeepAboveMainWindow(box, mainWindow);
     return box;
 }

@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(first->text(), QStringLiteral("0"));
         // Above the main window, without its maximise button.
         QCOMPARE(first->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
-        QVERIFY(!(first->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(first->windowFlags(), kFixedDialogFlags);
         first->buttons()[0]->click();
         QTRY_COMPARE(VisibleBoxes().size(), 1);
         QCOMPARE(VisibleBoxes()[0]->text(), QStringLiteral("1"));
@@ -276,46 +276,53 @@ private slots:
         QWidget* options = m_pFixture->App().OptionDialog();
         QCOMPARE(options->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
 
-        // The script's boxes, the about box: fixed size, no maximise button.
+        // The script's boxes, the about box: fixed size, no maximise button. Each
+        // window is looked at and closed first, so that a failure cannot leave it open.
         m_pFixture->App().Host().SetMessageHook(nullptr);
         m_pFixture->SetText(QStringLiteral("JMPR 0"));
-        bool checked = false;
-        QTimer::singleShot(0, [this, &checked] {
+        int boxCount = 0;
+        QWindow* boxOwner = nullptr;
+        Qt::WindowFlags boxFlags;
+        QTimer::singleShot(0, [&] {
             const QList<QMessageBox*> boxes = VisibleBoxes();
-            QCOMPARE(boxes.size(), 1);
-            QCOMPARE(boxes[0]->windowHandle()->transientParent(),
-                     m_pFixture->Frame().windowHandle());
-            QVERIFY(!(boxes[0]->windowFlags() & Qt::WindowMaximizeButtonHint));
-            checked = true;
-            boxes[0]->buttons()[0]->click();
+            boxCount = static_cast<int>(boxes.size());
+            for (QMessageBox* box : boxes) {
+                boxOwner = box->windowHandle()->transientParent();
+                boxFlags = box->windowFlags();
+                box->buttons()[0]->click();
+            }
         });
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QVERIFY(checked);
+        QCOMPARE(boxCount, 1);
+        QCOMPARE(boxOwner, m_pFixture->Frame().windowHandle());
+        QCOMPARE(boxFlags, kFixedDialogFlags);
 
-        checked = false;
-        QTimer::singleShot(0, [&checked] {
+        QString aboutName;
+        Qt::WindowFlags aboutFlags;
+        bool aboutFixed = false;
+        QTimer::singleShot(0, [&] {
             auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QVERIFY(about != nullptr);
-            QCOMPARE(about->objectName(), QStringLiteral("aboutDialog"));
-            QVERIFY(!(about->windowFlags() & Qt::WindowMaximizeButtonHint));
-            QCOMPARE(about->minimumSize(), about->maximumSize());
-            checked = true;
+            if (about == nullptr) return;
+            aboutName = about->objectName();
+            aboutFlags = about->windowFlags();
+            aboutFixed = about->minimumSize() == about->maximumSize();
             about->accept();
         });
         m_pFixture->App().OnAppAbout();
-        QVERIFY(checked);
+        QCOMPARE(aboutName, QStringLiteral("aboutDialog"));
+        QCOMPARE(aboutFlags, kFixedDialogFlags);
+        QVERIFY(aboutFixed);
 
         // The open dialog is wide enough for its columns.
-        checked = false;
-        QTimer::singleShot(0, [&checked] {
+        int openWidth = 0;
+        QTimer::singleShot(0, [&openWidth] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog != nullptr);
-            QVERIFY(dialog->width() >= CTavimoreApp::kFileDialogSize.width());
-            checked = true;
+            if (dialog == nullptr) return;
+            openWidth = dialog->width();
             dialog->reject();
         });
         m_pFixture->App().OnFileOpen();
-        QVERIFY(checked);
+        QVERIFY(openWidth >= CTavimoreApp::kFileDialogSize.width());
     }
 
     void HelpIsFoundBesideTheProgramAndContextHelpShowsThePrompt()

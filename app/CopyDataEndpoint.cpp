@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <sys/socket.h>
@@ -15,6 +16,7 @@
 
 #include "DocumentText.h"
 #include "QtHost.h"
+#include "UiTexts.h"
 
 namespace {
 
@@ -34,9 +36,6 @@ bool PeerIsUser(QLocalSocket* socket)
 
 CCopyDataEndpoint::CCopyDataEndpoint(QObject* parent) : QObject(parent)
 {
-    m_showText = [](const QString& text) {
-        CQtHost::RunMessageBox(text, QString(), MessageButtons::Ok);
-    };
     connect(&m_server, &QLocalServer::newConnection, this, &CCopyDataEndpoint::OnNewConnection);
 }
 
@@ -67,10 +66,32 @@ QString CCopyDataEndpoint::EndpointFolder(QString& error)
     return folder;
 }
 
+int CCopyDataEndpoint::RemoveStaleSockets(const QString& folder)
+{
+    // Only the per-editor names: "copydata" itself is taken over in Listen.
+    int removed = 0;
+    const QStringList names =
+        QDir(folder).entryList({QStringLiteral("copydata-*")}, QDir::System | QDir::Hidden);
+    for (const QString& name : names) {
+        const QString path = folder + QLatin1Char('/') + name;
+        struct stat info {};
+        if (lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISSOCK(info.st_mode))
+            continue;
+        // A listening editor accepts at once; a socket nobody listens on refuses.
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        const bool alive = probe.waitForConnected(200);
+        probe.abort();
+        if (!alive && QFile::remove(path)) ++removed;
+    }
+    return removed;
+}
+
 bool CCopyDataEndpoint::Listen(QString& error)
 {
     const QString folder = EndpointFolder(error);
     if (folder.isEmpty()) return false;
+    RemoveStaleSockets(folder);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     const QString shared = folder + QStringLiteral("/copydata");
     if (!QFile::exists(shared) || [&] {
@@ -137,9 +158,68 @@ void CCopyDataEndpoint::Finish(QLocalSocket* socket)
     if (const qsizetype end = text.indexOf('\0'); end >= 0) text.truncate(end);
     if (text.size() > kLongestText) text.truncate(kLongestText);
     socket->deleteLater();
-    const QString shown = doctext::DecodeMessage(
-        std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    // A client that sent nothing (a probe, or one that gave up) has nothing to show.
+    if (text.isEmpty()) return;
+    if (m_pending.size() >= kMostPending) {
+        ++m_nDropped;
+        qWarning("tavimore: %lld texts from other programs dropped: too many wait for their box",
+                 static_cast<long long>(m_nDropped));
+        return;
+    }
+    const QString shown = ShownText(text);
     emit TextReceived(shown);
+    m_pending.enqueue(shown);
     // Shown from the event loop, not inside the socket's signal.
-    QTimer::singleShot(0, this, [this, shown] { m_showText(shown); });
+    QTimer::singleShot(0, this, &CCopyDataEndpoint::ShowNext);
+}
+
+QString CCopyDataEndpoint::ShownText(const QByteArray& bytes)
+{
+    // Cut at a character boundary, so that a double-byte character is never split.
+    qsizetype cut = 0;
+    while (cut < bytes.size() && cut < kShownBytes) {
+        const auto c = static_cast<unsigned char>(bytes[cut]);
+        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        const qsizetype step = lead && cut + 1 < bytes.size() ? 2 : 1;
+        if (cut + step > kShownBytes) break;
+        cut += step;
+    }
+    QString text =
+        doctext::DecodeMessage(std::string_view(bytes.constData(), static_cast<size_t>(cut)));
+    bool shortened = cut < bytes.size();
+    qsizetype lineEnd = -1;
+    for (qsizetype line = 0; line < kShownLines; ++line) {
+        lineEnd = text.indexOf(QLatin1Char('\n'), lineEnd + 1);
+        if (lineEnd < 0) break;
+    }
+    if (lineEnd >= 0 && lineEnd + 1 < text.size()) {
+        text.truncate(lineEnd);
+        shortened = true;
+    }
+    if (shortened) text += ui::kLongTextCut.arg(bytes.size());
+    return text;
+}
+
+void CCopyDataEndpoint::ShowNext()
+{
+    if (m_bShowing || m_pending.isEmpty()) return;
+    const QString text = m_pending.dequeue();
+    m_bShowing = true;
+    if (m_showText) {
+        m_showText(text);
+        BoxClosed();
+        return;
+    }
+    QMessageBox* box = CQtHost::MakeMessageBox(text, QString(), MessageButtons::Ok, m_pOwner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QDialog::finished, this, &CCopyDataEndpoint::BoxClosed);
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+void CCopyDataEndpoint::BoxClosed()
+{
+    m_bShowing = false;
+    if (!m_pending.isEmpty()) QTimer::singleShot(0, this, &CCopyDataEndpoint::ShowNext);
 }

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <unordered_map>
 #include <vector>
 
 namespace doctext {
@@ -42,6 +43,10 @@ public:
     std::array<uint16_t, 65536> encode{};
     // The codes behind the duplicate private-use characters, in code order.
     std::vector<uint16_t> duplicates;
+    // The selector index (1-based) of a code that is another code of its character.
+    std::array<uint8_t, 65536> variant{};
+    // A character's other codes, in code order; the selector U+FE00 + i picks entry i.
+    std::unordered_map<char16_t, std::vector<uint16_t>> others;
 
     CTables()
     {
@@ -70,6 +75,16 @@ public:
         }
         iconv_close(toUnicode);
         iconv_close(fromUnicode);
+        // A character whose every code is another one's (none here with glibc's table,
+        // but a converter may differ) takes its first code as its own.
+        for (auto& [c, codes] : others) {
+            if (encode[c] != 0xFFFF) continue;
+            encode[c] = codes.front();
+            variant[codes.front()] = 0;
+            codes.erase(codes.begin());
+            for (size_t i = 0; i < codes.size(); ++i)
+                variant[codes[i]] = static_cast<uint8_t>(i + 1);
+        }
         // The duplicates get their private-use characters only now, in code order.
         for (size_t i = 0; i < duplicates.size(); ++i)
             Learn(duplicates[i], static_cast<char16_t>(kDuplicateBase + i));
@@ -102,9 +117,17 @@ private:
         const bool same = Convert(fromUnicode, unicode, 2, back, backLength) &&
                           backLength == length &&
                           std::string_view(back, backLength) == std::string_view(in, length);
-        if (same && !IsKeptForm(c) && (c < 0xD800 || c > 0xDFFF))
+        const bool plain = !IsKeptForm(c) && (c < 0xD800 || c > 0xDFFF) &&
+                           (c < kVariantBase || c >= kVariantBase + kVariantCount);
+        if (same && plain) {
             Learn(code, c);
-        else if (doubleByte && duplicates.size() < 0x700)
+        } else if (doubleByte && plain && others[c].size() < kVariantCount) {
+            // Codes arrive in code order, so the selectors follow it too.
+            std::vector<uint16_t>& codes = others[c];
+            codes.push_back(code);
+            decode[code] = c;
+            variant[code] = static_cast<uint8_t>(codes.size());
+        } else if (doubleByte && duplicates.size() < 0x700)
             duplicates.push_back(code);
     }
 };
@@ -121,7 +144,30 @@ void AppendCode(std::string& out, uint16_t code)
     out += static_cast<char>(code & 0xFF);
 }
 
+// The code a selector picks for a character; 0xFFFF when it picks none.
+uint16_t OtherCode(const CTables& tables, char16_t c, QChar selector)
+{
+    const auto found = tables.others.find(c);
+    if (found == tables.others.end()) return 0xFFFF;
+    const size_t k = selector.unicode() - kVariantBase;
+    return k < found->second.size() ? found->second[k] : 0xFFFF;
+}
+
 } // namespace
+
+QString StripVariants(const QString& text)
+{
+    const CTables& tables = Tables();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (i + 1 < text.size() && IsVariantSelector(text[i + 1]) &&
+            OtherCode(tables, text[i].unicode(), text[i + 1]) != 0xFFFF)
+            ++i;
+    }
+    return out;
+}
 
 LineBreaks DetectLineBreaks(std::string_view bytes)
 {
@@ -157,6 +203,8 @@ QString Decode(std::string_view bytes, LineBreaks breaks)
                 static_cast<uint16_t>(c << 8 | static_cast<unsigned char>(bytes[i + 1]));
             if (char16_t u = tables.decode[code]; u != 0) {
                 text += QChar(u);
+                if (const uint8_t k = tables.variant[code]; k != 0)
+                    text += QChar(static_cast<char16_t>(kVariantBase + k - 1));
                 ++i;
                 continue;
             }
@@ -189,6 +237,13 @@ std::string Encode(const QString& text, LineBreaks breaks)
             out += lineBreak;
         } else if (u >= kRawByteBase && u < kRawByteBase + 0x100) {
             out += static_cast<char>(u - kRawByteBase);
+        } else if (IsVariantSelector(text[i])) {
+            // A selector that picks no code of the character before it: cp932 has no
+            // form for it and it shows nothing, so it is left out.
+        } else if (i + 1 < text.size() && IsVariantSelector(text[i + 1]) &&
+                   OtherCode(tables, u, text[i + 1]) != 0xFFFF) {
+            AppendCode(out, OtherCode(tables, u, text[i + 1]));
+            ++i;
         } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
                    text[i + 1].isLowSurrogate()) {
             out += '?'; // outside the BMP: cp932 has none of these

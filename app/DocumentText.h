@@ -7,8 +7,11 @@
 //
 // - a cp932 character whose Unicode converts back to the same bytes is that character;
 // - a double-byte code that cp932 maps to a character whose own code is another one
-//   (the NEC and IBM duplicates, such as 0x8790 and 0x81E0 for U+2252) is a private-use
-//   character of its own, U+F000 onwards, in code order;
+//   (the NEC and IBM duplicates, such as 0x8790 beside 0x81E0 for U+2252) is that
+//   character followed by a variation selector, U+FE00 for the character's first other
+//   code and U+FE01 for its second, in code order. The selector draws nothing and
+//   moves with its character; a character without one (typed, or pasted from another
+//   program) takes the code Windows prefers;
 // - every other byte (a stray lead byte, 0x80, 0xA0, 0xFD to 0xFF, a lone CR or LF
 //   that is not the document's line break) is the private-use character U+F700 + byte.
 //
@@ -45,5 +48,17 @@ std::string Encode(const QString& text, LineBreaks breaks = LineBreaks::CrLf);
 // The first private-use characters of the two kept forms.
 inline constexpr char16_t kRawByteBase = 0xF700;
 inline constexpr char16_t kDuplicateBase = 0xF000;
+// The variation selectors that mark a character's other codes.
+inline constexpr char16_t kVariantBase = 0xFE00;
+inline constexpr int kVariantCount = 16;
+
+inline bool IsVariantSelector(QChar c)
+{
+    return c.unicode() >= kVariantBase && c.unicode() < kVariantBase + kVariantCount;
+}
+
+// The text without the selectors that pick another code of their character: what
+// other programs get, and what a character typed fresh looks like.
+QString StripVariants(const QString& text);
 
 } // namespace doctext

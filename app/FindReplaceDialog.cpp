@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "DocumentText.h"
 #include "UiTexts.h"
 
 CFindReplaceDialog::CFindReplaceDialog(QPlainTextEdit* editor, QWidget* parent)
@@ -90,7 +91,7 @@ void CFindReplaceDialog::ShowFor(bool replace)
     m_pReplaceAllButton->setVisible(replace);
     m_pDirection->setVisible(!replace);
     if (m_pEditor != nullptr) {
-        const QString selected = m_pEditor->textCursor().selectedText();
+        const QString selected = doctext::StripVariants(m_pEditor->textCursor().selectedText());
         if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
             m_pFind->setText(selected);
     }
@@ -109,8 +110,18 @@ bool CFindReplaceDialog::Find(bool backward, bool beep)
     if (backward) flags |= QTextDocument::FindBackward;
     if (m_pMatchCase->isChecked()) flags |= QTextDocument::FindCaseSensitively;
     if (m_pWholeWord->isChecked()) flags |= QTextDocument::FindWholeWords;
-    const QTextCursor found =
+    QTextCursor found =
         m_pEditor->document()->find(m_pFind->text(), m_pEditor->textCursor(), flags);
+    if (!found.isNull()) {
+        // A found character takes along the selector that keeps its code, so that a
+        // replacement never inherits it.
+        const int start = found.selectionStart();
+        const int end = found.selectionEnd();
+        if (doctext::IsVariantSelector(m_pEditor->document()->characterAt(end))) {
+            found.setPosition(start);
+            found.setPosition(end + 1, QTextCursor::KeepAnchor);
+        }
+    }
     if (found.isNull()) {
         // As the edit control does, a text that is not found only beeps.
         if (beep) QApplication::beep();
@@ -129,7 +140,7 @@ bool CFindReplaceDialog::FindNext()
 bool CFindReplaceDialog::SelectionMatches() const
 {
     if (m_pEditor == nullptr) return false;
-    const QString selected = m_pEditor->textCursor().selectedText();
+    const QString selected = doctext::StripVariants(m_pEditor->textCursor().selectedText());
     const Qt::CaseSensitivity cs =
         m_pMatchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
     return !selected.isEmpty() && selected.compare(m_pFind->text(), cs) == 0;

@@ -54,6 +54,8 @@ QAction* CMainFrame::AddAction(int id, const QString& menuText, const QString& p
     // it the tool tip.
     const qsizetype brk = prompt.indexOf(QLatin1Char('\n'));
     action->setStatusTip(brk < 0 ? prompt : prompt.left(brk));
+    // Context help ("?" then a click on the command) shows the same prompt.
+    action->setWhatsThis(action->statusTip());
     action->setToolTip(brk < 0 ? QString() : prompt.mid(brk + 1));
     if (!icon.isEmpty()) action->setIcon(QIcon(QStringLiteral(":/icons/%1.xpm").arg(icon)));
     action->setShortcutContext(Qt::WindowShortcut);

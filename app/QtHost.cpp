@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 #include <ctime>
 
@@ -24,14 +25,16 @@ uint64_t HostClockMs()
 
 namespace {
 
-// Lets through, while it is installed, only what a running script may see: repaints,
-// timers and window-system bookkeeping, mouse input aimed at the Stop button, and the
-// Esc key, which it turns into a stop request. Every other user input is dropped.
-// Closing the main window stays possible: it stops the run and closes afterwards.
+// Lets through, while it is installed, only what a running script may see at once:
+// repaints, timers and window-system bookkeeping, mouse input aimed at the Stop button,
+// and the Esc key, which it turns into a stop request. Every other input to a widget
+// is held for the next pump. Input arrives at a window first and is turned into input
+// for the widget under the mouse or with the focus; it is held only then, so that it
+// goes to the widget it was meant for when it is delivered.
 class CStopOnlyFilter final : public QObject {
 public:
-    CStopOnlyFilter(QWidget* stopButton, bool& stopWanted)
-        : m_pStopButton(stopButton), m_bStopWanted(stopWanted)
+    CStopOnlyFilter(QWidget* stopButton, bool& stopWanted, std::vector<CQtHost::HeldEvent>& held)
+        : m_pStopButton(stopButton), m_bStopWanted(stopWanted), m_held(held)
     {
     }
 
@@ -43,22 +46,26 @@ public:
         case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove:
             // Window-level events still have to be turned into widget events.
-            if (target->isWindowType()) return false;
-            return !IsStopButton(target);
+            if (target->isWindowType() || IsStopButton(target)) return false;
+            return Hold(target, event);
         case QEvent::KeyPress:
             if (target->isWindowType()) return false;
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) m_bStopWanted = true;
-            return true;
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                m_bStopWanted = true;
+                return true;
+            }
+            return Hold(target, event);
         case QEvent::KeyRelease:
-            return !target->isWindowType();
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+            if (target->isWindowType()) return false;
+            return Hold(target, event);
         case QEvent::ShortcutOverride:
             // Taken here so that no shortcut fires; the key press itself follows.
             event->accept();
             return true;
         case QEvent::Shortcut:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::InputMethod:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:
@@ -85,8 +92,17 @@ private:
         return m_pStopButton != nullptr && target == m_pStopButton;
     }
 
+    // Keeps a copy of the event for the next pump; the event itself goes no further.
+    bool Hold(QObject* target, QEvent* event)
+    {
+        if (m_held.size() < CQtHost::kMostHeldInput)
+            m_held.push_back({QPointer<QObject>(target), std::unique_ptr<QEvent>(event->clone())});
+        return true;
+    }
+
     QWidget* m_pStopButton;
     bool& m_bStopWanted;
+    std::vector<CQtHost::HeldEvent>& m_held;
 };
 
 } // namespace
@@ -148,32 +164,52 @@ std::string CQtHost::LibraryFile(DeviceLibrary which)
                                 which == DeviceLibrary::Ports ? m_strPortsChoice : m_strFtdiChoice);
 }
 
-MessageAnswer CQtHost::RunMessageBox(const QString& text, const QString& caption,
-                                     MessageButtons buttons)
+void KeepAboveMainWindow(QWidget* window, QWidget* mainWindow)
 {
-    QMessageBox box; // no parent: the box has no owner window
+    if (window == nullptr || mainWindow == nullptr) return;
+    window->winId(); // makes the window-system window to hang the relation on
+    QWindow* handle = window->windowHandle();
+    QWindow* owner = mainWindow->window()->windowHandle();
+    if (handle != nullptr && owner != nullptr && handle != owner) handle->setTransientParent(owner);
+}
+
+QMessageBox* CQtHost::MakeMessageBox(const QString& text, const QString& caption,
+                                     MessageButtons buttons, QWidget* mainWindow)
+{
+    auto* box = new QMessageBox; // no parent: the box has no owner window
     // An empty title would be replaced by the program's name; a space shows nothing.
-    box.setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(text);
-    box.setIcon(QMessageBox::NoIcon);
-    QPushButton* ok = box.addButton(ui::kButtonOk, QMessageBox::AcceptRole);
+    box->setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    box->setIcon(QMessageBox::NoIcon);
+    QPushButton* ok = box->addButton(ui::kButtonOk, QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons == MessageButtons::OkCancel)
-        cancel = box.addButton(ui::kButtonCancel, QMessageBox::RejectRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(cancel != nullptr ? cancel : ok);
-    box.setWindowModality(Qt::NonModal);
+        cancel = box->addButton(ui::kButtonCancel, QMessageBox::RejectRole);
+    box->setDefaultButton(ok);
+    box->setEscapeButton(cancel != nullptr ? cancel : ok);
+    box->setWindowModality(Qt::NonModal);
+    // After the modality, which resets the window's hints to the defaults.
+    box->setWindowFlags(kFixedDialogFlags);
+    KeepAboveMainWindow(box, mainWindow);
+    return box;
+}
 
+MessageAnswer CQtHost::RunMessageBox(const QString& text, const QString& caption,
+                                     MessageButtons buttons, QWidget* mainWindow)
+{
+    std::unique_ptr<QMessageBox> box(MakeMessageBox(text, caption, buttons, mainWindow));
     QEventLoop loop;
-    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
-    box.show();
-    box.raise();
-    box.activateWindow();
-    if (box.isVisible()) loop.exec(QEventLoop::DialogExec);
+    QObject::connect(box.get(), &QDialog::finished, &loop, &QEventLoop::quit);
+    box->show();
+    box->raise();
+    box->activateWindow();
+    if (box->isVisible()) loop.exec(QEventLoop::DialogExec);
     // A box closed from its title bar answers as its escape button would.
-    QAbstractButton* clicked = box.clickedButton();
-    if (buttons == MessageButtons::OkCancel && clicked != ok) return MessageAnswer::Cancel;
+    QAbstractButton* clicked = box->clickedButton();
+    if (buttons == MessageButtons::OkCancel &&
+        (clicked == nullptr || box->buttonRole(clicked) != QMessageBox::AcceptRole))
+        return MessageAnswer::Cancel;
     return MessageAnswer::Ok;
 }
 
@@ -183,7 +219,7 @@ MessageAnswer CQtHost::ShowMessage(std::string_view text, std::string_view capti
     const QString qtext = doctext::DecodeMessage(text);
     const QString qcaption = doctext::DecodeMessage(caption);
     if (m_messageHook) return m_messageHook(qtext, qcaption, buttons);
-    return RunMessageBox(qtext, qcaption, buttons);
+    return RunMessageBox(qtext, qcaption, buttons, m_pMainWindow);
 }
 
 void CQtHost::ShowAppMessage(std::string_view text)
@@ -192,12 +228,31 @@ void CQtHost::ShowAppMessage(std::string_view text)
     if (m_messageHook)
         m_messageHook(qtext, ui::kAppTitle, MessageButtons::Ok);
     else
-        RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok);
+        RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok, m_pMainWindow);
 }
 
 void CQtHost::PumpMessages()
 {
+    // The input that came while the script did not pump goes first, in its order.
+    DeliverHeldInput();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void CQtHost::DeliverHeldInput()
+{
+    std::vector<HeldEvent> held;
+    held.swap(m_held);
+    for (HeldEvent& entry : held)
+        if (!entry.target.isNull()) QCoreApplication::sendEvent(entry.target, entry.event.get());
+}
+
+void CQtHost::EndRun()
+{
+    std::vector<HeldEvent> held;
+    held.swap(m_held);
+    for (HeldEvent& entry : held)
+        if (!entry.target.isNull() && entry.event->type() == QEvent::MouseButtonRelease)
+            QCoreApplication::sendEvent(entry.target, entry.event.get());
 }
 
 bool CQtHost::TakeStop()
@@ -214,7 +269,7 @@ bool CQtHost::CheckStop()
     // nested event loop could call back): the outer one is already looking.
     if (m_bChecking || QCoreApplication::instance() == nullptr) return TakeStop();
     m_bChecking = true;
-    CStopOnlyFilter filter(m_pStopButton.data(), m_bStopWanted);
+    CStopOnlyFilter filter(m_pStopButton.data(), m_bStopWanted, m_held);
     QCoreApplication::instance()->installEventFilter(&filter);
     // Socket notifiers stay quiet: texts sent by other programs wait for the pump.
     QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);

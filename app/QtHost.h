@@ -7,10 +7,15 @@
 //
 // Stopping a runaway script: the run loop asks PollStop every few statements. At most
 // every 50 ms the host then processes the waiting events with a filter that lets
-// through only repaints and the like, a click on the Stop button and the Esc key;
-// every other input is dropped, so a script that never pumps can still be stopped
-// but nothing else can happen under it. Sleeps run in slices of 50 ms with the same
-// check between them (10 ms while a media window plays, so that its picture moves).
+// through only repaints and the like, a click on the Stop button and the Esc key.
+// Every other input is held, in order, and delivered when the script pumps (PUMP,
+// WAITPUMP), as the input of a window waits in its queue until someone pumps; so a
+// script that never pumps can still be stopped but nothing else happens under it.
+// Input still held when the run ends is dropped (but for mouse-button releases, so
+// that no control stays pressed): the run's output replaces the text it was typed
+// into. Shortcut keys held this way arrive as plain keys. Sleeps run in slices of
+// 50 ms with the same check between them (10 ms while a media window plays, so that
+// its picture moves).
 #pragma once
 
 #include <QPointer>
@@ -20,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DlLoader.h"
 #include "Host.h"
@@ -30,6 +36,18 @@
 // The desktop services of the editor: the main window is hidden and shown through
 // Qt, so that Qt's own idea of the window's visibility stays true (hiding it behind
 // Qt's back would leave the widget believing it is still shown).
+class QMessageBox;
+
+// Window flags of a box or dialog of fixed size: a title and a close button, no
+// maximise or minimise button.
+inline constexpr Qt::WindowFlags kFixedDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint;
+
+// Keeps a top-level window above the main window (a transient window of it, as the
+// window manager sees it) without making the main window its parent widget.
+void KeepAboveMainWindow(QWidget* window, QWidget* mainWindow);
+
 class CQtDesktop final : public CLinuxDesktop {
 public:
     void SetFrame(QWidget* frame) { m_pFrame = frame; }
@@ -57,6 +75,10 @@ public:
     void NoteStopRequest() { m_bStopWanted = true; }
     // Forgets a stop request; called before every run.
     void ResetStop() { m_bStopWanted = false; }
+    // Called when a run or step has ended: drops the input held for the next pump.
+    void EndRun();
+    // Input events held since the last pump.
+    size_t HeldInputCount() const { return m_held.size(); }
     // The device library choice: "system", "sim", "none" or a path.
     void SetLibraryChoice(DeviceLibrary which, std::string choice);
 
@@ -66,9 +88,12 @@ public:
     void SetMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
 
     // A box without owner, modal only for the caller: it runs its own event loop and
-    // leaves every other window usable. Also used for the texts other programs send.
+    // leaves every other window usable. Given a main window, the box stays above it.
     static MessageAnswer RunMessageBox(const QString& text, const QString& caption,
-                                       MessageButtons buttons);
+                                       MessageButtons buttons, QWidget* mainWindow = nullptr);
+    // The same box, made but not shown; the caller owns it.
+    static QMessageBox* MakeMessageBox(const QString& text, const QString& caption,
+                                       MessageButtons buttons, QWidget* mainWindow = nullptr);
 
     // ---- CHost
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
@@ -89,12 +114,21 @@ public:
 
     // How often the stop check really looks at the event queue.
     static constexpr uint32_t kStopCheckInterval = 50;
+    // Input events held between two pumps; later ones are dropped.
+    static constexpr size_t kMostHeldInput = 4096;
+
+    // An input event that waits for the next pump, and the object it was sent to.
+    struct HeldEvent {
+        QPointer<QObject> target;
+        std::unique_ptr<QEvent> event;
+    };
     static constexpr uint32_t kMediaSlice = 10;
 
 private:
     // Processes waiting events through the stop-only filter; true when a stop is due.
     bool CheckStop();
     bool TakeStop();
+    void DeliverHeldInput();
 
     QPointer<QWidget> m_pView;
     QPointer<QWidget> m_pMainWindow;
@@ -102,6 +136,7 @@ private:
     bool m_bStopWanted = false;
     uint64_t m_nLastCheck = 0;
     bool m_bChecking = false;
+    std::vector<HeldEvent> m_held;
     std::string m_strPortsChoice = "system";
     std::string m_strFtdiChoice = "system";
     MessageHook m_messageHook;

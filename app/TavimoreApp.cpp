@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,6 +14,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
@@ -36,6 +36,9 @@
 
 #ifndef TAVIMORE_DOC_DIR
 #define TAVIMORE_DOC_DIR ""
+#endif
+#ifndef TAVIMORE_DOC_SUBDIR
+#define TAVIMORE_DOC_SUBDIR "share/doc/Tavimore"
 #endif
 
 // The icons are compiled into the application's library; a static library's
@@ -70,7 +73,9 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     buttons->addWidget(ok);
     buttons->addStretch();
     row->addLayout(buttons);
-    setFixedWidth(400);
+    // A box of fixed size: no maximise button, no resizing.
+    setWindowFlags(kFixedDialogFlags);
+    setFixedSize(sizeHint().expandedTo(QSize(400, 0)));
 }
 
 // ---- Application
@@ -83,6 +88,7 @@ CTavimoreApp::CTavimoreApp() : m_pHost(std::make_unique<CQtHost>())
 CTavimoreApp::~CTavimoreApp()
 {
     // The option dialog goes first, then the window, then the document with the engine.
+    delete m_pHelp.data();
     m_pOptionDialog.reset();
     if (m_pDocument) {
         m_pDocument->SetView(nullptr);
@@ -177,20 +183,26 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     ConnectCommands();
     RebuildRecentMenu();
 
+    // A file named on the command line that cannot be opened ends the application,
+    // after the user has been told why (once, before any window shows).
+    if (file.isEmpty()) {
+        OnFileNew();
+    } else if (!OpenDocumentFile(file)) {
+        error.clear();
+        return false;
+    }
+
     m_pFrame->show();
     m_pHost->SetMainWindow(m_pFrame.get());
     m_pFrame->View()->setFocus();
 
-    if (file.isEmpty())
-        OnFileNew();
-    else if (!OpenDocumentFile(file))
-        m_pDocument->OnNewDocument();
-
     m_pOptionDialog = std::make_unique<COptionDialog>();
     m_pOptionDialog->SetDocument(m_pDocument.get());
+    KeepAboveMainWindow(m_pOptionDialog.get(), m_pFrame.get());
     m_pOptionDialog->hide();
 
     m_pEndpoint = new CCopyDataEndpoint(this);
+    m_pEndpoint->SetOwnerWindow(m_pFrame.get());
     QString endpointError;
     if (!m_pEndpoint->Listen(endpointError))
         qWarning("tavimore: no endpoint for texts from other programs: %s",
@@ -257,10 +269,16 @@ bool CTavimoreApp::RefuseWhileRunning()
 
 void CTavimoreApp::ReportError(const QString& text)
 {
-    if (m_reportError)
+    if (m_reportError) {
         m_reportError(text);
-    else
-        QMessageBox::warning(m_pFrame.get(), ui::kAppTitle, text);
+        return;
+    }
+    // Before the main window shows (a file of the command line), the box stands alone
+    // in the middle of the screen.
+    QWidget* owner = m_pFrame != nullptr && m_pFrame->isVisible() ? m_pFrame.get() : nullptr;
+    QMessageBox box(QMessageBox::Warning, ui::kAppTitle, text, QMessageBox::NoButton, owner);
+    box.addButton(ui::kButtonOk, QMessageBox::AcceptRole);
+    box.exec();
 }
 
 void CTavimoreApp::OnFileNew()
@@ -272,9 +290,22 @@ void CTavimoreApp::OnFileNew()
 void CTavimoreApp::OnFileOpen()
 {
     if (RefuseWhileRunning() || !SaveModified()) return;
-    const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), ui::kOpenCaption, QString(),
-                                                      ui::kAllFilesFilter);
+    QFileDialog dialog(m_pFrame.get(), ui::kOpenCaption, QString(), ui::kAllFilesFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const QString path = RunFileDialog(dialog);
     if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+QString CTavimoreApp::RunFileDialog(QFileDialog& dialog)
+{
+    // Wide enough for the name, size, type and date columns of the detailed view
+    // (a dialog of the desktop's own keeps its own size).
+    const QSize hint = dialog.sizeHint();
+    dialog.resize(qMax(hint.width(), kFileDialogSize.width()),
+                  qMax(hint.height(), kFileDialogSize.height()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool CTavimoreApp::OpenDocumentFile(const QString& path)
@@ -318,11 +349,14 @@ bool CTavimoreApp::OnFileSaveAs()
     QString path;
     if (m_askSaveAs)
         path = m_askSaveAs();
-    else
-        path = QFileDialog::getSaveFileName(
-            m_pFrame.get(), ui::kSaveAsCaption,
-            m_pDocument->PathName().isEmpty() ? ui::kAppTitle : m_pDocument->PathName(),
-            ui::kAllFilesFilter);
+    else {
+        QFileDialog dialog(m_pFrame.get(), ui::kSaveAsCaption, QString(), ui::kAllFilesFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.selectFile(m_pDocument->PathName().isEmpty() ? ui::kAppTitle
+                                                            : m_pDocument->PathName());
+        path = RunFileDialog(dialog);
+    }
     if (path.isEmpty()) return false;
     return SaveTo(path);
 }
@@ -330,9 +364,8 @@ bool CTavimoreApp::OnFileSaveAs()
 bool CTavimoreApp::SaveModified()
 {
     if (!m_pDocument->IsModified()) return true;
-    const QString name = m_pDocument->PathName().isEmpty()
-                             ? ui::kUntitled
-                             : QFileInfo(m_pDocument->PathName()).fileName();
+    // The document is named as its title shows it (a file name, or "true" once typed into).
+    const QString name = m_pDocument->Title().isEmpty() ? ui::kUntitled : m_pDocument->Title();
     SaveAnswer answer = SaveAnswer::Cancel;
     if (m_askToSave) {
         answer = m_askToSave(name);
@@ -426,15 +459,54 @@ void CTavimoreApp::OnFilePrintSetup()
     setup.exec();
 }
 
+QString CTavimoreApp::HelpFile()
+{
+    // Beside the executable's tree first (a build tree, or an installation moved
+    // elsewhere), then where the program was installed.
+    const QString name = QStringLiteral("language.md");
+    QStringList candidates;
+    QDir dir(QFile::decodeName(QByteArray::fromStdString(ExecutableFolder())));
+    for (int up = 0; up < 3 && !dir.path().isEmpty(); ++up) {
+        candidates << dir.filePath(QStringLiteral("docs/") + name)
+                   << dir.filePath(QStringLiteral(TAVIMORE_DOC_SUBDIR "/") + name);
+        if (!dir.cdUp()) break;
+    }
+    candidates << QStringLiteral(TAVIMORE_DOC_DIR "/") + name;
+    for (const QString& candidate : candidates)
+        if (QFileInfo(candidate).isFile()) return QFileInfo(candidate).absoluteFilePath();
+    return QString();
+}
+
 void CTavimoreApp::OnHelpFinder()
 {
-    // The help is the language description installed with the program.
-    const QString file = QStringLiteral(TAVIMORE_DOC_DIR "/language.md");
-    if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
-    ReportError(ui::kNoHelp);
+    const QString file = HelpFile();
+    if (file.isEmpty()) {
+        ReportError(ui::kNoHelp);
+        return;
+    }
+    // The help is the language description, shown in a window of the editor's own so
+    // that it reads the same on every desktop.
+    if (m_pHelp == nullptr) {
+        m_pHelp = new QTextBrowser;
+        m_pHelp->setAttribute(Qt::WA_DeleteOnClose);
+        m_pHelp->setObjectName(QStringLiteral("helpWindow"));
+        m_pHelp->setWindowTitle(ui::kHelpCaption);
+        m_pHelp->setOpenExternalLinks(true);
+        m_pHelp->resize(760, 600);
+        KeepAboveMainWindow(m_pHelp, m_pFrame.get());
+    }
+    m_pHelp->setSource(QUrl::fromLocalFile(file), QTextDocument::MarkdownResource);
+    m_pHelp->show();
+    m_pHelp->raise();
+    m_pHelp->activateWindow();
 }
 
 void CTavimoreApp::OnEditFind(bool replace)
 {
     m_pFind->ShowFor(replace);
+}
+
+QWidget* CTavimoreApp::HelpWindow() const
+{
+    return m_pHelp.data();
 }

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QPrinter>
 #include <QStringList>
 
@@ -16,6 +17,8 @@
 #include "RecentFiles.h"
 
 class CCopyDataEndpoint;
+class QFileDialog;
+class QTextBrowser;
 class CFindReplaceDialog;
 class CMainFrame;
 class COptionDialog;
@@ -61,6 +64,9 @@ public:
     void OnFilePrintPreview();
     void OnFilePrintSetup();
     void OnHelpFinder();
+    // The help file: beside the executable's tree, else where it was installed; "" if none.
+    static QString HelpFile();
+    QWidget* HelpWindow() const;
     void OnEditFind(bool replace);
 
     // Asks whether to save a modified document: true when the caller may go on.
@@ -83,12 +89,17 @@ public:
     // Asks for a file name to save as instead of the file dialog (tests).
     void SetSaveAsName(std::function<QString()> ask) { m_askSaveAs = std::move(ask); }
 
+    // The least size of the open and save dialogs.
+    static constexpr QSize kFileDialogSize{820, 500};
+
 private:
     void ConnectCommands();
     void RebuildRecentMenu();
     void ReportError(const QString& text);
     bool SaveTo(const QString& path);
     bool RefuseWhileRunning();
+    // Runs an open or save dialog at a size that shows its columns; the chosen file or "".
+    static QString RunFileDialog(QFileDialog& dialog);
 
     std::unique_ptr<CQtHost> m_pHost;
     std::unique_ptr<CTavimoreDoc> m_pDocument;
@@ -96,6 +107,7 @@ private:
     std::unique_ptr<COptionDialog> m_pOptionDialog;
     CCopyDataEndpoint* m_pEndpoint = nullptr;
     CFindReplaceDialog* m_pFind = nullptr;
+    QPointer<QTextBrowser> m_pHelp;
     CRecentFileList m_recent;
     QList<QAction*> m_recentActions;
     QPrinter m_printer;

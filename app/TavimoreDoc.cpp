@@ -12,6 +12,7 @@
 #include "QtHost.h"
 #include "Stepper.h"
 #include "TavimoreView.h"
+#include "UiTexts.h"
 
 CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_pEngine(std::make_unique<CScriptEngine>(host))
@@ -81,6 +82,18 @@ bool CTavimoreDoc::OnOpenDocument(const QString& path, QString& error)
     return true;
 }
 
+namespace {
+
+// Why a write failed, in the user's words: a full disk says so, anything else is the
+// system's own reason.
+QString WriteFailure(const QFileDevice& file)
+{
+    if (file.error() == QFileDevice::ResourceError) return ui::kDiskFull;
+    return file.errorString();
+}
+
+} // namespace
+
 bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
 {
     const QString text = m_pView != nullptr ? m_pView->EditorText() : QString();
@@ -90,14 +103,23 @@ bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
         error = file.errorString();
         return false;
     }
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        error = file.errorString();
+    // Written and flushed before the commit: the commit closes the file, and closing
+    // forgets why a write failed. A write that stops short (the disk filled up on the
+    // way) is tried again for the rest, so that the failure comes with its reason.
+    const auto size = static_cast<qint64>(bytes.size());
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 written = file.write(bytes.data() + done, size - done);
+        if (written <= 0) break;
+        done += written;
+    }
+    if (done < size || !file.flush()) {
+        error = WriteFailure(file);
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        error = file.errorString();
+        error = WriteFailure(file);
         return false;
     }
     m_strPath = QFileInfo(path).absoluteFilePath();
@@ -136,6 +158,7 @@ void CTavimoreDoc::RunScript(const std::string& text)
     HandEngineWindowContext();
     m_pEngine->SetScript(text);
     m_pEngine->Run(-1);
+    m_host.EndRun();
 
     if (m_pView != nullptr) {
         // The whole text, replaced as one edit that undo takes back.
@@ -188,6 +211,7 @@ void CTavimoreDoc::StepLine(int line)
     m_host.ResetStop();
     HandEngineWindowContext();
     const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
+    m_host.EndRun();
     if (!result.ran) {
         emit RunFinished();
         Refuse();

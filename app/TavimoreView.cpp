@@ -7,13 +7,18 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 
+#include "DocumentText.h"
 #include "TavimoreDoc.h"
 #include "UiTexts.h"
 
 bool CTavimoreView::s_bTitleToggle = false;
 
 namespace {
+
+// The editor's own clipboard format: the text with the selectors that keep codes.
+const QString kEditorTextFormat = QStringLiteral("application/x-tavimore-text");
 
 // The editor font: the Japanese Windows face where it is installed, else a
 // fixed-pitch Japanese face of the Linux desktop.
@@ -176,6 +181,17 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
+    // Backspace takes a character with the selector that keeps its code, as one.
+    if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+        QTextCursor cursor = textCursor();
+        if (!cursor.hasSelection() && cursor.position() >= 2 &&
+            doctext::IsVariantSelector(document()->characterAt(cursor.position() - 1))) {
+            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            setTextCursor(cursor);
+            return;
+        }
+    }
     // Every character the key types goes through the character handler first.
     const QString typed = event->text();
     if (!typed.isEmpty()) {
@@ -241,13 +257,28 @@ void CTavimoreView::dropEvent(QDropEvent* event)
 
 void CTavimoreView::insertFromMimeData(const QMimeData* source)
 {
-    if (source == nullptr || !source->hasText()) return;
+    if (source == nullptr) return;
+    QString text;
+    if (source->hasFormat(kEditorTextFormat))
+        text = QString::fromUtf8(source->data(kEditorTextFormat));
+    else if (source->hasText())
+        text = doctext::StripVariants(source->text()); // fresh characters: preferred codes
+    else
+        return;
     // Pasted line breaks of every kind become lines of the script.
-    QString text = source->text();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     textCursor().insertText(text);
     ensureCursorVisible();
+}
+
+QMimeData* CTavimoreView::createMimeDataFromSelection() const
+{
+    const QString text = textCursor().selection().toPlainText();
+    auto* mime = new QMimeData;
+    mime->setText(doctext::StripVariants(text));
+    mime->setData(kEditorTextFormat, text.toUtf8());
+    return mime;
 }

@@ -55,6 +55,9 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    // Copies hold the text twice: plain for other programs, and with the selectors
+    // that keep each character's code for pasting back into the editor.
+    QMimeData* createMimeDataFromSelection() const override;
     bool event(QEvent* event) override;
 
 private:

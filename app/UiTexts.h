@@ -51,6 +51,10 @@ inline const QString kUntitled = QStringLiteral("無題");
 inline const QString kOpenFailed = QStringLiteral("%1 を開けませんでした。\n%2");
 inline const QString kSaveFailed =
     QStringLiteral("%1 を保存できませんでした。\n%2\n元のファイルは変更されていません。");
+// The end of a box that shows only the start of a long text from another program.
+inline const QString kLongTextCut = QStringLiteral("\n…\n（全部で %1 バイトの文字列の先頭です）");
+inline const QString kDiskFull = QStringLiteral("ディスクの空き領域が足りません。");
+inline const QString kHelpCaption = QStringLiteral("Tavimore ヘルプ");
 inline const QString kNoHelp = QStringLiteral("ヘルプ ファイルが見つかりません。");
 
 // Find and replace

@@ -28,6 +28,8 @@ int main(int argc, char** argv)
     CTavimoreApp app;
     QString error;
     if (!app.InitInstance(arguments, error)) {
+        // Without a reason the user has already been told (a file that cannot be opened).
+        if (error.isEmpty()) return 1;
         std::fprintf(stderr, "tavimore: %s\nTry 'tavimore --help'.\n", qPrintable(error));
         return 2;
     }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -199,6 +200,50 @@ private slots:
         QVERIFY(find->FindNext());
         QCOMPARE(m_pFixture->View().textCursor().selectedText(), QStringLiteral("wait"));
         find->hide();
+    }
+
+    void OtherCodesOfACharacterSurviveCopyFindAndBackspace()
+    {
+        // 髙 as EE E0 and ≒ as 87 90: shown as the characters, saved as they came.
+        const std::string bytes = "\xEE\xE0\x87\x90 A";
+        m_pFixture->SetText(doctext::Decode(bytes));
+        QCOMPARE(m_pFixture->Doc().EngineText(), bytes);
+        m_pFixture->View().selectAll();
+        m_pFixture->View().copy();
+        // Other programs get the characters alone.
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("髙≒ A"));
+        // Pasted back in the editor they keep their codes...
+        QTextCursor end = m_pFixture->View().textCursor();
+        end.movePosition(QTextCursor::End);
+        m_pFixture->View().setTextCursor(end);
+        m_pFixture->View().paste();
+        QCOMPARE(m_pFixture->Doc().EngineText(), bytes + bytes);
+        // ...while the same text from another program is typed fresh.
+        auto* outside = new QMimeData;
+        outside->setText(doctext::Decode(bytes));
+        QApplication::clipboard()->setMimeData(outside);
+        m_pFixture->SetText(QString());
+        m_pFixture->View().paste();
+        QCOMPARE(m_pFixture->Doc().EngineText(), std::string("\xFB\xFC\x81\xE0 A"));
+
+        // Found and replaced, the selector goes with its character.
+        m_pFixture->SetText(doctext::Decode(bytes));
+        m_pFixture->PutCaret(0);
+        m_pFixture->App().OnEditFind(true);
+        CFindReplaceDialog* find = m_pFixture->App().FindReplace();
+        find->FindEdit()->setText(QStringLiteral("髙"));
+        find->ReplaceEdit()->setText(QStringLiteral("≒"));
+        QCOMPARE(find->ReplaceAll(), 1);
+        QCOMPARE(m_pFixture->Doc().EngineText(), std::string("\x81\xE0\x87\x90 A"));
+        find->hide();
+
+        // Backspace after 髙 takes the character, not only its invisible selector.
+        m_pFixture->SetText(doctext::Decode("\xEE\xE0"));
+        QTextCursor caret(m_pFixture->View().document());
+        caret.movePosition(QTextCursor::End);
+        m_pFixture->View().setTextCursor(caret);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_Backspace);
+        QCOMPARE(m_pFixture->Text(), QString());
     }
 
     void MediaWindowIsAChildOfTheViewAndStopClosesIt()

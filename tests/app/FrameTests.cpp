@@ -1,16 +1,24 @@
 // The main window: its start, its commands, its bars, and the endpoint that shows
 // texts other programs send.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QWhatsThis>
+#include <QWindow>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -22,6 +30,42 @@
 #include "AppFixture.h"
 #include "AppTests.h"
 #include "CopyDataEndpoint.h"
+
+namespace {
+
+// Sends a text to an endpoint as another program would; "" connects and sends nothing.
+void SendText(const QString& path, const QByteArray& text)
+{
+    QLocalSocket client;
+    client.connectToServer(path);
+    QVERIFY(client.waitForConnected(2000));
+    client.write(text);
+    client.waitForBytesWritten(2000);
+    client.disconnectFromServer();
+}
+
+QList<QMessageBox*> VisibleBoxes()
+{
+    QList<QMessageBox*> boxes;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible())
+            boxes << box;
+    return boxes;
+}
+
+// A socket file nobody listens on, as an editor that was killed leaves it.
+void MakeStaleSocket(const QString& path)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
+                 sizeof address.sun_path - 1);
+    QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+}
+
+} // namespace
 
 class CFrameTest final : public QObject {
     Q_OBJECT
@@ -61,7 +105,8 @@ private slots:
         // A prompt shown in the message pane gives way to the idle text.
         frame.statusBar()->showMessage(QStringLiteral("prompt"));
         frame.statusBar()->clearMessage();
-        QCOMPARE(frame.PaneText(0), QStringLiteral("ヘルプを表示するには F1 キーを押してください。"));
+        QCOMPARE(frame.PaneText(0),
+                 QStringLiteral("ヘルプを表示するには F1 キーを押してください。"));
         // Stop with no run in progress refreshes the REGL display.
         frame.Action(cmd::kScriptStop)->trigger();
         QCOMPARE(frame.RegLDisplay()->text(), QStringLiteral("000000000@h"));
@@ -156,6 +201,156 @@ private slots:
         waitpid(child, &status, 0);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
+    }
+
+    void EndpointIgnoresEmptyClientsAndClearsStaleSockets()
+    {
+        CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
+        QStringList shown;
+        endpoint->SetShowText([&](const QString& text) { shown << text; });
+        const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath();
+
+        // Killed editors left their sockets; a live one keeps its own.
+        MakeStaleSocket(folder + QStringLiteral("/copydata-1"));
+        MakeStaleSocket(folder + QStringLiteral("/copydata-999999"));
+        QLocalServer live;
+        QVERIFY(live.listen(folder + QStringLiteral("/copydata-424242")));
+
+        // A second editor probes the first one's socket on its way to its own.
+        CCopyDataEndpoint second;
+        QString error;
+        QVERIFY(second.Listen(error));
+        QVERIFY(second.SocketPath().endsWith(
+            QStringLiteral("/copydata-%1").arg(QCoreApplication::applicationPid())));
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/copydata-1")));
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/copydata-999999")));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/copydata-424242")));
+
+        // A client that sends nothing shows nothing; the next real text shows alone.
+        SendText(endpoint->SocketPath(), QByteArray());
+        SendText(endpoint->SocketPath(), QByteArray("after"));
+        QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
+        QTest::qWait(100);
+        QCOMPARE(shown, QStringList{QStringLiteral("after")});
+    }
+
+    void EndpointShowsOneBoxAtATimeFromABoundedQueue()
+    {
+        CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
+        endpoint->SetShowText(nullptr); // the real boxes
+        const int sent = static_cast<int>(CCopyDataEndpoint::kMostPending) + 11;
+        for (int i = 0; i < sent; ++i)
+            SendText(endpoint->SocketPath(), QByteArray::number(i));
+        QTRY_COMPARE(endpoint->PendingCount() + endpoint->DroppedCount() + 1, qint64(sent));
+        QTRY_COMPARE(VisibleBoxes().size(), 1);
+        QCOMPARE(endpoint->DroppedCount(), qint64(10));
+        QMessageBox* first = VisibleBoxes()[0];
+        QCOMPARE(first->text(), QStringLiteral("0"));
+        // Above the main window, without its maximise button.
+        QCOMPARE(first->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
+        QCOMPARE(first->windowFlags(), kFixedDialogFlags);
+        first->buttons()[0]->click();
+        QTRY_COMPARE(VisibleBoxes().size(), 1);
+        QCOMPARE(VisibleBoxes()[0]->text(), QStringLiteral("1"));
+        QCOMPARE(endpoint->PendingCount(), CCopyDataEndpoint::kMostPending - 1);
+        while (!VisibleBoxes().isEmpty()) {
+            VisibleBoxes()[0]->buttons()[0]->click();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(endpoint->PendingCount(), 0);
+
+        // A long text shows its start and says how long it is.
+        QByteArray longText = QByteArray(4095, 'a') + Sj("漢").c_str() + QByteArray(1 << 20, 'b');
+        longText.truncate(CCopyDataEndpoint::kLongestText);
+        const QString shown = CCopyDataEndpoint::ShownText(longText);
+        QVERIFY(shown.startsWith(QString(4095, QLatin1Char('a')) + QLatin1Char('\n')));
+        QVERIFY(shown.contains(QString::number(CCopyDataEndpoint::kLongestText)));
+        QVERIFY(shown.size() < 4200);
+        const QString lines = CCopyDataEndpoint::ShownText(QByteArray("x\n").repeated(1000));
+        QCOMPARE(lines.count(QLatin1Char('\n')), CCopyDataEndpoint::kShownLines + 1);
+    }
+
+    void DialogsStayAboveTheMainWindowAndKeepTheirSize()
+    {
+        m_pFixture->App().OnShowOptions();
+        QWidget* options = m_pFixture->App().OptionDialog();
+        QCOMPARE(options->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
+
+        // The script's boxes, the about box: fixed size, no maximise button. Each
+        // window is looked at and closed first, so that a failure cannot leave it open.
+        m_pFixture->App().Host().SetMessageHook(nullptr);
+        m_pFixture->SetText(QStringLiteral("JMPR 0"));
+        int boxCount = 0;
+        QWindow* boxOwner = nullptr;
+        Qt::WindowFlags boxFlags;
+        QTimer::singleShot(0, [&] {
+            const QList<QMessageBox*> boxes = VisibleBoxes();
+            boxCount = static_cast<int>(boxes.size());
+            for (QMessageBox* box : boxes) {
+                boxOwner = box->windowHandle()->transientParent();
+                boxFlags = box->windowFlags();
+                box->buttons()[0]->click();
+            }
+        });
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(boxCount, 1);
+        QCOMPARE(boxOwner, m_pFixture->Frame().windowHandle());
+        QCOMPARE(boxFlags, kFixedDialogFlags);
+
+        QString aboutName;
+        Qt::WindowFlags aboutFlags;
+        bool aboutFixed = false;
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (about == nullptr) return;
+            aboutName = about->objectName();
+            aboutFlags = about->windowFlags();
+            aboutFixed = about->minimumSize() == about->maximumSize();
+            about->accept();
+        });
+        m_pFixture->App().OnAppAbout();
+        QCOMPARE(aboutName, QStringLiteral("aboutDialog"));
+        QCOMPARE(aboutFlags, kFixedDialogFlags);
+        QVERIFY(aboutFixed);
+
+        // The open dialog is wide enough for its columns.
+        int openWidth = 0;
+        QTimer::singleShot(0, [&openWidth] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            openWidth = dialog->width();
+            dialog->reject();
+        });
+        m_pFixture->App().OnFileOpen();
+        QVERIFY(openWidth >= CTavimoreApp::kFileDialogSize.width());
+    }
+
+    void HelpIsFoundBesideTheProgramAndContextHelpShowsThePrompt()
+    {
+        // The build tree holds the help as an installation does.
+        QVERIFY(CTavimoreApp::HelpFile().endsWith(QStringLiteral("/language.md")));
+        m_pFixture->Frame().Action(cmd::kHelpFinder)->trigger();
+        QVERIFY(m_pFixture->errors.isEmpty());
+        auto* help = qobject_cast<QTextBrowser*>(m_pFixture->App().HelpWindow());
+        QVERIFY(help != nullptr && help->isVisible());
+        QVERIFY(help->toPlainText().contains(QStringLiteral("REGW")));
+
+        // "?" then a click on the New button: its prompt, and no new document.
+        m_pFixture->SetText(QStringLiteral("kept"));
+        QWidget* button = m_pFixture->Frame().ToolBar()->widgetForAction(
+            m_pFixture->Frame().Action(cmd::kFileNew));
+        QVERIFY(button != nullptr);
+        QCOMPARE(button->whatsThis(), QStringLiteral("新規にファイルを作成"));
+        m_pFixture->Frame().Action(cmd::kContextHelp)->trigger();
+        QVERIFY(QWhatsThis::inWhatsThisMode());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!QWhatsThis::inWhatsThisMode());
+        bool shown = false;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            shown = shown || (widget->inherits("QWhatsThat") && widget->isVisible());
+        QVERIFY(shown);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
+        QWhatsThis::hideText();
     }
 
 private:

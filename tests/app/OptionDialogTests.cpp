@@ -1,7 +1,10 @@
 // The option dialog: its looks, its life, and what each slider action stores.
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "AppFixture.h"
 #include "AppTests.h"
@@ -115,6 +118,47 @@ private slots:
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         // From the change on, the texts of PUMP (level 100) and JMP (level 20) are logged.
         QVERIFY(m_pFixture->Text().contains(QStringLiteral("\n/ \n/ JMPしました…0000001@d\n")));
+    }
+
+    void DragBetweenPumpsWaitsForTheNextPump()
+    {
+        // WAITPUMP pumps once a second; a drag in between is held, not lost, and lands
+        // at the next pump.
+        m_pFixture->App().OnShowOptions();
+        CSelRangeSlider* regw = m_pDialog->RegWSlider();
+        QStyleOptionSlider option;
+        option.initFrom(regw);
+        option.orientation = regw->orientation();
+        option.minimum = regw->minimum();
+        option.maximum = regw->maximum();
+        option.sliderPosition = regw->sliderPosition();
+        option.sliderValue = regw->value();
+        option.tickPosition = regw->tickPosition();
+        option.tickInterval = regw->tickInterval();
+        const QPoint thumb =
+            regw->style()
+                ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, regw)
+                .center();
+        const QPoint target(regw->width() * 3 / 4, thumb.y());
+        size_t heldDuringWait = 0;
+        // Sent to the dialog's window, as the window system sends them, so that the
+        // window turns them into the slider's input.
+        QWindow* window = m_pDialog->windowHandle();
+        const QPoint from = regw->mapTo(m_pDialog, thumb);
+        const QPoint to = regw->mapTo(m_pDialog, target);
+        QTimer::singleShot(300, regw, [&] {
+            QTest::mousePress(window, Qt::LeftButton, {}, from);
+            QTest::mouseMove(window, to);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, to);
+            heldDuringWait = m_pFixture->App().Host().HeldInputCount();
+        });
+        m_pFixture->SetText(QStringLiteral("WAITPUMP D'1500"));
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
+        QVERIFY2(m_pFixture->Engine().GetRegW() > 50000u,
+                 qPrintable(QString::number(m_pFixture->Engine().GetRegW())));
+        QVERIFY(heldDuringWait >= 3); // press, move, release (and moves the window adds)
+        QCOMPARE(m_pFixture->App().Host().HeldInputCount(), size_t(0));
     }
 
 private:

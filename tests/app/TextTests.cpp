@@ -6,11 +6,13 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 #include "AppFixture.h"
 #include "AppTests.h"
 #include "DocumentText.h"
+#include "UiTexts.h"
 
 using doctext::Decode;
 using doctext::Encode;
@@ -64,14 +66,32 @@ private slots:
     {
         QCOMPARE(Decode(Sj("テスト 漢字 ｶﾅ ①")), QStringLiteral("テスト 漢字 ｶﾅ ①"));
         QCOMPARE(Encode(QStringLiteral("テスト\n２行目")), Sj("テスト\r\n２行目"));
-        // The NEC-selected duplicate of 纊 (0xED40) keeps its own code; the IBM one
-        // (0xFA5C) is the character itself.
+        // A code that is another code of its character (NEC row 13, the NEC-selected
+        // IBM rows, IBM codes in FA) is that character with a selector after it; the
+        // character alone is the code Windows prefers.
         QCOMPARE(Decode("\xFA\x5C"), QStringLiteral("纊"));
-        const QString duplicate = Decode("\xED\x40");
-        QCOMPARE(duplicate.size(), 1);
-        QVERIFY(duplicate[0].unicode() >= doctext::kDuplicateBase &&
-                duplicate[0].unicode() < 0xF700);
-        QCOMPARE(Encode(duplicate), std::string("\xED\x40"));
+        QCOMPARE(Decode("\xED\x40"), QStringLiteral("纊\uFE00"));
+        QCOMPARE(Decode("\xEE\xE0\x87\x90"), QStringLiteral("髙\uFE00≒\uFE00"));
+        QCOMPARE(Encode(QStringLiteral("髙≒")), std::string("\xFB\xFC\x81\xE0"));
+        // ¬ has two other codes, in code order.
+        QCOMPARE(Decode("\x81\xCA\xEE\xF9\xFA\x54"), QStringLiteral("￢￢\uFE00￢\uFE01"));
+        QCOMPARE(Encode(QStringLiteral("￢\uFE01")), std::string("\xFA\x54"));
+        // A selector that picks nothing has no code and is left out.
+        QCOMPARE(Encode(QStringLiteral("a\uFE00b\uFE01")), std::string("ab"));
+        QCOMPARE(doctext::StripVariants(QStringLiteral("髙\uFE00a\uFE00")),
+                 QStringLiteral("髙a\uFE00"));
+        int variants = 0;
+        for (int lead = 0x81; lead < 0x100; ++lead) {
+            for (int trail = 0x40; trail < 0x100; ++trail) {
+                const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+                const QString text = Decode(code);
+                if (text.size() != 2 || !doctext::IsVariantSelector(text[1])) continue;
+                ++variants;
+                QVERIFY(text[0].unicode() < 0xE000 || text[0].unicode() >= 0xF900);
+                QCOMPARE(Encode(text), code);
+            }
+        }
+        QCOMPARE(variants, 398);
         // A character cp932 lacks is stored as '?', as the edit control stores it.
         QCOMPARE(Encode(QStringLiteral("a\u00E9b\U0001F600c")), std::string("a?b?c"));
     }
@@ -164,6 +184,61 @@ private slots:
         QVERIFY(!m_pFixture->App().OnFileSaveAs());
         QCOMPARE(m_pFixture->errors.size(), 1);
         QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("missing/new.tvm")));
+    }
+
+    void FullDiskIsReportedAsSuchAndKeepsTheOldFile()
+    {
+        // A small file system of its own: mounting one needs root.
+        const QString folder = TestFolder() + QStringLiteral("/small-disk");
+        QDir().mkpath(folder);
+        const QByteArray mountPoint = QFile::encodeName(folder);
+        if (mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no tmpfs can be mounted here (needs root)");
+        const QString path = folder + QStringLiteral("/full.tvm");
+        const bool written = WriteBytes(path, "old\r\n");
+        const bool opened = m_pFixture->App().OpenDocumentFile(path);
+        m_pFixture->SetText(QString(256 * 1024, QLatin1Char('x')));
+        const bool saved = opened && m_pFixture->App().OnFileSave();
+        const std::string kept = ReadBytes(path);
+        umount(mountPoint.constData());
+
+        QVERIFY(written && opened);
+        QVERIFY(!saved);
+        QCOMPARE(kept, std::string("old\r\n"));
+        QCOMPARE(m_pFixture->errors.size(), 1);
+        QVERIFY(m_pFixture->errors[0].contains(path));
+        QVERIFY2(m_pFixture->errors[0].contains(ui::kDiskFull), qPrintable(m_pFixture->errors[0]));
+    }
+
+    void CommandLineFileThatCannotBeOpenedEndsTheApplication()
+    {
+        m_pFixture.reset();
+        CTavimoreApp app;
+        QStringList errors;
+        app.SetErrorReport([&errors](const QString& text) { errors << text; });
+        QString error = QStringLiteral("unchanged");
+        const QString missing = TestFolder() + QStringLiteral("/not-there.tvm");
+        QVERIFY(!app.InitInstance({QStringLiteral("--ports"), QStringLiteral("none"),
+                                   QStringLiteral("--ftdi"), QStringLiteral("none"), missing},
+                                  error));
+        // Told once, in the box; nothing more for the command line to print.
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors[0].contains(QStringLiteral("not-there.tvm")));
+        QVERIFY(error.isEmpty());
+        QVERIFY(!app.MainFrame()->isVisible());
+    }
+
+    void SaveQuestionNamesTheDocumentAsItsTitleShows()
+    {
+        QStringList asked;
+        m_pFixture->App().SetSaveQuestion([&asked](const QString& name) {
+            asked << name;
+            return CTavimoreApp::SaveAnswer::No;
+        });
+        QTest::keyClicks(&m_pFixture->View(), QStringLiteral("W"));
+        QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("true - Tavimore"));
+        m_pFixture->App().OnFileNew();
+        QCOMPARE(asked, QStringList{QStringLiteral("true")});
     }
 
     void OpeningAFileThatCannotBeReadSaysSoAndKeepsTheText()

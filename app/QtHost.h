@@ -3,14 +3,15 @@
 // Message boxes are QMessageBoxes without owner: each runs its own event loop while
 // the editor stays usable, as a box without owner window does (a second run or step
 // started meanwhile is refused by the document). PUMP is QCoreApplication::
-// processEvents. The clock is CLOCK_MONOTONIC.
+// processEvents. The clock, sleeping, sounds, the desktop and the library loader come
+// from the platform (Platform.h).
 //
 // Stopping a runaway script: the run loop asks PollStop every few statements. At most
 // every 50 ms the host then processes the waiting events with a filter that lets
 // through only repaints and the like, a click on the Stop button and the Esc key;
 // every other input is dropped, so a script that never pumps can still be stopped
 // but nothing else can happen under it. Sleeps run in slices of 50 ms with the same
-// check between them (10 ms while a media window plays, so that its picture moves).
+// check between them.
 #pragma once
 
 #include <QPointer>
@@ -21,23 +22,9 @@
 #include <memory>
 #include <string>
 
-#include "DlLoader.h"
 #include "Host.h"
-#include "LinuxDesktop.h"
+#include "Platform.h"
 #include "QtMediaServices.h"
-#include "Sound.h"
-
-// The desktop services of the editor: the main window is hidden and shown through
-// Qt, so that Qt's own idea of the window's visibility stays true (hiding it behind
-// Qt's back would leave the widget believing it is still shown).
-class CQtDesktop final : public CLinuxDesktop {
-public:
-    void SetFrame(QWidget* frame) { m_pFrame = frame; }
-    void ShowMainWindow(bool show) override;
-
-private:
-    QPointer<QWidget> m_pFrame;
-};
 
 class CQtHost final : public CHost {
 public:
@@ -80,21 +67,24 @@ public:
     bool Sleep(uint32_t milliseconds) override;
     bool GetLowPowerTimeout(uint32_t& seconds) override;
     void SetLowPowerTimeout(uint32_t seconds) override;
-    CLibraryLoader* Loader() override { return &m_loader; }
+    CLibraryLoader* Loader() override { return m_pLoader.get(); }
     std::string LibraryFile(DeviceLibrary which) override;
-    CDesktopServices* Desktop() override { return &m_desktop; }
+    CDesktopServices* Desktop() override { return m_pDesktop.get(); }
     // The media windows: children of the view, or full screen.
     CMediaServices* Media() override;
     void PlaySound(std::string_view file) override;
 
     // How often the stop check really looks at the event queue.
     static constexpr uint32_t kStopCheckInterval = 50;
-    static constexpr uint32_t kMediaSlice = 10;
 
 private:
     // Processes waiting events through the stop-only filter; true when a stop is due.
     bool CheckStop();
     bool TakeStop();
+    // The desktop's SHOW and HIDE: through Qt, so that Qt's own idea of the window's
+    // visibility stays true (hiding it behind Qt's back would leave the widget
+    // believing it is still shown).
+    void ShowFrame(bool show);
 
     QPointer<QWidget> m_pView;
     QPointer<QWidget> m_pMainWindow;
@@ -105,11 +95,9 @@ private:
     std::string m_strPortsChoice = "system";
     std::string m_strFtdiChoice = "system";
     MessageHook m_messageHook;
-    CDlLoader m_loader;
-    CQtDesktop m_desktop;
-    CSoundPlayer m_sound;
+    std::unique_ptr<CLibraryLoader> m_pLoader = platform::CreateLibraryLoader();
+    std::unique_ptr<platform::CPlatformDesktop> m_pDesktop = platform::CreateDesktop(
+        {.consoleIsTerminal = false, .showMainWindow = [this](bool show) { ShowFrame(show); }});
+    std::unique_ptr<CSoundService> m_pSound = platform::CreateSound();
     std::unique_ptr<CQtMediaServices> m_pMedia;
 };
-
-// Milliseconds of CLOCK_MONOTONIC.
-uint64_t HostClockMs();

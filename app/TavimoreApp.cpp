@@ -107,7 +107,7 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     for (const QString& arg : arguments) args.push_back(QFile::encodeName(arg).toStdString());
     QString file;
     for (size_t i = 0; i < args.size(); ++i) {
-        const QString arg = QFile::decodeName(QByteArray::fromStdString(args[i]));
+        const QString& arg = arguments[static_cast<qsizetype>(i)];
         std::string why;
         switch (TakeDeviceOption(args, i, devices, why)) {
         case DeviceOptionTaken::Yes:
@@ -125,7 +125,7 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
             error = QStringLiteral("unknown option '%1'").arg(arg);
             return false;
         } else if (file.isEmpty()) {
-            file = arguments[static_cast<qsizetype>(i)];
+            file = arg;
         }
     }
     // An elevated editor loads only the libraries of its installation.

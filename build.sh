@@ -104,6 +104,12 @@ test)
     configure_and_build build-fuzz tavimore-fuzz-engine -- -DCMAKE_BUILD_TYPE=Debug -DTAVIMORE_BUILD_FUZZ=ON \
         -DTAVIMORE_BUILD_BENCH=OFF -DTAVIMORE_BUILD_APP=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
     "$top/tests/fuzz/run_fuzz.sh" "$top/build-fuzz/tests/fuzz/tavimore-fuzz-engine" 60
+    echo "== the engine links with the C++ standard library alone"
+    # Every object of the archive is linked, used by the program or not.
+    c++ -std=c++20 -I"$top/engine" -I"$top/engine/bindings" -I"$top/engine/api" \
+        "$top/tests/link/EngineAlone.cpp" -Wl,--whole-archive build/engine/libtavimore_engine.a \
+        -Wl,--no-whole-archive -o build/engine-alone
+    ./build/engine-alone
     echo "All tests passed."
     ;;
 bench)

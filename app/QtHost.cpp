@@ -9,19 +9,8 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include <ctime>
-
 #include "DocumentText.h"
-#include "Dpms.h"
 #include "UiTexts.h"
-
-uint64_t HostClockMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000u +
-           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-}
 
 namespace {
 
@@ -129,28 +118,27 @@ CMediaServices* CQtHost::Media()
 
 void CQtHost::PlaySound(std::string_view file)
 {
-    m_sound.PlayWave(file);
+    m_pSound->PlayWave(file);
 }
 
-void CQtDesktop::ShowMainWindow(bool show)
+void CQtHost::ShowFrame(bool show)
 {
-    if (m_pFrame.isNull()) return;
+    if (m_pMainWindow.isNull()) return;
     if (show) {
-        m_pFrame->showNormal();
-        m_pFrame->raise();
+        m_pMainWindow->showNormal();
+        m_pMainWindow->raise();
     } else {
-        m_pFrame->hide();
+        m_pMainWindow->hide();
     }
-    m_pFrame->repaint();
+    m_pMainWindow->repaint();
 }
 
 void CQtHost::SetMainWindow(QWidget* frame)
 {
     m_pMainWindow = frame;
-    m_desktop.SetFrame(frame);
     // The desktop instructions name windows by X11 id; the id exists only on X11.
     if (frame != nullptr && QGuiApplication::platformName() == QLatin1String("xcb"))
-        m_desktop.SetMainWindow(static_cast<uint32_t>(frame->winId()));
+        m_pDesktop->SetMainWindow(static_cast<uint32_t>(frame->winId()));
 }
 
 void CQtHost::SetLibraryChoice(DeviceLibrary which, std::string choice)
@@ -264,7 +252,7 @@ bool CQtHost::TakeStop()
 
 bool CQtHost::CheckStop()
 {
-    m_nLastCheck = HostClockMs();
+    m_nLastCheck = platform::ClockMs();
     // A check inside a check (a repaint that runs a script cannot happen, but a
     // nested event loop could call back): the outer one is already looking.
     if (m_bChecking || QCoreApplication::instance() == nullptr) return TakeStop();
@@ -280,36 +268,27 @@ bool CQtHost::CheckStop()
 
 bool CQtHost::PollStop()
 {
-    if (HostClockMs() - m_nLastCheck < kStopCheckInterval) return TakeStop();
+    if (platform::ClockMs() - m_nLastCheck < kStopCheckInterval) return TakeStop();
     return CheckStop();
 }
 
 uint32_t CQtHost::GetTickCount()
 {
-    return static_cast<uint32_t>(HostClockMs());
+    return static_cast<uint32_t>(platform::ClockMs());
 }
 
 bool CQtHost::Sleep(uint32_t milliseconds)
 {
     if (TakeStop()) return false;
-    while (milliseconds > 0) {
-        const uint32_t slice =
-            milliseconds < kStopCheckInterval ? milliseconds : kStopCheckInterval;
-        timespec left{0, static_cast<long>(slice) * 1000000L};
-        while (nanosleep(&left, &left) != 0) {
-        }
-        milliseconds -= slice;
-        if (CheckStop()) return false;
-    }
-    return true;
+    return platform::SleepInSlices(milliseconds, kStopCheckInterval, [this] { return CheckStop(); });
 }
 
 bool CQtHost::GetLowPowerTimeout(uint32_t& seconds)
 {
-    return dpms::GetLowPowerTimeout(seconds);
+    return platform::GetLowPowerTimeout(seconds);
 }
 
 void CQtHost::SetLowPowerTimeout(uint32_t seconds)
 {
-    dpms::SetLowPowerTimeout(seconds);
+    platform::SetLowPowerTimeout(seconds);
 }

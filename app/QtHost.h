@@ -3,7 +3,8 @@
 // Message boxes are QMessageBoxes without owner: each runs its own event loop while
 // the editor stays usable, as a box without owner window does (a second run or step
 // started meanwhile is refused by the document). PUMP is QCoreApplication::
-// processEvents. The clock is CLOCK_MONOTONIC.
+// processEvents. The clock, sleeping, sounds, the desktop and the library loader come
+// from the platform (Platform.h).
 //
 // Stopping a runaway script: the run loop asks PollStop every few statements. At most
 // every 50 ms the host then processes the waiting events with a filter that lets
@@ -14,8 +15,7 @@
 // Input still held when the run ends is dropped (but for mouse-button releases, so
 // that no control stays pressed): the run's output replaces the text it was typed
 // into. Shortcut keys held this way arrive as plain keys. Sleeps run in slices of
-// 50 ms with the same check between them (10 ms while a media window plays, so that
-// its picture moves).
+// 50 ms with the same check between them.
 #pragma once
 
 #include <QPointer>
@@ -27,15 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "DlLoader.h"
 #include "Host.h"
-#include "LinuxDesktop.h"
+#include "Platform.h"
 #include "QtMediaServices.h"
-#include "Sound.h"
 
-// The desktop services of the editor: the main window is hidden and shown through
-// Qt, so that Qt's own idea of the window's visibility stays true (hiding it behind
-// Qt's back would leave the widget believing it is still shown).
 class QMessageBox;
 
 // Window flags of a box or dialog of fixed size: a title and a close button, no
@@ -47,15 +42,6 @@ inline constexpr Qt::WindowFlags kFixedDialogFlags =
 // Keeps a top-level window above the main window (a transient window of it, as the
 // window manager sees it) without making the main window its parent widget.
 void KeepAboveMainWindow(QWidget* window, QWidget* mainWindow);
-
-class CQtDesktop final : public CLinuxDesktop {
-public:
-    void SetFrame(QWidget* frame) { m_pFrame = frame; }
-    void ShowMainWindow(bool show) override;
-
-private:
-    QPointer<QWidget> m_pFrame;
-};
 
 class CQtHost final : public CHost {
 public:
@@ -105,9 +91,9 @@ public:
     bool Sleep(uint32_t milliseconds) override;
     bool GetLowPowerTimeout(uint32_t& seconds) override;
     void SetLowPowerTimeout(uint32_t seconds) override;
-    CLibraryLoader* Loader() override { return &m_loader; }
+    CLibraryLoader* Loader() override { return m_pLoader.get(); }
     std::string LibraryFile(DeviceLibrary which) override;
-    CDesktopServices* Desktop() override { return &m_desktop; }
+    CDesktopServices* Desktop() override { return m_pDesktop.get(); }
     // The media windows: children of the view, or full screen.
     CMediaServices* Media() override;
     void PlaySound(std::string_view file) override;
@@ -122,13 +108,16 @@ public:
         QPointer<QObject> target;
         std::unique_ptr<QEvent> event;
     };
-    static constexpr uint32_t kMediaSlice = 10;
 
 private:
     // Processes waiting events through the stop-only filter; true when a stop is due.
     bool CheckStop();
     bool TakeStop();
     void DeliverHeldInput();
+    // The desktop's SHOW and HIDE: through Qt, so that Qt's own idea of the window's
+    // visibility stays true (hiding it behind Qt's back would leave the widget
+    // believing it is still shown).
+    void ShowFrame(bool show);
 
     QPointer<QWidget> m_pView;
     QPointer<QWidget> m_pMainWindow;
@@ -140,11 +129,9 @@ private:
     std::string m_strPortsChoice = "system";
     std::string m_strFtdiChoice = "system";
     MessageHook m_messageHook;
-    CDlLoader m_loader;
-    CQtDesktop m_desktop;
-    CSoundPlayer m_sound;
+    std::unique_ptr<CLibraryLoader> m_pLoader = platform::CreateLibraryLoader();
+    std::unique_ptr<platform::CPlatformDesktop> m_pDesktop = platform::CreateDesktop(
+        {.consoleIsTerminal = false, .showMainWindow = [this](bool show) { ShowFrame(show); }});
+    std::unique_ptr<CSoundService> m_pSound = platform::CreateSound();
     std::unique_ptr<CQtMediaServices> m_pMedia;
 };
-
-// Milliseconds of CLOCK_MONOTONIC.
-uint64_t HostClockMs();

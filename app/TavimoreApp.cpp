@@ -22,10 +22,11 @@
 #include <QWhatsThis>
 
 #include <utility>
+#include <vector>
 
 #include "CommandIds.h"
 #include "CopyDataEndpoint.h"
-#include "DlLoader.h"
+#include "DeviceOptions.h"
 #include "FindReplaceDialog.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
@@ -98,17 +99,6 @@ CTavimoreApp::~CTavimoreApp()
     m_pDocument.reset();
 }
 
-namespace {
-
-// The option is `name VALUE` or `name=VALUE`.
-bool IsOption(const QString& arg, const char* name)
-{
-    const QLatin1String option(name);
-    return arg == option || arg.startsWith(option + QLatin1Char('='));
-}
-
-} // namespace
-
 bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
 {
     // Qt's own dialogs (files, printing) speak the editor's language.
@@ -118,44 +108,24 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
         QCoreApplication::installTranslator(translator);
 
     // The device libraries: the environment first, then the command line.
-    std::string ports =
-        qEnvironmentVariable("TAVIMORE_PORTS", QStringLiteral("system")).toStdString();
-    std::string ftdi =
-        qEnvironmentVariable("TAVIMORE_FTDI", QStringLiteral("system")).toStdString();
-    std::string portsSource = "TAVIMORE_PORTS";
-    std::string ftdiSource = "TAVIMORE_FTDI";
+    CDeviceOptions devices = DeviceOptionsFromEnvironment();
+    std::vector<std::string> args;
+    for (const QString& arg : arguments) args.push_back(QFile::encodeName(arg).toStdString());
     QString file;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        auto value = [&](const QString& name, QString& out) {
-            if (arg.startsWith(name + QLatin1Char('='))) {
-                out = arg.mid(name.size() + 1);
-                return true;
-            }
-            if (arg == name) {
-                if (i + 1 >= arguments.size()) {
-                    error = QStringLiteral("%1 needs a value").arg(name);
-                    return false;
-                }
-                out = arguments[++i];
-                return true;
-            }
+    for (size_t i = 0; i < args.size(); ++i) {
+        const QString& arg = arguments[static_cast<qsizetype>(i)];
+        std::string why;
+        switch (TakeDeviceOption(args, i, devices, why)) {
+        case DeviceOptionTaken::Yes:
+            continue;
+        case DeviceOptionTaken::Error:
+            error = QString::fromStdString(why);
             return false;
-        };
-        QString v;
-        if (IsOption(arg, "--ports")) {
-            if (!value(QStringLiteral("--ports"), v)) return false;
-            ports = QFile::encodeName(v).toStdString();
-            portsSource = "--ports";
-        } else if (IsOption(arg, "--ftdi")) {
-            if (!value(QStringLiteral("--ftdi"), v)) return false;
-            ftdi = QFile::encodeName(v).toStdString();
-            ftdiSource = "--ftdi";
-        } else if (IsOption(arg, "--sim-config")) {
-            if (!value(QStringLiteral("--sim-config"), v)) return false;
-            qputenv("TAVIMORE_SIM_CONFIG", QFile::encodeName(QFileInfo(v).absoluteFilePath()));
-        } else if (arg == QLatin1String("--")) {
-            if (i + 1 < arguments.size()) file = arguments[i + 1];
+        case DeviceOptionTaken::No:
+            break;
+        }
+        if (arg == QLatin1String("--")) {
+            if (i + 1 < args.size()) file = arguments[static_cast<qsizetype>(i) + 1];
             break;
         } else if (arg.startsWith(QLatin1String("--"))) {
             error = QStringLiteral("unknown option '%1'").arg(arg);
@@ -165,14 +135,12 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
         }
     }
     // An elevated editor loads only the libraries of its installation.
-    for (const auto& [source, choice] : {std::pair{portsSource, ports}, std::pair{ftdiSource, ftdi}}) {
-        if (std::string why = DeviceLibraryRefusal(source, choice); !why.empty()) {
-            error = QString::fromStdString(why);
-            return false;
-        }
+    if (std::string why = ApplyDeviceOptions(devices); !why.empty()) {
+        error = QString::fromStdString(why);
+        return false;
     }
-    m_pHost->SetLibraryChoice(DeviceLibrary::Ports, ports);
-    m_pHost->SetLibraryChoice(DeviceLibrary::Ftdi, ftdi);
+    m_pHost->SetLibraryChoice(DeviceLibrary::Ports, devices.ports.value);
+    m_pHost->SetLibraryChoice(DeviceLibrary::Ftdi, devices.ftdi.value);
 
     m_pDocument = std::make_unique<CTavimoreDoc>(*m_pHost);
     m_pFrame = std::make_unique<CMainFrame>();

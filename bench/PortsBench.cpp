@@ -15,7 +15,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "DlLoader.h"
+#include "Platform.h"
 #include "ScriptEngine.h"
 #include "WinIoApi.h"
 
@@ -48,7 +48,7 @@ public:
         usleep(milliseconds * 1000u);
         return true;
     }
-    CLibraryLoader* Loader() override { return &m_loader; }
+    CLibraryLoader* Loader() override { return m_pLoader.get(); }
     std::string LibraryFile(DeviceLibrary which) override
     {
         return which == DeviceLibrary::Ports ? m_strLibrary : std::string();
@@ -58,7 +58,7 @@ public:
 
 private:
     std::string m_strLibrary;
-    CDlLoader m_loader;
+    std::unique_ptr<CLibraryLoader> m_pLoader = platform::CreateLibraryLoader();
 };
 
 double Seconds(Clock::duration d)
@@ -102,7 +102,7 @@ int main()
     }
     setenv("TAVIMORE_SIM_CONFIG", configPath, 1);
 
-    const std::string library = ShippedLibraryPath(kPortsSimLibrary);
+    const std::string library = ResolveDeviceLibrary(DeviceLibrary::Ports, "sim");
     void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         std::fprintf(stderr, "tavimore-bench-ports: %s\n", dlerror());

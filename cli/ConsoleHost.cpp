@@ -2,20 +2,11 @@
 
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <unistd.h>
 
-#include "Dpms.h"
 #include "Encoding.h"
 
 namespace {
-
-CLinuxDesktopOptions ConsoleDesktop()
-{
-    CLinuxDesktopOptions options;
-    options.console = ConsoleKind::ControllingTerminal;
-    return options;
-}
 
 volatile std::sig_atomic_t g_interrupts = 0;
 volatile std::sig_atomic_t g_stopPending = 0;
@@ -45,7 +36,7 @@ bool ConsumeStop()
 CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsFile,
                            std::string ftdiFile)
     : m_answers(std::move(answers)), m_strPortsFile(std::move(portsFile)),
-      m_strFtdiFile(std::move(ftdiFile)), m_desktop(ConsoleDesktop())
+      m_strFtdiFile(std::move(ftdiFile))
 {
 }
 
@@ -89,11 +80,7 @@ bool CConsoleHost::PollStop()
 
 uint32_t CConsoleHost::GetTickCount()
 {
-    timespec now {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    auto ms = static_cast<unsigned long long>(now.tv_sec) * 1000ull +
-              static_cast<unsigned long long>(now.tv_nsec) / 1000000ull;
-    return static_cast<uint32_t>(ms);
+    return static_cast<uint32_t>(platform::ClockMs());
 }
 
 bool CConsoleHost::Sleep(uint32_t milliseconds)
@@ -101,37 +88,29 @@ bool CConsoleHost::Sleep(uint32_t milliseconds)
     // Slices of at most 100 ms, so that a Ctrl+C that lands between the check and the
     // sleep still ends the wait within a fraction of a second.
     constexpr uint32_t kSlice = 100;
-    while (milliseconds > 0) {
-        if (ConsumeStop()) return false;
-        uint32_t slice = milliseconds < kSlice ? milliseconds : kSlice;
-        timespec left {0, static_cast<long>(slice) * 1000000L};
-        while (nanosleep(&left, &left) != 0) {
-            if (ConsumeStop()) return false;
-        }
-        milliseconds -= slice;
-    }
-    return !ConsumeStop();
+    if (ConsumeStop()) return false;
+    return platform::SleepInSlices(milliseconds, kSlice, [] { return ConsumeStop(); });
 }
 
 bool CConsoleHost::GetLowPowerTimeout(uint32_t& seconds)
 {
-    return dpms::GetLowPowerTimeout(seconds);
+    return platform::GetLowPowerTimeout(seconds);
 }
 
 void CConsoleHost::SetLowPowerTimeout(uint32_t seconds)
 {
-    dpms::SetLowPowerTimeout(seconds);
+    platform::SetLowPowerTimeout(seconds);
 }
 
 void CConsoleHost::PlaySound(std::string_view file)
 {
     WriteLine("Sound \"" + encoding::QuoteForLog(file) + "\"\n");
-    m_sound.PlayWave(file);
+    m_pSound->PlayWave(file);
 }
 
 void CConsoleHost::WaitForSounds()
 {
-    m_sound.WaitUntilQuiet([] { return ConsumeStop(); });
+    m_pSound->WaitUntilQuiet([] { return ConsumeStop(); });
 }
 
 std::uintptr_t CConsoleMedia::CreateMediaWindow(std::string_view file, MediaPlacement, int32_t,

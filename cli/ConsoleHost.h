@@ -12,19 +12,18 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 
-#include "DlLoader.h"
 #include "Host.h"
-#include "LinuxDesktop.h"
-#include "Sound.h"
+#include "Platform.h"
 
 // Media windows without a window: each plays the sound track of its file, if the file
 // has one the sound player can read, and says on standard error what became of it:
 // `Media "<file>" -> played as sound` or `Media "<file>" -> not shown (no window)`.
 class CConsoleMedia final : public CMediaServices {
 public:
-    explicit CConsoleMedia(CSoundPlayer& sound) : m_sound(sound) {}
+    explicit CConsoleMedia(CSoundService& sound) : m_sound(sound) {}
     std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
                                      int32_t width, int32_t height) override;
     void PlayMedia(std::uintptr_t window) override;
@@ -35,7 +34,7 @@ private:
         std::string file;   // as the script named it (cp932)
         uint32_t sound = 0; // the sound playing, or 0
     };
-    CSoundPlayer& m_sound;
+    CSoundService& m_sound;
     std::map<std::uintptr_t, CEntry> m_windows;
     std::uintptr_t m_nNext = 1;
 };
@@ -58,7 +57,7 @@ public:
     // The X display's DPMS time-out when $DISPLAY names one; otherwise none.
     bool GetLowPowerTimeout(uint32_t& seconds) override;
     void SetLowPowerTimeout(uint32_t seconds) override;
-    CLibraryLoader* Loader() override { return &m_loader; }
+    CLibraryLoader* Loader() override { return m_pLoader.get(); }
     std::string LibraryFile(DeviceLibrary which) override;
     // Notes `Sound "<file>"` on standard error and starts the sound.
     void PlaySound(std::string_view file) override;
@@ -66,14 +65,16 @@ public:
 
     // Waits until the sounds still playing have ended; Ctrl+C ends the wait.
     void WaitForSounds();
-    CDesktopServices* Desktop() override { return &m_desktop; }
+    CDesktopServices* Desktop() override { return m_pDesktop.get(); }
 
 private:
     std::deque<MessageAnswer> m_answers;
     std::string m_strPortsFile;
     std::string m_strFtdiFile;
-    CDlLoader m_loader;
-    CSoundPlayer m_sound;
-    CConsoleMedia m_media{m_sound};
-    CLinuxDesktop m_desktop;
+    std::unique_ptr<CLibraryLoader> m_pLoader = platform::CreateLibraryLoader();
+    std::unique_ptr<CSoundService> m_pSound = platform::CreateSound();
+    CConsoleMedia m_media{*m_pSound};
+    // The console of opencon is the controlling terminal; the main window is none.
+    std::unique_ptr<platform::CPlatformDesktop> m_pDesktop =
+        platform::CreateDesktop({.consoleIsTerminal = true, .showMainWindow = {}});
 };

@@ -15,12 +15,14 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "ConsoleHost.h"
-#include "DlLoader.h"
+#include "DeviceOptions.h"
 #include "Encoding.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
@@ -48,6 +50,8 @@ constexpr const char* kUsage =
     "  --sim-config FILE   configuration of the simulated devices (also the\n"
     "                      environment variable TAVIMORE_SIM_CONFIG)\n"
     "  --help, --version\n"
+    "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI make the choices of\n"
+    "--ports and --ftdi when those are not given.\n"
     "\n"
     "Standard error gets one line per message box, sound and media file, then\n"
     "\"REGL <value>\", and after a step \"caret <line>\". Sounds play as in the editor;\n"
@@ -65,9 +69,7 @@ struct COptions {
     uint32_t regw = 0;
     std::deque<MessageAnswer> answers;
     bool utf8 = false;
-    std::string ports = "system";
-    std::string ftdi = "system";
-    std::string simConfig;
+    CDeviceOptions devices = DeviceOptionsFromEnvironment();
 };
 
 [[noreturn]] void UsageError(const std::string& message)
@@ -103,13 +105,23 @@ COptions ParseOptions(int argc, char** argv)
 {
     COptions options;
     bool haveFile = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string error;
+        switch (TakeDeviceOption(args, i, options.devices, error)) {
+        case DeviceOptionTaken::Yes:
+            continue;
+        case DeviceOptionTaken::Error:
+            UsageError(error);
+        case DeviceOptionTaken::No:
+            break;
+        }
         auto value = [&](const char* name) -> std::string {
             std::string prefix = std::string(name) + "=";
             if (arg.rfind(prefix, 0) == 0) return arg.substr(prefix.size());
-            if (i + 1 >= argc) UsageError(std::string(name) + " needs a value");
-            return argv[++i];
+            if (i + 1 >= args.size()) UsageError(std::string(name) + " needs a value");
+            return args[++i];
         };
         auto is = [&](const char* name) {
             return arg == name || arg.rfind(std::string(name) + "=", 0) == 0;
@@ -140,18 +152,6 @@ COptions ParseOptions(int argc, char** argv)
             if (v == "utf8" || v == "utf-8" || v == "UTF-8") options.utf8 = true;
             else if (v == "cp932" || v == "CP932") options.utf8 = false;
             else UsageError("--encoding takes cp932 or utf8, not '" + v + "'");
-        } else if (is("--ports")) {
-            options.ports = value("--ports");
-            if (options.ports.empty()) UsageError("--ports takes system, sim, none or a library path");
-            if (std::string why = DeviceLibraryRefusal("--ports", options.ports); !why.empty()) UsageError(why);
-        } else if (is("--ftdi")) {
-            options.ftdi = value("--ftdi");
-            if (options.ftdi.empty()) UsageError("--ftdi takes system, sim, none or a library path");
-            if (std::string why = DeviceLibraryRefusal("--ftdi", options.ftdi); !why.empty()) UsageError(why);
-        } else if (is("--sim-config")) {
-            options.simConfig = value("--sim-config");
-            if (access(options.simConfig.c_str(), R_OK) != 0)
-                UsageError("cannot read the simulation configuration '" + options.simConfig + "'");
         } else if (arg.size() > 1 && arg[0] == '-') {
             UsageError("unknown option '" + arg + "'");
         } else {
@@ -161,6 +161,8 @@ COptions ParseOptions(int argc, char** argv)
         }
     }
     if (!haveFile) UsageError("no document given");
+    // An elevated tavimore-run loads only the libraries of its installation.
+    if (std::string why = ApplyDeviceOptions(options.devices); !why.empty()) UsageError(why);
     return options;
 }
 
@@ -267,10 +269,8 @@ int main(int argc, char** argv)
     const bool bareLineFeeds = UsesBareLineFeeds(document);
     if (bareLineFeeds) document = Replace(document, "\n", "\r\n");
 
-    // The simulated device libraries read their configuration when they start.
-    if (!options.simConfig.empty()) setenv("TAVIMORE_SIM_CONFIG", options.simConfig.c_str(), 1);
-    CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.ports),
-                      ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.ftdi));
+    CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.devices.ports.value),
+                      ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.devices.ftdi.value));
     CScriptEngine engine(host);
     engine.SetDebugLevel(options.debugLevel);
     engine.SetRegW(options.regw);

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "MediaWindow.h"
-#include "Sound.h"
+#include "Platform.h"
 
 CQtMediaServices::CQtMediaServices(QWidget* view, QWidget* mainWindow)
     : m_pView(view), m_pMainWindow(mainWindow)

@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Host.h"
-#include "LibraryLoader.h"
+#include "Platform.h"
 
 class CDlLoader final : public CLibraryLoader {
 public:
@@ -37,14 +36,4 @@ std::string ShippedLibraryPath(const std::string& fileName);
 // Where FTDI's installer puts libftd2xx.so, in the order they are tried.
 std::vector<std::string> FtdiVendorLibraryCandidates();
 
-// Why a device library choice ("system", "sim", "none" or a library path of the user's)
-// is refused in this process, or empty when it is allowed. An elevated process loads
-// only the libraries of its installation, so it refuses every path. source names where
-// the choice came from ("--ports", "TAVIMORE_PORTS") for the message.
-std::string DeviceLibraryRefusal(const std::string& source, const std::string& choice);
-
-// The library file for a device library choice: "system", "sim", "none" (the empty
-// path, which never loads) or a path of the user's, made absolute. For the D2XX library
-// "system" is FTDI's own libftd2xx.so where it loads, else our adapter over libftdi1.
-// A refused choice (DeviceLibraryRefusal) gives the empty path too.
-std::string ResolveDeviceLibrary(DeviceLibrary which, const std::string& choice);
+// DeviceLibraryRefusal and ResolveDeviceLibrary (Platform.h) are defined with the loader.

@@ -164,7 +164,8 @@ void CLinuxDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
 
 void CLinuxDesktop::ShowMainWindow(bool show)
 {
-    if (m_nMainWindow != 0) m_windows.Show(m_nMainWindow, show);
+    if (m_options.showMainWindow) m_options.showMainWindow(show);
+    else if (m_nMainWindow != 0) m_windows.Show(m_nMainWindow, show);
 }
 
 // ---- Console and power

@@ -13,20 +13,21 @@
 // by a command that /bin/sh runs for EXECD counts as the command's.
 //
 // Both hosts use it: tavimore-run with the console on its controlling terminal, the
-// editor with a console window and its main window named by SetMainWindow. Hosts may
-// derive from it to show and hide their main window through their toolkit.
+// editor with a console window and its main window named by SetMainWindow. A host
+// whose toolkit has to know shows and hides its main window itself (showMainWindow).
 #pragma once
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Console.h"
+#include "Platform.h"
 #include "Spawn.h"
-#include "DesktopServices.h"
 #include "X11Windows.h"
 
 struct CLinuxDesktopOptions {
@@ -41,17 +42,19 @@ struct CLinuxDesktopOptions {
     std::string displayName;    // empty: $DISPLAY
     std::string systemBusAddress; // empty: the system bus
     int powerOffTimeoutMs = 5000;
+    // How the host shows and hides its main window; empty: by its X11 window id.
+    std::function<void(bool show)> showMainWindow;
 
     static std::vector<std::vector<std::string>> DefaultTextEditors();
 };
 
-class CLinuxDesktop : public CDesktopServices {
+class CLinuxDesktop final : public platform::CPlatformDesktop {
 public:
     explicit CLinuxDesktop(CLinuxDesktopOptions options = {});
     ~CLinuxDesktop() override;
 
     // The application's main window (an X11 window id; 0: none).
-    void SetMainWindow(uint32_t window) { m_nMainWindow = window; }
+    void SetMainWindow(uint32_t window) override { m_nMainWindow = window; }
 
     bool Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
                 CProcessInformation& pi) override;

@@ -172,13 +172,6 @@ void EndProcess(pid_t pid, int graceMs)
     WaitForEnd(pid, 2000);
 }
 
-long long MonotonicMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
 void SleepMs(int milliseconds)
 {
     timespec left{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};

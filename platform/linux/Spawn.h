@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "Platform.h"
+
 enum class SpawnGroup {
     NewProcessGroup, // a group of its own, so the terminal's Ctrl+C does not reach it
     NewSession,      // a session of its own, with no controlling terminal
@@ -32,6 +34,11 @@ bool WaitForEnd(pid_t pid, int timeoutMs);
 // graceMs; reaps it. Nothing for a child already reaped.
 void EndProcess(pid_t pid, int graceMs);
 
-// Milliseconds of a monotonic clock.
-long long MonotonicMs();
+// The platform's monotonic clock (platform::ClockMs), as a signed count for deadlines.
+inline long long MonotonicMs()
+{
+    return static_cast<long long>(platform::ClockMs());
+}
+
+// Sleeps for the whole time, signals or not.
 void SleepMs(int milliseconds);

@@ -433,7 +433,7 @@ QString CTavimoreApp::HelpFile()
     // elsewhere), then where the program was installed.
     const QString name = QStringLiteral("language.md");
     QStringList candidates;
-    QDir dir(QFile::decodeName(QByteArray::fromStdString(ExecutableFolder())));
+    QDir dir(QFile::decodeName(QByteArray::fromStdString(platform::ExecutableFolder())));
     for (int up = 0; up < 3 && !dir.path().isEmpty(); ++up) {
         candidates << dir.filePath(QStringLiteral("docs/") + name)
                    << dir.filePath(QStringLiteral(TAVIMORE_DOC_SUBDIR "/") + name);

@@ -119,4 +119,8 @@ bool UserCanRead(const std::string& path);
 // Sets an environment variable of this process, for the libraries it loads later.
 void SetEnvironment(const char* name, const std::string& value);
 
+// The folder of the running executable, or empty when it cannot be told: shipped
+// libraries and data (help, sounds) are looked for beside it first.
+std::string ExecutableFolder();
+
 } // namespace platform

@@ -75,4 +75,9 @@ void SetEnvironment(const char* name, const std::string& value)
     setenv(name, value.c_str(), 1);
 }
 
+std::string ExecutableFolder()
+{
+    return ::ExecutableFolder();
+}
+
 } // namespace platform

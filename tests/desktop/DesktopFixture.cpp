@@ -304,8 +304,28 @@ bool CXServer::StartWindowManager(std::string& why)
         return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id #") != std::string::npos &&
                Capture({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}).find("not found") == std::string::npos;
     }, 15000);
-    if (!ready) why = "openbox did not take over the display within 15 s";
-    return ready;
+    if (!ready) {
+        why = "openbox did not take over the display within 15 s";
+        return false;
+    }
+    // Those properties come before openbox has finished starting, and a window mapped
+    // in between can stay unmanaged for good: on a busy machine a test's first window
+    // stayed out of the client list for 10 s and more (about one start in fifty). Ready
+    // once a probe window is managed; a probe that is not, within a while, is replaced.
+    const long long deadline = MonotonicMs() + 20000;
+    while (MonotonicMs() < deadline) {
+        CChild probe;
+        if (!probe.Start({TAVIMORE_TEST_WINDOW, "--title", "tavimore probe"})) {
+            why = "the probe window cannot be started";
+            return false;
+        }
+        if (WaitUntil([] { return !XpropClients().empty(); }, 3000)) {
+            probe.Stop();
+            if (WaitUntil([] { return XpropClients().empty(); }, 5000)) return true;
+        }
+    }
+    why = "openbox did not manage a window within 20 s";
+    return false;
 }
 
 std::vector<uint32_t> XpropClients()

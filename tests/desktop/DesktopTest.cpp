@@ -68,6 +68,14 @@ std::vector<long long> StatFields(const std::string& stat)
     return fields; // ppid, pgrp, session, tty_nr
 }
 
+// The managed windows and their titles, for failure messages.
+std::string DescribeClients()
+{
+    std::string text;
+    for (uint32_t w : XpropClients()) text += Hex8(w) + " \"" + XpropTitle(w) + "\" ";
+    return text;
+}
+
 class Desktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -130,7 +138,8 @@ protected:
         EXPECT_TRUE(child->Start(argv));
         m_children.push_back(std::move(child));
         uint32_t window = WaitForWindow(title);
-        EXPECT_NE(window, 0u) << "the window \"" << title << "\" did not appear";
+        EXPECT_NE(window, 0u) << "the window \"" << title << "\" did not appear; managed now: "
+                              << DescribeClients();
         return window;
     }
 

@@ -4,7 +4,7 @@
 Each entry is the fuzz target's input: a control byte (debug level, statement bound,
 long first line, configuration present), two stepped lines, then the device
 configuration (when the script test names one) ended by a NUL byte, and the document
-with CR LF line breaks. Entries written by hand (far-jumps, level-100-loop: jumps near
+with CR LF line breaks. Entries written by hand (far-*, level-100-loop: jumps near
 the ends of the line numbers, a loop logging every statement) are left as they are. Run
 it again when script tests are added:
 

@@ -19,10 +19,10 @@ cp -r "$here/corpus/." "$work/"
 # max_len bounds the mutated input; the target itself makes lines of 1 MiB from short
 # inputs. A slow input (such as a line split in quadratic time) counts as a failure.
 status=0
-"$fuzzer" -seed="$seed" -runs="$runs" -max_total_time="$seconds" -max_len=8192 -timeout=25 \
+"$fuzzer" -seed="$seed" -runs="$runs" -max_total_time="$seconds" -max_len=8192 -timeout=60 \
     -rss_limit_mb=2048 -print_final_stats=1 -dict="$here/tavimore.dict" \
     -artifact_prefix="$artifacts/" "$work" >"$work.log" 2>&1 || status=$?
-grep -E '^(#[0-9]+ +(INITED|DONE)|stat::|==[0-9]+==|SUMMARY|.*runtime error|artifact_prefix|Test unit written)' \
+grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::|==[0-9]+==|SUMMARY|.*runtime error|artifact_prefix|Test unit written)' \
     "$work.log" | grep -v 'artifact_prefix' | tail -n 20
 if [ "$status" -ne 0 ]; then
     echo "== the fuzzer failed (exit $status); its last lines:"

@@ -128,8 +128,14 @@ constexpr uint32_t kStatementBounds[4] = {4000, 20000, 100000, 500000};
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char folder[] = "/tmp/tavimore-fuzz-XXXXXX";
-    if (mkdtemp(folder) != nullptr) g_strConfigFile = std::string(folder) + "/sim.ini";
+    static char folder[] = "/tmp/tavimore-fuzz-XXXXXX";
+    if (mkdtemp(folder) != nullptr) {
+        g_strConfigFile = std::string(folder) + "/sim.ini";
+        std::atexit([] {
+            unlink(g_strConfigFile.c_str());
+            rmdir(folder);
+        });
+    }
     const char* noLongLines = std::getenv("TAVIMORE_FUZZ_NO_LONG_LINES");
     g_bLongLines = noLongLines == nullptr || std::string(noLongLines) != "1";
     // The D2XX library reads its configuration once, at its first use: it sees none.

@@ -18,7 +18,7 @@ mode=${1:-run}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # ---- Debian packages, by what needs them
-packages_build=(build-essential cmake ninja-build pkg-config git)
+packages_build=(build-essential cmake ninja-build pkg-config git ccache)
 packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
 packages_bench=(libbenchmark-dev lua5.4 python3)
 # Sounds and media windows: libcanberra (with its PulseAudio back end) plays sounds, Qt
@@ -65,12 +65,16 @@ need_packages() {
 }
 
 # configure_and_build DIR [TARGET] -- CMAKE-OPTIONS...
+# The three build trees share most sources, and a clone in another folder shares them
+# with this one: ccache compiles each source once (paths relative to the clone's top).
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 configure_and_build() {
     local dir=$1 target=all
     shift
     if [ "${1:-}" != "--" ]; then target=$1; shift; fi
     shift
-    cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache \
+        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
     cmake --build "$dir" -j "$jobs" --target "$target"
 }
 

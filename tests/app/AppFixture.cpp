@@ -32,7 +32,7 @@ CAppFixture::~CAppFixture() = default;
 
 void CAppFixture::SetText(const QString& text)
 {
-    View().SetEditorText(text);
+    View().setPlainText(text);
 }
 
 void CAppFixture::PutCaret(int line)

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "CommandIds.h"
+#include "Commands.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
@@ -30,10 +30,10 @@ public:
 
     // Replaces the editor text as typing would leave it ('\n' between lines).
     void SetText(const QString& text);
-    QString Text() { return View().EditorText(); }
+    QString Text() { return Doc().Text(); }
     // Puts the caret at the start of a 0-based line.
     void PutCaret(int line);
-    int CaretLine() { return Doc().GetCaretLine(); }
+    int CaretLine() { return View().CaretLine(); }
 
     // Every message box, "caption|text", in order; answers come from `answer`.
     QStringList boxes;

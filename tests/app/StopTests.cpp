@@ -2,6 +2,7 @@
 // editor lets through meanwhile; boxes without owner leave the editor usable.
 #include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>

@@ -2,8 +2,11 @@
 // with message boxes and file questions answered by the test.
 #pragma once
 
+#include <QApplication>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -44,6 +47,19 @@ public:
 private:
     std::unique_ptr<CTavimoreApp> m_pApp;
 };
+
+class QMessageBox;
+
+// The message boxes on the screen.
+QList<QMessageBox*> VisibleBoxes();
+
+// Once the caller's modal loop is running: `act` on the modal window, if it is a T.
+template <class T, class F> void WhenModal(F act)
+{
+    QTimer::singleShot(0, [act] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) act(window);
+    });
+}
 
 // A folder for the test's files, removed afterwards.
 QString TestFolder();

@@ -263,9 +263,6 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeEditorTest()
-{
-    return std::make_unique<CEditorTest>();
-}
+TAVIMORE_APP_TEST(CEditorTest, "Editor");
 
 #include "EditorTests.moc"

@@ -6,13 +6,11 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "Spawn.h"
@@ -121,17 +119,6 @@ std::vector<std::string> Words(const std::string& text)
 
 } // namespace
 
-CTempDir::CTempDir()
-{
-    char pattern[] = "/tmp/tavimore-desktop-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) m_strPath = pattern;
-}
-
-CTempDir::~CTempDir()
-{
-    if (!m_strPath.empty()) Capture({"rm", "-rf", m_strPath});
-}
-
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
     long long deadline = MonotonicMs() + timeoutMs;
@@ -140,20 +127,6 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
         if (MonotonicMs() >= deadline) return false;
         SleepMs(20);
     }
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text, bool executable)
-{
-    std::ofstream(path, std::ios::binary) << text;
-    if (executable) chmod(path.c_str(), 0755);
 }
 
 std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env,

@@ -10,23 +10,10 @@
 #include <string>
 #include <vector>
 
-// A folder under /tmp, removed with everything in it at the end.
-class CTempDir {
-public:
-    CTempDir();
-    ~CTempDir();
-    const std::string& Path() const { return m_strPath; }
-    std::string File(const std::string& name) const { return m_strPath + "/" + name; }
-
-private:
-    std::string m_strPath;
-};
+#include "TestFiles.h"
 
 // Polls the condition every 20 ms until it holds or timeoutMs passed.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text, bool executable = false);
 
 // Runs a program to its end (at most 20 s) with extra environment entries
 // ("NAME=value") and returns its standard output; status gets its exit status.

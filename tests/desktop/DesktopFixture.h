@@ -20,6 +20,10 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                     int* status = nullptr, std::string* standardError = nullptr);
 
+// The fields of a /proc/PID/stat text after the state: ppid, pgrp, session, tty_nr
+// (fewer when the text is not one).
+std::vector<long long> StatFields(const std::string& stat);
+
 // Whether pid is a process started, directly or not, by this one (never this one). A
 // test process that marks itself a child subreaper keeps its orphaned grandchildren.
 bool IsOurDescendant(pid_t pid);

@@ -55,19 +55,6 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-std::vector<long long> StatFields(const std::string& stat)
-{
-    // pid (comm) state ppid pgrp session tty_nr ...: the fields after the name.
-    std::vector<long long> fields;
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) return fields;
-    std::istringstream in(stat.substr(close + 2));
-    std::string state;
-    in >> state;
-    for (long long v; fields.size() < 4 && in >> v;) fields.push_back(v);
-    return fields; // ppid, pgrp, session, tty_nr
-}
-
 // The managed windows and their titles, for failure messages.
 std::string DescribeClients()
 {

@@ -211,7 +211,7 @@ bool IsOurDescendant(pid_t pid)
     // The parent chain ends at process 1; its length bounds the walk against a chain
     // that changes under it.
     for (int depth = 0; pid > 1 && pid != self && depth < 64; ++depth) {
-        std::vector<long long> fields = StatFields(ReadFile("/proc/" + std::to_string(pid) + "/stat"));
+        auto fields = StatFields(ReadFile("/proc/" + std::to_string(pid) + "/stat"));
         if (fields.empty()) return false;
         if (fields[0] == self) return true;
         pid = static_cast<pid_t>(fields[0]);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# tavimore-run at its limits: a long line, a large document, a runaway loop at debug
-# level 100, Ctrl+C during each, far jumps, and documents that cannot be read. The
-# bounds are lowered through the environment where that keeps a case small; every run
-# has a hard time-out, so a hang fails instead of blocking the suite.
+# tavimore-run at its limits: a long wait, a long line, a large document, a runaway
+# loop at debug level 100, Ctrl+C during each, far jumps, and documents that cannot be
+# read. The bounds are lowered through the environment where that keeps a case small;
+# every run has a hard time-out, so a hang fails instead of blocking the suite.
 #   limits_test.sh TAVIMORE-RUN
 set -u
 export LC_ALL=C
@@ -52,6 +52,11 @@ interrupt_after() {
     grep -q "$report" "$work/out" || fail "$name: interrupted run printed no report"
     echo "$name: stopped ${elapsed} ms after Ctrl+C"
 }
+
+# ---- Ctrl+C cuts a long wait short; REGL still holds the time the wait asked for.
+printf 'WAIT D\x27600000\r\nXYZ\r\n' >"$work/wait.tvm"
+interrupt_after 0.5 "long wait" "$runner" "$work/wait.tvm"
+grep -q 'REGL 0000927C0@h' "$work/err" || fail "long wait: REGL is not the requested time"
 
 # ---- A long line: 4 million tokens in 8 MB, split in one pass.
 { printf 'XYZ '; yes a | head -n 4000000 | tr '\n' ' '; printf '\r\nMOV REG1 D\x2742\r\nMOV REGL REG1\r\n'; } >"$work/long.tvm"

@@ -6,13 +6,11 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "Spawn.h"
@@ -121,17 +119,6 @@ std::vector<std::string> Words(const std::string& text)
 
 } // namespace
 
-CTempDir::CTempDir()
-{
-    char pattern[] = "/tmp/tavimore-desktop-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) m_strPath = pattern;
-}
-
-CTempDir::~CTempDir()
-{
-    if (!m_strPath.empty()) Capture({"rm", "-rf", m_strPath});
-}
-
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
     long long deadline = MonotonicMs() + timeoutMs;
@@ -142,36 +129,17 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     }
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text, bool executable)
-{
-    std::ofstream(path, std::ios::binary) << text;
-    if (executable) chmod(path.c_str(), 0755);
-}
-
 std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                     int* status, std::string* standardError)
 {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e != nullptr; ++e) environment.push_back(*e);
-    for (const std::string& entry : env) {
-        std::string name = entry.substr(0, entry.find('=') + 1);
-        for (auto it = environment.begin(); it != environment.end();)
-            it = it->rfind(name, 0) == 0 ? environment.erase(it) : std::next(it);
-        environment.push_back(entry);
-    }
-    std::vector<char*> args, envp;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    // Extra entries go through env(1), which sets them over this process's environment.
+    std::vector<std::string> command;
+    if (!env.empty()) command.push_back("env");
+    command.insert(command.end(), env.begin(), env.end());
+    command.insert(command.end(), argv.begin(), argv.end());
+    std::vector<char*> args;
+    for (const std::string& a : command) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
 
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
@@ -181,7 +149,7 @@ std::string Capture(const std::vector<std::string>& argv, const std::vector<std:
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     pid_t pid = 0;
-    int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
@@ -225,21 +193,28 @@ std::string Capture(const std::vector<std::string>& argv, const std::vector<std:
     return text;
 }
 
+std::vector<long long> StatFields(const std::string& stat)
+{
+    std::vector<long long> fields;
+    size_t close = stat.rfind(')'); // the name before it may hold anything
+    if (close == std::string::npos) return fields;
+    std::istringstream in(stat.substr(close + 2));
+    std::string state;
+    in >> state;
+    for (long long v; fields.size() < 4 && in >> v;) fields.push_back(v);
+    return fields;
+}
+
 bool IsOurDescendant(pid_t pid)
 {
     const pid_t self = getpid();
     // The parent chain ends at process 1; its length bounds the walk against a chain
     // that changes under it.
     for (int depth = 0; pid > 1 && pid != self && depth < 64; ++depth) {
-        std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos) return false;
-        std::istringstream fields(stat.substr(close + 2));
-        std::string state;
-        long long parent = 0;
-        if (!(fields >> state >> parent)) return false;
-        if (parent == self) return true;
-        pid = static_cast<pid_t>(parent);
+        auto fields = StatFields(ReadFile("/proc/" + std::to_string(pid) + "/stat"));
+        if (fields.empty()) return false;
+        if (fields[0] == self) return true;
+        pid = static_cast<pid_t>(fields[0]);
     }
     return false;
 }

@@ -10,28 +10,19 @@
 #include <string>
 #include <vector>
 
-// A folder under /tmp, removed with everything in it at the end.
-class CTempDir {
-public:
-    CTempDir();
-    ~CTempDir();
-    const std::string& Path() const { return m_strPath; }
-    std::string File(const std::string& name) const { return m_strPath + "/" + name; }
-
-private:
-    std::string m_strPath;
-};
+#include "TestFiles.h"
 
 // Polls the condition every 20 ms until it holds or timeoutMs passed.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text, bool executable = false);
 
 // Runs a program to its end (at most 20 s) with extra environment entries
 // ("NAME=value") and returns its standard output; status gets its exit status.
 std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                     int* status = nullptr, std::string* standardError = nullptr);
+
+// The fields of a /proc/PID/stat text after the state: ppid, pgrp, session, tty_nr
+// (fewer when the text is not one).
+std::vector<long long> StatFields(const std::string& stat);
 
 // Whether pid is a process started, directly or not, by this one (never this one). A
 // test process that marks itself a child subreaper keeps its orphaned grandchildren.

@@ -56,19 +56,6 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-std::vector<long long> StatFields(const std::string& stat)
-{
-    // pid (comm) state ppid pgrp session tty_nr ...: the fields after the name.
-    std::vector<long long> fields;
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) return fields;
-    std::istringstream in(stat.substr(close + 2));
-    std::string state;
-    in >> state;
-    for (long long v; fields.size() < 4 && in >> v;) fields.push_back(v);
-    return fields; // ppid, pgrp, session, tty_nr
-}
-
 // The managed windows and their titles, for failure messages.
 std::string DescribeClients()
 {
@@ -203,22 +190,18 @@ TEST_F(Desktop, AWindowWhoseClientHasGoneHasNoOwner)
     EXPECT_EQ(later.OwnerProcess(window), 0u);
 }
 
-TEST_F(Desktop, ExecpStoresTheWindowOfTheStartedClient)
+TEST_F(Desktop, ExecpAndExecdStoreTheWindowOfTheStartedClient)
 {
     Run("EXECP REG5 " + kTestWindow + " --title 'execp target'\r\n"
         "EXECP REG6 " + kTestWindow + " --no-pid --title \"no pid\"\r\n"
-        "EXECP REG7 xmessage -title 'x message' hello");
+        "EXECP REG7 xmessage -title 'x message' hello\r\n"
+        "EXECD REG8 " + kTestWindow + " --title 'under sh'; true");
     EXPECT_EQ(Reg(5), WaitForWindow("execp target"));
     EXPECT_EQ(Reg(6), WaitForWindow("no pid")); // known through the X server (X-Resource)
     EXPECT_EQ(Reg(7), WaitForWindow("x message"));
+    EXPECT_EQ(Reg(8), WaitForWindow("under sh")); // the window of the command sh runs
     EXPECT_NE(Reg(5), 0u);
-}
-
-TEST_F(Desktop, ExecdFindsTheWindowOfTheCommandItRuns)
-{
-    Run("EXECD REG8 " + kTestWindow + " --title 'under sh'; true");
     EXPECT_NE(Reg(8), 0u);
-    EXPECT_EQ(Reg(8), WaitForWindow("under sh"));
 }
 
 TEST_F(Desktop, AProgramWithoutAWindowLeavesTheRegisterAlone)
@@ -232,15 +215,6 @@ TEST_F(Desktop, AProgramWithoutAWindowLeavesTheRegisterAlone)
     EXPECT_LT(MonotonicMs() - start, 8000); // the wait ended with the program, not the bound
 }
 
-TEST_F(Desktop, LayerSetsTheWindowOpacity)
-{
-    uint32_t window = StartWindow("fade me");
-    Run("layer 50 " + Hex8(window));
-    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "2139062143"); // 0x7F7F7F7F: 127/255
-    Run("layer 100 " + Hex8(window));
-    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "4294967295");
-}
-
 TEST_F(Desktop, WindowAndLayerActOnTheMainWindow)
 {
     uint32_t window = StartWindow("main window");
@@ -251,7 +225,9 @@ TEST_F(Desktop, WindowAndLayerActOnTheMainWindow)
     Run("WINDOW show");
     EXPECT_TRUE(WaitUntil([&] { return mapState().find("Map State: IsViewable") != std::string::npos; }));
     Run("layer 50");
-    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "2139062143");
+    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "2139062143"); // 0x7F7F7F7F: 127/255
+    Run("layer 100 " + Hex8(window));
+    EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "4294967295");
 }
 
 TEST_F(Desktop, ExecdRunsHiddenInASessionOfItsOwnAndExecDoesNot)

@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "DeviceOptions.h"
 #include "Platform.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -69,12 +69,11 @@ TEST_F(DeviceOptions, MissingEmptyAndUnreadableValuesAreErrors)
 
 TEST_F(DeviceOptions, TheSimConfigIsHandedOnAsAnAbsolutePath)
 {
-    const std::string name = "tavimore-options-" + std::to_string(getpid()) + ".ini";
-    const std::string folder = ::testing::TempDir();
-    std::ofstream(folder + "/" + name) << "[ports]\n";
+    CTempDir dir;
+    WriteFile(dir.File("sim.ini"), "[ports]\n");
     char* previous = getcwd(nullptr, 0);
-    ASSERT_EQ(chdir(folder.c_str()), 0);
-    CParsed parsed = Parse({"--sim-config=" + name});
+    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+    CParsed parsed = Parse({"--sim-config=sim.ini"});
     ASSERT_EQ(chdir(previous), 0);
     std::free(previous);
     ASSERT_EQ(parsed.error, "");
@@ -82,7 +81,6 @@ TEST_F(DeviceOptions, TheSimConfigIsHandedOnAsAnAbsolutePath)
     EXPECT_EQ(ApplyDeviceOptions(parsed.options), "");
     EXPECT_STREQ(std::getenv("TAVIMORE_SIM_CONFIG"), parsed.options.simConfig.c_str());
     unsetenv("TAVIMORE_SIM_CONFIG");
-    std::remove((folder + "/" + name).c_str());
 }
 
 TEST_F(DeviceOptions, AnElevatedProcessRefusesAPathNamingWhereItCameFrom)

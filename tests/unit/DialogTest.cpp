@@ -1,5 +1,5 @@
-// The dialog and media family through the recording host: a question and its
-// answers, and what tavimore-run cannot show (sounds that do not wait, MCI statements
+// The dialog and media family through the recording host, where tavimore-run cannot
+// show it (sounds that do not wait, MCI statements
 // that reach no window, the stop request closing the window a run opened).
 #include <gtest/gtest.h>
 
@@ -27,22 +27,6 @@ protected:
 
 const std::string kFixedSound = "PlaySound \"C:\\\\WINDOWS\\\\MEDIA\\\\Ding.wav\"";
 const std::string kArgCountBox = "MessageBox \"CAUTION!!!\" \"横に入力されている\\n引数の数が足りません\" -> OK";
-
-TEST_F(Dialog, MayContinueOkGoesOnAndCancelEndsTheRunAfterItsLine)
-{
-    engine.SetDebugLevel(100);
-    host.answers = {MessageAnswer::Ok, MessageAnswer::Cancel};
-    std::string log = Log("MAYCONTINUE 一\nMOV REG1 5\nMAYCONTINUE 二\nMOV REG1 7");
-    EXPECT_EQ(host.Messages(), (Calls{"MessageBox \"一\" \"実行を続けさせてくれるかな？\" -> OK",
-                                      "MessageBox \"二\" \"実行を続けさせてくれるかな？\" -> Cancel"}));
-    EXPECT_EQ(engine.ReadRegister(1), 5u);
-    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndRequest);
-    // The cancelled line logs the status of the statement before it once more.
-    const std::string mov = "/ 定数格納：：レジスタ表示：" + std::string(31, '0') + "5@h\n";
-    EXPECT_EQ(log, "/ \n" + mov + mov);
-    EXPECT_NE(Run("MAYCONTINUE").find("実行したニーモニック数は1行です"), std::string::npos);
-    EXPECT_EQ(host.Messages().back(), kArgCountBox);
-}
 
 TEST_F(Dialog, SoundPlaysTheFixedSoundOrTheNamedFileWithoutWaiting)
 {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -13,6 +12,7 @@
 #include "DlLoader.h"
 #include "Ft245Device.h"
 #include "ScriptEngine.h"
+#include "TestFiles.h"
 #include "TestHost.h"
 
 namespace {
@@ -211,16 +211,10 @@ TEST(FtdiAdapter, WithNoDeviceAttachedCountsZeroAndRefusesEverything)
 
 TEST(SimulatedD2xx, ReadsItsConfigurationAndLogsBesideIt)
 {
-    char folder[] = "/tmp/tavimore-sim-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string config = std::string(folder) + "/sim.ini";
-    FILE* file = std::fopen(config.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("; comment\r\n[FTDI]\r\nDevices = A1 ,, b2 ; two devices\r\n"
-               "[log]\r\nfile = calls.log\r\n", file);
-    std::fclose(file);
-    setenv("TAVIMORE_SIM_CONFIG", config.c_str(), 1);
-
+    CTempDir dir;
+    WriteFile(dir.File("sim.ini"), "; comment\r\n[FTDI]\r\nDevices = A1 ,, b2 ; two devices\r\n"
+                                   "[log]\r\nfile = calls.log\r\n");
+    setenv("TAVIMORE_SIM_CONFIG", dir.File("sim.ini").c_str(), 1);
     CDeviceHost host;
     host.file = TAVIMORE_D2XX_SIM;
     {
@@ -229,21 +223,9 @@ TEST(SimulatedD2xx, ReadsItsConfigurationAndLogsBesideIt)
         EXPECT_STREQ(ft.GetSerialNumber(1), "b2");
     }
     unsetenv("TAVIMORE_SIM_CONFIG");
-
-    const std::string log = std::string(folder) + "/calls.log";
-    std::string text;
-    if (FILE* in = std::fopen(log.c_str(), "r")) {
-        char buffer[512];
-        size_t n = std::fread(buffer, 1, sizeof buffer, in);
-        text.assign(buffer, n);
-        std::fclose(in);
-    }
-    EXPECT_EQ(text, "d2xx: FT_ListDevices count -> FT_OK, 2\n"
-                    "d2xx: FT_ListDevices serial 1 -> FT_OK, b2\n"
-                    "d2xx: FT_ListDevices count -> FT_OK, 2\n");
-    std::remove(log.c_str());
-    std::remove(config.c_str());
-    rmdir(folder);
+    EXPECT_EQ(ReadFile(dir.File("calls.log")), "d2xx: FT_ListDevices count -> FT_OK, 2\n"
+                                               "d2xx: FT_ListDevices serial 1 -> FT_OK, b2\n"
+                                               "d2xx: FT_ListDevices count -> FT_OK, 2\n");
 }
 
 // ---- The instructions where a script cannot show it

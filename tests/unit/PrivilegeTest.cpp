@@ -14,12 +14,12 @@
 #endif
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "DlLoader.h"
 #include "Elevation.h"
 #include "Spawn.h"
+#include "TestFiles.h"
 #include "sim/IniFile.h"
 
 namespace {
@@ -29,13 +29,6 @@ protected:
     void SetUp() override { setenv("TAVIMORE_ASSUME_ELEVATED", "1", 1); }
     void TearDown() override { unsetenv("TAVIMORE_ASSUME_ELEVATED"); }
 };
-
-std::string TempPath(const std::string& name)
-{
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/tavimore-privilege-" + std::to_string(getpid()) +
-           "-" + name;
-}
 
 // The "CapEff:" line of a child started with SpawnProcess.
 std::string ChildCapabilities()
@@ -103,8 +96,9 @@ TEST(Privilege, LibrariesLoadByPathNeverByBareName)
 
 TEST_F(Elevated, ConfigurationFilesAreTheUsersOwnOnly)
 {
-    const std::string own = TempPath("own.log");
-    const std::string link = TempPath("link.log");
+    CTempDir dir;
+    const std::string own = dir.File("own.log");
+    const std::string link = dir.File("link.log");
     std::string error;
     int fd = OpenUserFile(own, O_WRONLY | O_CREAT | O_APPEND, error);
     ASSERT_GE(fd, 0) << error;
@@ -118,8 +112,6 @@ TEST_F(Elevated, ConfigurationFilesAreTheUsersOwnOnly)
         EXPECT_LT(OpenUserFile(own, O_WRONLY | O_APPEND, error), 0);
         EXPECT_NE(error.find("refused"), std::string::npos) << error;
     }
-    unlink(link.c_str());
-    unlink(own.c_str());
 }
 
 TEST_F(Elevated, AChildKeepsNoCapability)

@@ -2,20 +2,17 @@
 // (which must hold whether or not this machine has a sound device).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "Sound.h"
+#include "TestFiles.h"
 #include "TestHost.h"
 
 namespace {
 
 std::string TempFile(const std::string& name, const std::string& bytes)
 {
-    std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    return WriteFile(::testing::TempDir() + name, bytes);
 }
 
 // A RIFF WAVE header with one format chunk and an empty data chunk.

@@ -37,17 +37,6 @@ MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view cap
     return answer;
 }
 
-void CTestHost::ShowAppMessage(std::string_view text)
-{
-    ShowMessage(text, "Tavimore", MessageButtons::Ok);
-}
-
-void CTestHost::PumpMessages()
-{
-    calls.push_back("Pump");
-    if (onPump) onPump();
-}
-
 bool CTestHost::StopDue()
 {
     if (stopAt == 0 || m_now < stopAt) return false;
@@ -95,16 +84,6 @@ std::uintptr_t CTestMedia::CreateMediaWindow(std::string_view file, MediaPlaceme
     return window;
 }
 
-void CTestMedia::PlayMedia(std::uintptr_t window)
-{
-    m_calls.push_back("MediaPlay " + std::to_string(window));
-}
-
-void CTestMedia::CloseMediaWindow(std::uintptr_t window)
-{
-    m_calls.push_back("MediaClose " + std::to_string(window));
-}
-
 std::vector<std::string> CTestHost::Messages() const
 {
     std::vector<std::string> boxes;
@@ -144,11 +123,6 @@ bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, 
     return true;
 }
 
-void CTestDesktop::WaitForInputIdle(const CProcessInformation& pi)
-{
-    m_calls.push_back("WaitForInputIdle " + std::to_string(pi.dwProcessId));
-}
-
 void CTestDesktop::CloseProcess(CProcessInformation& pi)
 {
     m_calls.push_back("CloseProcess " + std::to_string(pi.dwProcessId));
@@ -162,11 +136,6 @@ bool CTestDesktop::StartTextEditor(CProcessInformation& pi)
     pi.dwProcessId = nextProcessId++;
     pi.hProcess = static_cast<std::intptr_t>(pi.dwProcessId);
     return true;
-}
-
-void CTestDesktop::TerminateProcess(const CProcessInformation& pi)
-{
-    m_calls.push_back("TerminateProcess " + std::to_string(pi.dwProcessId));
 }
 
 int CTestDesktop::CollectWindows(uint32_t* list, int capacity)
@@ -204,28 +173,8 @@ void CTestDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
     m_calls.push_back("SetWindowOpacity " + Hex(window) + " " + std::to_string(alpha));
 }
 
-void CTestDesktop::ShowMainWindow(bool show)
-{
-    m_calls.push_back(show ? "ShowMainWindow show" : "ShowMainWindow hide");
-}
-
-bool CTestDesktop::AllocConsole()
-{
-    m_calls.push_back("AllocConsole");
-    return true;
-}
-
 void CTestDesktop::WriteConsole(std::string_view text)
 {
     m_calls.push_back("WriteConsole \"" + encoding::QuoteForLog(text) + "\"");
 }
 
-void CTestDesktop::FreeConsole()
-{
-    m_calls.push_back("FreeConsole");
-}
-
-void CTestDesktop::PowerOff()
-{
-    m_calls.push_back("PowerOff");
-}

@@ -30,21 +30,34 @@ public:
 
     bool Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
                 CProcessInformation& pi) override;
-    void WaitForInputIdle(const CProcessInformation& pi) override;
+    void WaitForInputIdle(const CProcessInformation& pi) override
+    {
+        m_calls.push_back("WaitForInputIdle " + std::to_string(pi.dwProcessId));
+    }
     void CloseProcess(CProcessInformation& pi) override;
     bool StartTextEditor(CProcessInformation& pi) override;
-    void TerminateProcess(const CProcessInformation& pi) override;
+    void TerminateProcess(const CProcessInformation& pi) override
+    {
+        m_calls.push_back("TerminateProcess " + std::to_string(pi.dwProcessId));
+    }
     int CollectWindows(uint32_t* list, int capacity) override;
     bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override;
     std::string WindowTitle(uint32_t window) override;
     void CloseWindow(uint32_t window) override;
     void SetWindowOpacity(uint32_t window, uint8_t alpha) override;
     uint32_t MainWindow() override { return 0; }
-    void ShowMainWindow(bool show) override;
-    bool AllocConsole() override;
+    void ShowMainWindow(bool show) override
+    {
+        m_calls.push_back(show ? "ShowMainWindow show" : "ShowMainWindow hide");
+    }
+    bool AllocConsole() override
+    {
+        m_calls.push_back("AllocConsole");
+        return true;
+    }
     void WriteConsole(std::string_view text) override;
-    void FreeConsole() override;
-    void PowerOff() override;
+    void FreeConsole() override { m_calls.push_back("FreeConsole"); }
+    void PowerOff() override { m_calls.push_back("PowerOff"); }
 
     std::vector<CTestWindow> windows; // topmost first
     bool editorStarts = true;
@@ -61,8 +74,14 @@ public:
     // "MediaCreate fill \"file\" -> 1", "MediaCreate sized 320x240 ...", "MediaCreate full ...".
     std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
                                      int32_t width, int32_t height) override;
-    void PlayMedia(std::uintptr_t window) override;            // "MediaPlay 1"
-    void CloseMediaWindow(std::uintptr_t window) override;     // "MediaClose 1"
+    void PlayMedia(std::uintptr_t window) override
+    {
+        m_calls.push_back("MediaPlay " + std::to_string(window));
+    }
+    void CloseMediaWindow(std::uintptr_t window) override
+    {
+        m_calls.push_back("MediaClose " + std::to_string(window));
+    }
     // When false, no window can be made: CreateMediaWindow returns 0.
     bool canCreate = true;
 
@@ -75,8 +94,15 @@ class CTestHost : public CHost {
 public:
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
                               MessageButtons buttons) override;
-    void ShowAppMessage(std::string_view text) override;
-    void PumpMessages() override;
+    void ShowAppMessage(std::string_view text) override
+    {
+        ShowMessage(text, "Tavimore", MessageButtons::Ok);
+    }
+    void PumpMessages() override
+    {
+        calls.push_back("Pump");
+        if (onPump) onPump();
+    }
     bool PollStop() override;
     uint32_t GetTickCount() override { return m_now; }
     bool Sleep(uint32_t milliseconds) override;

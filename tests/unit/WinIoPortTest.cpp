@@ -182,16 +182,6 @@ TEST_F(WinIoPort, BitAndProbeInstructionsCheckAvailabilityBeforeTouchingAPort)
     EXPECT_EQ(engine->GetRegL(), 0u);
 }
 
-TEST_F(WinIoPort, ABitOutOfRangeEndsTheStatementWithoutRepeatingThePreviousRequest)
-{
-    Run("WAIT 5\r\nGETBIT H'379 8\r\nGETBUFFER D'-1");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{
-        "Sleep 5",
-        "MessageBox \"Bit指定範囲エラー\" \"第二引数は０～７までの数字です\" -> OK",
-        "MessageBox \"Bit指定範囲エラー\" \"第二引数は０～７までの数字です\" -> OK"}));
-    EXPECT_EQ(engine->GetRegL(), 5u); // the wait's REGL, untouched since
-}
-
 TEST(DumpLine, ShiftJisColumns)
 {
     const uint8_t bytes[16] = {0x41, 0x7F, 0x80, 0x1F, 0xA0, 0xDF, 0x88, 0x9F, 0xE0, 0x3F,

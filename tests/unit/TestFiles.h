@@ -1,0 +1,49 @@
+// Files for tests: a temporary folder removed with its contents, and whole-file reads
+// and writes in binary.
+#pragma once
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+class CTempDir {
+public:
+    CTempDir()
+    {
+        char pattern[] = "/tmp/tavimore-test-XXXXXX";
+        if (mkdtemp(pattern) != nullptr) m_strPath = pattern;
+    }
+    ~CTempDir()
+    {
+        std::error_code ignored;
+        if (!m_strPath.empty()) std::filesystem::remove_all(m_strPath, ignored);
+    }
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+    const std::string& Path() const { return m_strPath; }
+    std::string File(const std::string& name) const { return m_strPath + "/" + name; }
+
+private:
+    std::string m_strPath;
+};
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Writes text and returns the path, so a test can name the file where it needs it.
+inline std::string WriteFile(const std::string& path, const std::string& text,
+                             bool executable = false)
+{
+    std::ofstream(path, std::ios::binary) << text;
+    if (executable) chmod(path.c_str(), 0755);
+    return path;
+}

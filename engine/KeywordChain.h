@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ScriptEngine.h"
+#include "Instruction.h"
 
 struct CInstruction {
     std::string_view mnemonic; // cp932 bytes

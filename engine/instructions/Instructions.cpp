@@ -4,16 +4,8 @@
 // order in which the families are added cannot change which handler a statement
 // runs (a unit test checks that the names stay distinct). Each family adds its
 // mnemonics from its own source, with a one-line summary of each beside its name.
+#include "Families.h"
 #include "../KeywordChain.h"
-
-void AddFlowInstructions(CKeywordChain& chain);
-void AddPortInstructions(CKeywordChain& chain);
-void AddBitInstructions(CKeywordChain& chain);
-void AddInfraredInstructions(CKeywordChain& chain);
-void AddDataInstructions(CKeywordChain& chain);
-void AddDialogInstructions(CKeywordChain& chain);
-void AddFtdiInstructions(CKeywordChain& chain);
-void AddSystemInstructions(CKeywordChain& chain);
 
 void BuildKeywordChain(CKeywordChain& chain)
 {

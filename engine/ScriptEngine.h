@@ -264,10 +264,9 @@ public:
     void SetBitBuffer(uint32_t bits) { m_dwBitOut = bits; }
     uint32_t DumpAddress() const { return m_dwDumpAddress; }
     void SetDumpAddress(uint32_t address) { m_dwDumpAddress = address; }
-    // Each width
-    // operation first makes sure the library is available; when it is not, the run
-    // stops after this statement, reads give 0 and writes do nothing. The values
-    // are masked to the width (0xFF, 0xFFFF).
+    // Each width operation first makes sure the library is available; when it is not,
+    // the run stops after this statement, reads give 0 and writes do nothing. The
+    // values are masked to the width (0xFF, 0xFFFF).
     uint8_t ReadPortByte(uint32_t port);
     uint16_t ReadPortWord(uint32_t port);
     uint32_t ReadPortDword(uint32_t port);

@@ -96,6 +96,9 @@ const std::vector<Command>& Commands()
         // Help
         {.id = kHelpFinder, .text = ui::kCmdHelpFinder, .prompt = ui::kCmdHelpFinderPrompt,
          .menu = M::Help, .menuGroup = 1, .handler = [](CTavimoreApp& app) { app.OnHelpFinder(); }},
+        {.id = kEnvironmentCheck, .text = ui::kCmdEnvironmentCheck,
+         .prompt = ui::kCmdEnvironmentCheckPrompt, .menu = M::Help, .menuGroup = 1,
+         .handler = [](CTavimoreApp& app) { app.OnEnvironmentCheck(); }},
         {.id = kAppAbout, .text = ui::kCmdAppAbout, .prompt = ui::kCmdAppAboutPrompt,
          .icon = "about", .menu = M::Help, .menuGroup = 2, .toolGroup = 4,
          .handler = [](CTavimoreApp& app) { app.OnAppAbout(); }},

@@ -50,6 +50,7 @@ enum Id : int {
     kShowOptions = 32773,
     kSpare1 = 32774,
     kSpare2 = 32775,
+    kEnvironmentCheck = 32776,
 };
 
 // The menu a command is listed in.

@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QWindow>
 
+#include "Doctor.h"
 #include "DocumentText.h"
+#include "Messages.h"
 #include "UiTexts.h"
 
 namespace {
@@ -217,6 +219,22 @@ void CQtHost::ShowAppMessage(std::string_view text)
         m_messageHook(qtext, ui::kAppTitle, MessageButtons::Ok);
     else
         RunMessageBox(qtext, ui::kAppTitle, MessageButtons::Ok, m_pMainWindow);
+    NoteFailureCause(text);
+}
+
+void CQtHost::NoteFailureCause(std::string_view text)
+{
+    // The library messages say only that the library is unusable; the check says why.
+    // Only the system's own libraries are explained: a simulation or a library of the
+    // user's is not the system's fault.
+    if (!m_failureNote) return;
+    std::string cause;
+    const auto probe = doctor::CreateDoctorProbe();
+    if (text == msg::kWinIoUnavailable && m_strPortsChoice == "system")
+        cause = doctor::FirstFailure(doctor::CheckPorts(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice)));
+    else if (text == msg::kFtLibraryMissing && m_strFtdiChoice == "system")
+        cause = doctor::FirstFailure(doctor::CheckFtdi(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice)));
+    if (!cause.empty()) m_failureNote(ui::kEnvCheckHint.arg(QString::fromStdString(cause)));
 }
 
 void CQtHost::PumpMessages()

@@ -72,6 +72,9 @@ public:
     using MessageHook = std::function<MessageAnswer(const QString& text, const QString& caption,
                                                     MessageButtons buttons)>;
     void SetMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
+    // Shows a note (the status bar): after a device library is refused, the cause the
+    // environment check finds.
+    void SetFailureNote(std::function<void(const QString&)> note) { m_failureNote = std::move(note); }
 
     // A box without owner, modal only for the caller: it runs its own event loop and
     // leaves every other window usable. Given a main window, the box stays above it.
@@ -129,6 +132,8 @@ private:
     std::string m_strPortsChoice = "system";
     std::string m_strFtdiChoice = "system";
     MessageHook m_messageHook;
+    std::function<void(const QString&)> m_failureNote;
+    void NoteFailureCause(std::string_view text);
     std::unique_ptr<CLibraryLoader> m_pLoader = platform::CreateLibraryLoader();
     std::unique_ptr<platform::CPlatformDesktop> m_pDesktop = platform::CreateDesktop(
         {.consoleIsTerminal = false, .showMainWindow = [this](bool show) { ShowFrame(show); }});

@@ -14,6 +14,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
@@ -26,6 +27,7 @@
 #include "Commands.h"
 #include "CopyDataEndpoint.h"
 #include "DeviceOptions.h"
+#include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
@@ -137,12 +139,15 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     }
     m_pHost->SetLibraryChoice(DeviceLibrary::Ports, devices.ports.value);
     m_pHost->SetLibraryChoice(DeviceLibrary::Ftdi, devices.ftdi.value);
+    m_strPortsChoice = devices.ports.value;
+    m_strFtdiChoice = devices.ftdi.value;
 
     m_pDocument = std::make_unique<CTavimoreDoc>(*m_pHost);
     m_pFrame = std::make_unique<CMainFrame>();
     m_pFrame->View()->ShowText(m_pDocument->TextDocument());
     m_pHost->SetViewWidget(m_pFrame->View());
     m_pHost->SetStopButton(m_pFrame->StopButton());
+    m_pHost->SetFailureNote([this](const QString& note) { m_pFrame->statusBar()->showMessage(note); });
     m_pFind = new CFindReplaceDialog(m_pFrame->View(), m_pFrame.get());
     ConnectCommands();
     RebuildRecentMenu();
@@ -384,6 +389,17 @@ void CTavimoreApp::OnAppAbout()
 {
     CAboutDialog about(m_pFrame.get());
     about.exec();
+}
+
+void CTavimoreApp::OnEnvironmentCheck()
+{
+    if (m_pEnvironmentDialog == nullptr)
+        m_pEnvironmentDialog = new CEnvironmentDialog(m_strPortsChoice, m_strFtdiChoice, m_pFrame.get());
+    else
+        m_pEnvironmentDialog->Refresh();
+    m_pEnvironmentDialog->show();
+    m_pEnvironmentDialog->raise();
+    m_pEnvironmentDialog->activateWindow();
 }
 
 void CTavimoreApp::OnShowOptions()

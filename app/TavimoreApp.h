@@ -19,6 +19,7 @@
 class CCopyDataEndpoint;
 class QFileDialog;
 class QTextBrowser;
+class CEnvironmentDialog;
 class CFindReplaceDialog;
 class CMainFrame;
 class COptionDialog;
@@ -59,6 +60,9 @@ public:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnAppAbout();
+    // Opens the environment check (made on first use, checked anew on every opening).
+    void OnEnvironmentCheck();
+    CEnvironmentDialog* EnvironmentDialog() const { return m_pEnvironmentDialog; }
     void OnShowOptions();
     void OnFilePrint();
     // Prints with the current settings, asking nothing.
@@ -107,6 +111,9 @@ private:
     std::unique_ptr<CTavimoreDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pFrame;
     std::unique_ptr<COptionDialog> m_pOptionDialog;
+    CEnvironmentDialog* m_pEnvironmentDialog = nullptr; // a child of the main window
+    std::string m_strPortsChoice = "system";
+    std::string m_strFtdiChoice = "system";
     CCopyDataEndpoint* m_pEndpoint = nullptr;
     CFindReplaceDialog* m_pFind = nullptr;
     QPointer<QTextBrowser> m_pHelp;

@@ -70,6 +70,17 @@ inline const QString kCmdViewStatusBarPrompt =
 inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");
 inline const QString kCmdHelpFinderPrompt =
     QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック");
+inline const QString kCmdEnvironmentCheck = QStringLiteral("環境チェック(&E)...");
+inline const QString kCmdEnvironmentCheckPrompt = QStringLiteral(
+    "ポート、FT245RL、デスクトップが使えるかを調べ、直し方を示します。\n環境チェック");
+inline const QString kEnvCheckCaption = QStringLiteral("環境チェック");
+inline const QString kEnvCheckIntro = QStringLiteral(
+    "このシステムで各命令が使えるかと、使えない理由・直し方 (fix:) です。"
+    "The same as tavimore-run --doctor.");
+inline const QString kEnvCheckCopy = QStringLiteral("コピー(&C)");
+inline const QString kEnvCheckAgain = QStringLiteral("再チェック(&R)");
+// The status-bar note after a refused device or desktop instruction: the cause, then where to look.
+inline const QString kEnvCheckHint = QStringLiteral("%1 — ヘルプ → 環境チェック で直し方を確認できます");
 inline const QString kCmdAppAbout = QStringLiteral("バージョン情報 Tavimore(&A)...");
 inline const QString kCmdAppAboutPrompt =
     QStringLiteral("プログラム情報、バージョン、著作権を表示します。\nバージョン情報");

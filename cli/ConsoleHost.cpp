@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "Doctor.h"
 #include "Encoding.h"
+#include "Messages.h"
 
 namespace {
 
@@ -42,6 +44,7 @@ CConsoleHost::CConsoleHost(std::deque<MessageAnswer> answers, std::string portsF
 
 std::string CConsoleHost::LibraryFile(DeviceLibrary which)
 {
+    if (which == DeviceLibrary::Ftdi) m_bFtdiUsed = true;
     return which == DeviceLibrary::Ports ? m_strPortsFile : m_strFtdiFile;
 }
 
@@ -65,7 +68,50 @@ MessageAnswer CConsoleHost::ShowMessage(std::string_view text, std::string_view 
     std::string line = "MessageBox \"" + encoding::QuoteForLog(caption) + "\" \"" + encoding::QuoteForLog(text) +
                        "\" -> " + (answer == MessageAnswer::Ok ? "OK" : "Cancel") + "\n";
     WriteLine(line);
+    // The library messages say only that the library is unusable; the check says why.
+    if (m_bExplain && text == msg::kWinIoUnavailable && m_strPortsChoice == "system") {
+        const auto probe = doctor::CreateDoctorProbe();
+        Explain("port access", doctor::FirstFailure(doctor::CheckPorts(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice))));
+    } else if (m_bExplain && text == msg::kFtLibraryMissing && m_strFtdiChoice == "system") {
+        const auto probe = doctor::CreateDoctorProbe();
+        m_bFtdiExplained = true;
+        Explain("FT245RL", doctor::FirstFailure(doctor::CheckFtdi(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice))));
+    }
     return answer;
+}
+
+void CConsoleHost::ExplainFailures(std::string portsChoice, std::string ftdiChoice)
+{
+    m_bExplain = true;
+    m_strPortsChoice = std::move(portsChoice);
+    m_strFtdiChoice = std::move(ftdiChoice);
+}
+
+void CConsoleHost::Explain(const char* what, const std::string& cause)
+{
+    if (cause.empty()) return;
+    WriteLine(std::string("tavimore-run: ") + what + ": " + cause + " 'tavimore-run --doctor' shows the fix.\n");
+}
+
+void CConsoleHost::ExplainAfterRun()
+{
+    if (!m_bExplain) return;
+    const bool ftdi = m_bFtdiUsed && !m_bFtdiExplained && m_strFtdiChoice == "system";
+    if (!ftdi && !m_desktop.windowsUsed && !m_desktop.powerOffUsed) return;
+    const auto probe = doctor::CreateDoctorProbe();
+    const doctor::CDoctorSetup setup = doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice);
+    if (ftdi) Explain("FT245RL", doctor::FirstFailure(doctor::CheckFtdi(*probe, setup)));
+    if (!m_desktop.windowsUsed && !m_desktop.powerOffUsed) return;
+    bool windowsExplained = false;
+    for (const doctor::CFinding& finding : doctor::CheckDesktop(*probe, setup)) {
+        if (finding.verdict != doctor::Verdict::Fails) continue;
+        const bool windows = finding.check == "session" || finding.check == "window-manager";
+        if (windows && m_desktop.windowsUsed && !windowsExplained) {
+            Explain("windows", finding.cause);
+            windowsExplained = true;
+        }
+        if (finding.check == "poweroff" && m_desktop.powerOffUsed) Explain("power off", finding.cause);
+    }
 }
 
 void CConsoleHost::ShowAppMessage(std::string_view text)

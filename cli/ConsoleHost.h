@@ -39,6 +39,63 @@ private:
     std::uintptr_t m_nNext = 1;
 };
 
+// The desktop services of tavimore-run: the platform's, noting which families a run used
+// so that a failure can be explained afterwards.
+class CConsoleDesktop final : public CDesktopServices {
+public:
+    explicit CConsoleDesktop(std::unique_ptr<platform::CPlatformDesktop> desktop) : m_pDesktop(std::move(desktop)) {}
+    bool Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
+                CProcessInformation& pi) override
+    {
+        m_bLaunched = true;
+        return m_pDesktop->Launch(commandLine, si, kind, pi);
+    }
+    void WaitForInputIdle(const CProcessInformation& pi) override { m_pDesktop->WaitForInputIdle(pi); }
+    void CloseProcess(CProcessInformation& pi) override { m_pDesktop->CloseProcess(pi); }
+    bool StartTextEditor(CProcessInformation& pi) override { return m_pDesktop->StartTextEditor(pi); }
+    void TerminateProcess(const CProcessInformation& pi) override { m_pDesktop->TerminateProcess(pi); }
+    // The search for the window of a program just started does not count: the program
+    // may have no window at all, so finding none is no failure.
+    int CollectWindows(uint32_t* list, int capacity) override
+    {
+        if (!m_bLaunched) windowsUsed = true;
+        m_bLaunched = false;
+        return m_pDesktop->CollectWindows(list, capacity);
+    }
+    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override
+    {
+        return m_pDesktop->IsWindowOfProcess(window, pi);
+    }
+    std::string WindowTitle(uint32_t window) override { return m_pDesktop->WindowTitle(window); }
+    void CloseWindow(uint32_t window) override
+    {
+        windowsUsed = true;
+        m_pDesktop->CloseWindow(window);
+    }
+    void SetWindowOpacity(uint32_t window, uint8_t alpha) override
+    {
+        windowsUsed = true;
+        m_pDesktop->SetWindowOpacity(window, alpha);
+    }
+    uint32_t MainWindow() override { return m_pDesktop->MainWindow(); }
+    void ShowMainWindow(bool show) override { m_pDesktop->ShowMainWindow(show); }
+    bool AllocConsole() override { return m_pDesktop->AllocConsole(); }
+    void WriteConsole(std::string_view text) override { m_pDesktop->WriteConsole(text); }
+    void FreeConsole() override { m_pDesktop->FreeConsole(); }
+    void PowerOff() override
+    {
+        powerOffUsed = true;
+        m_pDesktop->PowerOff();
+    }
+
+    bool windowsUsed = false;
+    bool powerOffUsed = false;
+
+private:
+    std::unique_ptr<platform::CPlatformDesktop> m_pDesktop;
+    bool m_bLaunched = false;
+};
+
 class CConsoleHost final : public CHost {
 public:
     // answers: for the boxes that ask; portsFile and ftdiFile: the device libraries.
@@ -65,9 +122,20 @@ public:
 
     // Waits until the sounds still playing have ended; Ctrl+C ends the wait.
     void WaitForSounds();
-    CDesktopServices* Desktop() override { return m_pDesktop.get(); }
+    CDesktopServices* Desktop() override { return &m_desktop; }
+
+    // Turns on the explaining lines: when a port, FT245RL, window or power instruction
+    // fails for a reason of the system (no privilege, a driver holding the device, no
+    // window manager...), one line on standard error names the cause the environment
+    // check finds and points to --doctor. Only the system's own libraries are
+    // explained; the choices are those of --ports and --ftdi.
+    void ExplainFailures(std::string portsChoice, std::string ftdiChoice);
+    // After the run: the lines for FT245RL, window and power failures, if any.
+    void ExplainAfterRun();
 
 private:
+    void Explain(const char* what, const std::string& cause);
+
     std::deque<MessageAnswer> m_answers;
     std::string m_strPortsFile;
     std::string m_strFtdiFile;
@@ -75,6 +143,10 @@ private:
     std::unique_ptr<CSoundService> m_pSound = platform::CreateSound();
     CConsoleMedia m_media{*m_pSound};
     // The console of opencon is the controlling terminal; the main window is none.
-    std::unique_ptr<platform::CPlatformDesktop> m_pDesktop =
-        platform::CreateDesktop({.consoleIsTerminal = true, .showMainWindow = {}});
+    CConsoleDesktop m_desktop{platform::CreateDesktop({.consoleIsTerminal = true, .showMainWindow = {}})};
+    bool m_bExplain = false;
+    std::string m_strPortsChoice;
+    std::string m_strFtdiChoice;
+    bool m_bFtdiUsed = false;
+    bool m_bFtdiExplained = false;
 };

@@ -23,6 +23,7 @@
 
 #include "ConsoleHost.h"
 #include "DeviceOptions.h"
+#include "Doctor.h"
 #include "Encoding.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
@@ -49,6 +50,9 @@ constexpr const char* kUsage =
     "  --ftdi KIND         D2XX library: system (default) | sim | none | PATH\n"
     "  --sim-config FILE   configuration of the simulated devices (also the\n"
     "                      environment variable TAVIMORE_SIM_CONFIG)\n"
+    "  --doctor[=json]     check what the port, FT245RL and desktop instructions need\n"
+    "                      on this system, say why each refusal happens and print the\n"
+    "                      command that fixes it; exit 0 when all that counts is ready\n"
     "  --help, --version\n"
     "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI make the choices of\n"
     "--ports and --ftdi when those are not given.\n"
@@ -70,6 +74,7 @@ struct COptions {
     std::deque<MessageAnswer> answers;
     bool utf8 = false;
     CDeviceOptions devices = DeviceOptionsFromEnvironment();
+    std::string doctor; // "text" or "json": check the environment instead of running
 };
 
 [[noreturn]] void UsageError(const std::string& message)
@@ -133,6 +138,10 @@ COptions ParseOptions(int argc, char** argv)
         } else if (arg == "--version") {
             std::cout << "tavimore-run 1.0.1\n";
             std::exit(kExitDone);
+        } else if (arg == "--doctor" || arg == "--doctor=text") {
+            options.doctor = "text";
+        } else if (arg == "--doctor=json") {
+            options.doctor = "json";
         } else if (is("--step")) {
             std::string v = value("--step");
             if (!ParseInt(v, 0, 0x7FFFFFFF, number)) UsageError("--step takes a line number from 0, not '" + v + "'");
@@ -160,7 +169,7 @@ COptions ParseOptions(int argc, char** argv)
             haveFile = true;
         }
     }
-    if (!haveFile) UsageError("no document given");
+    if (!haveFile && options.doctor.empty()) UsageError("no document given");
     // An elevated tavimore-run loads only the libraries of its installation.
     if (std::string why = ApplyDeviceOptions(options.devices); !why.empty()) UsageError(why);
     return options;
@@ -248,6 +257,13 @@ std::string Replace(const std::string& text, const std::string& from, const std:
 int main(int argc, char** argv)
 {
     const COptions options = ParseOptions(argc, argv);
+    if (!options.doctor.empty()) {
+        const auto probe = doctor::CreateDoctorProbe();
+        const auto findings = doctor::CheckAll(
+            *probe, doctor::DoctorSetup(options.devices.ports.value, options.devices.ftdi.value));
+        std::cout << (options.doctor == "json" ? doctor::FormatJson(findings) : doctor::FormatText(findings));
+        return doctor::AllNeededOk(findings) ? 0 : 1;
+    }
     const auto documentLimit =
         static_cast<size_t>(LimitFromEnvironment("TAVIMORE_DOCUMENT_LIMIT", kDocumentLimit));
     const auto logLimit = static_cast<size_t>(
@@ -271,6 +287,7 @@ int main(int argc, char** argv)
 
     CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.devices.ports.value),
                       ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.devices.ftdi.value));
+    host.ExplainFailures(options.devices.ports.value, options.devices.ftdi.value);
     CScriptEngine engine(host);
     engine.SetDebugLevel(options.debugLevel);
     engine.SetRegW(options.regw);
@@ -307,6 +324,7 @@ int main(int argc, char** argv)
     std::string regl = engine.FormatNumber(static_cast<int32_t>(engine.GetRegL()), 8, 16);
     std::fprintf(stderr, "REGL %s\n", regl.c_str());
     if (caretLine >= 0) std::fprintf(stderr, "caret %d\n", caretLine);
+    host.ExplainAfterRun();
     // Sounds the script started play to their end before the program leaves.
     host.WaitForSounds();
 

@@ -1,12 +1,13 @@
 #include "KeywordChain.h"
 
 #include "Text.h"
+#include "instructions/Families.h"
 
 const CKeywordChain& CKeywordChain::Get()
 {
     static const CKeywordChain chain = [] {
         CKeywordChain built;
-        BuildKeywordChain(built);
+        AddEveryFamily(built);
         return built;
     }();
     return chain;

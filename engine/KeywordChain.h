@@ -1,8 +1,7 @@
 // The keyword chain: every mnemonic with the handler that runs it.
 //
-// Each instruction family adds its mnemonics from its own source under instructions/,
-// in the order of comparison; BuildKeywordChain (instructions/Instructions.cpp) calls
-// the families in turn. No two mnemonics are equal without regard to letter case, so
+// Each instruction family adds its mnemonics from its own source under instructions/;
+// instructions/Families.h lists the families in order. No two mnemonics are equal without regard to letter case, so
 // the order of comparison never decides which handler runs and a statement's handler
 // is found by one look-up of its folded mnemonic.
 #pragma once
@@ -13,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ScriptEngine.h"
+#include "Instruction.h"
 
 struct CInstruction {
     std::string_view mnemonic; // cp932 bytes
@@ -34,6 +33,3 @@ private:
     std::vector<CInstruction> m_entries;
     std::unordered_map<std::string, InstructionHandler> m_byFoldedName;
 };
-
-// Adds every family's mnemonics in the order of comparison.
-void BuildKeywordChain(CKeywordChain& chain);

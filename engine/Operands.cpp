@@ -313,3 +313,28 @@ std::string CScriptEngine::FormatRegister(int index, int numberWidth, int number
     out += FormatNumber(static_cast<int32_t>(ReadRegister(index)), valueWidth, valueRadix);
     return out;
 }
+
+uint16_t CScriptEngine::ParseCondition(std::string_view token)
+{
+    const std::string t = text::ToUpper(text::TrimLeft(token));
+    if (t.size() > 2) {
+        Fail(msg::kConditionTooLong, msg::kCaution, 5);
+        return 1;
+    }
+    auto first = static_cast<unsigned char>(t.empty() ? 0 : t[0]);
+    auto second = static_cast<unsigned char>(t.size() > 1 ? t[1] : 0);
+    auto high = first > second ? first : second;
+    auto low = first > second ? second : first;
+    return static_cast<uint16_t>(high << 8 | low);
+}
+
+uint16_t CScriptEngine::ConditionArgSlow(int n)
+{
+    // Only a token of at most two bytes parses without a report; only that is kept.
+    uint16_t code = ParseCondition(Arg(n));
+    if (m_pCompiled != nullptr && text::TrimLeft(Arg(n)).size() <= 2) {
+        m_pCompiled->conditionToken = n;
+        m_pCompiled->condition = code;
+    }
+    return code;
+}

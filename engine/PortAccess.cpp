@@ -19,17 +19,14 @@ uint32_t Read(CWinIoPort& winIo, uint32_t port, uint32_t size)
 
 uint8_t CScriptEngine::ReadPortByte(uint32_t port)
 {
-    if (!m_winIo.IsAvailable()) {
-        m_bRunning = 0;
-        return 0;
-    }
+    if (PortLibraryMissing()) return 0;
     return static_cast<uint8_t>(Read(m_winIo, port, 1));
 }
 
 uint16_t CScriptEngine::ReadPortWord(uint32_t port)
 {
-    if (!m_winIo.IsAvailable()) {
-        RequestStop();
+    if (PortLibraryMissing()) {
+        RequestStop(); // the full stop request, which also closes a media window
         return 0;
     }
     return static_cast<uint16_t>(Read(m_winIo, port, 2));
@@ -37,36 +34,24 @@ uint16_t CScriptEngine::ReadPortWord(uint32_t port)
 
 uint32_t CScriptEngine::ReadPortDword(uint32_t port)
 {
-    if (!m_winIo.IsAvailable()) {
-        m_bRunning = 0;
-        return 0;
-    }
+    if (PortLibraryMissing()) return 0;
     return Read(m_winIo, port, 4);
 }
 
 void CScriptEngine::WritePortByte(uint32_t port, uint32_t value)
 {
-    if (!m_winIo.IsAvailable()) {
-        m_bRunning = 0;
-        return;
-    }
+    if (PortLibraryMissing()) return;
     m_winIo.SetPortVal(port, value & 0xFFu, 1);
 }
 
 void CScriptEngine::WritePortWord(uint32_t port, uint32_t value)
 {
-    if (!m_winIo.IsAvailable()) {
-        m_bRunning = 0;
-        return;
-    }
+    if (PortLibraryMissing()) return;
     m_winIo.SetPortVal(port, value & 0xFFFFu, 2);
 }
 
 void CScriptEngine::WritePortDword(uint32_t port, uint32_t value)
 {
-    if (!m_winIo.IsAvailable()) {
-        m_bRunning = 0;
-        return;
-    }
+    if (PortLibraryMissing()) return;
     m_winIo.SetPortVal(port, value, 4);
 }

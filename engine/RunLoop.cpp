@@ -1,7 +1,10 @@
 // The run loop: Run, ExecuteStatement, the requests a statement leaves, and stop.
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "KeywordChain.h"
 #include "Messages.h"
@@ -22,6 +25,15 @@ constexpr uint32_t kLongestSleep = 0x7FFFFFFF;
 // Bytes of newly split lines after which the run loop asks about a stop at once.
 constexpr size_t kPollBytes = size_t{1} << 20;
 
+// The least the compiled lines of one run may hold, in bytes (see CRunState).
+constexpr size_t kCompiledFloor = size_t{16} << 20;
+
+// A line or token that starts with L' names or is a label.
+bool IsLabelLine(std::string_view text)
+{
+    return text.size() >= 2 && (text[0] == 'L' || text[0] == 'l') && text[1] == '\'';
+}
+
 // Clears the re-entry guard however Run leaves.
 struct CRunGuard {
     bool& flag;
@@ -32,6 +44,36 @@ struct CRunGuard {
 };
 
 } // namespace
+
+// Hands the run's caches to the engine for the run, and takes them and the line being
+// executed back however the run leaves, so that nothing points into a finished run.
+struct CScriptEngine::CRunScope {
+    CScriptEngine& engine;
+    CRunScope(CScriptEngine& e, CRunState& run) : engine(e) { engine.m_pRun = &run; }
+    ~CRunScope()
+    {
+        engine.m_pRun = nullptr;
+        engine.m_pCompiled = nullptr;
+        engine.m_pStatement = nullptr;
+    }
+    CRunScope(const CRunScope&) = delete;
+    CRunScope& operator=(const CRunScope&) = delete;
+};
+
+// The caches of one run: each line compiled the first time it executes, and the index
+// of label lines, built the first time a label is looked for. Run owns them; they go
+// when the run ends.
+struct CScriptEngine::CRunState {
+    std::vector<std::unique_ptr<CCompiledLine>> compiled; // one slot per line
+    std::unique_ptr<CCompiledLine> outsideLine; // a line not kept: outside the script or past the budget
+    // Bytes the kept lines hold, roughly, and how many they may hold: past the budget a
+    // line is compiled each time it runs, so the memory of a large script stays a
+    // small multiple of its size.
+    size_t compiledBytes = 0;
+    size_t compiledBudget = 0;
+    std::unordered_map<std::string, int> labelIndex;
+    bool labelIndexReady = false;
+};
 
 int CScriptEngine::Run(int startLine)
 {
@@ -46,25 +88,73 @@ int CScriptEngine::Run(int startLine)
     m_lines.SetLineSeparator();
     m_lines.SetCapacity(3000);
     m_lines.Split();
-    m_compiled.clear();
-    m_compiled.resize(static_cast<size_t>(m_lines.GetCount()));
-    m_nCompiledBytes = 0;
-    m_nCompiledBudget = std::max(kCompiledFloor, m_strScript.size());
-    m_labelIndex.clear();
-    m_bLabelIndexReady = false;
 
-    uint32_t executed = 0;
-    int limit = m_lines.GetCount();
     std::string log;
-    uint32_t omitted = 0; // status lines left out once the log reached its bound
+    CRunTally tally;
+    {
+        CRunState run;
+        run.compiled.resize(static_cast<size_t>(m_lines.GetCount()));
+        run.compiledBudget = std::max(kCompiledFloor, m_strScript.size());
+        CRunScope scope(*this, run);
+        RunStatements(run, startLine, log, tally);
+        // The compiled lines go here, before the output is built, so the two are
+        // never held at once.
+    }
+
+    if (m_bRunning == 0 && (tally.end == RunEnd::EndOfScript || tally.end == RunEnd::EndRequest))
+        tally.end = RunEnd::Stopped;
+    m_eRunEnd = tally.end;
+    BuildReport(std::move(log), tally);
+    return m_nLine - 1;
+}
+
+// Acts on the absolute jump to line target, the commonest request; inline, as it runs
+// once per loop iteration of most scripts. The request's cell then holds the distance
+// jumped, and a target past the end ends the run. Returns false after a jump error,
+// which ends the run. count is the script's line count.
+inline bool CScriptEngine::ActOnJump(int target, int count)
+{
+    if (target < 0 || target == m_nLine) [[unlikely]] {
+        ReportJumpError(target);
+        return false;
+    }
+    if (target < count) [[likely]] {
+        // A statement that jumps is a line of the script, so the distance fits; it is
+        // taken modulo 2^32 all the same, so that no line index can make it overflow.
+        *m_pActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(m_nLine));
+        m_nLine = target - 1;
+    } else {
+        // Wide: m_nLine may be a caller's start line far from the target.
+        const int64_t distance = static_cast<int64_t>(target) - m_nLine;
+        *m_pActionValue = static_cast<int>(std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
+        m_nLine = std::min(target, count) - 1;
+    }
+    return true;
+}
+
+void CScriptEngine::ReportJumpError(int target)
+{
+    if (target < 0) ShowMessage(msg::kJumpNegative, msg::kJumpErrorCaption);
+    else ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
+}
+
+// Executes statements from startLine (-1: the whole script from line 0; any other line:
+// that one statement), acting on each statement's request and collecting its status.
+void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally)
+{
+    // The counts live in locals for the loop (the handlers it calls could otherwise
+    // make every update a store) and go to the tally when it ends.
+    uint32_t executed = 0;
+    uint32_t omitted = 0;
     RunEnd end = RunEnd::EndOfScript;
+    int limit = m_lines.GetCount();
     int pollCountdown = kPollInterval;
     size_t compiledSincePoll = 0;
     const bool step = startLine != -1;
     const uint32_t statementLimit = m_nStatementLimit;
     // The table of compiled lines does not change size during the run.
-    std::unique_ptr<CCompiledLine>* const table = m_compiled.data();
-    const auto lineCount = static_cast<unsigned>(m_compiled.size());
+    std::unique_ptr<CCompiledLine>* const table = run.compiled.data();
+    const auto lineCount = static_cast<unsigned>(run.compiled.size());
 
     m_strStatus.clear();
     m_bRunning = 1;
@@ -81,7 +171,7 @@ int CScriptEngine::Run(int startLine)
         CCompiledLine* line =
             static_cast<unsigned>(m_nLine) < lineCount ? table[m_nLine].get() : nullptr;
         if (line == nullptr) {
-            line = &CompileLine(m_nLine);
+            line = &CompileLine(run, m_nLine);
             if (m_bRunning == 0) {
                 // Stopped while the line was split: the statement never ran.
                 --executed;
@@ -97,23 +187,21 @@ int CScriptEngine::Run(int startLine)
         if (line->kind == LineKind::Instruction) line->handler(*this);
         else ExecuteStatement();
 
-        if (m_pAction != &m_nActNone) {
-            if (m_pAction == &m_nActJump && *m_pActionValue >= 0 && *m_pActionValue != m_nLine &&
-                *m_pActionValue < limit) {
-                // The absolute jump, the commonest request, without the general case's
-                // checks; the cell then holds the distance jumped.
-                const int target = *m_pActionValue;
-                *m_pActionValue = target - m_nLine;
-                m_nLine = target - 1;
-            } else {
-                bool leave = false;
-                ActOnRequest(limit, leave);
-                if (leave) {
-                    end = RunEnd::JumpError;
-                    break;
-                }
-                if (m_pAction == &m_nActStop) end = RunEnd::EndRequest;
+        if (m_pAction == &m_nActJump) {
+            // limit is still the line count here: only the statement's own end
+            // request, or the end of a step, lowers it.
+            if (!ActOnJump(*m_pActionValue, limit)) {
+                end = RunEnd::JumpError;
+                break;
             }
+        } else if (m_pAction != &m_nActNone) {
+            bool leave = false;
+            ActOnRequest(limit, leave);
+            if (leave) {
+                end = RunEnd::JumpError;
+                break;
+            }
+            if (m_pAction == &m_nActStop) end = RunEnd::EndRequest;
         }
 
         if (!m_strStatus.empty()) {
@@ -137,53 +225,46 @@ int CScriptEngine::Run(int startLine)
         m_pLastAction = m_pAction;
         m_pLastActionValue = m_pActionValue;
     }
+    tally.executed = executed;
+    tally.omitted = omitted;
+    tally.end = end;
+}
 
-    if (m_bRunning == 0 && (end == RunEnd::EndOfScript || end == RunEnd::EndRequest))
-        end = RunEnd::Stopped;
-    m_eRunEnd = end;
-
-    // The compiled lines go before the output is built, so the two are never held
-    // at once.
-    m_pStatement = nullptr;
-    m_pCompiled = nullptr;
-    m_compiled.clear();
-    m_compiled.shrink_to_fit();
-    m_outsideLine.reset();
-
-    // The output is the script, the report line and the log. It is built in the
-    // log's own buffer, so neither a long log nor a long script is held twice.
+// The output: the script, the report line with the statement count, and the log. It is
+// built in the log's own buffer, so neither a long log nor a long script is held twice.
+void CScriptEngine::BuildReport(std::string&& log, const CRunTally& tally)
+{
     std::string report = "\r\n";
     report += msg::kReportPrefix;
-    report += std::to_string(static_cast<int32_t>(executed));
+    report += std::to_string(static_cast<int32_t>(tally.executed));
     report += msg::kReportSuffix;
     report += "\r\n";
     m_strOutput.clear();
     m_strOutput.shrink_to_fit();
     log.insert(0, report);
     log.insert(0, m_strScript);
-    if (omitted > 0) {
+    if (tally.omitted > 0) {
         log += msg::kLogOmittedPrefix;
-        log += std::to_string(omitted);
+        log += std::to_string(tally.omitted);
         log += msg::kLogOmittedSuffix;
         log += "\r\n";
     }
     m_strOutput = std::move(log);
-    return m_nLine - 1;
 }
 
-// Acts on the request the statement left (step 5 of a statement's turn). Sets leave
-// when a jump error ends the run.
+// Acts on every other request the statement left (the absolute jump has ActOnJump).
+// Sets leave when a jump error ends the run.
 void CScriptEngine::ActOnRequest(int& limit, bool& leave)
 {
     const int v = *m_pActionValue;
     switch (*m_pAction) {
-    case 100: { // sleep
+    case kRequestWait: {
         auto ms = static_cast<uint32_t>(v);
         if (ms <= kLongestSleep) Sleep(ms);
         m_nRegLAddress = ms;
         break;
     }
-    case 101: { // sleep, pumping messages once a second
+    case kRequestWaitPump: {
         const uint32_t t0 = m_host.GetTickCount();
         auto ms = static_cast<uint32_t>(v);
         if (ms <= kLongestSleep && Sleep(ms % 1000)) {
@@ -195,26 +276,10 @@ void CScriptEngine::ActOnRequest(int& limit, bool& leave)
         m_nRegLAddress = m_host.GetTickCount() - t0;
         break;
     }
-    case 500: // end the run after this statement
+    case kRequestEnd:
         limit = 0;
         break;
-    case 90: // absolute jump to line v
-        if (v < 0) {
-            ShowMessage(msg::kJumpNegative, msg::kJumpErrorCaption);
-            leave = true;
-        } else if (v == m_nLine) {
-            ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
-            leave = true;
-        } else {
-            // The cell now holds the distance jumped (wide: m_nLine may be a caller's
-            // start line far from the target). A target past the end ends the run.
-            const int64_t distance = static_cast<int64_t>(v) - m_nLine;
-            *m_pActionValue = static_cast<int>(
-                std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
-            m_nLine = std::min(v, m_lines.GetCount()) - 1;
-        }
-        break;
-    case 99: // relative jump by v lines
+    case kRequestJumpRel:
         if (v == 0) {
             ShowMessage(msg::kJumpRelZero, msg::kJumpRelZeroCaption);
             leave = true;
@@ -227,24 +292,24 @@ void CScriptEngine::ActOnRequest(int& limit, bool& leave)
             m_nLine = static_cast<int>(std::clamp<int64_t>(next, -1, last));
         }
         break;
-    case 10: // show the line
+    case kRequestShowLine:
         ShowMessage(std::to_string(m_nLine), msg::kCursorLineCaption);
         break;
-    default: // continue, or an error already reported
+    default: // continue, or an error already reported (the absolute jump never comes here)
         break;
     }
 }
 
-CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(int line)
+CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(CRunState& run, int line)
 {
     // A caller's start line outside the script reads as an empty line. A line compiled
     // once the budget is spent goes to the scratch slot and is compiled again each
     // time it runs.
-    const bool inside = line >= 0 && line < static_cast<int>(m_compiled.size());
+    const bool inside = line >= 0 && line < static_cast<int>(run.compiled.size());
     const std::string_view text = m_lines.ItemView(line);
     const size_t cost = sizeof(CCompiledLine) + 2 * text.size() + 64;
-    const bool keep = inside && m_nCompiledBytes + cost <= m_nCompiledBudget;
-    std::unique_ptr<CCompiledLine>& slot = keep ? m_compiled[static_cast<size_t>(line)] : m_outsideLine;
+    const bool keep = inside && run.compiledBytes + cost <= run.compiledBudget;
+    std::unique_ptr<CCompiledLine>& slot = keep ? run.compiled[static_cast<size_t>(line)] : run.outsideLine;
     slot = std::make_unique<CCompiledLine>();
     CScriptLines& statement = slot->statement;
     statement.SetSeparatorChar(' ');
@@ -258,9 +323,9 @@ CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(int line)
         // the statement, and the partial line is not kept.
         RequestStop();
         slot->kind = LineKind::Empty;
-        return keep ? *(m_outsideLine = std::move(slot)) : *slot;
+        return keep ? *(run.outsideLine = std::move(slot)) : *slot;
     }
-    if (keep) m_nCompiledBytes += cost;
+    if (keep) run.compiledBytes += cost;
     slot->kind = Classify(statement, slot->handler);
     return *slot;
 }
@@ -276,8 +341,7 @@ CScriptEngine::LineKind CScriptEngine::Classify(const CScriptLines& statement,
     handler = CKeywordChain::Get().Find(token);
     if (handler) return LineKind::Instruction;
     if (token == "#") return LineKind::OperandCheck;
-    if (token.size() >= 2 && (token[0] == 'L' || token[0] == 'l') && token[1] == '\'')
-        return LineKind::Label;
+    if (IsLabelLine(token)) return LineKind::Label;
     return LineKind::Unknown;
 }
 
@@ -317,20 +381,32 @@ void CScriptEngine::ExecuteStatement()
 }
 
 // The label line that a label operand names: the first line equal to it without
-// regard to letter case, compared whole. The index of label lines is built once per
-// run, the first time a label is looked for.
+// regard to letter case, compared whole. Within a run the index of label lines is
+// built once, the first time a label is looked for; outside a run (a statement handed
+// in by the caller) the lines of the last run are searched directly.
 int CScriptEngine::FindLabel(std::string_view upperToken)
 {
-    if (!m_bLabelIndexReady) {
-        m_bLabelIndexReady = true;
+    const std::string folded = text::FoldCase(upperToken);
+    if (m_pRun == nullptr) return FindLabelLine(folded);
+    CRunState& run = *m_pRun;
+    if (!run.labelIndexReady) {
+        run.labelIndexReady = true;
         for (int i = 0; i < m_lines.GetCount(); ++i) {
-            std::string_view line = m_lines.ItemView(i);
-            if (line.size() >= 2 && (line[0] == 'L' || line[0] == 'l') && line[1] == '\'')
-                m_labelIndex.emplace(text::FoldCase(line), i);
+            if (IsLabelLine(m_lines.ItemView(i)))
+                run.labelIndex.emplace(text::FoldCase(m_lines.ItemView(i)), i);
         }
     }
-    auto found = m_labelIndex.find(text::FoldCase(upperToken));
-    return found == m_labelIndex.end() ? -1 : found->second;
+    auto found = run.labelIndex.find(folded);
+    return found == run.labelIndex.end() ? -1 : found->second;
+}
+
+int CScriptEngine::FindLabelLine(std::string_view foldedToken) const
+{
+    for (int i = 0; i < m_lines.GetCount(); ++i) {
+        std::string_view line = m_lines.ItemView(i);
+        if (IsLabelLine(line) && text::FoldCase(line) == foldedToken) return i;
+    }
+    return -1;
 }
 
 void CScriptEngine::PumpMessages()
@@ -354,6 +430,6 @@ void CScriptEngine::RequestStop()
 int CScriptEngine::GetJumpDistance() const
 {
     if (m_pLastAction == nullptr || m_pLastActionValue == nullptr) return 0;
-    if (*m_pLastAction == 99 || *m_pLastAction == 90) return *m_pLastActionValue;
+    if (*m_pLastAction == kRequestJumpRel || *m_pLastAction == kRequestJump) return *m_pLastActionValue;
     return 0;
 }

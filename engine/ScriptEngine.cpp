@@ -80,3 +80,17 @@ bool CScriptEngine::ReportArgCount()
     Fail(msg::kArgCount, msg::kCaution, 3);
     return true;
 }
+
+bool CScriptEngine::PushReturn(int line)
+{
+    if (m_nCallDepth >= kCallStackSize) return false;
+    m_pCallStack[static_cast<size_t>(m_nCallDepth++)] = line;
+    return true;
+}
+
+bool CScriptEngine::PopReturn(int* line)
+{
+    if (m_nCallDepth <= 0) return false;
+    *line = m_pCallStack[static_cast<size_t>(--m_nCallDepth)];
+    return true;
+}

@@ -9,9 +9,14 @@
 // flag) and the line store it rebuilds from the script.
 //
 // The action request: a statement points m_pAction at one of eight fixed code cells
-// and puts a number into m_nActionValue; the run loop acts on it after the statement.
+// (each holding its RequestCode) and puts a number into m_nActionValue; the run loop
+// acts on it after the statement.
 // A statement that leaves no request of its own leaves the previous one in place, so
 // every handler ends through one of the request helpers below.
+//
+// The instruction families (instructions/) reach the engine only through its public
+// operations; the state of a family (bit buffers, bindings, launch record, media
+// window) is kept here and read and written through the operations of that family.
 //
 // Speed: within one run each line is split, classified and bound to its handler once,
 // the first time it executes, and the tokens it reads as operands or registers keep
@@ -25,17 +30,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "DesktopServices.h"
 #include "Ft245Device.h"
 #include "Host.h"
+#include "Instruction.h"
 #include "ScriptLines.h"
 #include "WinIoPort.h"
-
-class CScriptEngine;
-using InstructionHandler = void (*)(CScriptEngine&);
 
 // How the last call of Run ended, for callers that report it (tavimore-run's exit
 // status). The engine itself acts the same whatever the cause.
@@ -54,6 +55,18 @@ public:
     static constexpr int kCallStackSize = 1024;
     static constexpr int kRegL = -1;
     static constexpr int kRegW = -2;
+
+    // The code of each request a statement can leave for the run loop.
+    enum RequestCode : int {
+        kRequestNone = 0,        // go on with the next line
+        kRequestShowLine = 10,   // show the line index in a box
+        kRequestJump = 90,       // jump to the line in the value
+        kRequestJumpRel = 99,    // jump by the number of lines in the value
+        kRequestWait = 100,      // sleep the value in milliseconds
+        kRequestWaitPump = 101,  // sleep, pumping messages once a second
+        kRequestEnd = 500,       // end the run after this statement
+        kRequestError = 0xFFFF,  // a failure was reported; the value is its number
+    };
 
     explicit CScriptEngine(CHost& host);
     virtual ~CScriptEngine();
@@ -79,8 +92,15 @@ public:
     int Run(int startLine);
     void ExecuteStatement();
     void PumpMessages();
+    // Sleeps through the host; a stop during the sleep stops the run and gives false.
+    bool Sleep(uint32_t milliseconds);
     void RequestStop();
     int GetJumpDistance() const;
+    // Ends the run after this statement, as a device failure does; unlike RequestStop
+    // it leaves a media window open.
+    void StopAfterStatement() { m_bRunning = 0; }
+    // The line index of the statement being executed.
+    int CurrentLine() const { return m_nLine; }
     bool IsRunInProgress() const { return m_bInRun; }
     RunEnd GetRunEnd() const { return m_eRunEnd; }
 
@@ -100,6 +120,9 @@ public:
         else if (uint32_t* cell = RegisterAddress(index))
             *cell = value;
     }
+    // The register file REG0..REG9999 as cells, for the families that keep texts and
+    // captures in it.
+    uint32_t* RegisterFile() { return m_pRegisters.get(); }
     uint32_t EvaluateOperand(std::string_view token, int defaultRadix);
     bool ParseBinary(std::string_view text, uint32_t& out);
     bool ParseHex(std::string_view text, uint32_t& out);
@@ -108,7 +131,7 @@ public:
                                int valueRadix);
     bool CheckArgCount(int count, int needed) { return count < needed && ReportArgCount(); }
 
-    // ---- Call stack and conditions (defined with the flow-control family)
+    // ---- Call stack and conditions
     bool PushReturn(int line);
     bool PopReturn(int* line);
     // A condition or operator token as a 16-bit code, its two bytes in either order.
@@ -186,6 +209,10 @@ public:
         return distance;
     }
     void RequestShowLine() { m_pAction = &m_nActShowLine; }
+    // The value of the request in place (0 after a failed jump target).
+    int32_t RequestValue() const { return m_nActionValue; }
+    // The line break that status texts and stored texts end with.
+    std::string_view LineBreak() const { return {m_szNewLine, static_cast<size_t>(m_nNewLineLen)}; }
 
     // ---- What handlers read of the statement being executed
     int ArgCount() const { return m_pStatement ? m_pStatement->GetCount() : 0; }
@@ -220,10 +247,26 @@ public:
         return ConditionArgSlow(n);
     }
 
-    // ---- Ports and physical memory, through the port-access binding. Each width
-    // operation first makes sure the library is available; when it is not, the run
-    // stops after this statement, reads give 0 and writes do nothing. The values
-    // are masked to the width (0xFF, 0xFFFF).
+    // ---- Ports and physical memory, through the port-access binding.
+    // Whether the port-access library is missing. The binding has then told the user
+    // why, and the run ends after this statement; a caller does what it does without
+    // the library (reads give 0, writes do nothing) and may say so in its status.
+    bool PortLibraryMissing()
+    {
+        if (m_winIo.IsAvailable()) return false;
+        m_bRunning = 0;
+        return true;
+    }
+    CWinIoPort& PortLibrary() { return m_winIo; }
+    // The output bit buffer that SETBIT writes the low byte of, and the address of the
+    // last physical-memory dump; both survive every run.
+    uint32_t BitBuffer() const { return m_dwBitOut; }
+    void SetBitBuffer(uint32_t bits) { m_dwBitOut = bits; }
+    uint32_t DumpAddress() const { return m_dwDumpAddress; }
+    void SetDumpAddress(uint32_t address) { m_dwDumpAddress = address; }
+    // Each width operation first makes sure the library is available; when it is not,
+    // the run stops after this statement, reads give 0 and writes do nothing. The
+    // values are masked to the width (0xFF, 0xFFFF).
     uint8_t ReadPortByte(uint32_t port);
     uint16_t ReadPortWord(uint32_t port);
     uint32_t ReadPortDword(uint32_t port);
@@ -243,12 +286,31 @@ public:
     // Tests one bit of the byte ReadPortBit read last; bits 8 and up read as 0.
     bool TestPortBit(uint32_t bit) const { return bit < 8 && ((m_byBitIn >> bit) & 1u) != 0; }
 
+    // ---- FT245RL devices, through the D2XX binding; FtdiLibraryMissing as above.
+    bool FtdiLibraryMissing()
+    {
+        if (m_ft.IsAvailable()) return false;
+        m_bRunning = 0;
+        return true;
+    }
+    CFt245Device& Ft245() { return m_ft; }
+
+    // ---- Processes and the media window: the launch settings that persist from
+    // launch to launch, the last launch's result (a non-zero process id: its handles
+    // are still held), and the media window with its open flag (a stop closes it).
+    CStartupInfo& LaunchSettings() { return m_si; }
+    CProcessInformation& LastLaunch() { return m_pi; }
+    std::uintptr_t MediaWindow() const { return m_hMciWnd; }
+    void SetMediaWindow(std::uintptr_t window) { m_hMciWnd = window; }
+    void SetMediaOpen(bool open) { m_bMciOpen = open ? 1 : 0; }
+
     // ---- State that the editor and the option dialog reach
     int GetDebugLevel() const { return m_nDebugLevel; }
     void SetDebugLevel(int level) { m_nDebugLevel = level; }
     uint32_t GetRegW() const { return m_nRegWAddress; }
     void SetRegW(uint32_t value) { m_nRegWAddress = value; }
     uint32_t GetRegL() const { return m_nRegLAddress; }
+    void SetRegL(uint32_t value) { m_nRegLAddress = value; }
     int GetCallDepth() const { return m_nCallDepth; }
     CHost& Host() { return m_host; }
 
@@ -267,15 +329,6 @@ public:
     size_t GetLogLimit() const { return m_nLogLimit; }
 
 private:
-    friend struct CFlowInstructions;
-    friend struct CDataInstructions;
-    friend struct CBitInstructions;
-    friend struct CPortInstructions;
-    friend struct CInfraredInstructions;
-    friend struct CFtdiInstructions;
-    friend struct CSystemInstructions;
-    friend struct CDialogInstructions;
-
     enum class LineKind : uint8_t { Empty, Instruction, OperandCheck, Label, Unknown };
 
     // What an operand token showed when it was first evaluated in this run.
@@ -299,6 +352,16 @@ private:
         uint16_t condition = 0;
     };
 
+    // The per-run caches: compiled lines and the label index (RunLoop.cpp).
+    struct CRunState;
+    struct CRunScope;
+    // What a run counts while its statements execute.
+    struct CRunTally {
+        uint32_t executed = 0;
+        uint32_t omitted = 0; // status lines left out once the log reached its bound
+        RunEnd end = RunEnd::EndOfScript;
+    };
+
     void Request(int& cell, int32_t value)
     {
         m_pAction = &cell;
@@ -316,11 +379,15 @@ private:
                                int valueWidth, int valueRadix, int level);
     int RegisterArgSlow(int n);
     int ReadRegisterToken(std::string_view token, bool& readable);
-    CCompiledLine& CompileLine(int line);
+    CCompiledLine& CompileLine(CRunState& run, int line);
+    void RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally);
+    bool ActOnJump(int target, int count);
+    [[gnu::cold]] void ReportJumpError(int target);
+    void BuildReport(std::string&& log, const CRunTally& tally);
     static LineKind Classify(const CScriptLines& statement, InstructionHandler& handler);
     int FindLabel(std::string_view upperToken);
-    bool Sleep(uint32_t milliseconds);
     void ActOnRequest(int& limit, bool& leave);
+    int FindLabelLine(std::string_view foldedToken) const;
 
     CHost& m_host;
 
@@ -341,14 +408,14 @@ private:
     std::uintptr_t m_hMciWnd = 0;
     std::string m_strOutput;
     std::string m_strScript;
-    int m_nActError = 0xFFFF;
-    int m_nActJump = 90;
-    int m_nActJumpRel = 99;
-    int m_nActWait = 100;
-    int m_nActWaitPump = 101;
-    int m_nActStop = 500;
-    int m_nActNone = 0;
-    int m_nActShowLine = 10;
+    int m_nActError = kRequestError;
+    int m_nActJump = kRequestJump;
+    int m_nActJumpRel = kRequestJumpRel;
+    int m_nActWait = kRequestWait;
+    int m_nActWaitPump = kRequestWaitPump;
+    int m_nActStop = kRequestEnd;
+    int m_nActNone = kRequestNone;
+    int m_nActShowLine = kRequestShowLine;
     std::unique_ptr<uint32_t[]> m_pRegisters;
     uint32_t m_nRegLAddress = 0;
     uint32_t m_nRegWAddress = 0;
@@ -369,31 +436,17 @@ private:
     uint32_t m_dwDumpAddress = 0;
     CWinIoPort m_winIo{m_host};
 
-    // Processes and windows: the launch settings that persist from launch to launch,
-    // the last launch's result (a non-zero process id: its handles are still held),
-    // and the scratch list of top-level windows, allocated and released inside the
-    // statement that collects them.
-    static constexpr int kWindowListSize = 1024;
+    // Processes: the launch settings and the last launch's result.
     CStartupInfo m_si;
     CProcessInformation m_pi;
-    std::unique_ptr<uint32_t[]> m_phWndList;
-    int m_nWndCount = 0;
 
     // Run-time state of this implementation: the guard against re-entry, how the last
-    // run ended, and the per-run caches described at the top.
+    // run ended, the per-run caches described at the top (held by the run in progress,
+    // null outside a run) and the compiled line being executed.
     bool m_bInRun = false;
     RunEnd m_eRunEnd = RunEnd::EndOfScript;
     uint32_t m_nStatementLimit = 0x7FFFFFFF;
     size_t m_nLogLimit = kDefaultLogLimit;
-    std::vector<std::unique_ptr<CCompiledLine>> m_compiled;
+    CRunState* m_pRun = nullptr;
     CCompiledLine* m_pCompiled = nullptr;
-    std::unique_ptr<CCompiledLine> m_outsideLine;
-    // Bytes the compiled lines of this run hold, roughly, and how many they may hold:
-    // past the budget a line is compiled each time it runs instead of kept, so the
-    // memory of a large script stays a small multiple of its size.
-    static constexpr size_t kCompiledFloor = size_t{16} << 20;
-    size_t m_nCompiledBytes = 0;
-    size_t m_nCompiledBudget = 0;
-    std::unordered_map<std::string, int> m_labelIndex;
-    bool m_bLabelIndexReady = false;
 };

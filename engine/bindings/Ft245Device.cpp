@@ -3,19 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Host.h"
-#include "LibraryLoader.h"
 #include "Messages.h"
 
 using namespace d2xx;
 
 namespace {
-
-template <typename Fn>
-Fn Resolve(CLibraryLoader& loader, void* module, const char* name)
-{
-    return reinterpret_cast<Fn>(loader.Symbol(module, name));
-}
 
 bool InTable(int device)
 {
@@ -30,7 +22,7 @@ CFt245Device::~CFt245Device()
 {
     // Closing needs the library; when it was never loaded no device is open, and
     // loading it now only to count devices would touch the hardware for nothing.
-    if (m_hModule != nullptr) CloseAll();
+    if (m_library.IsOpen()) CloseAll();
     m_ftStatus = 0;
     for (FT_HANDLE& slot : m_hDevices) slot = nullptr;
 }
@@ -48,21 +40,20 @@ bool CFt245Device::IsAvailable()
 
 bool CFt245Device::Load()
 {
-    CLibraryLoader* loader = m_host.Loader();
-    if (loader == nullptr) return false;
-    if (m_hModule == nullptr) m_hModule = loader->Open(m_host.LibraryFile(DeviceLibrary::Ftdi));
-    if (m_hModule == nullptr) return false;
+    if (!m_library.Open(m_host, DeviceLibrary::Ftdi)) return false;
 
     // In this order; the first one missing releases the library.
-    if (!(m_pOpen = Resolve<FtOpenFn>(*loader, m_hModule, "FT_Open")) ||
-        !(m_pClose = Resolve<FtCloseFn>(*loader, m_hModule, "FT_Close")) ||
-        !(m_pListDevices = Resolve<FtListDevicesFn>(*loader, m_hModule, "FT_ListDevices")) ||
-        !(m_pSetBitMode = Resolve<FtSetBitModeFn>(*loader, m_hModule, "FT_SetBitMode")) ||
-        !(m_pWrite = Resolve<FtWriteFn>(*loader, m_hModule, "FT_Write")) ||
-        !(m_pGetBitMode = Resolve<FtGetBitModeFn>(*loader, m_hModule, "FT_GetBitMode")) ||
-        !(m_pRead = Resolve<FtReadFn>(*loader, m_hModule, "FT_Read")) ||
-        !(m_pResetDevice = Resolve<FtResetDeviceFn>(*loader, m_hModule, "FT_ResetDevice")) ||
-        !(m_pSetBaudRate = Resolve<FtSetBaudRateFn>(*loader, m_hModule, "FT_SetBaudRate"))) {
+    const bool resolved =
+        m_library.Resolve("FT_Open", m_pOpen) &&
+        m_library.Resolve("FT_Close", m_pClose) &&
+        m_library.Resolve("FT_ListDevices", m_pListDevices) &&
+        m_library.Resolve("FT_SetBitMode", m_pSetBitMode) &&
+        m_library.Resolve("FT_Write", m_pWrite) &&
+        m_library.Resolve("FT_GetBitMode", m_pGetBitMode) &&
+        m_library.Resolve("FT_Read", m_pRead) &&
+        m_library.Resolve("FT_ResetDevice", m_pResetDevice) &&
+        m_library.Resolve("FT_SetBaudRate", m_pSetBaudRate);
+    if (!resolved) {
         Release();
         return false;
     }
@@ -73,10 +64,7 @@ bool CFt245Device::Load()
 
 void CFt245Device::Release()
 {
-    if (m_hModule != nullptr) {
-        if (CLibraryLoader* loader = m_host.Loader()) loader->Close(m_hModule);
-    }
-    m_hModule = nullptr;
+    m_library.Close();
     m_pOpen = nullptr;
     m_pClose = nullptr;
     m_pListDevices = nullptr;
@@ -90,13 +78,8 @@ void CFt245Device::Release()
 
 bool CFt245Device::EnsureListDevices()
 {
-    CLibraryLoader* loader = m_host.Loader();
-    if (loader == nullptr) return false;
-    if (m_hModule == nullptr) m_hModule = loader->Open(m_host.LibraryFile(DeviceLibrary::Ftdi));
-    if (m_hModule == nullptr) return false;
-    if (m_pListDevices == nullptr)
-        m_pListDevices = Resolve<FtListDevicesFn>(*loader, m_hModule, "FT_ListDevices");
-    if (m_pListDevices == nullptr) {
+    if (!m_library.Open(m_host, DeviceLibrary::Ftdi)) return false;
+    if (m_pListDevices == nullptr && !m_library.Resolve("FT_ListDevices", m_pListDevices)) {
         Release();
         return false;
     }

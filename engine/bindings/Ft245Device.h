@@ -26,6 +26,7 @@
 #include <string>
 
 #include "D2xx.h"
+#include "DeviceLibrary.h"
 
 class CHost;
 
@@ -82,7 +83,7 @@ private:
 
     // Fields in the order of the data model.
     char m_szSerial[kSerialBufferSize] = {};
-    void* m_hModule = nullptr;
+    CDeviceLibrary m_library; // the D2XX library; kept loaded for the program's life once open
     d2xx::FtOpenFn m_pOpen = nullptr;
     d2xx::FtCloseFn m_pClose = nullptr;
     d2xx::FtListDevicesFn m_pListDevices = nullptr;

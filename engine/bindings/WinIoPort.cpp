@@ -1,7 +1,5 @@
 #include "WinIoPort.h"
 
-#include "Host.h"
-#include "LibraryLoader.h"
 #include "Messages.h"
 
 namespace {
@@ -29,16 +27,6 @@ int32_t NoGetPhysLong(uint32_t, uint32_t* value)
 }
 int32_t NoSetPhysLong(uint32_t, uint32_t) { return 0; }
 
-// Resolves one entry point into its field; false when the library lacks it.
-template <typename Fn>
-bool Resolve(CLibraryLoader& loader, void* module, const char* name, Fn& field)
-{
-    void* symbol = loader.Symbol(module, name);
-    if (symbol == nullptr) return false;
-    field = reinterpret_cast<Fn>(symbol);
-    return true;
-}
-
 } // namespace
 
 CWinIoPort::CWinIoPort(CHost& host) : m_host(host)
@@ -52,7 +40,7 @@ CWinIoPort::~CWinIoPort()
         // The library may hold open devices and port permissions: let it let go of
         // them before it is unloaded.
         ShutdownWinIo();
-        Release();
+        m_library.Close();
     }
 }
 
@@ -68,35 +56,24 @@ void CWinIoPort::UseStandIns()
     SetPhysLong = NoSetPhysLong;
 }
 
-void CWinIoPort::Release()
-{
-    if (m_hModule != nullptr && m_pLoader != nullptr) m_pLoader->Close(m_hModule);
-    m_hModule = nullptr;
-    m_pLoader = nullptr;
-}
-
 bool CWinIoPort::Load()
 {
-    CLibraryLoader* loader = m_host.Loader();
-    const std::string file = m_host.LibraryFile(DeviceLibrary::Ports);
-    if (loader == nullptr || file.empty()) return false;
-    m_hModule = loader->Open(file);
-    if (m_hModule == nullptr) return false;
-    m_pLoader = loader;
+    if (!m_library.Open(m_host, DeviceLibrary::Ports)) return false;
 
+    // In this order; the first one missing releases the library.
     const bool resolved =
-        Resolve(*loader, m_hModule, "InitializeWinIo", InitializeWinIo) &&
-        Resolve(*loader, m_hModule, "ShutdownWinIo", ShutdownWinIo) &&
-        Resolve(*loader, m_hModule, "GetPortVal", GetPortVal) &&
-        Resolve(*loader, m_hModule, "SetPortVal", SetPortVal) &&
-        Resolve(*loader, m_hModule, "MapPhysToLin", MapPhysToLin) &&
-        Resolve(*loader, m_hModule, "UnmapPhysicalMemory", UnmapPhysicalMemory) &&
-        Resolve(*loader, m_hModule, "GetPhysLong", GetPhysLong) &&
-        Resolve(*loader, m_hModule, "SetPhysLong", SetPhysLong);
+        m_library.Resolve("InitializeWinIo", InitializeWinIo) &&
+        m_library.Resolve("ShutdownWinIo", ShutdownWinIo) &&
+        m_library.Resolve("GetPortVal", GetPortVal) &&
+        m_library.Resolve("SetPortVal", SetPortVal) &&
+        m_library.Resolve("MapPhysToLin", MapPhysToLin) &&
+        m_library.Resolve("UnmapPhysicalMemory", UnmapPhysicalMemory) &&
+        m_library.Resolve("GetPhysLong", GetPhysLong) &&
+        m_library.Resolve("SetPhysLong", SetPhysLong);
     // A library that refuses to initialise (the process lacks the privilege) would
     // otherwise make every port instruction silently do nothing: it counts as absent.
     if (!resolved || InitializeWinIo() == 0) {
-        Release();
+        m_library.Close();
         UseStandIns(); // nothing may call into the released library
         return false;
     }

@@ -14,10 +14,10 @@
 
 #include <cstdint>
 
+#include "DeviceLibrary.h"
 #include "WinIoApi.h"
 
 class CHost;
-class CLibraryLoader;
 
 class CWinIoPort {
 public:
@@ -34,7 +34,6 @@ public:
     bool Load();
 
     uint8_t m_bLoaded = 0; // 1 once loaded, resolved and initialised; never reset
-    void* m_hModule = nullptr;
     PFN_InitializeWinIo InitializeWinIo;
     PFN_ShutdownWinIo ShutdownWinIo;
     PFN_GetPortVal GetPortVal;
@@ -47,8 +46,7 @@ public:
 private:
     bool LoadAndReport();
     void UseStandIns();
-    void Release();
 
     CHost& m_host;
-    CLibraryLoader* m_pLoader = nullptr; // the loader that opened m_hModule
+    CDeviceLibrary m_library;
 };

@@ -5,7 +5,9 @@
 // set, whose low byte SETBIT writes to the port as a whole (bits 8 to 31 stay in the
 // buffer and show in REGL). Operands are read with the automatic radix: 10 is binary
 // 2, H'378 is port 0x378. Status texts show bits 8 to 0 of the result.
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
 
 struct CBitInstructions {
@@ -13,18 +15,17 @@ struct CBitInstructions {
     static uint32_t SetBufferBit(CScriptEngine& e, uint32_t bit, bool value)
     {
         const uint32_t mask = 1u << (bit % 32);
-        if (value) e.m_dwBitOut |= mask;
-        else e.m_dwBitOut &= ~mask;
-        return e.m_dwBitOut;
+        e.SetBitBuffer(value ? e.BitBuffer() | mask : e.BitBuffer() & ~mask);
+        return e.BitBuffer();
     }
     // SetBufferBit, then the buffer's low byte to the port.
     static uint32_t WritePortBit(CScriptEngine& e, uint32_t port, uint32_t bit, bool value)
     {
         SetBufferBit(e, bit, value);
-        e.m_winIo.SetPortVal(port, e.m_dwBitOut & 0xFFu, 1);
-        return e.m_dwBitOut;
+        e.PortLibrary().SetPortVal(port, e.BitBuffer() & 0xFFu, 1);
+        return e.BitBuffer();
     }
-    static void ClearBitBuffer(CScriptEngine& e) { e.m_dwBitOut = 0; }
+    static void ClearBitBuffer(CScriptEngine& e) { e.SetBitBuffer(0); }
 
     // Bits 0 to 7 only. A bit outside shows the message and ends the statement with
     // the continue request, so the previous statement's jump or wait is not repeated.
@@ -50,8 +51,7 @@ struct CBitInstructions {
         uint32_t bit = e.OperandArg(2, 0);
         if (BitOutOfRange(e, bit)) return;
         uint32_t v = 0;
-        if (e.m_winIo.IsAvailable()) v = e.ReadPortBit(port, bit) ? 1 : 0;
-        else e.m_bRunning = 0;
+        if (!e.PortLibraryMissing()) v = e.ReadPortBit(port, bit) ? 1 : 0;
         Finish(e, msg::kGetBitDone, v);
     }
 
@@ -71,13 +71,8 @@ struct CBitInstructions {
         uint32_t bit = e.OperandArg(2, 0);
         bool value = e.ArgCount() == 4 ? e.OperandArg(3, 0) != 0 : true;
         uint32_t buffer;
-        if (e.m_winIo.IsAvailable()) {
-            buffer = WritePortBit(e, port, bit, value);
-        } else {
-            // The buffer shows what would have been written, as OUT does.
-            buffer = SetBufferBit(e, bit, value);
-            e.m_bRunning = 0;
-        }
+        if (!e.PortLibraryMissing()) buffer = WritePortBit(e, port, bit, value);
+        else buffer = SetBufferBit(e, bit, value); // what would have been written, as OUT shows
         Finish(e, msg::kSetBitDone, buffer);
     }
 
@@ -92,7 +87,7 @@ struct CBitInstructions {
     // SETBUFCLR: clears the output buffer; REGL = the buffer as it was.
     static void SetBufClr(CScriptEngine& e)
     {
-        uint32_t old = e.m_dwBitOut;
+        uint32_t old = e.BitBuffer();
         ClearBitBuffer(e);
         Finish(e, msg::kOldBuffer, old);
     }

@@ -5,7 +5,9 @@
 // the bytes, byte j in register n + 1 + j / 4 at bit 8 * (j % 4) (least significant
 // byte first). No terminating zero is stored, and the unused high bytes of the last
 // cell keep what they held.
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
 
 struct CDataInstructions {
@@ -113,7 +115,7 @@ struct CDataInstructions {
         e.SetStatus("", 100);
         e.Continue();
         // A destination that does not exist received nothing, and neither does REGL.
-        if (destination) e.m_nRegLAddress = *destination;
+        if (destination) e.SetRegL(*destination);
     }
 
     // ---- Displays: REGL (DISPW: REGW) without argument, else the named register.
@@ -123,7 +125,7 @@ struct CDataInstructions {
     {
         std::string_view label = Radix == 2 ? msg::kDispB : Radix == 10 ? msg::kDispD : msg::kDispH;
         if (e.ArgCount() == 1) {
-            e.SetStatusNumber(label, static_cast<int32_t>(e.m_nRegLAddress), 32, Radix, 5);
+            e.SetStatusNumber(label, static_cast<int32_t>(e.GetRegL()), 32, Radix, 5);
         } else {
             int numberWidth = Radix == 2 ? 30 : 4;
             e.SetStatusRegister(label, e.RegisterArg(1), numberWidth, 10, 32, Radix, 5);
@@ -135,7 +137,7 @@ struct CDataInstructions {
     {
         std::string text(msg::kDispM);
         if (e.ArgCount() == 1) {
-            text += e.FormatNumber(static_cast<int32_t>(e.m_nRegLAddress), 32, 16);
+            text += e.FormatNumber(static_cast<int32_t>(e.GetRegL()), 32, 16);
             e.ShowMessage(text, msg::kDispMRegLCaption);
             e.SetStatus(text, 100);
         } else {
@@ -151,11 +153,11 @@ struct CDataInstructions {
     {
         if (e.ArgCount() == 1) {
             std::string text(msg::kDispW);
-            text += e.FormatNumber(static_cast<int32_t>(e.m_nRegWAddress), 32, 16);
+            text += e.FormatNumber(static_cast<int32_t>(e.GetRegW()), 32, 16);
             e.ShowMessage(text, msg::kDispWCaption);
             e.SetStatus(text, 100);
         } else {
-            e.SetStatusNumber(msg::kDispW, static_cast<int32_t>(e.m_nRegWAddress), 32, 16, 100);
+            e.SetStatusNumber(msg::kDispW, static_cast<int32_t>(e.GetRegW()), 32, 16, 100);
         }
         e.Continue();
     }
@@ -176,7 +178,7 @@ struct CDataInstructions {
     {
         uint32_t* cell = e.RegisterAddress(index);
         if (cell == nullptr) return -1;
-        uint32_t* first = e.m_pRegisters.get();
+        uint32_t* first = e.RegisterFile();
         if (cell < first || cell >= first + CScriptEngine::kRegisterCount) {
             e.Fail(msg::kRegisterMissing, msg::kCaution, 100);
             return -1;
@@ -195,7 +197,7 @@ struct CDataInstructions {
     {
         size_t count = bytes.size() < TextRoom(n) ? bytes.size() : TextRoom(n);
         for (size_t j = 0; j < count; ++j) {
-            uint32_t& cell = e.m_pRegisters[static_cast<size_t>(n) + 1 + j / 4];
+            uint32_t& cell = e.RegisterFile()[static_cast<size_t>(n) + 1 + j / 4];
             unsigned shift = 8 * (j % 4);
             cell = (cell & ~(0xFFu << shift)) | (static_cast<uint32_t>(static_cast<unsigned char>(bytes[j])) << shift);
         }
@@ -215,15 +217,15 @@ struct CDataInstructions {
         std::string bytes;
         if (WithLineBreak) {
             bytes.assign(token.substr(token.empty() ? 0 : 1));
-            bytes.append(e.m_szNewLine, static_cast<size_t>(e.m_nNewLineLen));
+            bytes.append(e.LineBreak());
         } else if (token.size() >= 2) {
             bytes.assign(token.substr(1, token.size() - 2));
         }
         size_t stored = StoreText(e, n, bytes);
         e.SetStatus(msg::kStringStored, 100);
         e.Continue();
-        e.m_nRegLAddress = static_cast<uint32_t>(n);
-        e.m_pRegisters[static_cast<size_t>(n)] = static_cast<uint32_t>(stored);
+        e.SetRegL(static_cast<uint32_t>(n));
+        e.RegisterFile()[static_cast<size_t>(n)] = static_cast<uint32_t>(stored);
     }
 
     static void ShowString(CScriptEngine& e)
@@ -231,24 +233,24 @@ struct CDataInstructions {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
         int n = TextCell(e, e.RegisterArg(1));
         if (n < 0) return;
-        size_t length = e.m_pRegisters[static_cast<size_t>(n)];
+        size_t length = e.RegisterFile()[static_cast<size_t>(n)];
         if (length > TextRoom(n)) length = TextRoom(n);
         std::string text;
         for (size_t j = 0; j < length; ++j) {
-            uint32_t cell = e.m_pRegisters[static_cast<size_t>(n) + 1 + j / 4];
+            uint32_t cell = e.RegisterFile()[static_cast<size_t>(n) + 1 + j / 4];
             auto byte = static_cast<char>((cell >> (8 * (j % 4))) & 0xFF);
             if (byte == 0) break;
             text += byte;
         }
         e.SetStatus(text, 10);
         e.Continue();
-        e.m_nRegLAddress = static_cast<uint32_t>(n);
+        e.SetRegL(static_cast<uint32_t>(n));
     }
 
     static void DebugLevel(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
-        e.m_nDebugLevel = static_cast<int>(e.OperandArg(1, 10));
+        e.SetDebugLevel(static_cast<int>(e.OperandArg(1, 10)));
         e.SetStatus(msg::kDebugLevelChanged, 100);
         e.Continue();
     }

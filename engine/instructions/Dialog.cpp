@@ -8,7 +8,9 @@
 // old handle, so MCIPLAY after MCICLOSE reaches a window that is gone and does
 // nothing. Without media windows (the host offers none) the handle is 0 and every
 // following media call does nothing.
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
 
 struct CDialogInstructions {
@@ -71,24 +73,24 @@ struct CDialogInstructions {
             height = static_cast<int32_t>(e.OperandArg(3, 10));
         }
         CMediaServices* media = e.Host().Media();
-        e.m_hMciWnd = media ? media->CreateMediaWindow(e.Arg(1), placement, width, height) : 0;
-        e.m_bMciOpen = 1;
-        if (media) media->PlayMedia(e.m_hMciWnd);
+        e.SetMediaWindow(media ? media->CreateMediaWindow(e.Arg(1), placement, width, height) : 0);
+        e.SetMediaOpen(true);
+        if (media) media->PlayMedia(e.MediaWindow());
         e.SetStatus("", 100);
         e.Continue();
     }
 
     static void MciPlay(CScriptEngine& e)
     {
-        e.m_bMciOpen = 1;
-        if (CMediaServices* media = e.Host().Media()) media->PlayMedia(e.m_hMciWnd);
+        e.SetMediaOpen(true);
+        if (CMediaServices* media = e.Host().Media()) media->PlayMedia(e.MediaWindow());
         e.Continue();
     }
 
     static void MciClose(CScriptEngine& e)
     {
-        e.m_bMciOpen = 0;
-        e.Host().CloseMediaWindow(e.m_hMciWnd);
+        e.SetMediaOpen(false);
+        e.Host().CloseMediaWindow(e.MediaWindow());
         e.Continue();
     }
 };

@@ -7,48 +7,10 @@
 // error request in place of the jump, so the run goes on with the next line.
 #include <cstdint>
 
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
-#include "../Text.h"
-
-bool CScriptEngine::PushReturn(int line)
-{
-    if (m_nCallDepth >= kCallStackSize) return false;
-    m_pCallStack[static_cast<size_t>(m_nCallDepth++)] = line;
-    return true;
-}
-
-bool CScriptEngine::PopReturn(int* line)
-{
-    if (m_nCallDepth <= 0) return false;
-    *line = m_pCallStack[static_cast<size_t>(--m_nCallDepth)];
-    return true;
-}
-
-uint16_t CScriptEngine::ParseCondition(std::string_view token)
-{
-    const std::string t = text::ToUpper(text::TrimLeft(token));
-    if (t.size() > 2) {
-        Fail(msg::kConditionTooLong, msg::kCaution, 5);
-        return 1;
-    }
-    auto first = static_cast<unsigned char>(t.empty() ? 0 : t[0]);
-    auto second = static_cast<unsigned char>(t.size() > 1 ? t[1] : 0);
-    auto high = first > second ? first : second;
-    auto low = first > second ? second : first;
-    return static_cast<uint16_t>(high << 8 | low);
-}
-
-uint16_t CScriptEngine::ConditionArgSlow(int n)
-{
-    // Only a token of at most two bytes parses without a report; only that is kept.
-    uint16_t code = ParseCondition(Arg(n));
-    if (m_pCompiled != nullptr && text::TrimLeft(Arg(n)).size() <= 2) {
-        m_pCompiled->conditionToken = n;
-        m_pCompiled->condition = code;
-    }
-    return code;
-}
 
 struct CFlowInstructions {
     static void Pump(CScriptEngine& e)
@@ -89,8 +51,8 @@ struct CFlowInstructions {
 
     static void Call(CScriptEngine& e)
     {
-        e.WriteRegister(CScriptEngine::kRegL, static_cast<uint32_t>(e.m_nLine));
-        e.PushReturn(e.m_nLine); // with a full stack the entry is lost; the call still jumps
+        e.WriteRegister(CScriptEngine::kRegL, static_cast<uint32_t>(e.CurrentLine()));
+        e.PushReturn(e.CurrentLine()); // with a full stack the entry is lost; the call still jumps
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
         int32_t target = e.RequestJumpToArg(1, 10);
         e.SetStatusNumber(msg::kCallDone, target, 6, 10, 20);
@@ -157,7 +119,7 @@ struct CFlowInstructions {
                 e.SetStatusNumber(msg::kConditionJmp, target, 4, 10, 100);
             }
         } else {
-            e.SetStatusNumber(msg::kConditionNotMet, e.m_nActionValue, 4, 10, 100);
+            e.SetStatusNumber(msg::kConditionNotMet, e.RequestValue(), 4, 10, 100);
             e.Continue();
         }
     }

@@ -8,7 +8,9 @@
 // library is reported after whatever the arguments reported. Without the library the
 // run ends after the statement. D2XX errors of the device calls are not reported: the
 // values are shown and stored regardless (the binding keeps the status).
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
 #include "../Text.h"
 
@@ -23,14 +25,13 @@ struct CFtdiInstructions {
     // Device numbers beyond the attached devices address device 0.
     static int AttachedOrFirst(CScriptEngine& e, int device)
     {
-        return device < e.m_ft.CountDevices() ? device : 0;
+        return device < e.Ft245().CountDevices() ? device : 0;
     }
     // The binding's library is missing (it has shown its message): the run ends after
     // this statement, which reports the failure.
     static bool Unavailable(CScriptEngine& e, std::string_view failure)
     {
-        if (e.m_ft.IsAvailable()) return false;
-        e.m_bRunning = 0;
+        if (!e.FtdiLibraryMissing()) return false;
         e.SetStatus(failure, 5);
         e.Continue();
         return true;
@@ -44,7 +45,7 @@ struct CFtdiInstructions {
 
     static void GetNumDevices(CScriptEngine& e)
     {
-        int32_t count = e.m_ft.CountDevices();
+        int32_t count = e.Ft245().CountDevices();
         e.SetStatusNumber(msg::kFtOutLabel, count, 32, 10, 5);
         e.Continue();
     }
@@ -55,7 +56,7 @@ struct CFtdiInstructions {
         device = AttachedOrFirst(e, device);
         char serial[kSerialBuffer];
         // The serial number comes from the device's EEPROM and becomes a document line.
-        if (e.m_ft.GetSerialNumberInto(device, serial)) e.SetStatus(text::FromOutside(serial), 5);
+        if (e.Ft245().GetSerialNumberInto(device, serial)) e.SetStatus(text::FromOutside(serial), 5);
         else e.SetStatus(msg::kFtSerialError, 5);
         e.Continue();
     }
@@ -68,7 +69,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         std::string_view wanted = e.Arg(2);
         device = AttachedOrFirst(e, device);
-        const std::string serial = text::FromOutside(e.m_ft.GetSerialNumber(device));
+        const std::string serial = text::FromOutside(e.Ft245().GetSerialNumber(device));
         if (text::EqualsNoCase(serial, wanted)) {
             // As JMP: a target that cannot be evaluated leaves its error request instead.
             int32_t target = e.RequestJumpToArg(3, 10);
@@ -82,8 +83,8 @@ struct CFtdiInstructions {
     static void Open(CScriptEngine& e)
     {
         if (Unavailable(e, msg::kFtInitFailed)) return;
-        if (!e.m_ft.OpenAll()) {
-            e.m_bRunning = 0;
+        if (!e.Ft245().OpenAll()) {
+            e.StopAfterStatement();
             e.SetStatus(msg::kFtOpenFailed, 5);
         }
         e.Continue();
@@ -92,7 +93,7 @@ struct CFtdiInstructions {
     static void Close(CScriptEngine& e)
     {
         if (Unavailable(e, msg::kFtInitFailed)) return;
-        e.m_ft.CloseAll();
+        e.Ft245().CloseAll();
         e.Continue();
     }
 
@@ -102,7 +103,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         auto mask = static_cast<uint8_t>(e.OperandArg(2, 0) & 0xFF);
         if (Unavailable(e, msg::kFtInitFailed)) return;
-        e.m_ft.SetBitMode(device, mask);
+        e.Ft245().SetBitMode(device, mask);
         Finish(e, msg::kFtSetBitModeLabel, mask, mask);
     }
 
@@ -112,7 +113,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         auto byte = static_cast<uint8_t>(e.OperandArg(2, 0) & 0xFF);
         if (Unavailable(e, msg::kFtOutInitFailed)) return;
-        e.m_ft.WriteByte(device, byte);
+        e.Ft245().WriteByte(device, byte);
         Finish(e, msg::kFtOutLabel, byte, byte);
     }
 
@@ -137,7 +138,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         if (Unavailable(e, msg::kFtInitFailed)) return;
         uint8_t pins = 0;
-        e.m_ft.GetBitMode(device, &pins);
+        e.Ft245().GetBitMode(device, &pins);
         Finish(e, msg::kFtInLabel, pins, pins);
     }
 
@@ -146,7 +147,7 @@ struct CFtdiInstructions {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
         int device = DeviceArg(e, 1);
         if (Unavailable(e, msg::kFtInitFailed)) return;
-        e.m_ft.ResetDevice(device);
+        e.Ft245().ResetDevice(device);
         Finish(e, msg::kFtDeviceNumberLabel, static_cast<uint32_t>(device), static_cast<uint32_t>(device));
     }
 
@@ -156,7 +157,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         uint32_t rate = e.OperandArg(2, 0) & 0xFFFF;
         if (Unavailable(e, msg::kFtInitFailed)) return;
-        e.m_ft.SetBaudRate(device, rate);
+        e.Ft245().SetBaudRate(device, rate);
         Finish(e, msg::kFtDeviceNumberLabel, static_cast<uint32_t>(device), static_cast<uint32_t>(device));
     }
 
@@ -166,7 +167,7 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         if (Unavailable(e, msg::kFtReadInitFailed)) return;
         uint8_t byte = 0;
-        e.m_ft.ReadByte(device, &byte);
+        e.Ft245().ReadByte(device, &byte);
         Finish(e, msg::kFtReadLabel, byte, byte);
     }
 };

@@ -11,7 +11,9 @@
 // the byte already read; they allocate nothing and call nothing else. The clock is
 // looked at only every kPollsPerCheck polls, which bounds every wait (a signal that
 // stops must not hang the program) without slowing the polls.
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
 
 namespace {
@@ -74,16 +76,15 @@ struct CInfraredInstructions {
 
     static bool Unavailable(CScriptEngine& e)
     {
-        if (e.m_winIo.IsAvailable()) return false;
+        if (!e.PortLibraryMissing()) return false;
         e.SetStatus(msg::kWinIoInitFailed, 5);
-        e.m_bRunning = 0;
         return true;
     }
 
     // Byte k of the capture: byte k mod 4 of register k div 4, least significant first.
     static void StoreCaptureByte(CScriptEngine& e, uint32_t k, uint8_t value)
     {
-        uint32_t& cell = e.m_pRegisters[k / 4];
+        uint32_t& cell = e.RegisterFile()[k / 4];
         const uint32_t shift = 8 * (k % 4);
         cell = (cell & ~(0xFFu << shift)) | (static_cast<uint32_t>(value) << shift);
     }
@@ -151,7 +152,7 @@ struct CInfraredInstructions {
         }
         if (changes == 0) {
             e.SetStatus(msg::kNoSyncSignal, 10);
-            e.m_bRunning = 0;
+            e.StopAfterStatement();
             e.WriteRegister(CScriptEngine::kRegL, 0);
             return;
         }
@@ -224,7 +225,7 @@ struct CInfraredInstructions {
             e.SetStatus(msg::kCaptureFull, 10);
         } else if (end == WaitEnd::Lost) {
             e.SetStatus(msg::kSyncSignalLost, 10);
-            e.m_bRunning = 0;
+            e.StopAfterStatement();
         } else if (end == WaitEnd::Stopped) {
             e.RequestStop();
             e.SetStatus(msg::kInfraredStopped, 10);
@@ -247,7 +248,7 @@ struct CInfraredInstructions {
         bool level = e.ReadPortBit(lines.port, lines.sync);
         WaitEnd end = WaitEnd::Seen;
         for (;;) {
-            e.m_winIo.SetPortVal(0x378, level ? 0x00 : 0xFF, 1);
+            e.PortLibrary().SetPortVal(0x378, level ? 0x00 : 0xFF, 1);
             uint32_t polls = 0;
             bool now;
             while ((now = e.ReadPortBit(lines.port, lines.sync)) == level) {
@@ -269,13 +270,13 @@ struct CInfraredInstructions {
         }
         if (edges == 0) {
             e.SetStatus(msg::kNoSyncSignal, 10);
-            e.m_bRunning = 0;
+            e.StopAfterStatement();
             e.WriteRegister(CScriptEngine::kRegL, 0);
             return;
         }
         if (end == WaitEnd::Lost) {
             e.SetStatus(msg::kSyncSignalLost, 10);
-            e.m_bRunning = 0;
+            e.StopAfterStatement();
             e.WriteRegister(CScriptEngine::kRegL, edges);
             return;
         }

@@ -8,7 +8,9 @@
 // write), as they do when the library answers.
 #include <cstdio>
 
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "LibraryLoader.h"
 #include "../Messages.h"
 #include "DumpLine.h"
@@ -85,8 +87,7 @@ struct CPortInstructions {
     static void WinIo(CScriptEngine& e)
     {
         e.Continue();
-        if (e.m_winIo.IsAvailable()) return; // the previous status text stands
-        e.m_bRunning = 0;
+        if (!e.PortLibraryMissing()) return; // the previous status text stands
         e.SetStatus(msg::kWinIoInitFailed, 5);
     }
 
@@ -95,9 +96,8 @@ struct CPortInstructions {
     static void GetTickDebug(CScriptEngine& e)
     {
         e.Continue();
-        if (!e.m_winIo.IsAvailable()) {
+        if (e.PortLibraryMissing()) {
             // Without the library the loop would only count stand-in calls.
-            e.m_bRunning = 0;
             e.SetStatus(msg::kWinIoInitFailed, 5);
             e.WriteRegister(CScriptEngine::kRegL, 0);
             return;
@@ -122,11 +122,9 @@ struct CPortInstructions {
             return;
         }
         uint32_t value = 0;
-        if (e.m_winIo.IsAvailable()) {
-            e.m_winIo.GetPhysLong(address, &value);
+        if (!e.PortLibraryMissing()) {
+            e.PortLibrary().GetPhysLong(address, &value);
             e.WriteRegister(CScriptEngine::kRegL, value);
-        } else {
-            e.m_bRunning = 0;
         }
         e.SetStatusNumber(msg::kRegisterDisplay, static_cast<int32_t>(value), 32, 16, 5);
         e.Continue();
@@ -142,8 +140,7 @@ struct CPortInstructions {
             e.SetError(10);
             return;
         }
-        if (e.m_winIo.IsAvailable()) e.m_winIo.SetPhysLong(address, value);
-        else e.m_bRunning = 0;
+        if (!e.PortLibraryMissing()) e.PortLibrary().SetPhysLong(address, value);
         e.SetStatusNumber(msg::kRegisterDisplay, static_cast<int32_t>(value), 32, 16, 100);
         e.Continue();
     }
@@ -152,17 +149,16 @@ struct CPortInstructions {
     // after the last dump. Further tokens are ignored, as after every instruction.
     static void Dt(CScriptEngine& e)
     {
-        if (e.ArgCount() == 1) e.m_dwDumpAddress += 16;
-        else e.m_dwDumpAddress = e.OperandArg(1, 16);
+        if (e.ArgCount() == 1) e.SetDumpAddress(e.DumpAddress() + 16);
+        else e.SetDumpAddress(e.OperandArg(1, 16));
         e.Continue();
-        const uint32_t address = e.m_dwDumpAddress;
-        if (!e.m_winIo.IsAvailable()) {
-            e.m_bRunning = 0;
+        const uint32_t address = e.DumpAddress();
+        if (e.PortLibraryMissing()) {
             e.SetStatus(msg::kWinIoNotPermitted, 5);
             return;
         }
         void* handle = nullptr;
-        uint8_t* bytes = e.m_winIo.MapPhysToLin(address, 16, &handle);
+        uint8_t* bytes = e.PortLibrary().MapPhysToLin(address, 16, &handle);
         if (bytes == nullptr) {
             e.SetStatus(msg::kDumpFailed, 5);
             return;
@@ -174,7 +170,7 @@ struct CPortInstructions {
                       bytes[7], bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13],
                       bytes[14], bytes[15]);
         e.SetStatus(line, 5);
-        e.m_winIo.UnmapPhysicalMemory(handle, bytes);
+        e.PortLibrary().UnmapPhysicalMemory(handle, bytes);
     }
 
     // The dump-line formatter on a fixed pattern of double-byte characters.
@@ -189,7 +185,7 @@ struct CPortInstructions {
     // Where the REGL cell lives in the program's memory (the low 32 bits of it).
     static void ReglLocation(CScriptEngine& e)
     {
-        auto location = static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(&e.m_nRegLAddress));
+        auto location = static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(e.RegisterAddress(CScriptEngine::kRegL)));
         e.SetStatusNumber(msg::kReglLocation, static_cast<int32_t>(location), 32, 16, 5);
         e.Continue();
     }
@@ -203,9 +199,8 @@ struct CPortInstructions {
     {
         e.Continue();
         CHost& host = e.Host();
-        const bool wrote61 = e.m_winIo.IsAvailable(); // the binding has told the user why not
+        const bool wrote61 = !e.PortLibraryMissing(); // the binding has told the user why not
         if (wrote61) e.WritePortByte(0x61, 0xFF);
-        else e.m_bRunning = 0;
 
         bool wroteHal = false;
         if (CLibraryLoader* loader = host.Loader()) {

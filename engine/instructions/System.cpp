@@ -11,8 +11,11 @@
 // successful launch gives its handles back before the statement ends; the release at
 // the start of the launching instructions only matters if one was left over.
 #include <cstdio>
+#include <vector>
 
+#include "Families.h"
 #include "../KeywordChain.h"
+#include "../ScriptEngine.h"
 #include "../Messages.h"
 #include "../Text.h"
 
@@ -21,24 +24,21 @@ struct CSystemInstructions {
 
     static void ReleaseChild(CScriptEngine& e)
     {
-        if (e.m_pi.dwProcessId == 0) return;
-        if (CDesktopServices* desktop = Desktop(e)) desktop->CloseProcess(e.m_pi);
-        e.m_pi.dwProcessId = 0;
+        CProcessInformation& launched = e.LastLaunch();
+        if (launched.dwProcessId == 0) return;
+        if (CDesktopServices* desktop = Desktop(e)) desktop->CloseProcess(launched);
+        launched.dwProcessId = 0;
     }
 
-    // Fills the scratch list with the top-level windows, topmost first, 1024 at most.
-    static void CollectWindows(CScriptEngine& e, CDesktopServices* desktop)
+    // The top-level windows, topmost first, 1024 at most: a scratch list that lives
+    // only as long as the statement that collects it.
+    static constexpr int kWindowListSize = 1024;
+    static std::vector<uint32_t> CollectWindows(CDesktopServices* desktop)
     {
-        e.m_phWndList = std::make_unique<uint32_t[]>(CScriptEngine::kWindowListSize);
-        e.m_nWndCount = 0;
-        if (desktop == nullptr) return;
-        int count = desktop->CollectWindows(e.m_phWndList.get(), CScriptEngine::kWindowListSize);
-        e.m_nWndCount = count < 0 ? 0 : count > CScriptEngine::kWindowListSize ? CScriptEngine::kWindowListSize : count;
-    }
-    static void ReleaseWindows(CScriptEngine& e)
-    {
-        e.m_phWndList.reset();
-        e.m_nWndCount = 0;
+        std::vector<uint32_t> windows(kWindowListSize);
+        int count = desktop == nullptr ? 0 : desktop->CollectWindows(windows.data(), kWindowListSize);
+        windows.resize(static_cast<size_t>(count < 0 ? 0 : count > kWindowListSize ? kWindowListSize : count));
+        return windows;
     }
 
     // Stores the first window of the launched program into the register of token 1;
@@ -46,14 +46,12 @@ struct CSystemInstructions {
     static void StoreLaunchedWindow(CScriptEngine& e, CDesktopServices* desktop)
     {
         int index = e.RegisterArg(1);
-        CollectWindows(e, desktop);
-        for (int i = 0; i < e.m_nWndCount; ++i) {
-            if (desktop->IsWindowOfProcess(e.m_phWndList[static_cast<size_t>(i)], e.m_pi)) {
-                e.WriteRegister(index, e.m_phWndList[static_cast<size_t>(i)]);
+        for (uint32_t window : CollectWindows(desktop)) {
+            if (desktop->IsWindowOfProcess(window, e.LastLaunch())) {
+                e.WriteRegister(index, window);
                 break;
             }
         }
-        ReleaseWindows(e);
     }
 
     // Launches the command line from token firstArg with the record as it stands, waits
@@ -63,20 +61,20 @@ struct CSystemInstructions {
     static void Launch(CScriptEngine& e, int firstArg)
     {
         CDesktopServices* desktop = Desktop(e);
-        if (desktop == nullptr || !desktop->Launch(e.ArgToEnd(firstArg), e.m_si, Kind, e.m_pi)) {
+        if (desktop == nullptr || !desktop->Launch(e.ArgToEnd(firstArg), e.LaunchSettings(), Kind, e.LastLaunch())) {
             e.Continue();
             return;
         }
-        desktop->WaitForInputIdle(e.m_pi);
+        desktop->WaitForInputIdle(e.LastLaunch());
         if (StoreWindow) {
             StoreLaunchedWindow(e, desktop);
         } else {
             // The started program's process id: the one number about the launch a
             // script might want to show.
-            e.WriteRegister(CScriptEngine::kRegL, e.m_pi.dwProcessId);
+            e.WriteRegister(CScriptEngine::kRegL, e.LastLaunch().dwProcessId);
         }
-        desktop->CloseProcess(e.m_pi);
-        e.m_pi.dwProcessId = 0;
+        desktop->CloseProcess(e.LastLaunch());
+        e.LastLaunch().dwProcessId = 0;
         e.Continue();
     }
 
@@ -109,8 +107,8 @@ struct CSystemInstructions {
     {
         ReleaseChild(e);
         if (ProgramMissing(e, 2)) return;
-        e.m_si.cb = CStartupInfo::kRecordSize;
-        e.m_si.wShowWindow = CStartupInfo::SW_SHOWNORMAL;
+        e.LaunchSettings().cb = CStartupInfo::kRecordSize;
+        e.LaunchSettings().wShowWindow = CStartupInfo::SW_SHOWNORMAL;
         Launch<LaunchKind::Program, false>(e, 1);
     }
 
@@ -118,12 +116,12 @@ struct CSystemInstructions {
     {
         ReleaseChild(e);
         if (ProgramMissing(e, 3)) return;
-        e.m_si.dwXCountChars = 10;
-        e.m_si.dwYCountChars = 10;
-        e.m_si.cb = CStartupInfo::kRecordSize;
-        e.m_si.dwFlags = CStartupInfo::STARTF_USESHOWWINDOW | CStartupInfo::STARTF_USECOUNTCHARS |
+        e.LaunchSettings().dwXCountChars = 10;
+        e.LaunchSettings().dwYCountChars = 10;
+        e.LaunchSettings().cb = CStartupInfo::kRecordSize;
+        e.LaunchSettings().dwFlags = CStartupInfo::STARTF_USESHOWWINDOW | CStartupInfo::STARTF_USECOUNTCHARS |
                          CStartupInfo::STARTF_USEFILLATTRIBUTE;
-        e.m_si.wShowWindow = CStartupInfo::SW_HIDE;
+        e.LaunchSettings().wShowWindow = CStartupInfo::SW_HIDE;
         Launch<LaunchKind::CommandInterpreter, true>(e, 2);
     }
 
@@ -131,7 +129,7 @@ struct CSystemInstructions {
     {
         ReleaseChild(e);
         if (ProgramMissing(e, 3)) return;
-        e.m_si.wShowWindow = CStartupInfo::SW_SHOWNORMAL;
+        e.LaunchSettings().wShowWindow = CStartupInfo::SW_SHOWNORMAL;
         Launch<LaunchKind::Program, true>(e, 2);
     }
 
@@ -160,12 +158,10 @@ struct CSystemInstructions {
             return;
         }
         CDesktopServices* desktop = Desktop(e);
-        CollectWindows(e, desktop);
-        const std::string_view newLine(e.m_szNewLine, static_cast<size_t>(e.m_nNewLineLen));
+        const std::string_view newLine = e.LineBreak();
         std::string report(msg::kHandleListHeader);
         report += newLine;
-        for (int i = 0; i < e.m_nWndCount; ++i) {
-            uint32_t window = e.m_phWndList[static_cast<size_t>(i)];
+        for (uint32_t window : CollectWindows(desktop)) {
             char handle[16];
             std::snprintf(handle, sizeof handle, "/ %08X : ", window);
             report += handle;
@@ -173,7 +169,6 @@ struct CSystemInstructions {
             report += text::FromOutside(desktop->WindowTitle(window));
             report += newLine;
         }
-        ReleaseWindows(e);
         e.SetStatus(report, 5);
         e.Continue();
     }

@@ -2,6 +2,7 @@
 // texts other programs send.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -31,6 +33,7 @@
 #include "AppFixture.h"
 #include "AppTests.h"
 #include "CopyDataEndpoint.h"
+#include "EnvironmentDialog.h"
 
 namespace {
 
@@ -107,7 +110,7 @@ private slots:
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("viewMenu"))),
                  (QList<int>{kViewToolBar, kViewStatusBar}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("helpMenu"))),
-                 (QList<int>{kHelpFinder, 0, kAppAbout}));
+                 (QList<int>{kHelpFinder, kEnvironmentCheck, 0, kAppAbout}));
         QCOMPARE(ids(frame.ToolBar()),
                  (QList<int>{kFileNew, 0, kFileOpen, kFileSave, 0, kEditCut, kEditCopy, kEditPaste,
                              0, kFilePrint, kAppAbout, kContextHelp, 0, kScriptRun, kScriptStop, 0,
@@ -381,6 +384,33 @@ private slots:
         QVERIFY(shown);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
         QWhatsThis::hideText();
+    }
+
+    void EnvironmentCheckShowsTheFindingsAndExplainsARefusedPort()
+    {
+        m_pFixture.reset();
+        m_pFixture = std::make_unique<CAppFixture>(QStringList{QStringLiteral("--ports"), QStringLiteral("system")});
+        m_pFixture->Frame().Action(cmd::kEnvironmentCheck)->trigger();
+        CEnvironmentDialog* dialog = m_pFixture->App().EnvironmentDialog();
+        QVERIFY(dialog != nullptr && dialog->isVisible());
+        const QString findings = dialog->Findings();
+        QVERIFY(findings.contains(QStringLiteral("ports.access")));
+        QVERIFY(findings.contains(QStringLiteral("program.libtavimore-winio.so")));
+        QGuiApplication::clipboard()->clear();
+        dialog->CopyButton()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), findings);
+        dialog->close();
+
+        // Where the system refuses the ports, the port statement's box is unchanged and
+        // the status bar names the cause.
+        if (!findings.contains(QStringLiteral("FAILS   ports.access")))
+            QSKIP("this machine grants port access: nothing to explain");
+        m_pFixture->SetText(QStringLiteral("IN H'70"));
+        m_pFixture->Doc().RunText();
+        QCOMPARE(m_pFixture->boxes,
+                 QStringList{QStringLiteral("Tavimore|ライブラリは使用できません。WinIo.dllが同じフォルダに存在するのかチェックしてください")});
+        const QString note = m_pFixture->Frame().statusBar()->currentMessage();
+        QVERIFY2(note.endsWith(QStringLiteral("ヘルプ → 環境チェック で直し方を確認できます")), qPrintable(note));
     }
 
 private:

@@ -32,5 +32,29 @@ expect_status 2 "$runner" "$work/doc.tvm" "$work/doc.tvm"
 expect_status 0 "$runner" --help
 grep -q -- '--step LINE' "$work/out" || { echo "FAIL: --help lists no options"; failures=$((failures + 1)); }
 
+# --doctor: no document needed; the exit status agrees with the summary line, and the
+# JSON form says the same.
+"$runner" --doctor >"$work/doctor" 2>&1
+status=$?
+if [ "$status" = 0 ]; then want='^Everything'; else want='^Not ready: '; fi
+grep -q "$want" "$work/doctor" && [ "$status" -le 1 ] ||
+    { echo "FAIL: --doctor exited $status with:"; cat "$work/doctor"; failures=$((failures + 1)); }
+"$runner" --doctor=json >"$work/doctor.json" 2>&1
+json_status=$?
+if [ "$json_status" != "$status" ] || ! grep -q "\"ok\":$([ "$status" = 0 ] && echo true || echo false)}" "$work/doctor.json"; then
+    echo "FAIL: --doctor=json exited $json_status (text: $status)"; failures=$((failures + 1))
+fi
+# Where the system refuses the ports, a port instruction keeps its message and the run
+# adds one line naming the cause.
+if grep -q '^FAILS   ports.access' "$work/doctor"; then
+    printf 'IN H\x2770\r\n' >"$work/in.tvm"
+    expect_status 3 "$runner" "$work/in.tvm"
+    grep -q "^tavimore-run: port access: .* 'tavimore-run --doctor' shows the fix\.$" "$work/err" ||
+        { echo "FAIL: no explaining line after the refused port:"; cat "$work/err"; failures=$((failures + 1)); }
+    # The simulated ports are not explained: nothing of the system is at fault there.
+    expect_status 0 "$runner" --ports sim "$work/in.tvm"
+    ! grep -q -- '--doctor' "$work/err" || { echo "FAIL: explained the simulation"; failures=$((failures + 1)); }
+fi
+
 [ "$failures" = 0 ] && echo "all command-line checks passed"
 exit $((failures > 0))

@@ -358,7 +358,7 @@ CPrivateBus::~CPrivateBus()
     if (m_daemon > 0) EndProcess(m_daemon, 2000);
 }
 
-bool CPrivateBus::Start(const std::string& folder, std::string& why)
+bool CPrivateBus::Start(const std::string& folder, std::string& why, const std::string& canPowerOff)
 {
     int fd = -1;
     if (!StartWithPipe({"dbus-daemon", "--session", "--nofork", "--nopidfile",
@@ -375,7 +375,7 @@ bool CPrivateBus::Start(const std::string& folder, std::string& why)
         return false;
     }
     m_strRecord = folder + "/logind-calls";
-    if (!m_logind.Start({TAVIMORE_MOCK_LOGIND, m_strAddress, m_strRecord}) ||
+    if (!m_logind.Start({TAVIMORE_MOCK_LOGIND, m_strAddress, m_strRecord, canPowerOff}) ||
         !WaitUntil([&] { return ReadFile(m_strRecord).rfind("ready\n", 0) == 0; })) {
         why = "the stand-in logind did not take its name on the private bus";
         m_strAddress.clear();

@@ -73,7 +73,8 @@ std::string Hex8(uint32_t window);
 class CPrivateBus {
 public:
     ~CPrivateBus();
-    bool Start(const std::string& folder, std::string& why);
+    // canPowerOff: the stand-in's answer to CanPowerOff.
+    bool Start(const std::string& folder, std::string& why, const std::string& canPowerOff = "yes");
     const std::string& Address() const { return m_strAddress; }
     // What the stand-in recorded, one line per call, after its "ready" line.
     std::string Calls() const;

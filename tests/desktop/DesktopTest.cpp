@@ -17,6 +17,7 @@
 #include "Dpms.h"
 #include "Encoding.h"
 #include "LinuxDesktop.h"
+#include "Doctor.h"
 #include "LogindPower.h"
 #include "ScriptEngine.h"
 #include "Spawn.h"
@@ -430,9 +431,11 @@ TEST(DesktopPower, ExitwinCallsLogindPowerOffWithoutInteraction)
     // tavimore-run reaches the system bus named by DBUS_SYSTEM_BUS_ADDRESS: ours.
     WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
     int status = -1;
-    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, &status);
+    std::string error;
+    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, &status, &error);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\nPowerOff interactive=false\n");
+    EXPECT_EQ(error, "REGL 000000000@h\n"); // logind allows it: nothing to explain
 }
 
 TEST(DesktopPower, WithoutLogindExitwinStillEndsNormally)
@@ -448,6 +451,51 @@ TEST(DesktopPower, WithoutLogindExitwinStillEndsNormally)
     engine.Run(-1);
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
     EXPECT_TRUE(host.calls.empty()); // no message: the result is not reported
+}
+
+// The environment check asks the same X server and logind the instructions use.
+TEST_F(Desktop, DoctorReportsX11WithEwmhAndNoCompositor)
+{
+    const auto probe = doctor::CreateDoctorProbe();
+    const doctor::CX11Answer x = probe->AskX11(s_pX->Display());
+    ASSERT_TRUE(x.connected) << x.error;
+    EXPECT_TRUE(x.hasSupported);
+    for (const char* atom : {"_NET_CLIENT_LIST_STACKING", "_NET_CLOSE_WINDOW", "_NET_WM_PID"})
+        EXPECT_NE(std::find(x.supported.begin(), x.supported.end(), atom), x.supported.end()) << atom;
+    EXPECT_EQ(x.wmName, "Openbox");
+    EXPECT_FALSE(x.compositor);
+
+    int status = -1;
+    const std::string text = Capture({TAVIMORE_RUN, "--doctor", "--ports", "sim", "--ftdi", "sim"},
+                                     {"DISPLAY=" + s_pX->Display(), "XDG_SESSION_TYPE=x11", "WAYLAND_DISPLAY="}, &status);
+    EXPECT_NE(text.find("OK      desktop.session"), std::string::npos) << text;
+    EXPECT_NE(text.find("EWMH window manager Openbox."), std::string::npos) << text;
+    EXPECT_NE(text.find("warning desktop.compositor"), std::string::npos) << text;
+}
+
+TEST(DesktopPower, DoctorNamesALogindThatRefusesPowerOff)
+{
+    CTempDir dir;
+    CPrivateBus bus;
+    std::string why;
+    if (!bus.Start(dir.Path(), why, "no")) GTEST_SKIP() << "no private bus: " << why;
+    const std::string saved = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.Address().c_str(), 1);
+    const doctor::CLogindAnswer answer = doctor::CreateDoctorProbe()->AskLogind();
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
+    EXPECT_TRUE(answer.reached) << answer.error;
+    EXPECT_EQ(answer.answer, "no");
+
+    // The run keeps its behaviour and adds one line naming the cause.
+    WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
+    int status = -1;
+    std::string error;
+    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, &status, &error);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\n");
+    EXPECT_EQ(error, "REGL 000000000@h\n"
+                     "tavimore-run: power off: logind answers CanPowerOff: no, so EXITWIN cannot power off. "
+                     "'tavimore-run --doctor' shows the fix.\n");
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // tavimore-mock-logind: stands in for systemd-logind on a private bus in the tests.
 //
-//   tavimore-mock-logind ADDRESS RECORD
+//   tavimore-mock-logind ADDRESS RECORD [CANPOWEROFF]
 //
 // Connects to the bus at ADDRESS, owns org.freedesktop.login1, writes "ready" to
 // RECORD once it does, then answers every org.freedesktop.login1.Manager.PowerOff call
 // on /org/freedesktop/login1 and appends "PowerOff interactive=<true|false>" to RECORD.
-// It powers nothing off.
+// It powers nothing off. CanPowerOff is answered with CANPOWEROFF ("yes" by default).
 #include <dbus/dbus.h>
 
 #include <cstdio>
@@ -13,8 +13,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tavimore-mock-logind ADDRESS RECORD\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: tavimore-mock-logind ADDRESS RECORD [CANPOWEROFF]\n");
         return 2;
     }
     DBusError error;
@@ -35,6 +35,7 @@ int main(int argc, char** argv)
             std::fclose(f);
         }
     };
+    const char* canPowerOff = argc == 4 ? argv[3] : "yes";
     record("ready");
     while (dbus_connection_read_write(bus, -1)) {
         while (DBusMessage* message = dbus_connection_pop_message(bus)) {
@@ -50,6 +51,12 @@ int main(int argc, char** argv)
                     record("PowerOff without its argument");
                 dbus_error_free(&argError);
                 DBusMessage* reply = dbus_message_new_method_return(message);
+                dbus_connection_send(bus, reply, nullptr);
+                dbus_connection_flush(bus);
+                dbus_message_unref(reply);
+            } else if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager", "CanPowerOff")) {
+                DBusMessage* reply = dbus_message_new_method_return(message);
+                dbus_message_append_args(reply, DBUS_TYPE_STRING, &canPowerOff, DBUS_TYPE_INVALID);
                 dbus_connection_send(bus, reply, nullptr);
                 dbus_connection_flush(bus);
                 dbus_message_unref(reply);

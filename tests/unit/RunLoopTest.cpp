@@ -167,6 +167,32 @@ TEST_F(RunLoop, AFailedJumpTargetLeavesTheValueZero)
     }
 }
 
+TEST_F(RunLoop, AStatementHandedInAfterARunFindsTheLabelsOfThatRun)
+{
+    // The run's label index goes with the run; a statement handed in afterwards still
+    // finds the first matching label line of the script that ran, and a missing label
+    // still reports.
+    engine.SetDebugLevel(20);
+    Run("L'A\n/ x\nl'b\nL'B");
+    auto execute = [&](const char* text) {
+        CScriptLines statement;
+        statement.SetSeparatorChar(' ');
+        statement.SetQuoteChar('"');
+        statement.SetText(text);
+        statement.SetStatementMode();
+        statement.Split();
+        engine.SetStatement(&statement);
+        engine.ExecuteStatement();
+        engine.SetStatement(nullptr);
+        return engine.GetStatus();
+    };
+    EXPECT_EQ(execute("JMP L'B"), Sj("JMPしました…0000003@d\r\n"));
+    EXPECT_TRUE(host.Messages().empty());
+    execute("JMP L'NONE");
+    EXPECT_TRUE(engine.ErrorRequested());
+    EXPECT_EQ(host.Messages().size(), 1u);
+}
+
 TEST(KeywordChain, NoTwoMnemonicsAreEqualWithoutRegardToCase)
 {
     std::set<std::string> seen;

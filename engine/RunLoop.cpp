@@ -114,15 +114,14 @@ int CScriptEngine::Run(int startLine)
 // which ends the run. count is the script's line count.
 inline bool CScriptEngine::ActOnJump(int target, int count)
 {
-    if (target < 0 || target == m_nLine) [[unlikely]] {
-        ReportJumpError(target);
-        return false;
-    }
-    if (target < count) [[likely]] {
+    if (static_cast<unsigned>(target) < static_cast<unsigned>(count) && target != m_nLine) [[likely]] {
         // A statement that jumps is a line of the script, so the distance fits; it is
         // taken modulo 2^32 all the same, so that no line index can make it overflow.
         *m_pActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(m_nLine));
         m_nLine = target - 1;
+    } else if (target < 0 || target == m_nLine) {
+        ReportJumpError(target);
+        return false;
     } else {
         // Wide: m_nLine may be a caller's start line far from the target.
         const int64_t distance = static_cast<int64_t>(target) - m_nLine;
@@ -148,7 +147,9 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
     uint32_t omitted = 0;
     RunEnd end = RunEnd::EndOfScript;
     int limit = m_lines.GetCount();
-    int pollCountdown = kPollInterval;
+    // Statements until the next question about a stop. A step ends at its first
+    // countdown, after its one statement.
+    int pollCountdown = startLine != -1 ? 1 : kPollInterval;
     size_t compiledSincePoll = 0;
     const bool step = startLine != -1;
     const uint32_t statementLimit = m_nStatementLimit;
@@ -168,9 +169,8 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
         }
         ++executed;
 
-        CCompiledLine* line =
-            static_cast<unsigned>(m_nLine) < lineCount ? table[m_nLine].get() : nullptr;
-        if (line == nullptr) {
+        CCompiledLine* line;
+        if (static_cast<unsigned>(m_nLine) >= lineCount || (line = table[m_nLine].get()) == nullptr) {
             line = &CompileLine(run, m_nLine);
             if (m_bRunning == 0) {
                 // Stopped while the line was split: the statement never ran.
@@ -184,8 +184,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
         }
         m_pCompiled = line;
         m_pStatement = &line->statement;
-        if (line->kind == LineKind::Instruction) line->handler(*this);
-        else ExecuteStatement();
+        line->handler(*this);
 
         if (m_pAction == &m_nActJump) {
             // limit is still the line count here: only the statement's own end
@@ -212,12 +211,16 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
                 ++omitted;
             }
         }
-        if (--pollCountdown == 0) {
+        if (--pollCountdown == 0) [[unlikely]] {
             pollCountdown = kPollInterval;
-            compiledSincePoll = 0;
-            if (m_host.PollStop()) RequestStop();
+            // A step asks only when its line was long to split.
+            if (!step || compiledSincePoll > kPollBytes) {
+                compiledSincePoll = 0;
+                if (m_host.PollStop()) RequestStop();
+            }
+            if (step) limit = 0;
         }
-        if (step || m_bRunning == 0) limit = 0;
+        if (m_bRunning == 0) [[unlikely]] limit = 0;
         ++m_nLine;
     }
     // The request of the last statement executed, kept for GetJumpDistance.
@@ -327,6 +330,9 @@ CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(CRunState& run, int lin
     }
     if (keep) run.compiledBytes += cost;
     slot->kind = Classify(statement, slot->handler);
+    // Every line runs through its handler; the lines that are no instruction through
+    // ExecuteStatement, which also serves statements handed in from outside a run.
+    if (slot->kind != LineKind::Instruction) slot->handler = [](CScriptEngine& e) { e.ExecuteStatement(); };
     return *slot;
 }
 

@@ -157,6 +157,8 @@ public:
         else SetStatusText(text);
     }
     bool StatusWanted(int level) const { return m_nDebugLevel >= level; }
+    // The status of a statement whose text the debug level drops.
+    void ClearStatus() { m_strStatus.clear(); }
     // Sets the status to label + FormatNumber(value, width, radix) at level, formatting
     // only when the debug level keeps the text.
     void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level)
@@ -247,6 +249,60 @@ public:
         return ConditionArgSlow(n);
     }
 
+    // ---- Lines decoded once per run
+    // A statement whose operands all showed a plain form when it first ran (a constant
+    // or label line, REGn, REGL or REGW) can bind a form of its handler that reads them
+    // straight from where they are: a register's cell, or the value the line keeps.
+    // The bound form runs for the line's later executions in this run.
+    struct CDecodedArgs {
+        const uint32_t* a = nullptr;      // values compared or used
+        const uint32_t* b = nullptr;
+        const uint32_t* target = nullptr; // a jump's line or distance
+        uint32_t* cell = nullptr;         // the register written
+        int index = 0;                    // its register index, for status texts
+        uint16_t condition = 0;
+    };
+    // Where operand n (read with defaultRadix) can be read on later executions of this
+    // line; null when it may report a failure, has not been evaluated yet in this run,
+    // or the statement is not a line of a run.
+    const uint32_t* PlainOperand(int n, int defaultRadix)
+    {
+        if (m_pCompiled == nullptr || static_cast<unsigned>(n) >= kCachedTokens) return nullptr;
+        const COperandSlot& slot = m_pCompiled->operands[static_cast<size_t>(n)];
+        if (slot.radix != defaultRadix) return nullptr;
+        if (slot.kind == COperandSlot::Kind::Constant)
+            return reinterpret_cast<const uint32_t*>(&slot.value);
+        if (slot.kind == COperandSlot::Kind::Register) return PlainCell(slot.value);
+        return nullptr;
+    }
+    // The cell of register token n, when reading it showed a plain register.
+    uint32_t* PlainRegisterArg(int n)
+    {
+        if (m_pCompiled == nullptr || static_cast<unsigned>(n) >= kCachedTokens) return nullptr;
+        const CRegisterSlot& slot = m_pCompiled->registers[static_cast<size_t>(n)];
+        return slot.known ? PlainCell(slot.index) : nullptr;
+    }
+    // The cell of REGL, REGW or REG0..REG9999 (the registers that never report).
+    uint32_t* PlainCell(int index)
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            return &m_pRegisters[static_cast<size_t>(index)];
+        if (index == kRegL) return &m_nRegLAddress;
+        if (index == kRegW) return &m_nRegWAddress;
+        return nullptr;
+    }
+    // Whether the condition code of token n is kept for the line's later executions.
+    bool ConditionKept(int n) const { return m_pCompiled != nullptr && m_pCompiled->conditionToken == n; }
+    // Binds form, with args, to the line being executed (nothing outside a run).
+    void BindDecoded(InstructionHandler form, const CDecodedArgs& args)
+    {
+        if (m_pCompiled == nullptr || m_pCompiled->kind != LineKind::Instruction) return;
+        m_pCompiled->decoded = args;
+        m_pCompiled->handler = form;
+    }
+    // The arguments the bound form of the line being executed reads.
+    const CDecodedArgs& Decoded() const { return m_pCompiled->decoded; }
+
     // ---- Ports and physical memory, through the port-access binding.
     // Whether the port-access library is missing. The binding has then told the user
     // why, and the run ends after this statement; a caller does what it does without
@@ -264,9 +320,10 @@ public:
     void SetBitBuffer(uint32_t bits) { m_dwBitOut = bits; }
     uint32_t DumpAddress() const { return m_dwDumpAddress; }
     void SetDumpAddress(uint32_t address) { m_dwDumpAddress = address; }
-    // Each width operation first makes sure the library is available; when it is not,
-    // the run stops after this statement, reads give 0 and writes do nothing. The
-    // values are masked to the width (0xFF, 0xFFFF).
+    // Each width
+    // operation first makes sure the library is available; when it is not, the run
+    // stops after this statement, reads give 0 and writes do nothing. The values
+    // are masked to the width (0xFF, 0xFFFF).
     uint8_t ReadPortByte(uint32_t port);
     uint16_t ReadPortWord(uint32_t port);
     uint32_t ReadPortDword(uint32_t port);
@@ -350,6 +407,7 @@ private:
         std::array<CRegisterSlot, kCachedTokens> registers{};
         int conditionToken = -1; // the token whose condition code is kept, or -1
         uint16_t condition = 0;
+        CDecodedArgs decoded; // what a bound form of the handler reads
     };
 
     // The per-run caches: compiled lines and the label index (RunLoop.cpp).

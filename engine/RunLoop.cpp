@@ -141,37 +141,40 @@ void CScriptEngine::ReportJumpError(int target)
 // that one statement), acting on each statement's request and collecting its status.
 void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally)
 {
-    // The counts live in locals for the loop (the handlers it calls could otherwise
-    // make every update a store) and go to the tally when it ends.
+    // The counts and the line being executed live in locals for the loop (the handlers
+    // it calls could otherwise make every update a store); the line goes to m_nLine
+    // before each statement, where handlers and requests read and move it, and the
+    // counts go to the tally when the loop ends.
     uint32_t executed = 0;
     uint32_t omitted = 0;
     RunEnd end = RunEnd::EndOfScript;
     int limit = m_lines.GetCount();
-    // Statements until the next question about a stop. A step ends at its first
-    // countdown, after its one statement.
-    int pollCountdown = startLine != -1 ? 1 : kPollInterval;
-    size_t compiledSincePoll = 0;
     const bool step = startLine != -1;
+    int current = step ? startLine : 0;
+    size_t compiledSincePoll = 0;
     const uint32_t statementLimit = m_nStatementLimit;
+    // The count of executed statements after which the host is next asked about a stop
+    // (a step ends there instead), and the next count at which the loop looks at that
+    // or at the statement guard: one comparison a statement for both.
+    uint32_t nextPoll = step ? 1 : kPollInterval;
+    auto nextEvent = [&] {
+        const bool guardAhead = executed <= statementLimit && statementLimit != UINT32_MAX;
+        return guardAhead ? std::min(nextPoll, statementLimit + 1) : nextPoll;
+    };
+    uint32_t eventAt = nextEvent();
     // The table of compiled lines does not change size during the run.
     std::unique_ptr<CCompiledLine>* const table = run.compiled.data();
     const auto lineCount = static_cast<unsigned>(run.compiled.size());
 
     m_strStatus.clear();
     m_bRunning = 1;
-    m_nLine = step ? startLine : 0;
 
-    while (m_nLine < limit) {
-        if (executed > statementLimit) {
-            ShowMessage(msg::kInfiniteLoop, msg::kForcedStopCaption);
-            end = RunEnd::CountGuard;
-            break;
-        }
+    while (current < limit) {
         ++executed;
-
+        m_nLine = current;
         CCompiledLine* line;
-        if (static_cast<unsigned>(m_nLine) >= lineCount || (line = table[m_nLine].get()) == nullptr) {
-            line = &CompileLine(run, m_nLine);
+        if (static_cast<unsigned>(current) >= lineCount || (line = table[current].get()) == nullptr) {
+            line = &CompileLine(run, current);
             if (m_bRunning == 0) {
                 // Stopped while the line was split: the statement never ran.
                 --executed;
@@ -180,7 +183,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
             // Splitting a long line takes time of its own: ask about a stop as soon
             // as a megabyte of lines has been split since the last question.
             compiledSincePoll += line->statement.GetText().size();
-            if (compiledSincePoll > kPollBytes) pollCountdown = 1;
+            if (compiledSincePoll > kPollBytes) eventAt = nextPoll = executed;
         }
         m_pCompiled = line;
         m_pStatement = &line->statement;
@@ -211,18 +214,29 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
                 ++omitted;
             }
         }
-        if (--pollCountdown == 0) [[unlikely]] {
-            pollCountdown = kPollInterval;
-            // A step asks only when its line was long to split.
-            if (!step || compiledSincePoll > kPollBytes) {
-                compiledSincePoll = 0;
-                if (m_host.PollStop()) RequestStop();
-            }
-            if (step) limit = 0;
-        }
         if (m_bRunning == 0) [[unlikely]] limit = 0;
-        ++m_nLine;
+        current = m_nLine + 1;
+        if (executed == eventAt) [[unlikely]] {
+            if (executed == nextPoll) {
+                nextPoll = executed + kPollInterval;
+                // A step asks only when its line was long to split.
+                if (!step || compiledSincePoll > kPollBytes) {
+                    compiledSincePoll = 0;
+                    if (m_host.PollStop()) RequestStop();
+                }
+                if (step || m_bRunning == 0) limit = 0;
+            }
+            // The statement guard: more than the limit of statements would start.
+            if (executed > statementLimit && current < limit) {
+                m_nLine = current;
+                ShowMessage(msg::kInfiniteLoop, msg::kForcedStopCaption);
+                end = RunEnd::CountGuard;
+                break;
+            }
+            eventAt = nextEvent();
+        }
     }
+    m_nLine = current;
     // The request of the last statement executed, kept for GetJumpDistance.
     if (executed > 0) {
         m_pLastAction = m_pAction;

@@ -420,10 +420,11 @@ private:
         RunEnd end = RunEnd::EndOfScript;
     };
 
+    // Every request's value is m_nActionValue: m_pActionValue points at it from the
+    // start and never elsewhere, so a request sets the code and the value only.
     void Request(int& cell, int32_t value)
     {
         m_pAction = &cell;
-        m_pActionValue = &m_nActionValue;
         m_nActionValue = value;
     }
     uint32_t Evaluate(std::string_view token, int defaultRadix, COperandSlot* learned);
@@ -478,7 +479,7 @@ private:
     uint32_t m_nRegLAddress = 0;
     uint32_t m_nRegWAddress = 0;
     int m_nActionValue = 0;
-    int* m_pActionValue = &m_nActionValue;
+    int* const m_pActionValue = &m_nActionValue;
     int* m_pAction = &m_nActNone;
     int m_nNewLineLen = 2;
     char m_szNewLine[3] = {'\r', '\n', 0};

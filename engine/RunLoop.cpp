@@ -161,13 +161,14 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
         const bool guardAhead = executed <= statementLimit && statementLimit != UINT32_MAX;
         return guardAhead ? std::min(nextPoll, statementLimit + 1) : nextPoll;
     };
-    uint32_t eventAt = nextEvent();
+
     // The table of compiled lines does not change size during the run.
     std::unique_ptr<CCompiledLine>* const table = run.compiled.data();
     const auto lineCount = static_cast<unsigned>(run.compiled.size());
 
     m_strStatus.clear();
     m_bRunning = 1;
+    m_nCheckAt = nextEvent();
 
     while (current < limit) {
         ++executed;
@@ -183,7 +184,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
             // Splitting a long line takes time of its own: ask about a stop as soon
             // as a megabyte of lines has been split since the last question.
             compiledSincePoll += line->statement.GetText().size();
-            if (compiledSincePoll > kPollBytes) eventAt = nextPoll = executed;
+            if (compiledSincePoll > kPollBytes) m_nCheckAt = nextPoll = executed;
         }
         m_pCompiled = line;
         m_pStatement = &line->statement;
@@ -214,18 +215,19 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
                 ++omitted;
             }
         }
-        if (m_bRunning == 0) [[unlikely]] limit = 0;
         current = m_nLine + 1;
-        if (executed == eventAt) [[unlikely]] {
-            if (executed == nextPoll) {
+        if (executed >= m_nCheckAt) [[unlikely]] {
+            if (executed >= nextPoll) {
                 nextPoll = executed + kPollInterval;
                 // A step asks only when its line was long to split.
                 if (!step || compiledSincePoll > kPollBytes) {
                     compiledSincePoll = 0;
                     if (m_host.PollStop()) RequestStop();
                 }
-                if (step || m_bRunning == 0) limit = 0;
+                if (step) limit = 0;
             }
+            // A stop request, a failed device or a stop asked just now.
+            if (m_bRunning == 0) limit = 0;
             // The statement guard: more than the limit of statements would start.
             if (executed > statementLimit && current < limit) {
                 m_nLine = current;
@@ -233,7 +235,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
                 end = RunEnd::CountGuard;
                 break;
             }
-            eventAt = nextEvent();
+            m_nCheckAt = nextEvent();
         }
     }
     m_nLine = current;
@@ -443,7 +445,7 @@ bool CScriptEngine::Sleep(uint32_t milliseconds)
 
 void CScriptEngine::RequestStop()
 {
-    if (m_bRunning == 1) m_bRunning = 0;
+    if (m_bRunning == 1) EndAfterStatement();
     if (m_bMciOpen == 1) m_host.CloseMediaWindow(m_hMciWnd);
 }
 

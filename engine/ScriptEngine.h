@@ -98,7 +98,7 @@ public:
     int GetJumpDistance() const;
     // Ends the run after this statement, as a device failure does; unlike RequestStop
     // it leaves a media window open.
-    void StopAfterStatement() { m_bRunning = 0; }
+    void StopAfterStatement() { EndAfterStatement(); }
     // The line index of the statement being executed.
     int CurrentLine() const { return m_nLine; }
     bool IsRunInProgress() const { return m_bInRun; }
@@ -310,7 +310,7 @@ public:
     bool PortLibraryMissing()
     {
         if (m_winIo.IsAvailable()) return false;
-        m_bRunning = 0;
+        EndAfterStatement();
         return true;
     }
     CWinIoPort& PortLibrary() { return m_winIo; }
@@ -347,7 +347,7 @@ public:
     bool FtdiLibraryMissing()
     {
         if (m_ft.IsAvailable()) return false;
-        m_bRunning = 0;
+        EndAfterStatement();
         return true;
     }
     CFt245Device& Ft245() { return m_ft; }
@@ -422,6 +422,12 @@ private:
 
     // Every request's value is m_nActionValue: m_pActionValue points at it from the
     // start and never elsewhere, so a request sets the code and the value only.
+    // Clears the running flag; the run loop looks at it after the statement.
+    void EndAfterStatement()
+    {
+        m_bRunning = 0;
+        m_nCheckAt = 0;
+    }
     void Request(int& cell, int32_t value)
     {
         m_pAction = &cell;
@@ -462,6 +468,10 @@ private:
     int* m_pLastAction = nullptr;
     int* m_pLastActionValue = nullptr;
     int m_bRunning = 0;
+    // The executed-statement count at which the run loop next looks beyond the statement
+    // (a stop question, the statement guard, the end of a step); 0 when the running flag
+    // was cleared, so that it looks at once.
+    uint32_t m_nCheckAt = 0;
     std::uintptr_t m_hMciInstance = 0;
     std::uintptr_t m_hMciParent = 0;
     std::uintptr_t m_hMciWnd = 0;

@@ -111,21 +111,22 @@ int CScriptEngine::Run(int startLine)
 // Acts on the absolute jump to line target, the commonest request; inline, as it runs
 // once per loop iteration of most scripts. The request's cell then holds the distance
 // jumped, and a target past the end ends the run. Returns false after a jump error,
-// which ends the run. count is the script's line count.
-inline bool CScriptEngine::ActOnJump(int target, int count)
+// which ends the run. count is the script's line count, line the line executed (m_nLine).
+inline bool CScriptEngine::ActOnJump(int target, int count, int line)
 {
-    if (static_cast<unsigned>(target) < static_cast<unsigned>(count) && target != m_nLine) [[likely]] {
+    if (static_cast<unsigned>(target) < static_cast<unsigned>(count) && target != line) [[likely]] {
         // A statement that jumps is a line of the script, so the distance fits; it is
         // taken modulo 2^32 all the same, so that no line index can make it overflow.
-        *m_pActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(m_nLine));
+        // (The request's value cell is m_nActionValue.)
+        m_nActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(line));
         m_nLine = target - 1;
-    } else if (target < 0 || target == m_nLine) {
+    } else if (target < 0 || target == line) {
         ReportJumpError(target);
         return false;
     } else {
-        // Wide: m_nLine may be a caller's start line far from the target.
-        const int64_t distance = static_cast<int64_t>(target) - m_nLine;
-        *m_pActionValue = static_cast<int>(std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
+        // Wide: the line may be a caller's start line far from the target.
+        const int64_t distance = static_cast<int64_t>(target) - line;
+        m_nActionValue = static_cast<int>(std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
         m_nLine = std::min(target, count) - 1;
     }
     return true;
@@ -193,7 +194,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
         if (m_pAction == &m_nActJump) {
             // limit is still the line count here: only the statement's own end
             // request, or the end of a step, lowers it.
-            if (!ActOnJump(*m_pActionValue, limit)) {
+            if (!ActOnJump(m_nActionValue, limit, current)) {
                 end = RunEnd::JumpError;
                 break;
             }

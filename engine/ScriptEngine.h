@@ -446,7 +446,7 @@ private:
     int ReadRegisterToken(std::string_view token, bool& readable);
     CCompiledLine& CompileLine(CRunState& run, int line);
     void RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally);
-    bool ActOnJump(int target, int count);
+    bool ActOnJump(int target, int count, int line);
     [[gnu::cold]] void ReportJumpError(int target);
     void BuildReport(std::string&& log, const CRunTally& tally);
     static LineKind Classify(const CScriptLines& statement, InstructionHandler& handler);

@@ -34,6 +34,15 @@ bool IsLabelLine(std::string_view text)
     return text.size() >= 2 && (text[0] == 'L' || text[0] == 'l') && text[1] == '\'';
 }
 
+// The executed-statement count at which the run loop next looks beyond the statement:
+// the next stop question, or the statement guard if that comes first. A limit of
+// UINT32_MAX has no guard.
+uint32_t NextCheck(uint32_t executed, uint32_t nextPoll, uint32_t statementLimit)
+{
+    const bool guardAhead = executed <= statementLimit && statementLimit != UINT32_MAX;
+    return guardAhead ? std::min(nextPoll, statementLimit + 1) : nextPoll;
+}
+
 // Clears the re-entry guard however Run leaves.
 struct CRunGuard {
     bool& flag;
@@ -158,10 +167,6 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
     // (a step ends there instead), and the next count at which the loop looks at that
     // or at the statement guard: one comparison a statement for both.
     uint32_t nextPoll = step ? 1 : kPollInterval;
-    auto nextEvent = [&] {
-        const bool guardAhead = executed <= statementLimit && statementLimit != UINT32_MAX;
-        return guardAhead ? std::min(nextPoll, statementLimit + 1) : nextPoll;
-    };
 
     // The table of compiled lines does not change size during the run.
     std::unique_ptr<CCompiledLine>* const table = run.compiled.data();
@@ -169,7 +174,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
 
     m_strStatus.clear();
     m_bRunning = 1;
-    m_nCheckAt = nextEvent();
+    m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
 
     while (current < limit) {
         ++executed;
@@ -200,7 +205,9 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
             }
         } else if (m_pAction != &m_nActNone) {
             bool leave = false;
-            ActOnRequest(limit, leave);
+            int lowered = limit; // a copy, so that limit itself can stay in a register
+            ActOnRequest(lowered, leave);
+            limit = lowered;
             if (leave) {
                 end = RunEnd::JumpError;
                 break;
@@ -236,7 +243,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
                 end = RunEnd::CountGuard;
                 break;
             }
-            m_nCheckAt = nextEvent();
+            m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
         }
     }
     m_nLine = current;

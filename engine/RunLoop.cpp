@@ -3,6 +3,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -32,6 +33,22 @@ constexpr size_t kCompiledFloor = size_t{16} << 20;
 bool IsLabelLine(std::string_view text)
 {
     return text.size() >= 2 && (text[0] == 'L' || text[0] == 'l') && text[1] == '\'';
+}
+
+// Bytes the log keeps free beyond the script for the report line and the note on
+// omitted status lines.
+constexpr size_t kReportRoom = 256;
+
+// Appends a status line ("/ " and the status) to the log. The log grows geometrically
+// and always keeps headroom free, so that the script and the report line can go in
+// front of it at the end of the run within its own buffer: a long log is then never
+// copied whole into a second one.
+void AppendLogLine(std::string& log, std::string_view status, size_t headroom)
+{
+    const size_t needed = log.size() + 2 + status.size() + headroom;
+    if (needed > log.capacity()) log.reserve(std::max(needed, 2 * log.capacity()));
+    log += "/ ";
+    log += status;
 }
 
 // The executed-statement count at which the run loop next looks beyond the statement:
@@ -163,6 +180,8 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
     int current = step ? startLine : 0;
     size_t compiledSincePoll = 0;
     const uint32_t statementLimit = m_nStatementLimit;
+    // Room the log keeps free for what goes in front of it when the run ends.
+    const size_t headroom = m_strScript.size() + kReportRoom;
     // The count of executed statements after which the host is next asked about a stop
     // (a step ends there instead), and the next count at which the loop looks at that
     // or at the statement guard: one comparison a statement for both.
@@ -217,8 +236,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
 
         if (!m_strStatus.empty()) {
             if (omitted == 0 && log.size() + 2 + m_strStatus.size() <= m_nLogLimit) {
-                log += "/ ";
-                log += m_strStatus;
+                AppendLogLine(log, m_strStatus, headroom);
             } else {
                 ++omitted;
             }
@@ -258,7 +276,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
 }
 
 // The output: the script, the report line with the statement count, and the log. It is
-// built in the log's own buffer, so neither a long log nor a long script is held twice.
+// built in the log's own buffer, so a long log is not held twice.
 void CScriptEngine::BuildReport(std::string&& log, const CRunTally& tally)
 {
     std::string report = "\r\n";
@@ -268,8 +286,12 @@ void CScriptEngine::BuildReport(std::string&& log, const CRunTally& tally)
     report += "\r\n";
     m_strOutput.clear();
     m_strOutput.shrink_to_fit();
-    log.insert(0, report);
-    log.insert(0, m_strScript);
+    // The log moves once within its buffer (it kept the room free), then the script
+    // and the report line are copied into the gap.
+    const size_t scriptSize = m_strScript.size();
+    log.insert(0, scriptSize + report.size(), '\0');
+    log.replace(0, scriptSize, m_strScript);
+    log.replace(scriptSize, report.size(), report);
     if (tally.omitted > 0) {
         log += msg::kLogOmittedPrefix;
         log += std::to_string(tally.omitted);

@@ -320,10 +320,9 @@ public:
     void SetBitBuffer(uint32_t bits) { m_dwBitOut = bits; }
     uint32_t DumpAddress() const { return m_dwDumpAddress; }
     void SetDumpAddress(uint32_t address) { m_dwDumpAddress = address; }
-    // Each width
-    // operation first makes sure the library is available; when it is not, the run
-    // stops after this statement, reads give 0 and writes do nothing. The values
-    // are masked to the width (0xFF, 0xFFFF).
+    // Each width operation first makes sure the library is available; when it is not,
+    // the run stops after this statement, reads give 0 and writes do nothing. The
+    // values are masked to the width (0xFF, 0xFFFF).
     uint8_t ReadPortByte(uint32_t port);
     uint16_t ReadPortWord(uint32_t port);
     uint32_t ReadPortDword(uint32_t port);
@@ -420,14 +419,14 @@ private:
         RunEnd end = RunEnd::EndOfScript;
     };
 
-    // Every request's value is m_nActionValue: m_pActionValue points at it from the
-    // start and never elsewhere, so a request sets the code and the value only.
     // Clears the running flag; the run loop looks at it after the statement.
     void EndAfterStatement()
     {
         m_bRunning = 0;
         m_nCheckAt = 0;
     }
+    // Every request's value is m_nActionValue: m_pActionValue points at it from the
+    // start and never elsewhere, so a request sets the code and the value only.
     void Request(int& cell, int32_t value)
     {
         m_pAction = &cell;

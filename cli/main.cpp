@@ -24,6 +24,7 @@
 #include "ConsoleHost.h"
 #include "DeviceOptions.h"
 #include "Encoding.h"
+#include "Infrared.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
 
@@ -49,6 +50,7 @@ constexpr const char* kUsage =
     "  --ftdi KIND         D2XX library: system (default) | sim | none | PATH\n"
     "  --sim-config FILE   configuration of the simulated devices (also the\n"
     "                      environment variable TAVIMORE_SIM_CONFIG)\n"
+    "%s"
     "  --help, --version\n"
     "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI make the choices of\n"
     "--ports and --ftdi when those are not given.\n"
@@ -70,6 +72,7 @@ struct COptions {
     std::deque<MessageAnswer> answers;
     bool utf8 = false;
     CDeviceOptions devices = DeviceOptionsFromEnvironment();
+    CIrOptions infrared;
 };
 
 [[noreturn]] void UsageError(const std::string& message)
@@ -117,6 +120,14 @@ COptions ParseOptions(int argc, char** argv)
         case DeviceOptionTaken::No:
             break;
         }
+        switch (TakeIrOption(args, i, options.infrared, error)) {
+        case IrOptionTaken::Yes:
+            continue;
+        case IrOptionTaken::Error:
+            UsageError(error);
+        case IrOptionTaken::No:
+            break;
+        }
         auto value = [&](const char* name) -> std::string {
             std::string prefix = std::string(name) + "=";
             if (arg.rfind(prefix, 0) == 0) return arg.substr(prefix.size());
@@ -128,7 +139,9 @@ COptions ParseOptions(int argc, char** argv)
         };
         long long number = 0;
         if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            std::string usage = kUsage;
+            usage.replace(usage.find("%s"), 2, kIrUsage);
+            std::cout << usage;
             std::exit(kExitDone);
         } else if (arg == "--version") {
             std::cout << "tavimore-run 1.0.1\n";
@@ -307,9 +320,17 @@ int main(int argc, char** argv)
     std::string regl = engine.FormatNumber(static_cast<int32_t>(engine.GetRegL()), 8, 16);
     std::fprintf(stderr, "REGL %s\n", regl.c_str());
     if (caretLine >= 0) std::fprintf(stderr, "caret %d\n", caretLine);
+    // The infrared capture the run left in the registers, decoded and exported.
+    bool infraredWritten = true;
+    if (options.infrared.Wanted()) {
+        const bool simulated = options.devices.ports.value == "sim" && !options.devices.simConfig.empty();
+        infraredWritten = ReportInfrared(options.infrared, engine,
+                                         simulated ? SyncHzOfSimConfig(options.devices.simConfig) : 0);
+    }
     // Sounds the script started play to their end before the program leaves.
     host.WaitForSounds();
 
+    if (!infraredWritten) return kExitUsage;
     switch (engine.GetRunEnd()) {
     case RunEnd::EndOfScript:
     case RunEnd::EndRequest:

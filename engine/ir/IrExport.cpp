@@ -11,27 +11,49 @@ namespace {
 // The longest duration written: LIRC's mode2 and lircd.conf count in 24 bits.
 constexpr uint32_t kLongest = 0xFFFFFF;
 
+// The shortest gap after a burst, the last burst (which ends in the capture's rest)
+// left out; 0 for a single burst.
+uint32_t ShortestGap(const std::vector<std::vector<uint32_t>>& bursts)
+{
+    uint32_t gap = 0;
+    for (size_t i = 0; i + 1 < bursts.size(); ++i)
+        if (gap == 0 || bursts[i].back() < gap) gap = bursts[i].back();
+    return gap;
+}
+
 uint32_t Clip(uint32_t duration)
 {
     return duration < kLongest ? duration : kLongest;
 }
 
+// mode2 text as LIRC's mode2 prints it: a space first (the line rested before the
+// signal; LIRC's decoders wait for one before a frame), then pulse and space lines.
 std::string Mode2(const CIrExportInput& in)
 {
-    std::string out;
+    std::string out = "space 100000\n";
     for (size_t i = 0; i < in.durations.size(); ++i)
         out += (i % 2 == 0 ? "pulse " : "space ") + std::to_string(Clip(in.durations[i])) + "\n";
     return out;
 }
 
-// Each burst becomes a raw code; LIRC wants codes that end in a pulse, and the gap
-// between codes as the remote's gap.
+// The bursts of a capture as codes, each ending in the gap after it. The last burst
+// ends in the rest that ended the capture, which is no gap between frames: when other
+// bursts show the gap, it ends in the shortest of theirs, so that a tool that takes the
+// longest gap of a list as the remote's gap still finds every frame.
+std::vector<std::vector<uint32_t>> CodeBursts(const std::vector<uint32_t>& durations)
+{
+    auto bursts = SplitBursts(durations);
+    const uint32_t gap = ShortestGap(bursts);
+    if (gap > 0 && bursts.back().size() % 2 == 0) bursts.back().back() = gap;
+    return bursts;
+}
+
+// Each burst becomes a raw code; LIRC wants codes that end in a pulse, and the
+// shortest gap between codes as the remote's gap (a frame followed by less is lost).
 std::string Lircd(const CIrExportInput& in)
 {
     const auto bursts = SplitBursts(in.durations);
-    uint32_t gap = 0;
-    for (const auto& burst : bursts)
-        if (burst.size() % 2 == 0 && bursts.size() > 1 && &burst != &bursts.back()) gap = std::max(gap, burst.back());
+    uint32_t gap = ShortestGap(bursts);
     if (gap == 0) gap = 100000;
     std::string out = "# Raw codes captured by Tavimore: one code for each burst of the capture.\n";
     out += "begin remote\n  name  " + in.strName + "\n  flags RAW_CODES\n  eps   30\n  aeps  100\n";
@@ -60,7 +82,7 @@ std::string Pronto(const CIrExportInput& in)
 {
     std::string out;
     int number = 1;
-    for (const auto& burst : SplitBursts(in.durations))
+    for (const auto& burst : CodeBursts(in.durations))
         out += in.strName + "_" + std::to_string(number++) + ":" + ProntoCode(burst, in.nCarrierHz) + "\n";
     return out;
 }

@@ -277,10 +277,10 @@ TEST(IrExport, EveryFormatOfAShortCapture)
 {
     CIrExportInput in;
     in.durations = {900, 450, 560, 1690, 560, 20000, 2400, 600, 1200, 45000};
-    EXPECT_EQ(ExportCapture(IrExportFormat::Mode2, in).substr(0, 34), "pulse 900\nspace 450\npulse 560\nspac");
+    EXPECT_EQ(ExportCapture(IrExportFormat::Mode2, in).substr(0, 47), "space 100000\npulse 900\nspace 450\npulse 560\nspac");
     EXPECT_EQ(ExportCapture(IrExportFormat::Pronto, in),
               "tavimore_1:0000 006D 0003 0000 0022 0011 0015 0040 0015 02F9\n"
-              "tavimore_2:0000 006D 0002 0000 005B 0017 002E 06AF\n");
+              "tavimore_2:0000 006D 0002 0000 005B 0017 002E 02F9\n"); // the last gap as the one before
     EXPECT_EQ(ExportCapture(IrExportFormat::Lircd, in),
               "# Raw codes captured by Tavimore: one code for each burst of the capture.\n"
               "begin remote\n  name  tavimore\n  flags RAW_CODES\n  eps   30\n  aeps  100\n  gap   20000\n"

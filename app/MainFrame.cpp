@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,7 +15,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "CommandIds.h"
+#include <algorithm>
+
 #include "LockKeys.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -44,22 +46,36 @@ QString CMainFrame::FrameTitle(const QString& documentTitle)
                                    : documentTitle + QStringLiteral(" - ") + ui::kAppTitle;
 }
 
-QAction* CMainFrame::AddAction(int id, const QString& menuText, const QString& prompt,
-                               const QString& icon)
+QAction* CMainFrame::Action(cmd::Id id) const
 {
-    auto* action = new QAction(menuText, this);
-    action->setData(id);
-    action->setObjectName(QStringLiteral("command%1").arg(id));
+    for (const auto& [command, action] : m_commands)
+        if (command->id == id) return action;
+    return nullptr;
+}
+
+QAction* CMainFrame::AddAction(const cmd::Command& command)
+{
+    auto* action = new QAction(command.text, this);
+    action->setData(command.id);
+    action->setObjectName(QStringLiteral("command%1").arg(command.id));
     // The prompt's part before the line break is the status-bar text, the part after
     // it the tool tip.
+    const QString& prompt = command.prompt;
     const qsizetype brk = prompt.indexOf(QLatin1Char('\n'));
     action->setStatusTip(brk < 0 ? prompt : prompt.left(brk));
     // Context help ("?" then a click on the command) shows the same prompt.
     action->setWhatsThis(action->statusTip());
     action->setToolTip(brk < 0 ? QString() : prompt.mid(brk + 1));
-    if (!icon.isEmpty()) action->setIcon(QIcon(QStringLiteral(":/icons/%1.xpm").arg(icon)));
+    if (command.icon != nullptr)
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(command.icon))));
+    QList<QKeySequence> keys;
+    for (QKeyCombination key : command.keys)
+        if (key.key() != Qt::Key_unknown) keys << QKeySequence(key);
+    action->setShortcuts(keys);
     action->setShortcutContext(Qt::WindowShortcut);
-    m_actions.insert(id, action);
+    action->setCheckable(command.checkable);
+    action->setEnabled(command.enabled);
+    m_commands.emplace_back(&command, action);
     addAction(action);
     return action;
 }
@@ -67,88 +83,8 @@ QAction* CMainFrame::AddAction(int id, const QString& menuText, const QString& p
 void CMainFrame::CreateActions()
 {
     using namespace cmd;
-    auto keys = [](QAction* action, std::initializer_list<QKeySequence> sequences) {
-        action->setShortcuts(QList<QKeySequence>(sequences));
-    };
-    keys(AddAction(kFileNew, QStringLiteral("新規作成\tCtrl+N(&N)"),
-                   QStringLiteral("新規にファイルを作成\n新規ファイル"), QStringLiteral("new")),
-         {QKeySequence(Qt::CTRL | Qt::Key_N)});
-    keys(AddAction(kFileOpen, QStringLiteral("開く...\tCtrl+O(&O)"),
-                   QStringLiteral("既存のファイルを開く\n開く"), QStringLiteral("open")),
-         {QKeySequence(Qt::CTRL | Qt::Key_O)});
-    keys(AddAction(kFileSave, QStringLiteral("上書き保存\tCtrl+S(&S)"),
-                   QStringLiteral("作業中のファイルを上書きして保存\n保存"),
-                   QStringLiteral("save")),
-         {QKeySequence(Qt::CTRL | Qt::Key_S)});
-    AddAction(kFileSaveAs, QStringLiteral("名前を付けて保存(&A)..."),
-              QStringLiteral("作業中のファイルを新しい名前で保存\n名前をつけて保存"));
-    keys(AddAction(kFilePrint, QStringLiteral("印刷...\tCtrl+P(&P)"),
-                   QStringLiteral("作業中のファイルを印刷\n印刷"), QStringLiteral("print")),
-         {QKeySequence(Qt::CTRL | Qt::Key_P)});
-    AddAction(kFilePrintDirect, QString(), QString());
-    AddAction(kFilePrintPreview, QStringLiteral("印刷プレビュー(&V)"),
-              QStringLiteral("印刷イメージを表示\n印刷プレビュー"));
-    AddAction(kFilePrintSetup, QStringLiteral("プリンタの設定(&R)..."),
-              QStringLiteral("プリンタおよび印刷オプションの変更\n印刷設定"));
-    AddAction(kFileSendMail, QStringLiteral("送信(&D)..."),
-              QStringLiteral("電子ﾒｰﾙ ｼｽﾃﾑを使って、作業中の文書を送信/回覧\n送信"))
-        ->setEnabled(false);
-    AddAction(kAppExit, QStringLiteral("アプリケーションの終了(&X)"),
-              QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
-    AddAction(kFileNoText, QString(), QString())->setEnabled(false);
-
-    keys(AddAction(kEditUndo, QStringLiteral("元に戻す\tCtrl+Z(&U)"),
-                   QStringLiteral("直前に行った動作を元に戻す\n元に戻す")),
-         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    keys(AddAction(kEditCut, QStringLiteral("切り取り\tCtrl+X(&T)"),
-                   QStringLiteral("選択範囲を切り取ってクリップボードに保存\n切り取り"),
-                   QStringLiteral("cut")),
-         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    keys(AddAction(kEditCopy, QStringLiteral("コピー\tCtrl+C(&C)"),
-                   QStringLiteral("選択範囲をコピーしてクリップボードに保存\n保存"),
-                   QStringLiteral("copy")),
-         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    keys(AddAction(kEditPaste, QStringLiteral("貼り付け\tCtrl+V(&P)"),
-                   QStringLiteral("クリップボードの内容を貼り付け\n貼り付け"),
-                   QStringLiteral("paste")),
-         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    keys(AddAction(kEditSelectAll, QStringLiteral("すべてを選択\tCtrl+A(&A)"),
-                   QStringLiteral("ファイル内のすべてを選択\nすべて選択")),
-         {QKeySequence(Qt::CTRL | Qt::Key_A)});
-    keys(AddAction(kEditFind, QStringLiteral("検索\tCtrl+F(&F)"),
-                   QStringLiteral("指定した文字列の検索\n検索")),
-         {QKeySequence(Qt::CTRL | Qt::Key_F)});
-    keys(AddAction(kEditReplace, QStringLiteral("置換\tCtrl+R(&R)"),
-                   QStringLiteral("指定した文字列を他の文字列で置換\n置換")),
-         {QKeySequence(Qt::CTRL | Qt::Key_R)});
-
-    AddAction(kViewToolBar, QStringLiteral("ツール バー(&T)"),
-              QStringLiteral("ツール バーの 表示/非表示\nツール バーの表示切り替え"))
-        ->setCheckable(true);
-    AddAction(kViewStatusBar, QStringLiteral("ステータス バー(&S)"),
-              QStringLiteral("ステータス バーの 表示/非表示\nステータス バーの表示切り替え"))
-        ->setCheckable(true);
-
-    AddAction(kHelpFinder, QStringLiteral("トピックの検索(&H)"),
-              QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック"));
-    AddAction(kAppAbout, QStringLiteral("バージョン情報 Tavimore(&A)..."),
-              QStringLiteral("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"),
-              QStringLiteral("about"));
-    keys(AddAction(
-             kContextHelp, QString(),
-             QStringLiteral(
-                 "クリックしたボタンやメニュー、ウィンドウについてヘルプを表示します。\nヘルプ"),
-             QStringLiteral("contexthelp")),
-         {QKeySequence(Qt::SHIFT | Qt::Key_F1)});
-    keys(AddAction(kHelp, QString(),
-                   QStringLiteral("現在のタスクまたはコマンドのヘルプを表示\nヘルプ")),
-         {QKeySequence(Qt::Key_F1)});
-
-    AddAction(kScriptRun, QString(), QString(), QStringLiteral("run"));
-    AddAction(kScriptStop, QString(), QString(), QStringLiteral("stop"));
-    AddAction(kShowOptions, QString(), QString(), QStringLiteral("options"));
-    AddAction(kSpare1, QString(), QString(), QStringLiteral("spare1"))->setEnabled(false);
-    AddAction(kSpare2, QString(), QString(), QStringLiteral("spare2"))->setEnabled(false);
+    for (const Command& command : Commands())
+        AddAction(command);
 
     // The editor decides what can be cut, copied and undone.
     Action(kEditCut)->setEnabled(false);
@@ -161,55 +97,30 @@ void CMainFrame::CreateActions()
 
 void CMainFrame::CreateMenus()
 {
-    using namespace cmd;
-    m_pFileMenu = menuBar()->addMenu(ui::kMenuFile);
-    m_pFileMenu->setObjectName(QStringLiteral("fileMenu"));
-    m_pFileMenu->addAction(Action(kFileNew));
-    m_pFileMenu->addAction(Action(kFileOpen));
-    m_pFileMenu->addAction(Action(kFileSave));
-    m_pFileMenu->addAction(Action(kFileSaveAs));
-    m_pFileMenu->addSeparator();
-    m_pFileMenu->addAction(Action(kFilePrint));
-    m_pFileMenu->addAction(Action(kFilePrintPreview));
-    m_pFileMenu->addAction(Action(kFilePrintSetup));
-    m_pFileMenu->addSeparator();
-    m_pFileMenu->addAction(Action(kFileSendMail));
-    m_pFileMenu->addSeparator();
-    m_pRecentPlaceholder = AddAction(kFileMruFirst, ui::kRecentPlaceholder, ui::kRecentPrompt);
-    m_pRecentPlaceholder->setEnabled(false);
-    m_pFileMenu->addAction(m_pRecentPlaceholder);
-    m_pFileMenu->addSeparator();
-    m_pFileMenu->addAction(Action(kAppExit));
-    m_pFileMenu->addAction(Action(kFileNoText));
-    m_pFileMenu->addSeparator();
-
-    QMenu* edit = menuBar()->addMenu(ui::kMenuEdit);
-    edit->setObjectName(QStringLiteral("editMenu"));
-    edit->addAction(Action(kEditUndo));
-    edit->addSeparator();
-    edit->addAction(Action(kEditCut));
-    edit->addAction(Action(kEditCopy));
-    edit->addAction(Action(kEditPaste));
-    edit->addAction(Action(kEditSelectAll));
-    edit->addSeparator();
-    edit->addAction(Action(kEditFind));
-    edit->addAction(Action(kEditReplace));
-
-    QMenu* view = menuBar()->addMenu(ui::kMenuView);
-    view->setObjectName(QStringLiteral("viewMenu"));
-    view->addAction(Action(kViewToolBar));
-    view->addAction(Action(kViewStatusBar));
-
-    QMenu* help = menuBar()->addMenu(ui::kMenuHelp);
-    help->setObjectName(QStringLiteral("helpMenu"));
-    help->addAction(Action(kHelpFinder));
-    help->addSeparator();
-    help->addAction(Action(kAppAbout));
+    using cmd::Menu;
+    const std::pair<Menu, const QString*> menus[] = {
+        {Menu::File, &ui::kMenuFile},
+        {Menu::Edit, &ui::kMenuEdit},
+        {Menu::View, &ui::kMenuView},
+        {Menu::Help, &ui::kMenuHelp},
+    };
+    const char* names[] = {"fileMenu", "editMenu", "viewMenu", "helpMenu"};
+    for (int i = 0; i < 4; ++i) {
+        QMenu* menu = menuBar()->addMenu(*menus[i].second);
+        menu->setObjectName(QLatin1String(names[i]));
+        if (menus[i].first == Menu::File) m_pFileMenu = menu;
+        int group = -1;
+        for (const auto& [command, action] : m_commands) {
+            if (command->menu != menus[i].first) continue;
+            if (group != -1 && command->menuGroup != group) menu->addSeparator();
+            group = command->menuGroup;
+            menu->addAction(action);
+        }
+    }
 }
 
 void CMainFrame::CreateToolBar()
 {
-    using namespace cmd;
     m_pToolBar = new QToolBar(this);
     m_pToolBar->setObjectName(QStringLiteral("toolBar"));
     m_pToolBar->setIconSize(QSize(24, 24));
@@ -217,25 +128,24 @@ void CMainFrame::CreateToolBar()
     m_pToolBar->setMovable(true); // the band's gripper
     m_pToolBar->setFloatable(false);
     m_pToolBar->setAllowedAreas(Qt::TopToolBarArea);
-    const int groups[][3] = {
-        {kFileNew, 0, 0},
-        {kFileOpen, kFileSave, 0},
-        {kEditCut, kEditCopy, kEditPaste},
-        {kFilePrint, kAppAbout, kContextHelp},
-        {kScriptRun, kScriptStop, 0},
-        {kShowOptions, kSpare1, kSpare2},
-    };
-    bool first = true;
-    for (const auto& group : groups) {
-        if (!first) m_pToolBar->addSeparator();
-        first = false;
-        for (int id : group)
-            if (id != 0) m_pToolBar->addAction(Action(id));
+    // The groups in their order, each group's buttons in the table's order.
+    std::vector<CommandAction> buttons;
+    for (const CommandAction& entry : m_commands)
+        if (entry.first->toolGroup != 0) buttons.push_back(entry);
+    std::stable_sort(buttons.begin(), buttons.end(), [](const auto& a, const auto& b) {
+        return a.first->toolGroup < b.first->toolGroup;
+    });
+    int group = -1;
+    for (const auto& [command, action] : buttons) {
+        if (group != -1 && command->toolGroup != group) m_pToolBar->addSeparator();
+        group = command->toolGroup;
+        m_pToolBar->addAction(action);
     }
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
-    Action(kViewToolBar)->setChecked(true);
-    connect(Action(kViewToolBar), &QAction::toggled, m_pToolBar, &QToolBar::setVisible);
-    connect(m_pToolBar, &QToolBar::visibilityChanged, Action(kViewToolBar), &QAction::setChecked);
+    QAction* toggle = Action(cmd::kViewToolBar);
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, m_pToolBar, &QToolBar::setVisible);
+    connect(m_pToolBar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
 }
 
 QWidget* CMainFrame::StopButton() const
@@ -297,6 +207,11 @@ void CMainFrame::CreateStatusBar()
     connect(m_pView, &CTavimoreView::CaretLineText, this,
             [this](const QString& text) { SetPaneText(0, text); });
     UpdateIndicators();
+}
+
+void CMainFrame::ShowRegL(const QString& text)
+{
+    m_pRegLDisplay->setText(text);
 }
 
 void CMainFrame::SetPaneText(int pane, const QString& text)

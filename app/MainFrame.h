@@ -2,14 +2,18 @@
 //
 // Its constructor reads as the list of its parts: the commands, the menus, the tool
 // bar, the dialog bar with the REGL display, the status bar, and the editor view in
-// the middle. The frame only builds and shows; the application, the document and the
-// view handle the commands.
+// the middle. The commands, menus, tool bar and accelerators come from the command
+// table (Commands.h). The frame only builds and shows; the application, the document
+// and the view handle the commands.
 #pragma once
 
-#include <QHash>
 #include <QMainWindow>
 
 #include <functional>
+#include <utility>
+#include <vector>
+
+#include "Commands.h"
 
 class CTavimoreView;
 class QAction;
@@ -24,14 +28,19 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CTavimoreView* View() const { return m_pView; }
-    // The action of a command identifier (cmd::Id), or null.
-    QAction* Action(int id) const { return m_actions.value(id, nullptr); }
+    // Each command of the table with its action, in the table's order.
+    using CommandAction = std::pair<const cmd::Command*, QAction*>;
+    const std::vector<CommandAction>& CommandActions() const { return m_commands; }
+    // The action of a command, or null.
+    QAction* Action(cmd::Id id) const;
     QToolBar* ToolBar() const { return m_pToolBar; }
     QToolBar* DialogBar() const { return m_pDialogBar; }
     QLineEdit* RegLDisplay() const { return m_pRegLDisplay; }
+    // Shows REGL in the dialog bar.
+    void ShowRegL(const QString& text);
     QWidget* StopButton() const;
     QMenu* FileMenu() const { return m_pFileMenu; }
-    QAction* RecentPlaceholder() const { return m_pRecentPlaceholder; }
+    QAction* RecentPlaceholder() const { return Action(cmd::kFileMruFirst); }
 
     // Pane 0 is the message pane; 1 to 3 are the CAP, NUM and SCRL indicators.
     void SetPaneText(int pane, const QString& text);
@@ -60,17 +69,15 @@ private:
     void CreateToolBar();
     void CreateDialogBar();
     void CreateStatusBar();
-    QAction* AddAction(int id, const QString& menuText, const QString& prompt,
-                       const QString& icon = {});
+    QAction* AddAction(const cmd::Command& command);
 
     CTavimoreView* m_pView = nullptr;
-    QHash<int, QAction*> m_actions;
+    std::vector<CommandAction> m_commands;
     QToolBar* m_pToolBar = nullptr;
     QToolBar* m_pDialogBar = nullptr;
     QLineEdit* m_pRegLDisplay = nullptr;
     QLabel* m_pAnimation = nullptr;
     QLabel* m_panes[4] = {};
     QMenu* m_pFileMenu = nullptr;
-    QAction* m_pRecentPlaceholder = nullptr;
     std::function<bool()> m_closeCheck;
 };

@@ -19,12 +19,11 @@
 #include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWhatsThis>
 
 #include <utility>
 #include <vector>
 
-#include "CommandIds.h"
+#include "Commands.h"
 #include "CopyDataEndpoint.h"
 #include "DeviceOptions.h"
 #include "FindReplaceDialog.h"
@@ -91,10 +90,7 @@ CTavimoreApp::~CTavimoreApp()
     // The option dialog goes first, then the window, then the document with the engine.
     delete m_pHelp.data();
     m_pOptionDialog.reset();
-    if (m_pDocument) {
-        m_pDocument->SetView(nullptr);
-        m_pDocument->SetRegLDisplay(nullptr);
-    }
+    m_pHost->SetViewWidget(nullptr);
     m_pFrame.reset();
     m_pDocument.reset();
 }
@@ -144,8 +140,8 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
 
     m_pDocument = std::make_unique<CTavimoreDoc>(*m_pHost);
     m_pFrame = std::make_unique<CMainFrame>();
-    m_pDocument->SetView(m_pFrame->View());
-    m_pDocument->SetRegLDisplay(m_pFrame->RegLDisplay());
+    m_pFrame->View()->ShowText(m_pDocument->TextDocument());
+    m_pHost->SetViewWidget(m_pFrame->View());
     m_pHost->SetStopButton(m_pFrame->StopButton());
     m_pFind = new CFindReplaceDialog(m_pFrame->View(), m_pFrame.get());
     ConnectCommands();
@@ -180,45 +176,35 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
 
 void CTavimoreApp::ConnectCommands()
 {
-    using namespace cmd;
     CMainFrame* frame = m_pFrame.get();
+    for (const auto& [command, action] : frame->CommandActions()) {
+        if (command->handler == nullptr) continue;
+        connect(action, &QAction::triggered, frame,
+                [this, handler = command->handler] { handler(*this); });
+    }
+
+    // The view's keys ask the document; the document's state shows in the frame.
     CTavimoreView* view = frame->View();
     CTavimoreDoc* doc = m_pDocument.get();
-    auto on = [frame](int id, auto handler) {
-        QObject::connect(frame->Action(id), &QAction::triggered, frame, handler);
-    };
-    on(kFileNew, [this] { OnFileNew(); });
-    on(kFileOpen, [this] { OnFileOpen(); });
-    on(kFileSave, [this] { OnFileSave(); });
-    on(kFileSaveAs, [this] { OnFileSaveAs(); });
-    on(kFilePrint, [this] { OnFilePrint(); });
-    on(kFilePrintDirect, [this, view] { view->print(&m_printer); });
-    on(kFilePrintPreview, [this] { OnFilePrintPreview(); });
-    on(kFilePrintSetup, [this] { OnFilePrintSetup(); });
-    on(kAppExit, [frame] { frame->close(); });
-    on(kEditUndo, [view] { view->undo(); });
-    on(kEditCut, [view] { view->cut(); });
-    on(kEditCopy, [view] { view->copy(); });
-    on(kEditPaste, [view] { view->paste(); });
-    on(kEditSelectAll, [view] { view->selectAll(); });
-    on(kEditFind, [this] { OnEditFind(false); });
-    on(kEditReplace, [this] { OnEditFind(true); });
-    on(kHelpFinder, [this] { OnHelpFinder(); });
-    on(kHelp, [this] { OnHelpFinder(); });
-    on(kContextHelp, [] { QWhatsThis::enterWhatsThisMode(); });
-    on(kAppAbout, [this] { OnAppAbout(); });
-    on(kScriptRun, [view] { view->OnScriptRun(); });
-    on(kScriptStop, [doc] { doc->StopScript(); });
-    on(kShowOptions, [this] { OnShowOptions(); });
-
-    QObject::connect(doc, &CTavimoreDoc::TitleChanged, frame,
-                     [frame, doc] { frame->setWindowTitle(CMainFrame::FrameTitle(doc->Title())); });
-    QObject::connect(doc, &CTavimoreDoc::RunFinished, frame, [this] {
+    connect(view, &CTavimoreView::RunRequested, doc, &CTavimoreDoc::RunText);
+    connect(view, &CTavimoreView::StepRequested, doc, &CTavimoreDoc::StepLine);
+    connect(view, &CTavimoreView::StopRequested, doc, [doc] {
+        // Esc stops a run; with none in progress it does nothing.
+        if (doc->IsRunInProgress()) doc->StopScript();
+    });
+    connect(view, &CTavimoreView::TitleToggledOn, doc,
+            [doc] { doc->SetTitle(ui::kTitleToggle); });
+    connect(doc, &CTavimoreDoc::TextReplaced, view, &CTavimoreView::OnTextReplaced);
+    connect(doc, &CTavimoreDoc::CaretRequested, view, &CTavimoreView::ShowCaret);
+    connect(doc, &CTavimoreDoc::RegLChanged, frame, &CMainFrame::ShowRegL);
+    connect(doc, &CTavimoreDoc::TitleChanged, frame,
+            [frame, doc] { frame->setWindowTitle(CMainFrame::FrameTitle(doc->Title())); });
+    connect(doc, &CTavimoreDoc::RunFinished, frame, [this] {
         if (!m_bCloseAfterRun) return;
         m_bCloseAfterRun = false;
         QTimer::singleShot(0, m_pFrame.get(), [this] { m_pFrame->close(); });
     });
-    QObject::connect(frame, &CMainFrame::FilesDropped, frame, [this](const QStringList& paths) {
+    connect(frame, &CMainFrame::FilesDropped, frame, [this](const QStringList& paths) {
         // Each file is opened in turn; the last one stays.
         for (const QString& path : paths)
             if (!OpenDocumentFile(path)) break;
@@ -411,6 +397,11 @@ void CTavimoreApp::OnFilePrint()
 {
     QPrintDialog dialog(&m_printer, m_pFrame.get());
     if (dialog.exec() == QDialog::Accepted) m_pFrame->View()->print(&m_printer);
+}
+
+void CTavimoreApp::OnFilePrintDirect()
+{
+    m_pFrame->View()->print(&m_printer);
 }
 
 void CTavimoreApp::OnFilePrintPreview()

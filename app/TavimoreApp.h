@@ -61,6 +61,8 @@ public:
     void OnAppAbout();
     void OnShowOptions();
     void OnFilePrint();
+    // Prints with the current settings, asking nothing.
+    void OnFilePrintDirect();
     void OnFilePrintPreview();
     void OnFilePrintSetup();
     void OnHelpFinder();

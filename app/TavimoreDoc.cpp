@@ -3,34 +3,27 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
+#include <QPlainTextDocumentLayout>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
 
 #include "QtHost.h"
 #include "Stepper.h"
-#include "TavimoreView.h"
 #include "UiTexts.h"
 
 CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_pEngine(std::make_unique<CScriptEngine>(host))
 {
-    // The report becomes the editor's text: a log at the engine's full bound (256 MiB)
-    // would cost the text widget about 2 GB and most of a minute, so the editor's
-    // runs keep a quarter of it (still over a million status lines).
+    // The report becomes the text: a log at the engine's full bound (256 MiB) would
+    // cost the text widget about 2 GB and most of a minute, so the editor's runs keep
+    // a quarter of it (still over a million status lines).
     m_pEngine->SetLogLimit(CScriptEngine::kDefaultLogLimit / 4);
+    m_text.setDocumentLayout(new QPlainTextDocumentLayout(&m_text));
+    m_text.setUndoRedoEnabled(true);
 }
 
 CTavimoreDoc::~CTavimoreDoc() = default;
-
-void CTavimoreDoc::SetView(CTavimoreView* view)
-{
-    m_pView = view;
-    if (view != nullptr) view->SetDocument(this);
-    m_host.SetViewWidget(view);
-}
 
 void CTavimoreDoc::SetTitle(const QString& title)
 {
@@ -39,24 +32,31 @@ void CTavimoreDoc::SetTitle(const QString& title)
     emit TitleChanged();
 }
 
-bool CTavimoreDoc::IsModified() const
+void CTavimoreDoc::ReplaceText(const QString& text)
 {
-    return m_pView != nullptr && m_pView->document()->isModified();
+    // A loaded text starts with no undo history and unmodified.
+    m_text.setPlainText(text);
+    m_text.clearUndoRedoStacks();
+    m_text.setModified(false);
+    emit TextReplaced();
 }
 
-void CTavimoreDoc::SetModified(bool modified)
+QString CTavimoreDoc::Text() const
 {
-    if (m_pView != nullptr) m_pView->document()->setModified(modified);
+    // The raw text keeps every character (the plain text would turn no-break spaces
+    // into spaces); blocks are separated by the paragraph separator.
+    QString text = m_text.toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 bool CTavimoreDoc::OnNewDocument()
 {
-    if (m_pView != nullptr) m_pView->SetEditorText(QString());
     m_strPath.clear();
     m_eLineBreaks = doctext::LineBreaks::CrLf;
     SetTitle(QString());
-    SetModified(false);
-    if (m_pView != nullptr) m_pView->OnUpdate();
+    ReplaceText(QString());
     return true;
 }
 
@@ -74,11 +74,9 @@ bool CTavimoreDoc::OnOpenDocument(const QString& path, QString& error)
     }
     const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
     m_eLineBreaks = doctext::DetectLineBreaks(view);
-    if (m_pView != nullptr) m_pView->SetEditorText(doctext::Decode(view, m_eLineBreaks));
     m_strPath = QFileInfo(path).absoluteFilePath();
     SetTitle(QFileInfo(path).fileName());
-    SetModified(false);
-    if (m_pView != nullptr) m_pView->OnUpdate();
+    ReplaceText(doctext::Decode(view, m_eLineBreaks));
     return true;
 }
 
@@ -96,8 +94,7 @@ QString WriteFailure(const QFileDevice& file)
 
 bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
 {
-    const QString text = m_pView != nullptr ? m_pView->EditorText() : QString();
-    const std::string bytes = doctext::Encode(text, m_eLineBreaks);
+    const std::string bytes = doctext::Encode(Text(), m_eLineBreaks);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = file.errorString();
@@ -130,7 +127,7 @@ bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
 
 std::string CTavimoreDoc::EngineText() const
 {
-    return doctext::Encode(m_pView != nullptr ? m_pView->EditorText() : QString());
+    return doctext::Encode(Text());
 }
 
 void CTavimoreDoc::Refuse() const
@@ -144,13 +141,13 @@ void CTavimoreDoc::HandEngineWindowContext()
 {
     // The parent of windows a script opens inside the editor is the view; the Qt host
     // hands the widget itself out (CQtHost::ViewWidget), so the handle only marks it.
-    m_pEngine->SetWindowContext(reinterpret_cast<std::uintptr_t>(m_pView.data()),
+    m_pEngine->SetWindowContext(reinterpret_cast<std::uintptr_t>(m_host.ViewWidget()),
                                 reinterpret_cast<std::uintptr_t>(QCoreApplication::instance()));
 }
 
 void CTavimoreDoc::RunScript(const std::string& text)
 {
-    if (m_pEngine->IsRunInProgress() || m_pView == nullptr) {
+    if (m_pEngine->IsRunInProgress()) {
         Refuse();
         return;
     }
@@ -160,53 +157,38 @@ void CTavimoreDoc::RunScript(const std::string& text)
     m_pEngine->Run(-1);
     m_host.EndRun();
 
-    if (m_pView != nullptr) {
-        // The whole text, replaced as one edit that undo takes back.
-        QTextCursor cursor(m_pView->document());
-        cursor.beginEditBlock();
-        cursor.select(QTextCursor::Document);
-        cursor.insertText(doctext::Decode(m_pEngine->GetOutput()));
-        cursor.endEditBlock();
-        m_pView->setTextCursor(cursor);
-    }
-    RefreshRegLDisplay();
+    // The whole text, replaced as one edit that undo takes back; the caret ends
+    // after the output.
+    QTextCursor cursor(&m_text);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(doctext::Decode(m_pEngine->GetOutput()));
+    cursor.endEditBlock();
+    emit CaretRequested(cursor);
+    RefreshRegL();
     emit RunFinished();
-}
-
-void CTavimoreDoc::StepAtCaret()
-{
-    StepLine(GetCaretLine());
-}
-
-int CTavimoreDoc::GetCaretLine() const
-{
-    if (m_pView == nullptr) return 0;
-    const QTextCursor cursor = m_pView->textCursor();
-    return m_pView->document()->findBlock(cursor.selectionStart()).blockNumber();
 }
 
 void CTavimoreDoc::StepLine(int line)
 {
-    if (m_pEngine->IsRunInProgress() || m_pView == nullptr) {
+    if (m_pEngine->IsRunInProgress()) {
         Refuse();
         return;
     }
-    QTextDocument* document = m_pView->document();
-    const QTextBlock block = document->findBlockByNumber(line);
+    const QTextBlock block = m_text.findBlockByNumber(line);
     if (!block.isValid()) return;
 
     // The line and its line break, selected and shown while the statement runs. The
     // cursor follows edits made meanwhile (in a message box's loop), so the result
     // replaces this line wherever it has moved.
-    QTextCursor lineCursor(document);
+    QTextCursor lineCursor(&m_text);
     lineCursor.setPosition(block.position());
     const QTextBlock next = block.next();
     if (next.isValid())
         lineCursor.setPosition(next.position(), QTextCursor::KeepAnchor);
     else
         lineCursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    m_pView->setTextCursor(lineCursor);
-    m_pView->ensureCursorVisible();
+    emit CaretRequested(lineCursor);
 
     m_host.ResetStop();
     HandEngineWindowContext();
@@ -217,18 +199,15 @@ void CTavimoreDoc::StepLine(int line)
         Refuse();
         return;
     }
-    if (m_pView != nullptr) {
-        lineCursor.beginEditBlock();
-        lineCursor.insertText(doctext::Decode(result.replacement));
-        lineCursor.endEditBlock();
-        // The caret goes to the statement that would run next.
-        const QTextBlock target = document->findBlockByNumber(result.caretLine);
-        QTextCursor caret(document);
-        caret.setPosition(target.isValid() ? target.position() : lineCursor.position());
-        m_pView->setTextCursor(caret);
-        m_pView->ensureCursorVisible();
-    }
-    RefreshRegLDisplay();
+    lineCursor.beginEditBlock();
+    lineCursor.insertText(doctext::Decode(result.replacement));
+    lineCursor.endEditBlock();
+    // The caret goes to the statement that would run next.
+    const QTextBlock target = m_text.findBlockByNumber(result.caretLine);
+    QTextCursor caret(&m_text);
+    caret.setPosition(target.isValid() ? target.position() : lineCursor.position());
+    emit CaretRequested(caret);
+    RefreshRegL();
     emit RunFinished();
 }
 
@@ -236,13 +215,12 @@ void CTavimoreDoc::StopScript()
 {
     if (m_pEngine->IsRunInProgress()) m_host.NoteStopRequest();
     m_pEngine->RequestStop();
-    RefreshRegLDisplay();
+    RefreshRegL();
 }
 
-void CTavimoreDoc::RefreshRegLDisplay()
+void CTavimoreDoc::RefreshRegL()
 {
-    if (m_pRegLDisplay == nullptr) return;
     const std::string text =
         m_pEngine->FormatNumber(static_cast<int32_t>(m_pEngine->GetRegL()), 8, 16);
-    m_pRegLDisplay->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    emit RegLChanged(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }

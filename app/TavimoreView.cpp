@@ -10,7 +10,6 @@
 #include <QTextDocumentFragment>
 
 #include "DocumentText.h"
-#include "TavimoreDoc.h"
 #include "UiTexts.h"
 
 bool CTavimoreView::s_bTitleToggle = false;
@@ -85,31 +84,30 @@ void CTavimoreView::ApplyEditorFont()
     setFont(font);
 }
 
-QString CTavimoreView::EditorText() const
+void CTavimoreView::ShowText(QTextDocument* text)
 {
-    // The raw text keeps every character (the plain text would turn no-break spaces
-    // into spaces); blocks are separated by the paragraph separator.
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
+    setDocument(text);
+    // The text takes the editor's font, which the view's own first document had.
+    text->setDefaultFont(font());
+    setUndoRedoEnabled(true);
 }
 
-void CTavimoreView::SetEditorText(const QString& text)
+int CTavimoreView::CaretLine() const
 {
-    setPlainText(text);
+    return document()->findBlock(textCursor().selectionStart()).blockNumber();
 }
 
-void CTavimoreView::OnUpdate()
+void CTavimoreView::OnTextReplaced()
 {
-    const int line =
-        m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
-    emit CaretLineText(LineText("%04d", line + 1));
+    setTextCursor(QTextCursor(document()));
+    ensureCursorVisible();
+    emit CaretLineText(LineText("%04d", CaretLine() + 1));
 }
 
-void CTavimoreView::OnScriptRun()
+void CTavimoreView::ShowCaret(const QTextCursor& cursor)
 {
-    if (m_pDocument != nullptr) m_pDocument->RunScript(m_pDocument->EngineText());
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 bool CTavimoreView::OnChar(QChar c, bool shift)
@@ -119,10 +117,10 @@ bool CTavimoreView::OnChar(QChar c, bool shift)
         return false;
     }
     s_bTitleToggle = !s_bTitleToggle;
-    if (s_bTitleToggle && m_pDocument != nullptr) m_pDocument->SetTitle(ui::kTitleToggle);
+    if (s_bTitleToggle) emit TitleToggledOn();
     if (c == QLatin1Char('.')) {
         if (m_bStepArmed) {
-            if (m_pDocument != nullptr) m_pDocument->StepAtCaret();
+            emit StepRequested(CaretLine());
             return false;
         }
         m_bStepArmed = true;
@@ -147,7 +145,7 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_F5:
-        OnScriptRun();
+        emit RunRequested();
         break;
     case Qt::Key_F6: {
         m_bStepArmed = false;
@@ -160,11 +158,11 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
         break;
     }
     case Qt::Key_F7:
-        if (m_pDocument != nullptr) m_pDocument->StepAtCaret();
+        emit StepRequested(CaretLine());
         break;
     case Qt::Key_Escape:
         // Esc stops a running script, also when the script's own pump delivers it.
-        if (m_pDocument != nullptr && m_pDocument->IsRunInProgress()) m_pDocument->StopScript();
+        emit StopRequested();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -206,9 +204,7 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
 
 void CTavimoreView::keyReleaseEvent(QKeyEvent* event)
 {
-    const int line =
-        m_pDocument != nullptr ? m_pDocument->GetCaretLine() : textCursor().blockNumber();
-    emit CaretLineText(LineText("%4d", line));
+    emit CaretLineText(LineText("%4d", CaretLine()));
     QPlainTextEdit::keyReleaseEvent(event);
 }
 

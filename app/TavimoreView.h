@@ -4,38 +4,37 @@
 // window edge, blue text on light cyan. Its keys: F5 runs the whole script, F7
 // executes the caret line, and '.' typed a second time executes the caret line
 // instead of being typed (the first '.' is typed and arms the key; Shift+'>' and F6
-// disarm it); Esc stops a running script. Every typed character flips the title toggle: when it turns on, the
-// document's title becomes "true". The status bar's first pane shows the caret line:
-// "%4d行目" of the 0-based line on every key release, "%04d行目" of the 1-based line
-// when a document is made or opened.
+// disarm it); Esc stops a running script. Every typed character flips the title
+// toggle: when it turns on, the document's title becomes "true". The status bar's
+// first pane shows the caret line: "%4d行目" of the 0-based line on every key
+// release, "%04d行目" of the 1-based line when a document is made or opened.
+//
+// The view shows a document's text (ShowText) and edits it; what its keys ask of the
+// document leaves it as signals.
 #pragma once
 
 #include <QPlainTextEdit>
-
-class CTavimoreDoc;
 
 class CTavimoreView final : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit CTavimoreView(QWidget* parent = nullptr);
 
-    void SetDocument(CTavimoreDoc* document) { m_pDocument = document; }
-    CTavimoreDoc* GetDocument() const { return m_pDocument; }
-
-    // The whole text, '\n' between lines, every character as stored.
-    QString EditorText() const;
-    // Replaces the whole text and forgets the undo history (a document was loaded).
-    void SetEditorText(const QString& text);
+    // Shows and edits `text` (a document with a plain-text layout, owned elsewhere).
+    void ShowText(QTextDocument* text);
+    // The 0-based line holding the caret (the start of the selection).
+    int CaretLine() const;
 
     bool IsStepArmed() const { return m_bStepArmed; }
     static bool TitleToggle() { return s_bTitleToggle; }
     static void ResetTitleToggle() { s_bTitleToggle = false; }
     int FontHeight() const { return m_nFontHeight; }
 
-    // The document was made or opened: "%04d行目" of the caret line.
-    void OnUpdate();
-    // Command 32771: runs the whole editor text.
-    void OnScriptRun();
+    // The text was replaced (a document made or opened): the caret goes to its start
+    // and the first pane shows "%04d行目".
+    void OnTextReplaced();
+    // Shows a caret or selection the document asks for, scrolled into sight.
+    void ShowCaret(const QTextCursor& cursor);
 
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }
@@ -46,6 +45,14 @@ signals:
     void CaretLineText(const QString& text);
     // F6 was pressed: the key that follows it (the separator key) is posted to the view.
     void SeparatorKeyPosted();
+    // F5: run the whole text.
+    void RunRequested();
+    // F7, or '.' typed a second time: execute the statement on this line.
+    void StepRequested(int line);
+    // Esc.
+    void StopRequested();
+    // The title toggle turned on.
+    void TitleToggledOn();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -65,7 +72,6 @@ private:
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
 
-    CTavimoreDoc* m_pDocument = nullptr;
     int m_nFontHeight = 15;
     bool m_bStepArmed = false;
     static bool s_bTitleToggle;

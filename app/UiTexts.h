@@ -16,6 +16,68 @@ inline const QString kMenuHelp = QStringLiteral("ヘルプ(&H)");
 inline const QString kRecentPlaceholder = QStringLiteral("最近使ったファイル");
 inline const QString kRecentPrompt = QStringLiteral("指定のファイルを開く");
 
+// Commands: the menu text (with its keys after a tab, as the menus show them) and
+// the prompt (status-bar text, then after a line break the tool tip)
+inline const QString kCmdFileNew = QStringLiteral("新規作成\tCtrl+N(&N)");
+inline const QString kCmdFileNewPrompt = QStringLiteral("新規にファイルを作成\n新規ファイル");
+inline const QString kCmdFileOpen = QStringLiteral("開く...\tCtrl+O(&O)");
+inline const QString kCmdFileOpenPrompt = QStringLiteral("既存のファイルを開く\n開く");
+inline const QString kCmdFileSave = QStringLiteral("上書き保存\tCtrl+S(&S)");
+inline const QString kCmdFileSavePrompt = QStringLiteral("作業中のファイルを上書きして保存\n保存");
+inline const QString kCmdFileSaveAs = QStringLiteral("名前を付けて保存(&A)...");
+inline const QString kCmdFileSaveAsPrompt =
+    QStringLiteral("作業中のファイルを新しい名前で保存\n名前をつけて保存");
+inline const QString kCmdFilePrint = QStringLiteral("印刷...\tCtrl+P(&P)");
+inline const QString kCmdFilePrintPrompt = QStringLiteral("作業中のファイルを印刷\n印刷");
+inline const QString kCmdFilePrintPreview = QStringLiteral("印刷プレビュー(&V)");
+inline const QString kCmdFilePrintPreviewPrompt =
+    QStringLiteral("印刷イメージを表示\n印刷プレビュー");
+inline const QString kCmdFilePrintSetup = QStringLiteral("プリンタの設定(&R)...");
+inline const QString kCmdFilePrintSetupPrompt =
+    QStringLiteral("プリンタおよび印刷オプションの変更\n印刷設定");
+inline const QString kCmdFileSendMail = QStringLiteral("送信(&D)...");
+inline const QString kCmdFileSendMailPrompt =
+    QStringLiteral("電子ﾒｰﾙ ｼｽﾃﾑを使って、作業中の文書を送信/回覧\n送信");
+// The exit prompt has no tool-tip part: its two halves are joined by a backslash.
+inline const QString kCmdAppExit = QStringLiteral("アプリケーションの終了(&X)");
+inline const QString kCmdAppExitPrompt =
+    QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了");
+inline const QString kCmdEditUndo = QStringLiteral("元に戻す\tCtrl+Z(&U)");
+inline const QString kCmdEditUndoPrompt = QStringLiteral("直前に行った動作を元に戻す\n元に戻す");
+inline const QString kCmdEditCut = QStringLiteral("切り取り\tCtrl+X(&T)");
+inline const QString kCmdEditCutPrompt =
+    QStringLiteral("選択範囲を切り取ってクリップボードに保存\n切り取り");
+inline const QString kCmdEditCopy = QStringLiteral("コピー\tCtrl+C(&C)");
+inline const QString kCmdEditCopyPrompt =
+    QStringLiteral("選択範囲をコピーしてクリップボードに保存\n保存");
+inline const QString kCmdEditPaste = QStringLiteral("貼り付け\tCtrl+V(&P)");
+inline const QString kCmdEditPastePrompt =
+    QStringLiteral("クリップボードの内容を貼り付け\n貼り付け");
+inline const QString kCmdEditSelectAll = QStringLiteral("すべてを選択\tCtrl+A(&A)");
+inline const QString kCmdEditSelectAllPrompt =
+    QStringLiteral("ファイル内のすべてを選択\nすべて選択");
+inline const QString kCmdEditFind = QStringLiteral("検索\tCtrl+F(&F)");
+inline const QString kCmdEditFindPrompt = QStringLiteral("指定した文字列の検索\n検索");
+inline const QString kCmdEditReplace = QStringLiteral("置換\tCtrl+R(&R)");
+inline const QString kCmdEditReplacePrompt =
+    QStringLiteral("指定した文字列を他の文字列で置換\n置換");
+inline const QString kCmdViewToolBar = QStringLiteral("ツール バー(&T)");
+inline const QString kCmdViewToolBarPrompt =
+    QStringLiteral("ツール バーの 表示/非表示\nツール バーの表示切り替え");
+inline const QString kCmdViewStatusBar = QStringLiteral("ステータス バー(&S)");
+inline const QString kCmdViewStatusBarPrompt =
+    QStringLiteral("ステータス バーの 表示/非表示\nステータス バーの表示切り替え");
+inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");
+inline const QString kCmdHelpFinderPrompt =
+    QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック");
+inline const QString kCmdAppAbout = QStringLiteral("バージョン情報 Tavimore(&A)...");
+inline const QString kCmdAppAboutPrompt =
+    QStringLiteral("プログラム情報、バージョン、著作権を表示します。\nバージョン情報");
+inline const QString kCmdContextHelpPrompt =
+    QStringLiteral("クリックしたボタンやメニュー、ウィンドウについてヘルプを表示します。\nヘルプ");
+inline const QString kCmdHelpPrompt =
+    QStringLiteral("現在のタスクまたはコマンドのヘルプを表示\nヘルプ");
+
 // About box
 inline const QString kAboutCaption = QStringLiteral("バージョン情報 Tavimore");
 inline const QString kAboutVersion = QStringLiteral("Tavimore Version 1.0");

@@ -241,6 +241,12 @@ uint32_t CX11Windows::OwnerProcess(uint32_t window)
         }
         XResClientIdsDestroy(count, ids);
     }
+    // The server answers for the client that holds the window id's connection slot now,
+    // without asking whether the window still exists: once its client has gone, the slot
+    // may be another program's. A window that exists after the answer was its client's
+    // all along (its client cannot have gone while it lived).
+    XWindowAttributes attributes;
+    if (owner != 0 && !XGetWindowAttributes(m_pDisplay, static_cast<Window>(window), &attributes)) owner = 0;
     return owner;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -32,13 +33,22 @@ CAppFixture::~CAppFixture() = default;
 
 void CAppFixture::SetText(const QString& text)
 {
-    View().SetEditorText(text);
+    View().setPlainText(text);
 }
 
 void CAppFixture::PutCaret(int line)
 {
     QTextCursor cursor(View().document()->findBlockByNumber(line));
     View().setTextCursor(cursor);
+}
+
+QList<QMessageBox*> VisibleBoxes()
+{
+    QList<QMessageBox*> boxes;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible())
+            boxes << box;
+    return boxes;
 }
 
 QString TestFolder()

@@ -2,14 +2,17 @@
 // with message boxes and file questions answered by the test.
 #pragma once
 
+#include <QApplication>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "CommandIds.h"
+#include "Commands.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
@@ -30,10 +33,10 @@ public:
 
     // Replaces the editor text as typing would leave it ('\n' between lines).
     void SetText(const QString& text);
-    QString Text() { return View().EditorText(); }
+    QString Text() { return Doc().Text(); }
     // Puts the caret at the start of a 0-based line.
     void PutCaret(int line);
-    int CaretLine() { return Doc().GetCaretLine(); }
+    int CaretLine() { return View().CaretLine(); }
 
     // Every message box, "caption|text", in order; answers come from `answer`.
     QStringList boxes;
@@ -44,6 +47,19 @@ public:
 private:
     std::unique_ptr<CTavimoreApp> m_pApp;
 };
+
+class QMessageBox;
+
+// The message boxes on the screen.
+QList<QMessageBox*> VisibleBoxes();
+
+// Once the caller's modal loop is running: `act` on the modal window, if it is a T.
+template <class T, class F> void WhenModal(F act)
+{
+    QTimer::singleShot(0, [act] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) act(window);
+    });
+}
 
 // A folder for the test's files, removed afterwards.
 QString TestFolder();

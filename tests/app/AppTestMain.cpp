@@ -9,11 +9,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
-#include <map>
-#include <memory>
+#include <vector>
 
 #include "AppTests.h"
+
+std::map<std::string, AppTestMaker>& AppTestClasses()
+{
+    static std::map<std::string, AppTestMaker> classes;
+    return classes;
+}
 
 int main(int argc, char** argv)
 {
@@ -30,14 +34,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavimore"));
 
-    const std::map<std::string, std::function<std::unique_ptr<QObject>()>> classes = {
-        {"DocumentText", MakeDocumentTextTest},
-        {"Files", MakeFilesTest},
-        {"Editor", MakeEditorTest},
-        {"Frame", MakeFrameTest},
-        {"OptionDialog", MakeOptionDialogTest},
-        {"Stop", MakeStopTest},
-    };
+    const auto& classes = AppTestClasses();
     if (argc < 2 || classes.count(argv[1]) == 0) {
         std::fputs("usage: tavimore-app-tests CLASS [Qt Test options]; classes:", stderr);
         for (const auto& entry : classes)

@@ -1,13 +1,25 @@
-// The editor's test classes, one maker each.
+// The editor's test classes, each registered under its name by the file that holds
+// it, and run one at a time by the test program (tavimore-app-tests CLASS).
 #pragma once
 
 #include <QObject>
 
+#include <map>
 #include <memory>
+#include <string>
 
-std::unique_ptr<QObject> MakeDocumentTextTest();
-std::unique_ptr<QObject> MakeFilesTest();
-std::unique_ptr<QObject> MakeEditorTest();
-std::unique_ptr<QObject> MakeFrameTest();
-std::unique_ptr<QObject> MakeOptionDialogTest();
-std::unique_ptr<QObject> MakeStopTest();
+using AppTestMaker = std::unique_ptr<QObject> (*)();
+
+// Every registered class by name.
+std::map<std::string, AppTestMaker>& AppTestClasses();
+
+template <class T> struct CAppTestRegistration {
+    explicit CAppTestRegistration(const char* name)
+    {
+        AppTestClasses()[name] = []() -> std::unique_ptr<QObject> { return std::make_unique<T>(); };
+    }
+};
+
+// Registers a test class under a name; ctest runs it as app/NAME.
+#define TAVIMORE_APP_TEST(Class, name)                                                             \
+    static const CAppTestRegistration<Class> s_registration##Class(name)

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include "AppFixture.h"
 #include "AppTests.h"
@@ -96,6 +97,8 @@ private slots:
         m_pFixture->Frame().show();
         m_pFixture->SetText(QStringLiteral("/ ") + QString(200, QLatin1Char('w')) +
                             QStringLiteral("\nWAIT 4"));
+        // Even a word longer than the window wraps at its edge.
+        QVERIFY(m_pFixture->View().document()->firstBlock().layout()->lineCount() > 1);
         m_pFixture->PutCaret(1);
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
@@ -263,9 +266,6 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeEditorTest()
-{
-    return std::make_unique<CEditorTest>();
-}
+TAVIMORE_APP_TEST(CEditorTest, "Editor");
 
 #include "EditorTests.moc"

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMenu>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -42,15 +43,6 @@ void SendText(const QString& path, const QByteArray& text)
     client.write(text);
     client.waitForBytesWritten(2000);
     client.disconnectFromServer();
-}
-
-QList<QMessageBox*> VisibleBoxes()
-{
-    QList<QMessageBox*> boxes;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible())
-            boxes << box;
-    return boxes;
 }
 
 // A socket file nobody listens on, as an editor that was killed leaves it.
@@ -91,6 +83,51 @@ private slots:
         m_pFixture->View().selectAll();
         QVERIFY(frame.Action(cmd::kEditCopy)->isEnabled());
         QVERIFY(frame.Action(cmd::kEditCut)->isEnabled());
+    }
+
+    void MenusToolBarAndKeysAreLaidOutAsBefore()
+    {
+        using namespace cmd;
+        CMainFrame& frame = m_pFixture->Frame();
+        // A menu's or the tool bar's commands, 0 for a separator (recent files left out).
+        auto ids = [](const QWidget* widget) {
+            QList<int> out;
+            for (QAction* action : widget->actions())
+                if (!action->text().startsWith(QLatin1Char('&')))
+                    out << (action->isSeparator() ? 0 : action->data().toInt());
+            return out;
+        };
+        QCOMPARE(ids(frame.FileMenu()),
+                 (QList<int>{kFileNew, kFileOpen, kFileSave, kFileSaveAs, 0, kFilePrint,
+                             kFilePrintPreview, kFilePrintSetup, 0, kFileSendMail, 0, kFileMruFirst,
+                             0, kAppExit, kFileNoText}));
+        QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("editMenu"))),
+                 (QList<int>{kEditUndo, 0, kEditCut, kEditCopy, kEditPaste, kEditSelectAll, 0,
+                             kEditFind, kEditReplace}));
+        QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("viewMenu"))),
+                 (QList<int>{kViewToolBar, kViewStatusBar}));
+        QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("helpMenu"))),
+                 (QList<int>{kHelpFinder, 0, kAppAbout}));
+        QCOMPARE(ids(frame.ToolBar()),
+                 (QList<int>{kFileNew, 0, kFileOpen, kFileSave, 0, kEditCut, kEditCopy, kEditPaste,
+                             0, kFilePrint, kAppAbout, kContextHelp, 0, kScriptRun, kScriptStop, 0,
+                             kShowOptions, kSpare1, kSpare2}));
+
+        // A command's text, keys, prompt and state.
+        QAction* undo = frame.Action(kEditUndo);
+        QCOMPARE(undo->text(), QStringLiteral("元に戻す\tCtrl+Z(&U)"));
+        QCOMPARE(undo->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                      QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+        QCOMPARE(undo->statusTip(), QStringLiteral("直前に行った動作を元に戻す"));
+        QCOMPARE(undo->toolTip(), QStringLiteral("元に戻す"));
+        QCOMPARE(frame.Action(kHelp)->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::Key_F1)});
+        QVERIFY(frame.Action(kViewToolBar)->isCheckable());
+        QVERIFY(!frame.Action(kFileSendMail)->isEnabled());
+        QVERIFY(!frame.Action(kSpare2)->isEnabled());
+        QCOMPARE(frame.Action(kAppExit)->statusTip(),
+                 QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
+        QVERIFY(frame.Action(kScriptRun)->text().isEmpty());
     }
 
     void DialogBarAndStatusBar()
@@ -145,10 +182,9 @@ private slots:
     {
         m_pFixture->SetText(QStringLiteral("WAIT 1\n/ printed"));
         bool shown = false;
-        QTimer::singleShot(0, [&shown] {
-            auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            shown = preview != nullptr;
-            if (preview != nullptr) preview->reject();
+        WhenModal<QDialog>([&shown](QDialog* preview) {
+            shown = true;
+            preview->reject();
         });
         m_pFixture->Frame().Action(cmd::kFilePrintPreview)->trigger();
         QVERIFY(shown);
@@ -173,9 +209,7 @@ private slots:
 
         // The real box: an empty caption, the text, OK.
         QTimer::singleShot(0, [] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(widget);
-                if (box == nullptr || !box->isVisible()) continue;
+            for (QMessageBox* box : VisibleBoxes()) {
                 QCOMPARE(box->text(), QStringLiteral("hello"));
                 QVERIFY(box->windowTitle().trimmed().isEmpty());
                 QCOMPARE(box->buttons().size(), 1);
@@ -300,9 +334,7 @@ private slots:
         QString aboutName;
         Qt::WindowFlags aboutFlags;
         bool aboutFixed = false;
-        QTimer::singleShot(0, [&] {
-            auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (about == nullptr) return;
+        WhenModal<QDialog>([&](QDialog* about) {
             aboutName = about->objectName();
             aboutFlags = about->windowFlags();
             aboutFixed = about->minimumSize() == about->maximumSize();
@@ -315,9 +347,7 @@ private slots:
 
         // The open dialog is wide enough for its columns.
         int openWidth = 0;
-        QTimer::singleShot(0, [&openWidth] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
+        WhenModal<QFileDialog>([&openWidth](QFileDialog* dialog) {
             openWidth = dialog->width();
             dialog->reject();
         });
@@ -357,9 +387,6 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeFrameTest()
-{
-    return std::make_unique<CFrameTest>();
-}
+TAVIMORE_APP_TEST(CFrameTest, "Frame");
 
 #include "FrameTests.moc"

@@ -166,9 +166,6 @@ private:
     COptionDialog* m_pDialog = nullptr;
 };
 
-std::unique_ptr<QObject> MakeOptionDialogTest()
-{
-    return std::make_unique<COptionDialogTest>();
-}
+TAVIMORE_APP_TEST(COptionDialogTest, "OptionDialog");
 
 #include "OptionDialogTests.moc"

@@ -2,6 +2,7 @@
 // editor lets through meanwhile; boxes without owner leave the editor usable.
 #include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -93,11 +94,9 @@ private slots:
         m_pFixture->SetText(QStringLiteral("JMPR 0"));
         bool checked = false;
         QTimer::singleShot(50, [this, &checked] {
-            QMessageBox* box = nullptr;
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* b = qobject_cast<QMessageBox*>(widget); b != nullptr && b->isVisible())
-                    box = b;
-            QVERIFY(box != nullptr);
+            const QList<QMessageBox*> boxes = VisibleBoxes();
+            QCOMPARE(boxes.size(), 1);
+            QMessageBox* box = boxes[0];
             QCOMPARE(box->windowTitle(), QStringLiteral("無限ループになってしまいます"));
             QCOMPARE(box->text(), QStringLiteral("Jump Error"));
             QVERIFY(box->parentWidget() == nullptr);
@@ -121,9 +120,6 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeStopTest()
-{
-    return std::make_unique<CStopTest>();
-}
+TAVIMORE_APP_TEST(CStopTest, "Stop");
 
 #include "StopTests.moc"

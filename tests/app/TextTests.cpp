@@ -322,13 +322,7 @@ private:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
 
-std::unique_ptr<QObject> MakeDocumentTextTest()
-{
-    return std::make_unique<CDocumentTextTest>();
-}
-std::unique_ptr<QObject> MakeFilesTest()
-{
-    return std::make_unique<CFilesTest>();
-}
+TAVIMORE_APP_TEST(CDocumentTextTest, "DocumentText");
+TAVIMORE_APP_TEST(CFilesTest, "Files");
 
 #include "TextTests.moc"

@@ -33,6 +33,10 @@ void WriteFile(const std::string& path, const std::string& text, bool executable
 std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                     int* status = nullptr, std::string* standardError = nullptr);
 
+// Whether pid is a process started, directly or not, by this one (never this one). A
+// test process that marks itself a child subreaper keeps its orphaned grandchildren.
+bool IsOurDescendant(pid_t pid);
+
 // A program the test started and ends when it goes out of scope.
 class CChild {
 public:

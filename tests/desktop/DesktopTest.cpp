@@ -5,6 +5,7 @@
 
 #include <pty.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,10 +68,21 @@ std::vector<long long> StatFields(const std::string& stat)
     return fields; // ppid, pgrp, session, tty_nr
 }
 
+// The managed windows and their titles, for failure messages.
+std::string DescribeClients()
+{
+    std::string text;
+    for (uint32_t w : XpropClients()) text += Hex8(w) + " \"" + XpropTitle(w) + "\" ";
+    return text;
+}
+
 class Desktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // Programs whose parent ends before them come to this process, so that the end
+        // of each test finds and ends everything its scripts started.
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
         s_pX = new CXServer;
         s_bServer = s_pX->Start(s_strWhy);
         s_bReady = s_bServer && s_pX->StartWindowManager(s_strWhy);
@@ -91,11 +103,15 @@ protected:
     void TearDown() override
     {
         if (!s_bReady) return;
-        // End whatever the test left on the screen.
+        // End whatever the test left on the screen. Only programs the test started are
+        // signalled: the list can still hold the window of a client that has just gone,
+        // and the X server then names whichever client took over its connection slot
+        // since (this process's own, or a program of another test's).
         CX11Windows windows("");
         for (uint32_t w : XpropClients()) {
             if (std::find(m_before.begin(), m_before.end(), w) != m_before.end()) continue;
-            if (uint32_t pid = windows.OwnerProcess(w)) kill(static_cast<pid_t>(pid), SIGTERM);
+            const auto pid = static_cast<pid_t>(windows.OwnerProcess(w));
+            if (pid > 0 && IsOurDescendant(pid)) kill(pid, SIGTERM);
         }
         WaitUntil([&] { return XpropClients().size() <= m_before.size(); }, 5000);
     }
@@ -122,7 +138,8 @@ protected:
         EXPECT_TRUE(child->Start(argv));
         m_children.push_back(std::move(child));
         uint32_t window = WaitForWindow(title);
-        EXPECT_NE(window, 0u) << "the window \"" << title << "\" did not appear";
+        EXPECT_NE(window, 0u) << "the window \"" << title << "\" did not appear; managed now: "
+                              << DescribeClients();
         return window;
     }
 
@@ -165,6 +182,24 @@ TEST_F(Desktop, HandleListReportsTheWindowsAsTheXServerKnowsThem)
     EXPECT_EQ(Lines(output), expected);
     EXPECT_NE(output.find(" : snow ? 雪\n"), std::string::npos); // cp932 has no snowman
     EXPECT_NE(output.find(" : メッセージ\n"), std::string::npos);  // WM_NAME as compound text
+}
+
+TEST_F(Desktop, AWindowWhoseClientHasGoneHasNoOwner)
+{
+    // Without _NET_WM_PID the owner is asked of the X server by the window id, whose
+    // connection slot a later client takes over once the window's client has gone.
+    CChild client;
+    ASSERT_TRUE(client.Start({kTestWindow, "--no-pid", "--title", "gone"}));
+    const uint32_t window = WaitForWindow("gone");
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(CX11Windows("").OwnerProcess(window), static_cast<uint32_t>(client.Pid()));
+    client.Stop();
+    ASSERT_TRUE(WaitUntil([&] {
+        auto list = XpropClients();
+        return std::find(list.begin(), list.end(), window) == list.end();
+    }));
+    CX11Windows later(""); // a new client, likely in the freed slot
+    EXPECT_EQ(later.OwnerProcess(window), 0u);
 }
 
 TEST_F(Desktop, ExecpStoresTheWindowOfTheStartedClient)
@@ -312,9 +347,10 @@ TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
                                          "DISPH REG1\n"
                                          "EXECCLOSE REG1\n");
     int status = -1;
-    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status);
-    EXPECT_EQ(status, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); }));
+    std::string error;
+    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status, &error);
+    EXPECT_EQ(status, 0) << error;
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); })) << output << error;
     std::istringstream closed(ReadFile(dir.File("closed")));
     std::string word, id, opacity;
     closed >> word >> id >> word >> opacity;

@@ -1,31 +1,179 @@
-// Fuzz target: any bytes as a document, run whole and stepped on the test host.
+// Fuzz target: any bytes as a document, run whole and then stepped line by line, on the
+// test host with the simulated port and D2XX libraries behind the device instructions.
 //
-// The first byte chooses the debug level and the stepped line, the rest is the
-// script. The fake clock makes every wait free and the statement guard is lowered so
-// that loops end; what must never happen is a crash, a hang or a sanitizer report.
+// Input layout:
+//   byte 0   the run: bit 0 debug level 100 (else 10); bits 1-2 the statement bound
+//            (4,000 / 20,000 / 100,000 / 500,000); bit 3 the first line is repeated
+//            into one line of about 1 MiB; bit 4 a device configuration leads the
+//            document, ended by a NUL byte
+//   byte 1-2 the two lines stepped after the run (taken modulo the line count)
+//   the rest [configuration NUL] document
+//
+// The fake clock makes every wait free (and advances as it is read), the statement
+// bound makes endless loops end; what must never happen is a crash, a hang, memory
+// without bound or a sanitizer report. The shipped simulated libraries are loaded once
+// per process and kept: the port library starts from its power-on state at every
+// initialisation, the D2XX one keeps its devices' latches and queues from one input to
+// the next.
+//
+// With TAVIMORE_FUZZ_NO_LONG_LINES=1 in the environment bit 3 is ignored: while one
+// fault makes every long line slow, this lets the fuzzer look for the others.
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <map>
 #include <string>
 
+#include "LibraryLoader.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
 #include "TestHost.h"
 
+namespace {
+
+// Loads each library once and never unloads it: unloading an instrumented library
+// would leave the fuzzer counting coverage in memory that is gone.
+class CKeptLoader final : public CLibraryLoader {
+public:
+    Handle Open(const std::string& file) override
+    {
+        auto found = m_handles.find(file);
+        if (found != m_handles.end()) return found->second;
+        Handle handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            const char* why = dlerror();
+            m_strError = file + ": " + (why != nullptr ? why : "cannot be loaded");
+            return nullptr;
+        }
+        m_handles[file] = handle;
+        return handle;
+    }
+    void* Symbol(Handle library, const char* name) override { return dlsym(library, name); }
+    void Close(Handle) override {}
+    std::string LastError() const override { return m_strError; }
+
+private:
+    std::map<std::string, Handle> m_handles;
+    std::string m_strError;
+};
+
+CKeptLoader g_loader;
+std::string g_strConfigFile;
+bool g_bLongLines = true;
+
+class CFuzzHost final : public CTestHost {
+public:
+    // Time goes on by 10 ms at every look at the clock, so that loops bounded by time
+    // (waiting for a port signal, which looks at the clock every 1,024 port reads) end
+    // as they would on a machine, after a million reads at most rather than ten.
+    uint32_t GetTickCount() override { return m_now += 10; }
+    CLibraryLoader* Loader() override { return &g_loader; }
+    std::string LibraryFile(DeviceLibrary which) override
+    {
+        return which == DeviceLibrary::Ports ? TAVIMORE_PORTS_SIM : TAVIMORE_FTDI_SIM;
+    }
+};
+
+// The simulated libraries write a call log to any file their configuration names; the
+// fuzzer must not be able to name one. No "log" section can be read once the letters
+// "log" appear nowhere in the text (section names are compared in lower case).
+std::string WithoutLogSection(std::string config)
+{
+    for (size_t i = 0; i + 3 <= config.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(config[i])) == 'l' &&
+            std::tolower(static_cast<unsigned char>(config[i + 1])) == 'o' &&
+            std::tolower(static_cast<unsigned char>(config[i + 2])) == 'g')
+            config[i + 2] = '_';
+    return config;
+}
+
+void UseConfiguration(const std::string* config)
+{
+    if (config == nullptr) {
+        unsetenv("TAVIMORE_SIM_CONFIG");
+        return;
+    }
+    if (FILE* f = std::fopen(g_strConfigFile.c_str(), "wb")) {
+        std::string text = WithoutLogSection(*config);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    setenv("TAVIMORE_SIM_CONFIG", g_strConfigFile.c_str(), 1);
+}
+
+// The first line repeated, separated by spaces, into one line of at least 1 MiB: long
+// lines reach splitting and evaluation costs that short inputs never show.
+std::string WithLongFirstLine(const std::string& document)
+{
+    size_t end = document.find("\r\n");
+    std::string first = document.substr(0, end);
+    if (first.empty()) return document;
+    std::string line;
+    line.reserve((1u << 20) + first.size() + 1);
+    while (line.size() < (1u << 20)) line += first + ' ';
+    return line + (end == std::string::npos ? std::string() : document.substr(end));
+}
+
+// Loops end at one of these statement counts; the largest still runs in a few seconds
+// with the sanitizers, well inside the time-out that marks a hang.
+constexpr uint32_t kStatementBounds[4] = {4000, 20000, 100000, 500000};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    static char folder[] = "/tmp/tavimore-fuzz-XXXXXX";
+    if (mkdtemp(folder) != nullptr) {
+        g_strConfigFile = std::string(folder) + "/sim.ini";
+        std::atexit([] {
+            unlink(g_strConfigFile.c_str());
+            rmdir(folder);
+        });
+    }
+    const char* noLongLines = std::getenv("TAVIMORE_FUZZ_NO_LONG_LINES");
+    g_bLongLines = noLongLines == nullptr || std::string(noLongLines) != "1";
+    // The D2XX library reads its configuration once, at its first use: it sees none.
+    unsetenv("TAVIMORE_SIM_CONFIG");
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0) return 0;
+    if (size < 3) return 0;
     const uint8_t control = data[0];
-    std::string script(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::string rest(reinterpret_cast<const char*>(data + 3), size - 3);
 
-    CTestHost host;
+    std::string config;
+    bool hasConfig = (control & 0x10) != 0 && !g_strConfigFile.empty();
+    if (hasConfig) {
+        size_t nul = rest.find('\0');
+        if (nul == std::string::npos) nul = rest.size();
+        config = rest.substr(0, nul);
+        rest.erase(0, nul == rest.size() ? nul : nul + 1);
+    }
+    UseConfiguration(hasConfig ? &config : nullptr);
+    std::string script = (control & 0x08) && g_bLongLines ? WithLongFirstLine(rest) : rest;
+
+    CFuzzHost host;
     CScriptEngine engine(host);
-    engine.SetStatementLimit(4000);
+    engine.SetStatementLimit(kStatementBounds[(control >> 1) & 3]);
     engine.SetDebugLevel((control & 1) ? 100 : 10);
     engine.SetScript(script);
     engine.Run(-1);
     (void)engine.GetOutput();
 
-    int lines = CountEditorLines(script);
-    StepDocumentLine(engine, script, (control >> 1) % lines);
+    // Steps go on with the registers the run left, as in the editor after F5 then F7.
+    std::string document = script;
+    for (int i = 1; i <= 2; ++i) {
+        int lines = CountEditorLines(document);
+        CStepResult step = StepDocumentLine(engine, document, data[i] % lines);
+        document = step.text;
+    }
     return 0;
 }

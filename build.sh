@@ -43,13 +43,16 @@ packages_app_test=(xvfb openbox xdotool)
 # which its test drops every capability.
 packages_ports=(linux-libc-dev)
 packages_ports_test=(util-linux)
+# The infrared exports are checked against LIRC's and sigrok's own decoders
+packages_ir_test=(lirc sigrok-cli)
 
 # Everything the program, its tests and the benchmark build with, and what only the
 # tests run.
 packages_program=("${packages_build[@]}" "${packages_test[@]}" "${packages_bench[@]}"
     "${packages_media[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_ports[@]}"
     "${packages_app[@]}")
-packages_tests_only=("${packages_desktop_test[@]}" "${packages_ports_test[@]}" "${packages_app_test[@]}")
+packages_tests_only=("${packages_desktop_test[@]}" "${packages_ports_test[@]}" "${packages_app_test[@]}"
+    "${packages_ir_test[@]}")
 
 need_packages() {
     local missing=()

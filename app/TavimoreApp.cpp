@@ -29,6 +29,7 @@
 #include "DeviceOptions.h"
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
+#include "InfraredPanel.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
@@ -215,6 +216,12 @@ void CTavimoreApp::ConnectCommands()
             if (!OpenDocumentFile(path)) break;
     });
     frame->SetCloseCheck([this] { return CanCloseFrame(); });
+
+    // The infrared panel shows each new capture the registers hold after a run or step.
+    auto* infrared = new CInfraredPanel(frame);
+    frame->addDockWidget(Qt::BottomDockWidgetArea, infrared);
+    infrared->hide();
+    connect(doc, &CTavimoreDoc::RunFinished, infrared, [infrared, doc] { infrared->UpdateFromEngine(doc->Engine()); });
 }
 
 bool CTavimoreApp::RefuseWhileRunning()

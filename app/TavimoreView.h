@@ -28,7 +28,6 @@ public:
     bool IsStepArmed() const { return m_bStepArmed; }
     static bool TitleToggle() { return s_bTitleToggle; }
     static void ResetTitleToggle() { s_bTitleToggle = false; }
-    int FontHeight() const { return m_nFontHeight; }
 
     // The text was replaced (a document made or opened): the caret goes to its start
     // and the first pane shows "%04d行目".

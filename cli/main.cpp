@@ -25,6 +25,7 @@
 #include "DeviceOptions.h"
 #include "Doctor.h"
 #include "Encoding.h"
+#include "Infrared.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
 
@@ -53,6 +54,7 @@ constexpr const char* kUsage =
     "  --doctor[=json]     check what the port, FT245RL and desktop instructions need\n"
     "                      on this system, say why each refusal happens and print the\n"
     "                      command that fixes it; exit 0 when all that counts is ready\n"
+    "%s"
     "  --help, --version\n"
     "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI make the choices of\n"
     "--ports and --ftdi when those are not given.\n"
@@ -75,6 +77,7 @@ struct COptions {
     bool utf8 = false;
     CDeviceOptions devices = DeviceOptionsFromEnvironment();
     std::string doctor; // "text" or "json": check the environment instead of running
+    CIrOptions infrared;
 };
 
 [[noreturn]] void UsageError(const std::string& message)
@@ -122,6 +125,14 @@ COptions ParseOptions(int argc, char** argv)
         case DeviceOptionTaken::No:
             break;
         }
+        switch (TakeIrOption(args, i, options.infrared, error)) {
+        case IrOptionTaken::Yes:
+            continue;
+        case IrOptionTaken::Error:
+            UsageError(error);
+        case IrOptionTaken::No:
+            break;
+        }
         auto value = [&](const char* name) -> std::string {
             std::string prefix = std::string(name) + "=";
             if (arg.rfind(prefix, 0) == 0) return arg.substr(prefix.size());
@@ -133,7 +144,9 @@ COptions ParseOptions(int argc, char** argv)
         };
         long long number = 0;
         if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            std::string usage = kUsage;
+            usage.replace(usage.find("%s"), 2, kIrUsage);
+            std::cout << usage;
             std::exit(kExitDone);
         } else if (arg == "--version") {
             std::cout << "tavimore-run 1.0.1\n";
@@ -325,9 +338,17 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "REGL %s\n", regl.c_str());
     if (caretLine >= 0) std::fprintf(stderr, "caret %d\n", caretLine);
     host.ExplainAfterRun();
+    // The infrared capture the run left in the registers, decoded and exported.
+    bool infraredWritten = true;
+    if (options.infrared.Wanted()) {
+        const bool simulated = options.devices.ports.value == "sim" && !options.devices.simConfig.empty();
+        infraredWritten = ReportInfrared(options.infrared, engine,
+                                         simulated ? SyncHzOfSimConfig(options.devices.simConfig) : 0);
+    }
     // Sounds the script started play to their end before the program leaves.
     host.WaitForSounds();
 
+    if (!infraredWritten) return kExitUsage;
     switch (engine.GetRunEnd()) {
     case RunEnd::EndOfScript:
     case RunEnd::EndRequest:

@@ -23,6 +23,15 @@
 //   receiver_pattern =            one level (0/1) per sync half-period (per read without
 //                                 a sync signal); spaces, _ and , may group the digits
 //   receiver_repeat = 1           the pattern is played this many times in a row
+//   receiver_mode2 =              a real frame instead of a pattern: LIRC mode2 text
+//                                 (pulse/space lines in microseconds; a relative name
+//                                 is beside the configuration file)
+//   receiver_pronto =             or a Pronto learned code (0000 ...): its once and
+//                                 its repeat sequence, one after the other
+//   sync_hz = 10000               the sync frequency at which those frames are played:
+//                                 one level a sample, two samples a sync period, so a
+//                                 duration of d us lasts d * 2 * sync_hz / 1e6 samples
+//                                 (a pulse is the receiver line away from its rest)
 //   [memory]
 //   size = 0x100000               bytes of physical memory from address 0
 //   [log]
@@ -34,6 +43,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -126,6 +136,77 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A frame in microseconds, mark first, as receiver levels of one sync half-period each.
+void AppendFrame(const std::vector<double>& durations, uint32_t syncHz, uint32_t rest, std::vector<uint8_t>& pattern)
+{
+    for (size_t i = 0; i < durations.size(); ++i) {
+        const double samples = durations[i] * 2.0 * syncHz / 1e6;
+        const auto count = static_cast<size_t>(samples + 0.5);
+        pattern.insert(pattern.end(), count, static_cast<uint8_t>(i % 2 == 0 ? 1 - rest : rest));
+    }
+}
+
+// LIRC mode2 text: "pulse N" and "space N" lines (N in microseconds); a leading space
+// and "timeout" lines are skipped, like other lines mode2 prints.
+bool ReadMode2(const std::string& path, std::vector<double>& durations, std::string& why)
+{
+    std::string openError;
+    const int fd = OpenUserFile(path, O_RDONLY, openError);
+    FILE* file = fd >= 0 ? fdopen(fd, "r") : nullptr;
+    if (file == nullptr) {
+        if (fd >= 0) close(fd);
+        why = "names a file that cannot be read: " + openError;
+        return false;
+    }
+    char line[256];
+    bool pulse = true;
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        char kind[16] = {};
+        unsigned long value = 0;
+        if (std::sscanf(line, "%15s %lu", kind, &value) != 2) continue;
+        const bool isPulse = std::strcmp(kind, "pulse") == 0;
+        if (!isPulse && std::strcmp(kind, "space") != 0) continue;
+        if (durations.empty() && !isPulse) continue;
+        if (isPulse != pulse) durations.back() += static_cast<double>(value); // two of a kind join
+        else durations.push_back(static_cast<double>(value));
+        if (isPulse == pulse) pulse = !pulse;
+        if (durations.size() > 1000000) break;
+    }
+    std::fclose(file);
+    if (durations.empty()) {
+        why = "names a file without pulse and space lines";
+        return false;
+    }
+    return true;
+}
+
+// A Pronto learned code: 0000, the carrier word, the pairs sent once, the pairs that
+// repeat, then the durations in carrier periods.
+bool ReadPronto(const std::string& text, std::vector<double>& durations, std::string& why)
+{
+    std::vector<uint32_t> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        size_t j = i;
+        while (j < text.size() && std::isxdigit(static_cast<unsigned char>(text[j]))) ++j;
+        if (j == i && i < text.size()) {
+            why = "holds a Pronto code: hexadecimal words of four digits";
+            return false;
+        }
+        if (j > i) words.push_back(static_cast<uint32_t>(std::strtoul(text.substr(i, j - i).c_str(), nullptr, 16)));
+        i = j;
+    }
+    if (words.size() < 6 || words[0] != 0 || words[1] == 0 ||
+        words.size() != 4 + 2 * static_cast<size_t>(words[2] + words[3])) {
+        why = "holds a learned Pronto code (0000, carrier, two counts, then as many pairs)";
+        return false;
+    }
+    const double periodUs = words[1] * 0.241246;
+    for (size_t k = 4; k < words.size(); ++k) durations.push_back(words[k] * periodUs);
+    return true;
+}
+
 bool Configure(std::string& error)
 {
     const char* path = std::getenv("TAVIMORE_SIM_CONFIG");
@@ -146,6 +227,9 @@ bool Configure(std::string& error)
     };
 
     uint32_t repeat = 1;
+    uint32_t syncHz = 10000;
+    std::vector<double> frame;
+    std::string frameKey;
     for (auto& [section, keys] : ini.sections) {
         if (section != "ports" && section != "memory" && section != "log") continue; // other devices'
         for (auto& [key, value] : keys) {
@@ -160,7 +244,20 @@ bool Configure(std::string& error)
                 else if (key == "receiver_bit") ok = number(section, key, 7, s.receiverBit);
                 else if (key == "receiver_rest") ok = number(section, key, 1, s.receiverRest);
                 else if (key == "receiver_delay_ms") ok = number(section, key, 0xFFFFFFFFu, s.receiverDelayMs);
-                else if (key == "receiver_pattern") {
+                else if (key == "sync_hz") ok = number(section, key, 10000000, syncHz) && (syncHz > 0 || fail(section, key, "must be above 0"));
+                else if (key == "receiver_mode2" || key == "receiver_pronto") {
+                    std::string why;
+                    frame.clear();
+                    frameKey = key;
+                    const std::string& text = value.first;
+                    if (key == "receiver_mode2") {
+                        const std::string full = !text.empty() && text[0] == '/' ? text : FolderOf(path) + text;
+                        ok = ReadMode2(full, frame, why);
+                    } else {
+                        ok = ReadPronto(text, frame, why);
+                    }
+                    if (!ok) return fail(section, key, why);
+                } else if (key == "receiver_pattern") {
                     s.pattern.clear();
                     for (char c : value.first) {
                         if (c == '0' || c == '1') s.pattern.push_back(static_cast<uint8_t>(c - '0'));
@@ -195,6 +292,14 @@ bool Configure(std::string& error)
         }
     }
     CSignals& s = g_sim.signals;
+    if (!frame.empty()) {
+        if (!s.pattern.empty()) {
+            error = std::string(path) + ": [ports] " + frameKey + " and receiver_pattern cannot both drive the receiver";
+            return false;
+        }
+        AppendFrame(frame, syncHz, s.receiverRest, s.pattern);
+        if (s.halfPeriod == 0) s.halfPeriod = 4; // a frame needs the sync signal that times it
+    }
     if (static_cast<uint64_t>(s.pattern.size()) * repeat > 100000000u) {
         error = std::string(path) + ": [ports] receiver_pattern repeated receiver_repeat times is too long";
         return false;

@@ -20,7 +20,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # ---- Debian packages, by what needs them
 packages_build=(build-essential cmake ninja-build pkg-config git ccache)
 packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
-packages_bench=(libbenchmark-dev lua5.4 python3)
+packages_bench=(libbenchmark-dev lua5.4 luajit valgrind python3)
 # Sounds and media windows: libcanberra (with its PulseAudio back end) plays sounds, Qt
 # Multimedia over GStreamer plays media; the GStreamer plugins decode the example clip
 # (Ogg Theora and Vorbis) and give the audio sinks. pulseaudio and its tools run the

@@ -7,3 +7,5 @@ echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ */
 echo
 "$build/bench/tavimore-bench-engine"
 "$build/bench/tavimore-bench-ports"
+echo
+python3 "$(dirname "$0")/run_figures.py" "$build"

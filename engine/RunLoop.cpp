@@ -3,6 +3,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -32,6 +33,31 @@ constexpr size_t kCompiledFloor = size_t{16} << 20;
 bool IsLabelLine(std::string_view text)
 {
     return text.size() >= 2 && (text[0] == 'L' || text[0] == 'l') && text[1] == '\'';
+}
+
+// Bytes the log keeps free beyond the script for the report line and the note on
+// omitted status lines.
+constexpr size_t kReportRoom = 256;
+
+// Appends a status line ("/ " and the status) to the log. The log grows geometrically
+// and always keeps headroom free, so that the script and the report line can go in
+// front of it at the end of the run within its own buffer: a long log is then never
+// copied whole into a second one.
+void AppendLogLine(std::string& log, std::string_view status, size_t headroom)
+{
+    const size_t needed = log.size() + 2 + status.size() + headroom;
+    if (needed > log.capacity()) log.reserve(std::max(needed, 2 * log.capacity()));
+    log += "/ ";
+    log += status;
+}
+
+// The executed-statement count at which the run loop next looks beyond the statement:
+// the next stop question, or the statement guard if that comes first. A limit of
+// UINT32_MAX has no guard.
+uint32_t NextCheck(uint32_t executed, uint32_t nextPoll, uint32_t statementLimit)
+{
+    const bool guardAhead = executed <= statementLimit && statementLimit != UINT32_MAX;
+    return guardAhead ? std::min(nextPoll, statementLimit + 1) : nextPoll;
 }
 
 // Clears the re-entry guard however Run leaves.
@@ -111,22 +137,22 @@ int CScriptEngine::Run(int startLine)
 // Acts on the absolute jump to line target, the commonest request; inline, as it runs
 // once per loop iteration of most scripts. The request's cell then holds the distance
 // jumped, and a target past the end ends the run. Returns false after a jump error,
-// which ends the run. count is the script's line count.
-inline bool CScriptEngine::ActOnJump(int target, int count)
+// which ends the run. count is the script's line count, line the line executed (m_nLine).
+inline bool CScriptEngine::ActOnJump(int target, int count, int line)
 {
-    if (target < 0 || target == m_nLine) [[unlikely]] {
-        ReportJumpError(target);
-        return false;
-    }
-    if (target < count) [[likely]] {
+    if (static_cast<unsigned>(target) < static_cast<unsigned>(count) && target != line) [[likely]] {
         // A statement that jumps is a line of the script, so the distance fits; it is
         // taken modulo 2^32 all the same, so that no line index can make it overflow.
-        *m_pActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(m_nLine));
+        // (The request's value cell is m_nActionValue.)
+        m_nActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(line));
         m_nLine = target - 1;
+    } else if (target < 0 || target == line) {
+        ReportJumpError(target);
+        return false;
     } else {
-        // Wide: m_nLine may be a caller's start line far from the target.
-        const int64_t distance = static_cast<int64_t>(target) - m_nLine;
-        *m_pActionValue = static_cast<int>(std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
+        // Wide: the line may be a caller's start line far from the target.
+        const int64_t distance = static_cast<int64_t>(target) - line;
+        m_nActionValue = static_cast<int>(std::clamp<int64_t>(distance, INT32_MIN, INT32_MAX));
         m_nLine = std::min(target, count) - 1;
     }
     return true;
@@ -142,36 +168,39 @@ void CScriptEngine::ReportJumpError(int target)
 // that one statement), acting on each statement's request and collecting its status.
 void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally)
 {
-    // The counts live in locals for the loop (the handlers it calls could otherwise
-    // make every update a store) and go to the tally when it ends.
+    // The counts and the line being executed live in locals for the loop (the handlers
+    // it calls could otherwise make every update a store); the line goes to m_nLine
+    // before each statement, where handlers and requests read and move it, and the
+    // counts go to the tally when the loop ends.
     uint32_t executed = 0;
     uint32_t omitted = 0;
     RunEnd end = RunEnd::EndOfScript;
     int limit = m_lines.GetCount();
-    int pollCountdown = kPollInterval;
-    size_t compiledSincePoll = 0;
     const bool step = startLine != -1;
+    int current = step ? startLine : 0;
+    size_t compiledSincePoll = 0;
     const uint32_t statementLimit = m_nStatementLimit;
+    // Room the log keeps free for what goes in front of it when the run ends.
+    const size_t headroom = m_strScript.size() + kReportRoom;
+    // The count of executed statements after which the host is next asked about a stop
+    // (a step ends there instead), and the next count at which the loop looks at that
+    // or at the statement guard: one comparison a statement for both.
+    uint32_t nextPoll = step ? 1 : kPollInterval;
+
     // The table of compiled lines does not change size during the run.
     std::unique_ptr<CCompiledLine>* const table = run.compiled.data();
     const auto lineCount = static_cast<unsigned>(run.compiled.size());
 
     m_strStatus.clear();
     m_bRunning = 1;
-    m_nLine = step ? startLine : 0;
+    m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
 
-    while (m_nLine < limit) {
-        if (executed > statementLimit) {
-            ShowMessage(msg::kInfiniteLoop, msg::kForcedStopCaption);
-            end = RunEnd::CountGuard;
-            break;
-        }
+    while (current < limit) {
         ++executed;
-
-        CCompiledLine* line =
-            static_cast<unsigned>(m_nLine) < lineCount ? table[m_nLine].get() : nullptr;
-        if (line == nullptr) {
-            line = &CompileLine(run, m_nLine);
+        m_nLine = current;
+        CCompiledLine* line;
+        if (static_cast<unsigned>(current) >= lineCount || (line = table[current].get()) == nullptr) {
+            line = &CompileLine(run, current);
             if (m_bRunning == 0) {
                 // Stopped while the line was split: the statement never ran.
                 --executed;
@@ -180,23 +209,24 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
             // Splitting a long line takes time of its own: ask about a stop as soon
             // as a megabyte of lines has been split since the last question.
             compiledSincePoll += line->statement.GetText().size();
-            if (compiledSincePoll > kPollBytes) pollCountdown = 1;
+            if (compiledSincePoll > kPollBytes) m_nCheckAt = nextPoll = executed;
         }
         m_pCompiled = line;
         m_pStatement = &line->statement;
-        if (line->kind == LineKind::Instruction) line->handler(*this);
-        else ExecuteStatement();
+        line->handler(*this);
 
         if (m_pAction == &m_nActJump) {
             // limit is still the line count here: only the statement's own end
             // request, or the end of a step, lowers it.
-            if (!ActOnJump(*m_pActionValue, limit)) {
+            if (!ActOnJump(m_nActionValue, limit, current)) {
                 end = RunEnd::JumpError;
                 break;
             }
         } else if (m_pAction != &m_nActNone) {
             bool leave = false;
-            ActOnRequest(limit, leave);
+            int lowered = limit; // a copy, so that limit itself can stay in a register
+            ActOnRequest(lowered, leave);
+            limit = lowered;
             if (leave) {
                 end = RunEnd::JumpError;
                 break;
@@ -206,20 +236,35 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
 
         if (!m_strStatus.empty()) {
             if (omitted == 0 && log.size() + 2 + m_strStatus.size() <= m_nLogLimit) {
-                log += "/ ";
-                log += m_strStatus;
+                AppendLogLine(log, m_strStatus, headroom);
             } else {
                 ++omitted;
             }
         }
-        if (--pollCountdown == 0) {
-            pollCountdown = kPollInterval;
-            compiledSincePoll = 0;
-            if (m_host.PollStop()) RequestStop();
+        current = m_nLine + 1;
+        if (executed >= m_nCheckAt) [[unlikely]] {
+            if (executed >= nextPoll) {
+                nextPoll = executed + kPollInterval;
+                // A step asks only when its line was long to split.
+                if (!step || compiledSincePoll > kPollBytes) {
+                    compiledSincePoll = 0;
+                    if (m_host.PollStop()) RequestStop();
+                }
+                if (step) limit = 0;
+            }
+            // A stop request, a failed device or a stop asked just now.
+            if (m_bRunning == 0) limit = 0;
+            // The statement guard: more than the limit of statements would start.
+            if (executed > statementLimit && current < limit) {
+                m_nLine = current;
+                ShowMessage(msg::kInfiniteLoop, msg::kForcedStopCaption);
+                end = RunEnd::CountGuard;
+                break;
+            }
+            m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
         }
-        if (step || m_bRunning == 0) limit = 0;
-        ++m_nLine;
     }
+    m_nLine = current;
     // The request of the last statement executed, kept for GetJumpDistance.
     if (executed > 0) {
         m_pLastAction = m_pAction;
@@ -231,7 +276,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
 }
 
 // The output: the script, the report line with the statement count, and the log. It is
-// built in the log's own buffer, so neither a long log nor a long script is held twice.
+// built in the log's own buffer, so a long log is not held twice.
 void CScriptEngine::BuildReport(std::string&& log, const CRunTally& tally)
 {
     std::string report = "\r\n";
@@ -241,8 +286,12 @@ void CScriptEngine::BuildReport(std::string&& log, const CRunTally& tally)
     report += "\r\n";
     m_strOutput.clear();
     m_strOutput.shrink_to_fit();
-    log.insert(0, report);
-    log.insert(0, m_strScript);
+    // The log moves once within its buffer (it kept the room free), then the script
+    // and the report line are copied into the gap.
+    const size_t scriptSize = m_strScript.size();
+    log.insert(0, scriptSize + report.size(), '\0');
+    log.replace(0, scriptSize, m_strScript);
+    log.replace(scriptSize, report.size(), report);
     if (tally.omitted > 0) {
         log += msg::kLogOmittedPrefix;
         log += std::to_string(tally.omitted);
@@ -327,6 +376,9 @@ CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(CRunState& run, int lin
     }
     if (keep) run.compiledBytes += cost;
     slot->kind = Classify(statement, slot->handler);
+    // Every line runs through its handler; the lines that are no instruction through
+    // ExecuteStatement, which also serves statements handed in from outside a run.
+    if (slot->kind != LineKind::Instruction) slot->handler = [](CScriptEngine& e) { e.ExecuteStatement(); };
     return *slot;
 }
 
@@ -423,7 +475,7 @@ bool CScriptEngine::Sleep(uint32_t milliseconds)
 
 void CScriptEngine::RequestStop()
 {
-    if (m_bRunning == 1) m_bRunning = 0;
+    if (m_bRunning == 1) EndAfterStatement();
     if (m_bMciOpen == 1) m_host.CloseMediaWindow(m_hMciWnd);
 }
 

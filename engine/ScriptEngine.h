@@ -98,7 +98,7 @@ public:
     int GetJumpDistance() const;
     // Ends the run after this statement, as a device failure does; unlike RequestStop
     // it leaves a media window open.
-    void StopAfterStatement() { m_bRunning = 0; }
+    void StopAfterStatement() { EndAfterStatement(); }
     // The line index of the statement being executed.
     int CurrentLine() const { return m_nLine; }
     bool IsRunInProgress() const { return m_bInRun; }
@@ -157,6 +157,8 @@ public:
         else SetStatusText(text);
     }
     bool StatusWanted(int level) const { return m_nDebugLevel >= level; }
+    // The status of a statement whose text the debug level drops.
+    void ClearStatus() { m_strStatus.clear(); }
     // Sets the status to label + FormatNumber(value, width, radix) at level, formatting
     // only when the debug level keeps the text.
     void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level)
@@ -247,6 +249,60 @@ public:
         return ConditionArgSlow(n);
     }
 
+    // ---- Lines decoded once per run
+    // A statement whose operands all showed a plain form when it first ran (a constant
+    // or label line, REGn, REGL or REGW) can bind a form of its handler that reads them
+    // straight from where they are: a register's cell, or the value the line keeps.
+    // The bound form runs for the line's later executions in this run.
+    struct CDecodedArgs {
+        const uint32_t* a = nullptr;      // values compared or used
+        const uint32_t* b = nullptr;
+        const uint32_t* target = nullptr; // a jump's line or distance
+        uint32_t* cell = nullptr;         // the register written
+        int index = 0;                    // its register index, for status texts
+        uint16_t condition = 0;
+    };
+    // Where operand n (read with defaultRadix) can be read on later executions of this
+    // line; null when it may report a failure, has not been evaluated yet in this run,
+    // or the statement is not a line of a run.
+    const uint32_t* PlainOperand(int n, int defaultRadix)
+    {
+        if (m_pCompiled == nullptr || static_cast<unsigned>(n) >= kCachedTokens) return nullptr;
+        const COperandSlot& slot = m_pCompiled->operands[static_cast<size_t>(n)];
+        if (slot.radix != defaultRadix) return nullptr;
+        if (slot.kind == COperandSlot::Kind::Constant)
+            return reinterpret_cast<const uint32_t*>(&slot.value);
+        if (slot.kind == COperandSlot::Kind::Register) return PlainCell(slot.value);
+        return nullptr;
+    }
+    // The cell of register token n, when reading it showed a plain register.
+    uint32_t* PlainRegisterArg(int n)
+    {
+        if (m_pCompiled == nullptr || static_cast<unsigned>(n) >= kCachedTokens) return nullptr;
+        const CRegisterSlot& slot = m_pCompiled->registers[static_cast<size_t>(n)];
+        return slot.known ? PlainCell(slot.index) : nullptr;
+    }
+    // The cell of REGL, REGW or REG0..REG9999 (the registers that never report).
+    uint32_t* PlainCell(int index)
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            return &m_pRegisters[static_cast<size_t>(index)];
+        if (index == kRegL) return &m_nRegLAddress;
+        if (index == kRegW) return &m_nRegWAddress;
+        return nullptr;
+    }
+    // Whether the condition code of token n is kept for the line's later executions.
+    bool ConditionKept(int n) const { return m_pCompiled != nullptr && m_pCompiled->conditionToken == n; }
+    // Binds form, with args, to the line being executed (nothing outside a run).
+    void BindDecoded(InstructionHandler form, const CDecodedArgs& args)
+    {
+        if (m_pCompiled == nullptr || m_pCompiled->kind != LineKind::Instruction) return;
+        m_pCompiled->decoded = args;
+        m_pCompiled->handler = form;
+    }
+    // The arguments the bound form of the line being executed reads.
+    const CDecodedArgs& Decoded() const { return m_pCompiled->decoded; }
+
     // ---- Ports and physical memory, through the port-access binding.
     // Whether the port-access library is missing. The binding has then told the user
     // why, and the run ends after this statement; a caller does what it does without
@@ -254,7 +310,7 @@ public:
     bool PortLibraryMissing()
     {
         if (m_winIo.IsAvailable()) return false;
-        m_bRunning = 0;
+        EndAfterStatement();
         return true;
     }
     CWinIoPort& PortLibrary() { return m_winIo; }
@@ -290,7 +346,7 @@ public:
     bool FtdiLibraryMissing()
     {
         if (m_ft.IsAvailable()) return false;
-        m_bRunning = 0;
+        EndAfterStatement();
         return true;
     }
     CFt245Device& Ft245() { return m_ft; }
@@ -350,6 +406,7 @@ private:
         std::array<CRegisterSlot, kCachedTokens> registers{};
         int conditionToken = -1; // the token whose condition code is kept, or -1
         uint16_t condition = 0;
+        CDecodedArgs decoded; // what a bound form of the handler reads
     };
 
     // The per-run caches: compiled lines and the label index (RunLoop.cpp).
@@ -362,10 +419,17 @@ private:
         RunEnd end = RunEnd::EndOfScript;
     };
 
+    // Clears the running flag; the run loop looks at it after the statement.
+    void EndAfterStatement()
+    {
+        m_bRunning = 0;
+        m_nCheckAt = 0;
+    }
+    // Every request's value is m_nActionValue: m_pActionValue points at it from the
+    // start and never elsewhere, so a request sets the code and the value only.
     void Request(int& cell, int32_t value)
     {
         m_pAction = &cell;
-        m_pActionValue = &m_nActionValue;
         m_nActionValue = value;
     }
     uint32_t Evaluate(std::string_view token, int defaultRadix, COperandSlot* learned);
@@ -381,7 +445,7 @@ private:
     int ReadRegisterToken(std::string_view token, bool& readable);
     CCompiledLine& CompileLine(CRunState& run, int line);
     void RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally);
-    bool ActOnJump(int target, int count);
+    bool ActOnJump(int target, int count, int line);
     [[gnu::cold]] void ReportJumpError(int target);
     void BuildReport(std::string&& log, const CRunTally& tally);
     static LineKind Classify(const CScriptLines& statement, InstructionHandler& handler);
@@ -403,6 +467,10 @@ private:
     int* m_pLastAction = nullptr;
     int* m_pLastActionValue = nullptr;
     int m_bRunning = 0;
+    // The executed-statement count at which the run loop next looks beyond the statement
+    // (a stop question, the statement guard, the end of a step); 0 when the running flag
+    // was cleared, so that it looks at once.
+    uint32_t m_nCheckAt = 0;
     std::uintptr_t m_hMciInstance = 0;
     std::uintptr_t m_hMciParent = 0;
     std::uintptr_t m_hMciWnd = 0;
@@ -420,7 +488,7 @@ private:
     uint32_t m_nRegLAddress = 0;
     uint32_t m_nRegWAddress = 0;
     int m_nActionValue = 0;
-    int* m_pActionValue = &m_nActionValue;
+    int* const m_pActionValue = &m_nActionValue;
     int* m_pAction = &m_nActNone;
     int m_nNewLineLen = 2;
     char m_szNewLine[3] = {'\r', '\n', 0};

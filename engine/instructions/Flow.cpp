@@ -86,6 +86,8 @@ struct CFlowInstructions {
     static void Count(CScriptEngine& e)
     {
         int index = e.ArgCount() == 1 ? CScriptEngine::kRegL : e.RegisterArg(1);
+        uint32_t* cell = e.ArgCount() == 1 ? e.PlainCell(index) : e.PlainRegisterArg(1);
+        if (cell != nullptr) e.BindDecoded(CountCell<Step, SkipOnZero>, {.cell = cell, .index = index});
         e.WriteRegister(index, e.ReadRegister(index) + static_cast<uint32_t>(Step));
         if (SkipOnZero && e.ReadRegister(index) == 0) {
             e.SetStatusNumber(Step > 0 ? msg::kInczSkipped : msg::kDeczSkipped, 2, 4, 10, 100);
@@ -93,6 +95,24 @@ struct CFlowInstructions {
             return;
         }
         e.SetStatusRegister(msg::kRegisterDisplay, index, 4, 10, 32, 10, 100);
+        e.Continue();
+    }
+
+    // Count, on a register that cannot report: the line's later executions step its cell.
+    template <int Step, bool SkipOnZero>
+    static void CountCell(CScriptEngine& e)
+    {
+        const CScriptEngine::CDecodedArgs& args = e.Decoded();
+        uint32_t& cell = *args.cell;
+        cell += static_cast<uint32_t>(Step);
+        if (SkipOnZero && cell == 0) {
+            e.SetStatusNumber(Step > 0 ? msg::kInczSkipped : msg::kDeczSkipped, 2, 4, 10, 100);
+            e.RequestJumpRelative(2);
+            return;
+        }
+        // A plain register reads without a report, so a dropped text need not be made.
+        if (e.StatusWanted(100)) e.SetStatusRegister(msg::kRegisterDisplay, args.index, 4, 10, 32, 10, 100);
+        else e.ClearStatus();
         e.Continue();
     }
 
@@ -116,6 +136,47 @@ struct CFlowInstructions {
                 e.SetStatusNumber(msg::kConditionJmpr, d, 4, 10, 100);
             } else {
                 int32_t target = e.RequestJumpToArg(4, 0);
+                e.SetStatusNumber(msg::kConditionJmp, target, 4, 10, 100);
+            }
+        } else {
+            e.SetStatusNumber(msg::kConditionNotMet, e.RequestValue(), 4, 10, 100);
+            e.Continue();
+        }
+        // Once the operands, the target and a known condition have all shown a plain
+        // form, the line's later executions compare and jump without reading tokens.
+        const CScriptEngine::CDecodedArgs args{.a = e.PlainOperand(1, 0), .b = e.PlainOperand(3, 0),
+                                               .target = e.PlainOperand(4, 0), .condition = op};
+        if (r >= 0 && args.a != nullptr && args.b != nullptr && args.target != nullptr &&
+            e.ConditionKept(2))
+            e.BindDecoded(IfJumpDecodedFor<Relative>(op), args);
+    }
+
+    // The form of IfJumpDecoded for a condition code that CompareValues knows.
+    template <bool Relative>
+    static InstructionHandler IfJumpDecodedFor(uint16_t op)
+    {
+        switch (op) {
+        case 0x3D00: case 0x3D3D: return IfJumpDecoded<Relative, 0x3D00>;
+        case 0x2100: case 0x3D21: return IfJumpDecoded<Relative, 0x2100>;
+        case 0x3C00: return IfJumpDecoded<Relative, 0x3C00>;
+        case 0x3D3C: return IfJumpDecoded<Relative, 0x3D3C>;
+        case 0x3E00: return IfJumpDecoded<Relative, 0x3E00>;
+        default: return IfJumpDecoded<Relative, 0x3E3D>;
+        }
+    }
+
+    // IFJ and IFJR on plain operands, with the comparison fixed when the line was bound.
+    template <bool Relative, uint16_t Condition>
+    static void IfJumpDecoded(CScriptEngine& e)
+    {
+        const CScriptEngine::CDecodedArgs& args = e.Decoded();
+        if (CScriptEngine::CompareValues(*args.a, Condition, *args.b) == 1) {
+            const auto target = static_cast<int32_t>(*args.target);
+            if (Relative) {
+                e.RequestJumpRelative(target);
+                e.SetStatusNumber(msg::kConditionJmpr, target, 4, 10, 100);
+            } else {
+                e.RequestJump(target);
                 e.SetStatusNumber(msg::kConditionJmp, target, 4, 10, 100);
             }
         } else {

@@ -93,6 +93,21 @@ TEST_F(RunLoop, ARunStartedWhileOneIsInProgressIsRefused)
     EXPECT_EQ(engine.ReadRegister(1), 1u);
 }
 
+TEST_F(RunLoop, AStopAskedInAPumpEndsALoopOfDecodedLinesAfterThatStatement)
+{
+    // From the second pass on, INC and IFJ run in their decoded forms; the stop must
+    // still end the run right after the PUMP that asked for it.
+    int pumps = 0;
+    host.onPump = [&] {
+        if (++pumps == 3) engine.RequestStop();
+    };
+    EXPECT_EQ(Run("L'A\nINC REG1\nPUMP\nIFJ REG1 < D'100 L'A\nINC REG2"),
+              "L'A\nINC REG1\nPUMP\nIFJ REG1 < D'100 L'A\nINC REG2\n/ 実行したニーモニック数は9行です\n");
+    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
+    EXPECT_EQ(engine.ReadRegister(1), 3u);
+    EXPECT_EQ(engine.ReadRegister(2), 0u);
+}
+
 TEST_F(RunLoop, CallsWithoutReturnAccumulateAcrossRuns)
 {
     Run("CALL L'S\nL'S");

@@ -92,6 +92,9 @@ const std::vector<Command>& Commands()
         {.id = kViewStatusBar, .text = ui::kCmdViewStatusBar,
          .prompt = ui::kCmdViewStatusBarPrompt, .menu = M::View, .menuGroup = 1,
          .checkable = true},
+        {.id = kViewHighlight, .text = ui::kCmdViewHighlight,
+         .prompt = ui::kCmdViewHighlightPrompt, .menu = M::View, .menuGroup = 2,
+         .checkable = true},
 
         // Help
         {.id = kHelpFinder, .text = ui::kCmdHelpFinder, .prompt = ui::kCmdHelpFinderPrompt,

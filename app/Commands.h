@@ -51,6 +51,7 @@ enum Id : int {
     kSpare1 = 32774,
     kSpare2 = 32775,
     kEnvironmentCheck = 32776,
+    kViewHighlight = 32777,
 };
 
 // The menu a command is listed in.

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "EditorSettings.h"
 #include "LockKeys.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -93,6 +94,15 @@ void CMainFrame::CreateActions()
     connect(m_pView, &QPlainTextEdit::copyAvailable, Action(kEditCut), &QAction::setEnabled);
     connect(m_pView, &QPlainTextEdit::copyAvailable, Action(kEditCopy), &QAction::setEnabled);
     connect(m_pView, &QPlainTextEdit::undoAvailable, Action(kEditUndo), &QAction::setEnabled);
+
+    // Colouring follows the user's last choice.
+    QAction* highlight = Action(kViewHighlight);
+    highlight->setChecked(editorsettings::Highlighting());
+    m_pView->SetHighlighting(highlight->isChecked());
+    connect(highlight, &QAction::toggled, this, [this](bool on) {
+        m_pView->SetHighlighting(on);
+        editorsettings::SetHighlighting(on);
+    });
 }
 
 void CMainFrame::CreateMenus()

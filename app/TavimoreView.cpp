@@ -10,6 +10,7 @@
 #include <QTextDocumentFragment>
 
 #include "DocumentText.h"
+#include "ScriptHighlighter.h"
 #include "UiTexts.h"
 
 bool CTavimoreView::s_bTitleToggle = false;
@@ -55,6 +56,8 @@ CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(true);
+    m_pHighlighter = new CScriptHighlighter(this);
+    m_pHighlighter->setDocument(document());
     ApplyEditorFont();
     QPalette colours = palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -87,9 +90,16 @@ void CTavimoreView::ApplyEditorFont()
 void CTavimoreView::ShowText(QTextDocument* text)
 {
     setDocument(text);
+    m_pHighlighter->setDocument(m_bHighlighting ? text : nullptr);
     // The text takes the editor's font, which the view's own first document had.
     text->setDefaultFont(font());
     setUndoRedoEnabled(true);
+}
+
+void CTavimoreView::SetHighlighting(bool on)
+{
+    m_bHighlighting = on;
+    m_pHighlighter->setDocument(on ? document() : nullptr);
 }
 
 int CTavimoreView::CaretLine() const

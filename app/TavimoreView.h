@@ -15,6 +15,8 @@
 
 #include <QPlainTextEdit>
 
+class CScriptHighlighter;
+
 class CTavimoreView final : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -35,6 +37,11 @@ public:
     void OnTextReplaced();
     // Shows a caret or selection the document asks for, scrolled into sight.
     void ShowCaret(const QTextCursor& cursor);
+
+    // Colours the text by the class of each line and operand (on by default).
+    void SetHighlighting(bool on);
+    bool Highlighting() const { return m_bHighlighting; }
+    CScriptHighlighter* Highlighter() const { return m_pHighlighter; }
 
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }
@@ -72,6 +79,8 @@ private:
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
 
+    CScriptHighlighter* m_pHighlighter = nullptr;
+    bool m_bHighlighting = true;
     int m_nFontHeight = 15;
     bool m_bStepArmed = false;
     static bool s_bTitleToggle;

@@ -67,6 +67,9 @@ inline const QString kCmdViewToolBarPrompt =
 inline const QString kCmdViewStatusBar = QStringLiteral("ステータス バー(&S)");
 inline const QString kCmdViewStatusBarPrompt =
     QStringLiteral("ステータス バーの 表示/非表示\nステータス バーの表示切り替え");
+inline const QString kCmdViewHighlight = QStringLiteral("色分け表示(&H)");
+inline const QString kCmdViewHighlightPrompt =
+    QStringLiteral("ニーモニック、ラベル、レジスタ、コメントを色分けして表示\n色分け表示");
 inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");
 inline const QString kCmdHelpFinderPrompt =
     QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック");

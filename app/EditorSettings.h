@@ -1,0 +1,11 @@
+// The editor's own preferences, kept in the application's per-user settings beside
+// the recent-file list.
+#pragma once
+
+namespace editorsettings {
+
+// Whether the editor colours the script (on until the user turns it off).
+bool Highlighting();
+void SetHighlighting(bool on);
+
+} // namespace editorsettings

@@ -95,6 +95,9 @@ const std::vector<Command>& Commands()
         {.id = kViewHighlight, .text = ui::kCmdViewHighlight,
          .prompt = ui::kCmdViewHighlightPrompt, .menu = M::View, .menuGroup = 2,
          .checkable = true},
+        {.id = kViewLinesFromOne, .text = ui::kCmdViewLinesFromOne,
+         .prompt = ui::kCmdViewLinesFromOnePrompt, .menu = M::View, .menuGroup = 2,
+         .checkable = true},
 
         // Help
         {.id = kHelpFinder, .text = ui::kCmdHelpFinder, .prompt = ui::kCmdHelpFinderPrompt,

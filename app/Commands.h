@@ -52,6 +52,7 @@ enum Id : int {
     kSpare2 = 32775,
     kEnvironmentCheck = 32776,
     kViewHighlight = 32777,
+    kViewLinesFromOne = 32778,
 };
 
 // The menu a command is listed in.

@@ -9,6 +9,7 @@ namespace editorsettings {
 namespace {
 
 const QString kHighlightingKey = QStringLiteral("Editor/Highlighting");
+const QString kFromOneKey = QStringLiteral("Editor/LineNumbersFromOne");
 
 QSettings Store()
 {
@@ -26,6 +27,16 @@ bool Highlighting()
 void SetHighlighting(bool on)
 {
     Store().setValue(kHighlightingKey, on);
+}
+
+bool LineNumbersFromOne()
+{
+    return Store().value(kFromOneKey, false).toBool();
+}
+
+void SetLineNumbersFromOne(bool on)
+{
+    Store().setValue(kFromOneKey, on);
 }
 
 } // namespace editorsettings

@@ -8,4 +8,8 @@ namespace editorsettings {
 bool Highlighting();
 void SetHighlighting(bool on);
 
+// Whether the gutter counts lines from 1 instead of the language's 0.
+bool LineNumbersFromOne();
+void SetLineNumbersFromOne(bool on);
+
 } // namespace editorsettings

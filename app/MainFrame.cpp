@@ -103,6 +103,13 @@ void CMainFrame::CreateActions()
         m_pView->SetHighlighting(on);
         editorsettings::SetHighlighting(on);
     });
+    QAction* fromOne = Action(kViewLinesFromOne);
+    fromOne->setChecked(editorsettings::LineNumbersFromOne());
+    m_pView->SetLineNumbersFromOne(fromOne->isChecked());
+    connect(fromOne, &QAction::toggled, this, [this](bool on) {
+        m_pView->SetLineNumbersFromOne(on);
+        editorsettings::SetLineNumbersFromOne(on);
+    });
 }
 
 void CMainFrame::CreateMenus()

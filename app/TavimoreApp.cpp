@@ -202,6 +202,7 @@ void CTavimoreApp::ConnectCommands()
             [doc] { doc->SetTitle(ui::kTitleToggle); });
     connect(doc, &CTavimoreDoc::TextReplaced, view, &CTavimoreView::OnTextReplaced);
     connect(doc, &CTavimoreDoc::CaretRequested, view, &CTavimoreView::ShowCaret);
+    connect(doc, &CTavimoreDoc::StatementMarked, view, &CTavimoreView::MarkStatement);
     connect(doc, &CTavimoreDoc::RegLChanged, frame, &CMainFrame::ShowRegL);
     connect(doc, &CTavimoreDoc::TitleChanged, frame,
             [frame, doc] { frame->setWindowTitle(CMainFrame::FrameTitle(doc->Title())); });

@@ -156,6 +156,7 @@ void CTavimoreDoc::RunScript(const std::string& text)
     m_pEngine->SetScript(text);
     m_pEngine->Run(-1);
     m_host.EndRun();
+    emit StatementMarked(-1);
 
     // The whole text, replaced as one edit that undo takes back; the caret ends
     // after the output.
@@ -207,6 +208,7 @@ void CTavimoreDoc::StepLine(int line)
     QTextCursor caret(&m_text);
     caret.setPosition(target.isValid() ? target.position() : lineCursor.position());
     emit CaretRequested(caret);
+    emit StatementMarked(target.isValid() ? result.caretLine : -1);
     RefreshRegL();
     emit RunFinished();
 }

@@ -6,6 +6,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QTextCursor>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 
@@ -14,6 +16,22 @@
 #include "UiTexts.h"
 
 bool CTavimoreView::s_bTitleToggle = false;
+
+// The strip left of the text that shows line numbers and the marked statement.
+class CLineNumberArea final : public QWidget {
+public:
+    explicit CLineNumberArea(CTavimoreView* view) : QWidget(view), m_pView(view)
+    {
+        setObjectName(QStringLiteral("lineNumbers"));
+    }
+    QSize sizeHint() const override { return {m_pView->GutterWidth(), 0}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override { m_pView->PaintGutter(event); }
+
+private:
+    CTavimoreView* m_pView;
+};
 
 namespace {
 
@@ -58,6 +76,13 @@ CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
     setUndoRedoEnabled(true);
     m_pHighlighter = new CScriptHighlighter(this);
     m_pHighlighter->setDocument(document());
+    m_pGutter = new CLineNumberArea(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+        if (dy != 0) m_pGutter->scroll(0, dy);
+        else m_pGutter->update(0, rect.y(), m_pGutter->width(), rect.height());
+        if (rect.contains(viewport()->rect())) UpdateGutterWidth();
+    });
     ApplyEditorFont();
     QPalette colours = palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -91,6 +116,8 @@ void CTavimoreView::ShowText(QTextDocument* text)
 {
     setDocument(text);
     m_pHighlighter->setDocument(m_bHighlighting ? text : nullptr);
+    MarkStatement(-1);
+    UpdateGutterWidth();
     // The text takes the editor's font, which the view's own first document had.
     text->setDefaultFont(font());
     setUndoRedoEnabled(true);
@@ -102,6 +129,78 @@ void CTavimoreView::SetHighlighting(bool on)
     m_pHighlighter->setDocument(on ? document() : nullptr);
 }
 
+void CTavimoreView::SetLineNumbersFromOne(bool on)
+{
+    m_bFromOne = on;
+    UpdateGutterWidth();
+    m_pGutter->update();
+}
+
+QWidget* CTavimoreView::Gutter() const
+{
+    return m_pGutter;
+}
+
+int CTavimoreView::GutterWidth() const
+{
+    // Room for the largest number, a marker and a little space either side.
+    const QString widest = LineNumberText(qMax(0, blockCount() - 1));
+    return fontMetrics().horizontalAdvance(widest) + fontMetrics().horizontalAdvance(QLatin1Char('>')) + 10;
+}
+
+void CTavimoreView::UpdateGutterWidth()
+{
+    setViewportMargins(GutterWidth(), 0, 0, 0);
+    const QRect area = contentsRect();
+    m_pGutter->setGeometry(QRect(area.left(), area.top(), GutterWidth(), area.height()));
+}
+
+void CTavimoreView::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    UpdateGutterWidth();
+}
+
+void CTavimoreView::MarkStatement(int line)
+{
+    const QTextBlock block = document()->findBlockByNumber(line);
+    m_markCursor = line >= 0 && block.isValid() ? QTextCursor(block) : QTextCursor();
+    m_pGutter->update();
+}
+
+int CTavimoreView::MarkedLine() const
+{
+    if (m_markCursor.isNull() || m_markCursor.document() != document()) return -1;
+    return m_markCursor.block().blockNumber();
+}
+
+void CTavimoreView::PaintGutter(QPaintEvent* event)
+{
+    QPainter painter(m_pGutter);
+    painter.fillRect(event->rect(), QColor(200, 235, 235));
+    painter.setFont(font());
+    const int marked = MarkedLine();
+    const int height = fontMetrics().height();
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    while (block.isValid() && top <= event->rect().bottom()) {
+        const int bottom = top + qRound(blockBoundingRect(block).height());
+        if (block.isVisible() && bottom >= event->rect().top()) {
+            const int line = block.blockNumber();
+            if (line == marked) {
+                painter.fillRect(0, top, m_pGutter->width(), height, QColor(255, 230, 120));
+                painter.setPen(QColor(160, 0, 0));
+                painter.drawText(2, top, m_pGutter->width(), height, Qt::AlignLeft, QStringLiteral(">"));
+            }
+            painter.setPen(QColor(0, 0, 128));
+            painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
+                             LineNumberText(line));
+        }
+        block = block.next();
+        top = bottom;
+    }
+}
+
 int CTavimoreView::CaretLine() const
 {
     return document()->findBlock(textCursor().selectionStart()).blockNumber();
@@ -109,6 +208,7 @@ int CTavimoreView::CaretLine() const
 
 void CTavimoreView::OnTextReplaced()
 {
+    MarkStatement(-1);
     setTextCursor(QTextCursor(document()));
     ensureCursorVisible();
     emit CaretLineText(LineText("%04d", CaretLine() + 1));

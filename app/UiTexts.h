@@ -70,6 +70,9 @@ inline const QString kCmdViewStatusBarPrompt =
 inline const QString kCmdViewHighlight = QStringLiteral("色分け表示(&H)");
 inline const QString kCmdViewHighlightPrompt =
     QStringLiteral("ニーモニック、ラベル、レジスタ、コメントを色分けして表示\n色分け表示");
+inline const QString kCmdViewLinesFromOne = QStringLiteral("行番号を 1 から数える(&1)");
+inline const QString kCmdViewLinesFromOnePrompt = QStringLiteral(
+    "行番号を 1 から表示 (オフ: 言語と同じく 0 から)\n行番号を 1 から");
 inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");
 inline const QString kCmdHelpFinderPrompt =
     QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック");

@@ -154,8 +154,10 @@ void CTavimoreDoc::RunScript(const std::string& text)
     m_host.ResetStop();
     HandEngineWindowContext();
     m_pEngine->SetScript(text);
+    emit RunStateChanged(true);
     m_pEngine->Run(-1);
     m_host.EndRun();
+    emit RunStateChanged(false);
     emit StatementMarked(-1);
 
     // The whole text, replaced as one edit that undo takes back; the caret ends
@@ -193,8 +195,10 @@ void CTavimoreDoc::StepLine(int line)
 
     m_host.ResetStop();
     HandEngineWindowContext();
+    emit RunStateChanged(true);
     const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
     m_host.EndRun();
+    emit RunStateChanged(false);
     if (!result.ran) {
         emit RunFinished();
         Refuse();

@@ -101,6 +101,8 @@ const std::vector<Command>& Commands()
         {.id = kViewLinesFromOne, .text = ui::kCmdViewLinesFromOne,
          .prompt = ui::kCmdViewLinesFromOnePrompt, .menu = M::View, .menuGroup = 2,
          .checkable = true},
+        {.id = kViewFont, .text = ui::kCmdViewFont, .prompt = ui::kCmdViewFontPrompt,
+         .menu = M::View, .menuGroup = 2, .handler = [](CTavimoreApp& app) { app.OnChooseFont(); }},
 
         // Help
         {.id = kHelpFinder, .text = ui::kCmdHelpFinder, .prompt = ui::kCmdHelpFinderPrompt,

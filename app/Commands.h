@@ -55,6 +55,7 @@ enum Id : int {
     kViewHighlight = 32777,
     kViewLinesFromOne = 32778,
     kHelpKeys = 32779,
+    kViewFont = 32780,
 };
 
 // The menu a command is listed in.

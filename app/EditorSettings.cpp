@@ -10,6 +10,7 @@ namespace {
 
 const QString kHighlightingKey = QStringLiteral("Editor/Highlighting");
 const QString kFromOneKey = QStringLiteral("Editor/LineNumbersFromOne");
+const QString kFontKey = QStringLiteral("Editor/Font");
 
 QSettings Store()
 {
@@ -37,6 +38,16 @@ bool LineNumbersFromOne()
 void SetLineNumbersFromOne(bool on)
 {
     Store().setValue(kFromOneKey, on);
+}
+
+QString EditorFont()
+{
+    return Store().value(kFontKey).toString();
+}
+
+void SetEditorFont(const QString& font)
+{
+    Store().setValue(kFontKey, font);
 }
 
 } // namespace editorsettings

@@ -105,6 +105,10 @@ void CMainFrame::CreateActions()
         m_pView->SetHighlighting(on);
         editorsettings::SetHighlighting(on);
     });
+    if (const QString font = editorsettings::EditorFont(); !font.isEmpty()) {
+        QFont chosen;
+        if (chosen.fromString(font)) m_pView->SetEditorFont(chosen);
+    }
     QAction* fromOne = Action(kViewLinesFromOne);
     fromOne->setChecked(editorsettings::LineNumbersFromOne());
     m_pView->SetLineNumbersFromOne(fromOne->isChecked());

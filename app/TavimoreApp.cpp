@@ -1,6 +1,7 @@
 #include "TavimoreApp.h"
 
 #include <QDialog>
+#include <QFontDialog>
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -30,6 +31,7 @@
 
 #include "Commands.h"
 #include "CopyDataEndpoint.h"
+#include "EditorSettings.h"
 #include "DeviceOptions.h"
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
@@ -402,6 +404,16 @@ void CTavimoreApp::OnAppAbout()
 {
     CAboutDialog about(m_pFrame.get());
     about.exec();
+}
+
+void CTavimoreApp::OnChooseFont()
+{
+    CTavimoreView* view = m_pFrame->View();
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, view->font(), m_pFrame.get(), ui::kCmdViewFontPrompt.section(QLatin1Char('\n'), 1));
+    if (!chosen) return;
+    view->SetEditorFont(font);
+    editorsettings::SetEditorFont(font.toString());
 }
 
 void CTavimoreApp::OnHelpKeys()

@@ -64,6 +64,8 @@ public:
     void OnEnvironmentCheck();
     // The list of the editor's keys.
     void OnHelpKeys();
+    // Asks for the editor's font and size, and keeps the choice.
+    void OnChooseFont();
     CEnvironmentDialog* EnvironmentDialog() const { return m_pEnvironmentDialog; }
     void OnShowOptions();
     void OnFilePrint();

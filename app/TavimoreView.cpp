@@ -112,6 +112,14 @@ void CTavimoreView::ApplyEditorFont()
     setFont(font);
 }
 
+void CTavimoreView::SetEditorFont(const QFont& chosen)
+{
+    setFont(chosen);
+    document()->setDefaultFont(chosen);
+    m_nFontHeight = QFontMetrics(chosen).height();
+    UpdateGutterWidth();
+}
+
 void CTavimoreView::ShowText(QTextDocument* text)
 {
     setDocument(text);

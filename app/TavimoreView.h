@@ -40,6 +40,9 @@ public:
     // Shows a caret or selection the document asks for, scrolled into sight.
     void ShowCaret(const QTextCursor& cursor);
 
+    // A font the user chose instead of the editor's own fixed-pitch Japanese face.
+    void SetEditorFont(const QFont& font);
+
     // Colours the text by the class of each line and operand (on by default).
     void SetHighlighting(bool on);
     bool Highlighting() const { return m_bHighlighting; }

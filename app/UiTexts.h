@@ -101,6 +101,9 @@ inline const QString kKeysList = QStringLiteral(
     "Ctrl+F / Ctrl+R\t検索 / 置換\n"
     "F1\tヘルプ\n"
     "Shift+F1\tコマンドの説明 (クリックしたコマンド)");
+inline const QString kCmdViewFont = QStringLiteral("フォント(&F)...");
+inline const QString kCmdViewFontPrompt =
+    QStringLiteral("エディタのフォントとサイズを選ぶ\nフォント");
 inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");
 inline const QString kCmdHelpFinderPrompt =
     QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック");

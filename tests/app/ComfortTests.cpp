@@ -1,11 +1,14 @@
 // The editor's comforts: the running indicator with Run greyed, redo and its keys,
 // the tool tips of the script buttons, and the list of keys.
+#include <QFontDialog>
 #include <QLabel>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTest>
 
 #include "AppFixture.h"
 #include "AppTests.h"
+#include "RecentFiles.h"
 
 class CComfortTest final : public QObject {
     Q_OBJECT
@@ -71,6 +74,31 @@ private slots:
             keys << table->item(row, 0)->text();
         for (const char* key : {"F5", "F7", "Esc", "Ctrl+Y, Ctrl+Shift+Z"})
             QVERIFY2(keys.contains(QString::fromUtf8(key)), key);
+    }
+
+    void TheChosenFontIsUsedAndKept()
+    {
+        const int before = QFontInfo(m_pFixture->View().font()).pixelSize();
+        QFont chosen(m_pFixture->View().font().family());
+        chosen.setPointSize(30);
+        QFont picked;
+        WhenModal<QFontDialog>([chosen, &picked](QFontDialog* dialog) {
+            dialog->setCurrentFont(chosen);
+            picked = dialog->currentFont();
+            dialog->accept();
+        });
+        m_pFixture->Frame().Action(cmd::kViewFont)->trigger();
+        QCOMPARE(m_pFixture->View().font(), picked);
+        QCOMPARE(m_pFixture->View().document()->defaultFont(), picked);
+        QVERIFY(QFontInfo(m_pFixture->View().font()).pixelSize() > before);
+
+        m_pFixture.reset();
+        m_pFixture = std::make_unique<CAppFixture>();
+        QCOMPARE(m_pFixture->View().font().family(), picked.family());
+        QCOMPARE(m_pFixture->View().font().pointSize(), 30);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                  CRecentFileList::OrganizationKey(), QStringLiteral("Tavimore"))
+            .remove(QStringLiteral("Editor/Font"));
     }
 
 private:

@@ -108,7 +108,7 @@ private slots:
                  (QList<int>{kEditUndo, kEditRedo, 0, kEditCut, kEditCopy, kEditPaste, kEditSelectAll, 0,
                              kEditFind, kEditReplace}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("viewMenu"))),
-                 (QList<int>{kViewToolBar, kViewStatusBar, 0, kViewHighlight, kViewLinesFromOne}));
+                 (QList<int>{kViewToolBar, kViewStatusBar, 0, kViewHighlight, kViewLinesFromOne, kViewFont}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("helpMenu"))),
                  (QList<int>{kHelpFinder, kEnvironmentCheck, kHelpKeys, 0, kAppAbout}));
         QCOMPARE(ids(frame.ToolBar()),

@@ -75,14 +75,14 @@ QVector<CScriptHighlighter::Span> CScriptHighlighter::Classify(const QString& li
         while (end < size && line[end] != QLatin1Char(' '))
             ++end;
         const QString token = line.mid(at, end - at);
-        if (token.startsWith(QLatin1Char('/'))) {
-            // A comment line, or a comment after a statement's arguments: the rest of
-            // the line is not read.
-            spans.push_back({at, size - at, Kind::Comment});
-            break;
-        }
         if (first) {
             first = false;
+            // A comment line (the report's lines are such). Later on a line a '/'
+            // may be CALC's division, so only the first token decides.
+            if (token.startsWith(QLatin1Char('/'))) {
+                spans.push_back({at, size - at, Kind::Comment});
+                break;
+            }
             if (StartsWithPrefix(line, at, QLatin1Char('L'))) {
                 spans.push_back({at, size - at, Kind::Label});
                 break;

@@ -1,7 +1,8 @@
 // CScriptHighlighter: colours a script by what the engine makes of each line.
 //
 // A line's first token decides its class as the run loop decides it: a comment ('/',
-// which also covers the report lines a run writes), a label line (L'name), the
+// which also covers the report lines a run writes; a '/' later on a line is not one,
+// since CALC divides with it), a label line (L'name), the
 // operand check ('#'), or a mnemonic found in the engine's keyword chain; any other
 // first token is underlined, since running it gives "unknown mnemonic". Operands are
 // coloured by their prefix: L' labels, B'/D'/H' constants, REG registers, and texts

@@ -40,13 +40,17 @@ private slots:
     void LinesAndOperandsAreClassedAsTheEngineReadsThem()
     {
         using P = QPair<QString, Kind>;
-        // Mnemonics in any case, every operand prefix, and a trailing comment.
-        QCOMPARE(Pieces(QStringLiteral("  ifj REG2 < D'100 L'LOOP / again")),
+        // Mnemonics in any case and every operand prefix.
+        QCOMPARE(Pieces(QStringLiteral("  ifj REG2 < D'100 L'LOOP")),
                  (QList<P>{{QStringLiteral("ifj"), Kind::Mnemonic},
                            {QStringLiteral("REG2"), Kind::Register},
                            {QStringLiteral("D'100"), Kind::Constant},
-                           {QStringLiteral("L'LOOP"), Kind::Label},
-                           {QStringLiteral("/ again"), Kind::Comment}}));
+                           {QStringLiteral("L'LOOP"), Kind::Label}}));
+        // A '/' after the mnemonic is CALC's division, not the start of a comment.
+        QCOMPARE(Pieces(QStringLiteral("CALC REG1 / REG2")),
+                 (QList<P>{{QStringLiteral("CALC"), Kind::Mnemonic},
+                           {QStringLiteral("REG1"), Kind::Register},
+                           {QStringLiteral("REG2"), Kind::Register}}));
         QCOMPARE(Pieces(QStringLiteral("CALC reg:3 & h'FF0 REGL")),
                  (QList<P>{{QStringLiteral("CALC"), Kind::Mnemonic},
                            {QStringLiteral("reg:3"), Kind::Register},

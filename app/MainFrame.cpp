@@ -206,7 +206,8 @@ void CMainFrame::CreateDialogBar()
 void CMainFrame::ShowRunning(bool running)
 {
     m_pRunningPane->setText(running ? ui::kRunningIndicator : QString());
-    m_pRunningPane->setStyleSheet(running ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
+    m_pRunningPane->setStyleSheet(
+        running ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
     Action(cmd::kScriptRun)->setEnabled(!running);
 }
 
@@ -230,7 +231,8 @@ void CMainFrame::CreateStatusBar()
     }
     m_pRunningPane = new QLabel(bar);
     m_pRunningPane->setObjectName(QStringLiteral("runningPane"));
-    m_pRunningPane->setMinimumWidth(m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator) + 12);
+    m_pRunningPane->setMinimumWidth(
+        m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator) + 12);
     m_pRunningPane->setAlignment(Qt::AlignCenter);
     bar->insertPermanentWidget(0, m_pRunningPane);
     Action(cmd::kViewStatusBar)->setChecked(true);

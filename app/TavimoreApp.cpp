@@ -410,7 +410,8 @@ void CTavimoreApp::OnChooseFont()
 {
     CTavimoreView* view = m_pFrame->View();
     bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, view->font(), m_pFrame.get(), ui::kCmdViewFontPrompt.section(QLatin1Char('\n'), 1));
+    const QFont font = QFontDialog::getFont(&chosen, view->font(), m_pFrame.get(),
+                                            ui::kCmdViewFontPrompt.section(QLatin1Char('\n'), 1));
     if (!chosen) return;
     view->SetEditorFont(font);
     editorsettings::SetEditorFont(font.toString());

@@ -153,7 +153,8 @@ int CTavimoreView::GutterWidth() const
 {
     // Room for the largest number, a marker and a little space either side.
     const QString widest = LineNumberText(qMax(0, blockCount() - 1));
-    return fontMetrics().horizontalAdvance(widest) + fontMetrics().horizontalAdvance(QLatin1Char('>')) + 10;
+    return fontMetrics().horizontalAdvance(widest) +
+           fontMetrics().horizontalAdvance(QLatin1Char('>')) + 10;
 }
 
 void CTavimoreView::UpdateGutterWidth()
@@ -198,7 +199,8 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
             if (line == marked) {
                 painter.fillRect(0, top, m_pGutter->width(), height, QColor(255, 230, 120));
                 painter.setPen(QColor(160, 0, 0));
-                painter.drawText(2, top, m_pGutter->width(), height, Qt::AlignLeft, QStringLiteral(">"));
+                painter.drawText(2, top, m_pGutter->width(), height, Qt::AlignLeft,
+                                 QStringLiteral(">"));
             }
             painter.setPen(QColor(0, 0, 128));
             painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,

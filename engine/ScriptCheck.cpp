@@ -77,7 +77,8 @@ std::vector<CScriptDiagnostic> CheckScript(std::string_view script)
             }
         }
     }
-    std::stable_sort(found.begin(), found.end(),
-                     [](const CScriptDiagnostic& a, const CScriptDiagnostic& b) { return a.line < b.line; });
+    std::stable_sort(
+        found.begin(), found.end(),
+        [](const CScriptDiagnostic& a, const CScriptDiagnostic& b) { return a.line < b.line; });
     return found;
 }

@@ -22,9 +22,9 @@ private slots:
         QStringList seen;
         // A label that does not exist shows a box while the statement runs.
         m_pFixture->answer = [&](const QString&, const QString&) {
-            seen << frame.RunningPane()->text() +
-                        (frame.Action(cmd::kScriptRun)->isEnabled() ? QStringLiteral("+run")
-                                                                     : QStringLiteral("-run"));
+            seen << frame.RunningPane()->text() + (frame.Action(cmd::kScriptRun)->isEnabled()
+                                                       ? QStringLiteral("+run")
+                                                       : QStringLiteral("-run"));
             return MessageAnswer::Ok;
         };
         m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
@@ -96,8 +96,8 @@ private slots:
         m_pFixture = std::make_unique<CAppFixture>();
         QCOMPARE(m_pFixture->View().font().family(), picked.family());
         QCOMPARE(m_pFixture->View().font().pointSize(), 30);
-        QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                  CRecentFileList::OrganizationKey(), QStringLiteral("Tavimore"))
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
+                  QStringLiteral("Tavimore"))
             .remove(QStringLiteral("Editor/Font"));
     }
 

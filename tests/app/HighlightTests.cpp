@@ -80,8 +80,8 @@ private slots:
 
     void EditorDrawsTheClassesAndTheToggleIsRemembered()
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                  CRecentFileList::OrganizationKey(), QStringLiteral("Tavimore"))
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
+                  QStringLiteral("Tavimore"))
             .clear();
         {
             CAppFixture fixture;
@@ -93,8 +93,7 @@ private slots:
             QCOMPARE(FormatAt(first, 0).fontWeight(), int(QFont::Bold));
             QCOMPARE(FormatAt(first, 4).foreground().color(),
                      CScriptHighlighter::Format(Kind::Register).foreground().color());
-            QCOMPARE(FormatAt(first.next(), 1).underlineStyle(),
-                     QTextCharFormat::SingleUnderline);
+            QCOMPARE(FormatAt(first.next(), 1).underlineStyle(), QTextCharFormat::SingleUnderline);
 
             // Off: no formats, and the text itself is untouched either way.
             toggle->trigger();

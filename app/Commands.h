@@ -37,6 +37,7 @@ enum Id : int {
     kEditReplace = 57641,
     kEditSelectAll = 57642,
     kEditUndo = 57643,
+    kEditRedo = 57644,
     kAppAbout = 57664,
     kAppExit = 57665,
     kHelpFinder = 57667,
@@ -51,6 +52,10 @@ enum Id : int {
     kSpare1 = 32774,
     kSpare2 = 32775,
     kEnvironmentCheck = 32776,
+    kViewHighlight = 32777,
+    kViewLinesFromOne = 32778,
+    kHelpKeys = 32779,
+    kViewFont = 32780,
 };
 
 // The menu a command is listed in.

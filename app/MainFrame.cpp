@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "EditorSettings.h"
 #include "LockKeys.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -93,6 +94,28 @@ void CMainFrame::CreateActions()
     connect(m_pView, &QPlainTextEdit::copyAvailable, Action(kEditCut), &QAction::setEnabled);
     connect(m_pView, &QPlainTextEdit::copyAvailable, Action(kEditCopy), &QAction::setEnabled);
     connect(m_pView, &QPlainTextEdit::undoAvailable, Action(kEditUndo), &QAction::setEnabled);
+    Action(kEditRedo)->setEnabled(false);
+    connect(m_pView, &QPlainTextEdit::redoAvailable, Action(kEditRedo), &QAction::setEnabled);
+
+    // Colouring follows the user's last choice.
+    QAction* highlight = Action(kViewHighlight);
+    highlight->setChecked(editorsettings::Highlighting());
+    m_pView->SetHighlighting(highlight->isChecked());
+    connect(highlight, &QAction::toggled, this, [this](bool on) {
+        m_pView->SetHighlighting(on);
+        editorsettings::SetHighlighting(on);
+    });
+    if (const QString font = editorsettings::EditorFont(); !font.isEmpty()) {
+        QFont chosen;
+        if (chosen.fromString(font)) m_pView->SetEditorFont(chosen);
+    }
+    QAction* fromOne = Action(kViewLinesFromOne);
+    fromOne->setChecked(editorsettings::LineNumbersFromOne());
+    m_pView->SetLineNumbersFromOne(fromOne->isChecked());
+    connect(fromOne, &QAction::toggled, this, [this](bool on) {
+        m_pView->SetLineNumbersFromOne(on);
+        editorsettings::SetLineNumbersFromOne(on);
+    });
 }
 
 void CMainFrame::CreateMenus()
@@ -180,6 +203,14 @@ void CMainFrame::CreateDialogBar()
     addToolBar(Qt::TopToolBarArea, m_pDialogBar);
 }
 
+void CMainFrame::ShowRunning(bool running)
+{
+    m_pRunningPane->setText(running ? ui::kRunningIndicator : QString());
+    m_pRunningPane->setStyleSheet(
+        running ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
+    Action(cmd::kScriptRun)->setEnabled(!running);
+}
+
 void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
@@ -198,6 +229,12 @@ void CMainFrame::CreateStatusBar()
         bar->addPermanentWidget(pane);
         m_panes[i] = pane;
     }
+    m_pRunningPane = new QLabel(bar);
+    m_pRunningPane->setObjectName(QStringLiteral("runningPane"));
+    m_pRunningPane->setMinimumWidth(
+        m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator) + 12);
+    m_pRunningPane->setAlignment(Qt::AlignCenter);
+    bar->insertPermanentWidget(0, m_pRunningPane);
     Action(cmd::kViewStatusBar)->setChecked(true);
     connect(Action(cmd::kViewStatusBar), &QAction::toggled, bar, &QStatusBar::setVisible);
     // When a command's prompt leaves the message pane, the idle text comes back.

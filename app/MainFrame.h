@@ -25,6 +25,9 @@ class QToolBar;
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
 public:
+    // While a run or step is in progress: "実行中" in the status bar, Run greyed.
+    void ShowRunning(bool running);
+    QLabel* RunningPane() const { return m_pRunningPane; }
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CTavimoreView* View() const { return m_pView; }
@@ -64,6 +67,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLabel* m_pRunningPane = nullptr;
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

@@ -1,6 +1,8 @@
 #include "OptionDialog.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStyleOptionSlider>
 #include <QVBoxLayout>
@@ -84,10 +86,28 @@ COptionDialog::COptionDialog(QWidget* parent) : QDialog(parent)
     m_pLevel->setFocusPolicy(Qt::ClickFocus);
     m_pRegW->setFocusPolicy(Qt::StrongFocus);
 
+    // Each slider with, at its right, the value it last stored (a page step moves
+    // the thumb but stores nothing, so the thumb alone can mislead).
+    auto addRow = [this, layout](CSelRangeSlider* slider, const QString& name, int maximum) {
+        // A read-only field, so that the value can be copied.
+        auto* value = new QLineEdit(QStringLiteral("0"), this);
+        value->setObjectName(name);
+        value->setReadOnly(true);
+        value->setFrame(false);
+        value->setFocusPolicy(Qt::NoFocus);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setFixedWidth(value->fontMetrics().horizontalAdvance(QString::number(maximum)) + 8);
+        (slider == m_pLevel ? m_pLevelValue : m_pRegWValue) = value;
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(0, 0, 6, 0);
+        row->addWidget(slider, 1);
+        row->addWidget(value);
+        layout->addLayout(row);
+    };
     layout->addWidget(levelLabel);
-    layout->addWidget(m_pLevel);
+    addRow(m_pLevel, QStringLiteral("levelValue"), 1000);
     layout->addWidget(regwLabel);
-    layout->addWidget(m_pRegW);
+    addRow(m_pRegW, QStringLiteral("regwValue"), 100000);
     // 222 by 83 dialog units of an 8-point face.
     setFixedSize(333, 135);
 }
@@ -145,6 +165,8 @@ void COptionDialog::OnHScroll(Action action, int position, int id)
             m_pDocument->Engine().SetRegW(static_cast<uint32_t>(p));
     }
     remembered = p;
+    if (QLineEdit* shown = id == kLevelSlider ? m_pLevelValue : m_pRegWValue)
+        shown->setText(QString::number(p));
     CSelRangeSlider* slider = id == kLevelSlider ? m_pLevel : id == kRegWSlider ? m_pRegW : nullptr;
     if (slider != nullptr) slider->setSliderPosition(p);
 }

@@ -17,6 +17,8 @@
 class CTavimoreDoc;
 
 // A slider that marks a selected range in its channel.
+class QLineEdit;
+
 class CSelRangeSlider final : public QSlider {
     Q_OBJECT
 public:
@@ -67,6 +69,8 @@ private:
 
     CSelRangeSlider* m_pLevel = nullptr;
     CSelRangeSlider* m_pRegW = nullptr;
+    QLineEdit* m_pLevelValue = nullptr;
+    QLineEdit* m_pRegWValue = nullptr;
     int m_nLevelPos = 0;
     int m_nRegWPos = 0;
     QPointer<CTavimoreDoc> m_pDocument;

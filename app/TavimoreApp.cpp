@@ -1,5 +1,10 @@
 #include "TavimoreApp.h"
 
+#include <QDialog>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -26,6 +31,7 @@
 
 #include "Commands.h"
 #include "CopyDataEndpoint.h"
+#include "EditorSettings.h"
 #include "DeviceOptions.h"
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
@@ -202,6 +208,8 @@ void CTavimoreApp::ConnectCommands()
             [doc] { doc->SetTitle(ui::kTitleToggle); });
     connect(doc, &CTavimoreDoc::TextReplaced, view, &CTavimoreView::OnTextReplaced);
     connect(doc, &CTavimoreDoc::CaretRequested, view, &CTavimoreView::ShowCaret);
+    connect(doc, &CTavimoreDoc::StatementMarked, view, &CTavimoreView::MarkStatement);
+    connect(doc, &CTavimoreDoc::RunStateChanged, frame, &CMainFrame::ShowRunning);
     connect(doc, &CTavimoreDoc::RegLChanged, frame, &CMainFrame::ShowRegL);
     connect(doc, &CTavimoreDoc::TitleChanged, frame,
             [frame, doc] { frame->setWindowTitle(CMainFrame::FrameTitle(doc->Title())); });
@@ -396,6 +404,45 @@ void CTavimoreApp::OnAppAbout()
 {
     CAboutDialog about(m_pFrame.get());
     about.exec();
+}
+
+void CTavimoreApp::OnChooseFont()
+{
+    CTavimoreView* view = m_pFrame->View();
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, view->font(), m_pFrame.get(),
+                                            ui::kCmdViewFontPrompt.section(QLatin1Char('\n'), 1));
+    if (!chosen) return;
+    view->SetEditorFont(font);
+    editorsettings::SetEditorFont(font.toString());
+}
+
+void CTavimoreApp::OnHelpKeys()
+{
+    auto* dialog = new QDialog(m_pFrame.get());
+    dialog->setObjectName(QStringLiteral("keysDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(ui::kKeysTitle);
+    const QStringList rows = ui::kKeysList.split(QLatin1Char('\n'));
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), 2, dialog);
+    table->setObjectName(QStringLiteral("keysTable"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    for (int row = 0; row < rows.size(); ++row) {
+        const QStringList cells = rows[row].split(QLatin1Char('\t'));
+        for (int column = 0; column < 2 && column < cells.size(); ++column)
+            table->setItem(row, column, new QTableWidgetItem(cells[column]));
+    }
+    table->resizeColumnToContents(0);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(table);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    layout->addWidget(buttons);
+    dialog->resize(560, 420);
+    dialog->show();
 }
 
 void CTavimoreApp::OnEnvironmentCheck()

@@ -62,6 +62,10 @@ public:
     void OnAppAbout();
     // Opens the environment check (made on first use, checked anew on every opening).
     void OnEnvironmentCheck();
+    // The list of the editor's keys.
+    void OnHelpKeys();
+    // Asks for the editor's font and size, and keeps the choice.
+    void OnChooseFont();
     CEnvironmentDialog* EnvironmentDialog() const { return m_pEnvironmentDialog; }
     void OnShowOptions();
     void OnFilePrint();

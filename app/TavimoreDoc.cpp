@@ -154,8 +154,11 @@ void CTavimoreDoc::RunScript(const std::string& text)
     m_host.ResetStop();
     HandEngineWindowContext();
     m_pEngine->SetScript(text);
+    emit RunStateChanged(true);
     m_pEngine->Run(-1);
     m_host.EndRun();
+    emit RunStateChanged(false);
+    emit StatementMarked(-1);
 
     // The whole text, replaced as one edit that undo takes back; the caret ends
     // after the output.
@@ -192,8 +195,10 @@ void CTavimoreDoc::StepLine(int line)
 
     m_host.ResetStop();
     HandEngineWindowContext();
+    emit RunStateChanged(true);
     const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
     m_host.EndRun();
+    emit RunStateChanged(false);
     if (!result.ran) {
         emit RunFinished();
         Refuse();
@@ -207,6 +212,7 @@ void CTavimoreDoc::StepLine(int line)
     QTextCursor caret(&m_text);
     caret.setPosition(target.isValid() ? target.position() : lineCursor.position());
     emit CaretRequested(caret);
+    emit StatementMarked(target.isValid() ? result.caretLine : -1);
     RefreshRegL();
     emit RunFinished();
 }

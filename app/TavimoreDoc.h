@@ -77,6 +77,11 @@ signals:
     // The view should show this caret or selection (the line a step runs, the
     // statement that would run next, the end of a run's output).
     void CaretRequested(const QTextCursor& cursor);
+    // A run or step started (true) or ended (false).
+    void RunStateChanged(bool running);
+    // The statement a step left the caret on, to be marked until the next run or
+    // step; -1 when a run ends and nothing is marked.
+    void StatementMarked(int line);
     // REGL, as the dialog bar shows it, after a run, a step or a stop.
     void RegLChanged(const QString& text);
 

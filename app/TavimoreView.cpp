@@ -6,13 +6,32 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QTextCursor>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 
 #include "DocumentText.h"
+#include "ScriptHighlighter.h"
 #include "UiTexts.h"
 
 bool CTavimoreView::s_bTitleToggle = false;
+
+// The strip left of the text that shows line numbers and the marked statement.
+class CLineNumberArea final : public QWidget {
+public:
+    explicit CLineNumberArea(CTavimoreView* view) : QWidget(view), m_pView(view)
+    {
+        setObjectName(QStringLiteral("lineNumbers"));
+    }
+    QSize sizeHint() const override { return {m_pView->GutterWidth(), 0}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override { m_pView->PaintGutter(event); }
+
+private:
+    CTavimoreView* m_pView;
+};
 
 namespace {
 
@@ -55,6 +74,15 @@ CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(true);
+    m_pHighlighter = new CScriptHighlighter(this);
+    m_pHighlighter->setDocument(document());
+    m_pGutter = new CLineNumberArea(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+        if (dy != 0) m_pGutter->scroll(0, dy);
+        else m_pGutter->update(0, rect.y(), m_pGutter->width(), rect.height());
+        if (rect.contains(viewport()->rect())) UpdateGutterWidth();
+    });
     ApplyEditorFont();
     QPalette colours = palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -84,12 +112,103 @@ void CTavimoreView::ApplyEditorFont()
     setFont(font);
 }
 
+void CTavimoreView::SetEditorFont(const QFont& chosen)
+{
+    setFont(chosen);
+    document()->setDefaultFont(chosen);
+    m_nFontHeight = QFontMetrics(chosen).height();
+    UpdateGutterWidth();
+}
+
 void CTavimoreView::ShowText(QTextDocument* text)
 {
     setDocument(text);
+    m_pHighlighter->setDocument(m_bHighlighting ? text : nullptr);
+    MarkStatement(-1);
+    UpdateGutterWidth();
     // The text takes the editor's font, which the view's own first document had.
     text->setDefaultFont(font());
     setUndoRedoEnabled(true);
+}
+
+void CTavimoreView::SetHighlighting(bool on)
+{
+    m_bHighlighting = on;
+    m_pHighlighter->setDocument(on ? document() : nullptr);
+}
+
+void CTavimoreView::SetLineNumbersFromOne(bool on)
+{
+    m_bFromOne = on;
+    UpdateGutterWidth();
+    m_pGutter->update();
+}
+
+QWidget* CTavimoreView::Gutter() const
+{
+    return m_pGutter;
+}
+
+int CTavimoreView::GutterWidth() const
+{
+    // Room for the largest number, a marker and a little space either side.
+    const QString widest = LineNumberText(qMax(0, blockCount() - 1));
+    return fontMetrics().horizontalAdvance(widest) +
+           fontMetrics().horizontalAdvance(QLatin1Char('>')) + 10;
+}
+
+void CTavimoreView::UpdateGutterWidth()
+{
+    setViewportMargins(GutterWidth(), 0, 0, 0);
+    const QRect area = contentsRect();
+    m_pGutter->setGeometry(QRect(area.left(), area.top(), GutterWidth(), area.height()));
+}
+
+void CTavimoreView::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    UpdateGutterWidth();
+}
+
+void CTavimoreView::MarkStatement(int line)
+{
+    const QTextBlock block = document()->findBlockByNumber(line);
+    m_markCursor = line >= 0 && block.isValid() ? QTextCursor(block) : QTextCursor();
+    m_pGutter->update();
+}
+
+int CTavimoreView::MarkedLine() const
+{
+    if (m_markCursor.isNull() || m_markCursor.document() != document()) return -1;
+    return m_markCursor.block().blockNumber();
+}
+
+void CTavimoreView::PaintGutter(QPaintEvent* event)
+{
+    QPainter painter(m_pGutter);
+    painter.fillRect(event->rect(), QColor(200, 235, 235));
+    painter.setFont(font());
+    const int marked = MarkedLine();
+    const int height = fontMetrics().height();
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    while (block.isValid() && top <= event->rect().bottom()) {
+        const int bottom = top + qRound(blockBoundingRect(block).height());
+        if (block.isVisible() && bottom >= event->rect().top()) {
+            const int line = block.blockNumber();
+            if (line == marked) {
+                painter.fillRect(0, top, m_pGutter->width(), height, QColor(255, 230, 120));
+                painter.setPen(QColor(160, 0, 0));
+                painter.drawText(2, top, m_pGutter->width(), height, Qt::AlignLeft,
+                                 QStringLiteral(">"));
+            }
+            painter.setPen(QColor(0, 0, 128));
+            painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
+                             LineNumberText(line));
+        }
+        block = block.next();
+        top = bottom;
+    }
 }
 
 int CTavimoreView::CaretLine() const
@@ -99,6 +218,7 @@ int CTavimoreView::CaretLine() const
 
 void CTavimoreView::OnTextReplaced()
 {
+    MarkStatement(-1);
     setTextCursor(QTextCursor(document()));
     ensureCursorVisible();
     emit CaretLineText(LineText("%04d", CaretLine() + 1));

@@ -14,6 +14,10 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
+
+class CScriptHighlighter;
+class CLineNumberArea;
 
 class CTavimoreView final : public QPlainTextEdit {
     Q_OBJECT
@@ -35,6 +39,26 @@ public:
     // Shows a caret or selection the document asks for, scrolled into sight.
     void ShowCaret(const QTextCursor& cursor);
 
+    // A font the user chose instead of the editor's own fixed-pitch Japanese face.
+    void SetEditorFont(const QFont& font);
+
+    // Colours the text by the class of each line and operand (on by default).
+    void SetHighlighting(bool on);
+    bool Highlighting() const { return m_bHighlighting; }
+    CScriptHighlighter* Highlighter() const { return m_pHighlighter; }
+
+    // The gutter's line numbers count from 0 as the language does, or from 1.
+    void SetLineNumbersFromOne(bool on);
+    bool LineNumbersFromOne() const { return m_bFromOne; }
+    // The number the gutter shows beside a 0-based line.
+    QString LineNumberText(int line) const { return QString::number(line + (m_bFromOne ? 1 : 0)); }
+    QWidget* Gutter() const;
+    int GutterWidth() const;
+    // Marks the statement a step left the caret on (-1: none); the mark moves with
+    // its line as the text is edited.
+    void MarkStatement(int line);
+    int MarkedLine() const;
+
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }
     static QColor BackgroundColor() { return QColor(127, 255, 255); }
@@ -54,6 +78,7 @@ signals:
     void TitleToggledOn();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -67,10 +92,20 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    friend class CLineNumberArea;
     void ApplyEditorFont();
+    void UpdateGutterWidth();
+    void PaintGutter(QPaintEvent* event);
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
 
+    CScriptHighlighter* m_pHighlighter = nullptr;
+    CLineNumberArea* m_pGutter = nullptr;
+    bool m_bFromOne = false;
+    // The marked statement: a cursor in its line, which edits move with the line;
+    // null when nothing is marked.
+    QTextCursor m_markCursor;
+    bool m_bHighlighting = true;
     int m_nFontHeight = 15;
     bool m_bStepArmed = false;
     static bool s_bTitleToggle;

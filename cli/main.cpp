@@ -26,6 +26,7 @@
 #include "Doctor.h"
 #include "Encoding.h"
 #include "Infrared.h"
+#include "ScriptCheck.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
 
@@ -54,6 +55,9 @@ constexpr const char* kUsage =
     "  --doctor[=json]     check what the port, FT245RL and desktop instructions need\n"
     "                      on this system, say why each refusal happens and print the\n"
     "                      command that fixes it; exit 0 when all that counts is ready\n"
+    "  --check             do not run: print each fault seen in the text as\n"
+    "                      FILE:LINE: message (LINE 0-based, as --step counts);\n"
+    "                      exit 1 when there is any\n"
     "%s"
     "  --help, --version\n"
     "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI make the choices of\n"
@@ -77,6 +81,7 @@ struct COptions {
     bool utf8 = false;
     CDeviceOptions devices = DeviceOptionsFromEnvironment();
     std::string doctor; // "text" or "json": check the environment instead of running
+    bool check = false; // report the script's faults instead of running it
     CIrOptions infrared;
 };
 
@@ -153,6 +158,8 @@ COptions ParseOptions(int argc, char** argv)
             std::exit(kExitDone);
         } else if (arg == "--doctor" || arg == "--doctor=text") {
             options.doctor = "text";
+        } else if (arg == "--check") {
+            options.check = true;
         } else if (arg == "--doctor=json") {
             options.doctor = "json";
         } else if (is("--step")) {
@@ -297,6 +304,15 @@ int main(int argc, char** argv)
     if (options.utf8) document = encoding::Utf8ToCp932(document);
     const bool bareLineFeeds = UsesBareLineFeeds(document);
     if (bareLineFeeds) document = Replace(document, "\n", "\r\n");
+    if (options.check) {
+        const std::vector<CScriptDiagnostic> found = CheckScript(document);
+        for (const CScriptDiagnostic& diagnostic : found) {
+            std::string line = options.file + ":" + std::to_string(diagnostic.line) + ": ";
+            line += options.utf8 ? encoding::Cp932ToUtf8(diagnostic.message) : diagnostic.message;
+            std::cout << line << "\n";
+        }
+        return found.empty() ? kExitDone : 1;
+    }
 
     CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.devices.ports.value),
                       ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.devices.ftdi.value));

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Messages.h"
+#include "OperandSyntax.h"
 #include "ScriptEngine.h"
 #include "Text.h"
 
@@ -57,14 +58,17 @@ int CScriptEngine::ParseRegister(std::string_view token)
     return index;
 }
 
-// The register index a token names, without reporting: readable is false for a token
-// that is neither a register form nor a number (it then names REG0).
 int CScriptEngine::ReadRegisterToken(std::string_view token, bool& readable)
+{
+    return operand::ReadRegisterCode(token, readable);
+}
+
+int operand::ReadRegisterCode(std::string_view token, bool& readable)
 {
     readable = true;
     const std::string t = text::ToUpper(text::TrimLeft(token));
-    if (t == "REGL") return kRegL;
-    if (t == "REGW") return kRegW;
+    if (t == "REGL") return CScriptEngine::kRegL;
+    if (t == "REGW") return CScriptEngine::kRegW;
     int32_t n = 0;
     if (StartsWith(t, "REG:")) {
         ReadDecimal(std::string_view(t).substr(4), n);
@@ -77,6 +81,19 @@ int CScriptEngine::ReadRegisterToken(std::string_view token, bool& readable)
     if (t.empty()) return 0;
     readable = ReadDecimal(t, n);
     return readable ? n : 0;
+}
+
+bool operand::RegisterCodeCanExist(int index)
+{
+    constexpr int kCount = CScriptEngine::kRegisterCount;
+    if (index == CScriptEngine::kRegL || index == CScriptEngine::kRegW) return true;
+    if (index >= 0 && index < kCount) return true;
+    if (index == 0xFFFF) return true;
+    if (index > 0xFFFF) {
+        const int pointer = index >> 16;
+        return pointer >= 1 && pointer < kCount;
+    }
+    return false;
 }
 
 uint32_t* CScriptEngine::RegisterAddress(int index)

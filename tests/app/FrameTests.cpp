@@ -105,12 +105,12 @@ private slots:
                              kFilePrintPreview, kFilePrintSetup, 0, kFileSendMail, 0, kFileMruFirst,
                              0, kAppExit, kFileNoText}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("editMenu"))),
-                 (QList<int>{kEditUndo, 0, kEditCut, kEditCopy, kEditPaste, kEditSelectAll, 0,
+                 (QList<int>{kEditUndo, kEditRedo, 0, kEditCut, kEditCopy, kEditPaste, kEditSelectAll, 0,
                              kEditFind, kEditReplace}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("viewMenu"))),
-                 (QList<int>{kViewToolBar, kViewStatusBar}));
+                 (QList<int>{kViewToolBar, kViewStatusBar, 0, kViewHighlight, kViewLinesFromOne, kViewFont}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("helpMenu"))),
-                 (QList<int>{kHelpFinder, kEnvironmentCheck, 0, kAppAbout}));
+                 (QList<int>{kHelpFinder, kEnvironmentCheck, kHelpKeys, 0, kAppAbout}));
         QCOMPARE(ids(frame.ToolBar()),
                  (QList<int>{kFileNew, 0, kFileOpen, kFileSave, 0, kEditCut, kEditCopy, kEditPaste,
                              0, kFilePrint, kAppAbout, kContextHelp, 0, kScriptRun, kScriptStop, 0,

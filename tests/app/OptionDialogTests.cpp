@@ -1,5 +1,6 @@
 // The option dialog: its looks, its life, and what each slider action stores.
 #include <QLabel>
+#include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -78,10 +79,17 @@ private slots:
         QVERIFY(regw->value() > 0);
         QCOMPARE(m_pFixture->Engine().GetRegW(), 0u);
         QCOMPARE(m_pDialog->RegWPos(), 0);
+        // The value beside the slider is what was stored, not where the thumb went.
+        auto* shown = m_pDialog->findChild<QLineEdit*>(QStringLiteral("regwValue"));
+        QCOMPARE(shown->text(), QStringLiteral("0"));
         // The next arrow step goes on from the position last stored.
         QTest::keyClick(regw, Qt::Key_Right);
         QCOMPARE(m_pFixture->Engine().GetRegW(), 1u);
         QCOMPARE(regw->value(), 1);
+        QCOMPARE(shown->text(), QStringLiteral("1"));
+        m_pDialog->OnHScroll(Action::ThumbTrack, 400, COptionDialog::kLevelSlider);
+        QCOMPARE(m_pDialog->findChild<QLineEdit*>(QStringLiteral("levelValue"))->text(),
+                 QStringLiteral("400"));
     }
 
     void DraggingStoresAtOnce()

@@ -1,0 +1,110 @@
+// The editor's comforts: the running indicator with Run greyed, redo and its keys,
+// the tool tips of the script buttons, and the list of keys.
+#include <QFontDialog>
+#include <QLabel>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTest>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+#include "RecentFiles.h"
+
+class CComfortTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
+    void cleanup() { m_pFixture.reset(); }
+
+    void RunAndStepShowRunningAndGreyRun()
+    {
+        CMainFrame& frame = m_pFixture->Frame();
+        QStringList seen;
+        // A label that does not exist shows a box while the statement runs.
+        m_pFixture->answer = [&](const QString&, const QString&) {
+            seen << frame.RunningPane()->text() + (frame.Action(cmd::kScriptRun)->isEnabled()
+                                                       ? QStringLiteral("+run")
+                                                       : QStringLiteral("-run"));
+            return MessageAnswer::Ok;
+        };
+        m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
+        m_pFixture->PutCaret(0);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));
+        QCOMPARE(frame.RunningPane()->text(), QString());
+        QVERIFY(frame.Action(cmd::kScriptRun)->isEnabled());
+    }
+
+    void RedoFollowsUndoOnBothKeys()
+    {
+        CMainFrame& frame = m_pFixture->Frame();
+        frame.show();
+        QAction* redo = frame.Action(cmd::kEditRedo);
+        QVERIFY(!redo->isEnabled());
+        QTest::keyClicks(&m_pFixture->View(), QStringLiteral("AB"));
+        frame.Action(cmd::kEditUndo)->trigger();
+        QVERIFY(redo->isEnabled());
+        const QString undone = m_pFixture->Text();
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("AB"));
+        frame.Action(cmd::kEditUndo)->trigger();
+        QCOMPARE(m_pFixture->Text(), undone);
+        QTest::keyClick(&m_pFixture->View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("AB"));
+        QVERIFY(!redo->isEnabled());
+    }
+
+    void ScriptButtonsHaveToolTipsAndTheKeysAreListed()
+    {
+        CMainFrame& frame = m_pFixture->Frame();
+        for (cmd::Id id : {cmd::kScriptRun, cmd::kScriptStop, cmd::kShowOptions}) {
+            QVERIFY(!frame.Action(id)->toolTip().isEmpty());
+            // No status-bar text of their own: the idle text stays.
+            QVERIFY(frame.Action(id)->statusTip().isEmpty());
+        }
+        QVERIFY(frame.Action(cmd::kScriptRun)->toolTip().contains(QStringLiteral("F5")));
+
+        frame.Action(cmd::kHelpKeys)->trigger();
+        auto* table = frame.findChild<QTableWidget*>(QStringLiteral("keysTable"));
+        QVERIFY(table != nullptr);
+        QStringList keys;
+        for (int row = 0; row < table->rowCount(); ++row)
+            keys << table->item(row, 0)->text();
+        for (const char* key : {"F5", "F7", "Esc", "Ctrl+Y, Ctrl+Shift+Z"})
+            QVERIFY2(keys.contains(QString::fromUtf8(key)), key);
+    }
+
+    void TheChosenFontIsUsedAndKept()
+    {
+        const int before = QFontInfo(m_pFixture->View().font()).pixelSize();
+        QFont chosen(m_pFixture->View().font().family());
+        chosen.setPointSize(30);
+        QFont picked;
+        WhenModal<QFontDialog>([chosen, &picked](QFontDialog* dialog) {
+            dialog->setCurrentFont(chosen);
+            picked = dialog->currentFont();
+            dialog->accept();
+        });
+        m_pFixture->Frame().Action(cmd::kViewFont)->trigger();
+        QCOMPARE(m_pFixture->View().font(), picked);
+        QCOMPARE(m_pFixture->View().document()->defaultFont(), picked);
+        QVERIFY(QFontInfo(m_pFixture->View().font()).pixelSize() > before);
+
+        m_pFixture.reset();
+        m_pFixture = std::make_unique<CAppFixture>();
+        QCOMPARE(m_pFixture->View().font().family(), picked.family());
+        QCOMPARE(m_pFixture->View().font().pointSize(), 30);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
+                  QStringLiteral("Tavimore"))
+            .remove(QStringLiteral("Editor/Font"));
+    }
+
+private:
+    std::unique_ptr<CAppFixture> m_pFixture;
+};
+
+TAVIMORE_APP_TEST(CComfortTest, "Comfort");
+
+#include "ComfortTests.moc"

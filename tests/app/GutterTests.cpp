@@ -1,0 +1,91 @@
+// The gutter: line numbers from 0 or 1 (remembered), room for the widest number, and
+// the mark on the statement a step left the caret on.
+#include <QImage>
+#include <QSettings>
+#include <QTest>
+#include <QTextBlock>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+#include "RecentFiles.h"
+
+namespace {
+
+void ClearSettings()
+{
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
+              QStringLiteral("Tavimore"))
+        .clear();
+}
+
+// Whether a row of the gutter's picture holds the colour anywhere.
+bool RowHolds(const QImage& image, int y, QRgb colour)
+{
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixel(x, y) == colour) return true;
+    return false;
+}
+
+} // namespace
+
+class CGutterTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void NumbersCountFromZeroOrOneAndTheChoiceIsKept()
+    {
+        ClearSettings();
+        {
+            CAppFixture fixture;
+            CTavimoreView& view = fixture.View();
+            fixture.SetText(QStringLiteral("WAIT 0\nWAIT 1"));
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("0"));
+            // The text starts right of the gutter, which grows with the line count.
+            QCOMPARE(view.viewport()->geometry().left(), view.Gutter()->geometry().right() + 1);
+            const int narrow = view.GutterWidth();
+            fixture.SetText(QStringLiteral("/\n").repeated(1200));
+            QVERIFY(view.GutterWidth() > narrow);
+            QCOMPARE(view.Gutter()->width(), view.GutterWidth());
+
+            fixture.Frame().Action(cmd::kViewLinesFromOne)->trigger();
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("1"));
+        }
+        CAppFixture again;
+        QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
+        QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
+        ClearSettings();
+    }
+
+    void AStepMarksTheNextStatementUntilARun()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        fixture.Frame().show();
+        fixture.SetText(QStringLiteral("JMP L'B\n/ a\nL'B\nWAIT 0\nWAIT 1"));
+        QCOMPARE(view.MarkedLine(), -1);
+        fixture.PutCaret(0);
+        QTest::keyClick(&view, Qt::Key_F7);
+        QCOMPARE(fixture.CaretLine(), 3);
+        QCOMPARE(view.MarkedLine(), 3);
+
+        // The gutter paints the mark on that line's row, and on no other.
+        const QRect row = view.cursorRect();
+        const QImage picture = view.Gutter()->grab().toImage();
+        const QRgb mark = QColor(255, 230, 120).rgb();
+        QVERIFY(RowHolds(picture, row.center().y(), mark));
+        QVERIFY(!RowHolds(picture, row.top() - row.height(), mark));
+
+        // Edits above the mark carry it with its line.
+        QTextCursor top(view.document());
+        top.insertText(QStringLiteral("/ new\n"));
+        QCOMPARE(view.MarkedLine(), 4);
+
+        QTest::keyClick(&view, Qt::Key_F7);
+        QCOMPARE(view.MarkedLine(), 5);
+        QTest::keyClick(&view, Qt::Key_F5);
+        QCOMPARE(view.MarkedLine(), -1);
+    }
+};
+
+TAVIMORE_APP_TEST(CGutterTest, "Gutter");
+
+#include "GutterTests.moc"

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# tavimore-run --check: the faults of a sample script against their golden listing,
+# and no fault at all in any shipped example.
+#   check_test.sh TAVIMORE-RUN SOURCE-DIR
+# TAVIMORE_UPDATE_GOLDEN=1 rewrites the golden listing.
+set -u
+runner=$1
+source=$2
+here=$(dirname "$0")/check
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+cd "$here" || exit 1
+"$runner" --check --encoding utf8 faults.tvm >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 1 ] || { echo "FAIL: --check on faults.tvm exited $status, expected 1"; cat "$work/err"; failures=$((failures + 1)); }
+if [ "${TAVIMORE_UPDATE_GOLDEN:-}" = 1 ]; then
+    cp "$work/out" faults.expected
+elif ! diff -u faults.expected "$work/out"; then
+    echo "FAIL: --check listing differs from faults.expected"; failures=$((failures + 1))
+fi
+
+# A document with CR LF line breaks in cp932 gives the same listing in cp932.
+sed 's/$/\r/' faults.tvm | iconv -f UTF-8 -t CP932 >"$work/faults-cp932.tvm"
+(cd "$work" && "$runner" --check faults-cp932.tvm) | iconv -f CP932 -t UTF-8 |
+    sed 's/^faults-cp932/faults/' >"$work/cp932-out"
+diff -q faults.expected "$work/cp932-out" >/dev/null ||
+    { echo "FAIL: the cp932 document gives another listing"; diff faults.expected "$work/cp932-out"; failures=$((failures + 1)); }
+
+for example in "$source"/examples/*.tvm; do
+    "$runner" --check "$example" >"$work/out" 2>&1
+    status=$?
+    if [ "$status" != 0 ] || [ -s "$work/out" ]; then
+        echo "FAIL: --check flags the example $example (exit $status)"; cat "$work/out"; failures=$((failures + 1))
+    fi
+done
+
+[ "$failures" = 0 ] && echo "check: all passed"
+exit $((failures > 0))

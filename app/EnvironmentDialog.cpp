@@ -12,8 +12,8 @@
 #include "Doctor.h"
 #include "UiTexts.h"
 
-CEnvironmentDialog::CEnvironmentDialog(const std::string& portsChoice, const std::string& ftdiChoice,
-                                       QWidget* parent)
+CEnvironmentDialog::CEnvironmentDialog(const std::string& portsChoice,
+                                       const std::string& ftdiChoice, QWidget* parent)
     : QDialog(parent), m_strPortsChoice(portsChoice), m_strFtdiChoice(ftdiChoice)
 {
     setObjectName(QStringLiteral("environmentDialog"));
@@ -43,7 +43,8 @@ CEnvironmentDialog::CEnvironmentDialog(const std::string& portsChoice, const std
 void CEnvironmentDialog::Refresh()
 {
     const auto probe = doctor::CreateDoctorProbe();
-    const auto findings = doctor::CheckAll(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice));
+    const auto findings =
+        doctor::CheckAll(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice));
     m_pText->setPlainText(QString::fromStdString(doctor::FormatText(findings)));
 }
 

@@ -12,7 +12,8 @@ class QPushButton;
 
 class CEnvironmentDialog final : public QDialog {
 public:
-    CEnvironmentDialog(const std::string& portsChoice, const std::string& ftdiChoice, QWidget* parent);
+    CEnvironmentDialog(const std::string& portsChoice, const std::string& ftdiChoice,
+                       QWidget* parent);
 
     // Checks the system again and shows what it found.
     void Refresh();

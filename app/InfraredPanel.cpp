@@ -30,12 +30,18 @@ constexpr int kMargin = 6;
 QColor FrameColour(IrProtocol protocol)
 {
     switch (protocol) {
-    case IrProtocol::Nec: return QColor(70, 130, 220, 60);
-    case IrProtocol::NecRepeat: return QColor(70, 130, 220, 35);
-    case IrProtocol::Rc5: return QColor(40, 170, 90, 60);
-    case IrProtocol::Rc6: return QColor(200, 140, 30, 60);
-    case IrProtocol::Sirc: return QColor(180, 70, 180, 60);
-    case IrProtocol::Raw: break;
+    case IrProtocol::Nec:
+        return QColor(70, 130, 220, 60);
+    case IrProtocol::NecRepeat:
+        return QColor(70, 130, 220, 35);
+    case IrProtocol::Rc5:
+        return QColor(40, 170, 90, 60);
+    case IrProtocol::Rc6:
+        return QColor(200, 140, 30, 60);
+    case IrProtocol::Sirc:
+        return QColor(180, 70, 180, 60);
+    case IrProtocol::Raw:
+        break;
     }
     return QColor(128, 128, 128, 40);
 }
@@ -58,7 +64,8 @@ CIrWaveform::CIrWaveform(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void CIrWaveform::SetCapture(const std::vector<uint32_t>& durations, const std::vector<CIrFrame>& frames)
+void CIrWaveform::SetCapture(const std::vector<uint32_t>& durations,
+                             const std::vector<CIrFrame>& frames)
 {
     m_durations = durations;
     m_frames = frames;
@@ -113,9 +120,13 @@ QString CIrWaveform::DescribeAt(int x) const
 {
     const double us = XToUs(x - kMargin);
     if (m_durations.empty() || us < 0 || us >= m_dTotalUs) return {};
-    const size_t i = static_cast<size_t>(std::upper_bound(m_starts.begin(), m_starts.end(), us) - m_starts.begin()) - 1;
-    QString text = (i % 2 == 0 ? QStringLiteral("マーク / mark ") : QStringLiteral("スペース / space ")) +
-                   FormatUs(m_durations[i]) + QStringLiteral("  (") + FormatUs(m_starts[i]) + QStringLiteral(")");
+    const size_t i = static_cast<size_t>(std::upper_bound(m_starts.begin(), m_starts.end(), us) -
+                                         m_starts.begin()) -
+                     1;
+    QString text =
+        (i % 2 == 0 ? QStringLiteral("マーク / mark ") : QStringLiteral("スペース / space ")) +
+        FormatUs(m_durations[i]) + QStringLiteral("  (") + FormatUs(m_starts[i]) +
+        QStringLiteral(")");
     for (const CIrFrame& frame : m_frames)
         if (us >= frame.dStartUs && us < frame.dStartUs + frame.dLengthUs)
             text += QStringLiteral("  ") + QString::fromStdString(DescribeFrame(frame));
@@ -132,23 +143,27 @@ void CIrWaveform::paintEvent(QPaintEvent*)
 
     // Decoded frames behind the signal, named above it.
     for (const CIrFrame& frame : m_frames) {
-        const double x0 = UsToX(frame.dStartUs) + kMargin, x1 = UsToX(frame.dStartUs + frame.dLengthUs) + kMargin;
+        const double x0 = UsToX(frame.dStartUs) + kMargin,
+                     x1 = UsToX(frame.dStartUs + frame.dLengthUs) + kMargin;
         if (x1 < 0 || x0 > width()) continue;
-        p.fillRect(QRectF(x0, top, std::max(x1 - x0, 1.0), bottom - top), FrameColour(frame.eProtocol));
+        p.fillRect(QRectF(x0, top, std::max(x1 - x0, 1.0), bottom - top),
+                   FrameColour(frame.eProtocol));
         p.setPen(palette().text().color());
-        p.drawText(QPointF(std::max(x0, 0.0) + 2, top - 7), QString::fromStdString(DescribeFrame(frame)).left(80));
+        p.drawText(QPointF(std::max(x0, 0.0) + 2, top - 7),
+                   QString::fromStdString(DescribeFrame(frame)).left(80));
     }
 
     // The signal: marks drawn high, one line per change.
     p.setPen(QPen(QColor(200, 30, 30), 1.5));
     if (!m_durations.empty()) {
-        size_t i = static_cast<size_t>(
-            std::max<ptrdiff_t>(0, std::upper_bound(m_starts.begin(), m_starts.end(), first) - m_starts.begin() - 1));
+        size_t i = static_cast<size_t>(std::max<ptrdiff_t>(
+            0, std::upper_bound(m_starts.begin(), m_starts.end(), first) - m_starts.begin() - 1));
         double x = std::max(UsToX(m_starts[i]), -1.0) + kMargin;
         if (first < 0) p.drawLine(QPointF(0, low), QPointF(x, low)); // at rest before the capture
         for (; i < m_durations.size() && m_starts[i] <= last; ++i) {
             const double y = i % 2 == 0 ? high : low;
-            const double end = std::min(UsToX(m_starts[i] + m_durations[i]) + kMargin, width() + 1.0);
+            const double end =
+                std::min(UsToX(m_starts[i] + m_durations[i]) + kMargin, width() + 1.0);
             p.drawLine(QPointF(x, low + high - y), QPointF(x, y)); // the edge
             p.drawLine(QPointF(x, y), QPointF(end, y));
             x = end;
@@ -160,7 +175,9 @@ void CIrWaveform::paintEvent(QPaintEvent*)
     p.drawLine(0, bottom, width(), bottom);
     const double raw = m_dUsPerPixel * 100;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    const double step = raw / magnitude < 2 ? magnitude : raw / magnitude < 5 ? 2 * magnitude : 5 * magnitude;
+    const double step = raw / magnitude < 2   ? magnitude
+                        : raw / magnitude < 5 ? 2 * magnitude
+                                              : 5 * magnitude;
     p.setPen(palette().text().color());
     for (double t = std::ceil(std::max(first, 0.0) / step) * step; t <= last; t += step) {
         const double x = UsToX(t) + kMargin;
@@ -174,7 +191,8 @@ void CIrWaveform::wheelEvent(QWheelEvent* event)
     const double steps = event->angleDelta().y() / 120.0;
     if (steps == 0) {
         // A horizontal wheel scrolls.
-        ScrollTo(static_cast<int>(m_dOffsetUs - event->angleDelta().x() / 120.0 * VisibleUs() * 0.1));
+        ScrollTo(
+            static_cast<int>(m_dOffsetUs - event->angleDelta().x() / 120.0 * VisibleUs() * 0.1));
         return;
     }
     m_dWantLengthUs = 0;
@@ -241,13 +259,15 @@ CInfraredPanel::CInfraredPanel(QWidget* parent) : QDockWidget(kTitle, parent)
     m_pSyncHz->setRange(1, 10000000);
     m_pSyncHz->setDecimals(1);
     m_pSyncHz->setValue(kDefaultSyncHz);
-    m_pSyncHz->setToolTip(QStringLiteral("1標本は同期周期の半分です / a sample lasts half a sync period"));
+    m_pSyncHz->setToolTip(
+        QStringLiteral("1標本は同期周期の半分です / a sample lasts half a sync period"));
     settings->addWidget(m_pSyncHz);
     settings->addWidget(new QLabel(QStringLiteral("搬送波 / carrier (Hz)"), body));
     m_pCarrier = new QSpinBox(body);
     m_pCarrier->setRange(10000, 500000);
     m_pCarrier->setValue(38000);
-    m_pCarrier->setToolTip(QStringLiteral("Pronto と Flipper raw に書く搬送波 / the carrier written to Pronto and Flipper raw"));
+    m_pCarrier->setToolTip(QStringLiteral(
+        "Pronto と Flipper raw に書く搬送波 / the carrier written to Pronto and Flipper raw"));
     settings->addWidget(m_pCarrier);
     // The value IRSIGNAL_DEBUG measured, offered when a run has shown one.
     m_pOffer = new QWidget(body);
@@ -279,14 +299,18 @@ CInfraredPanel::CInfraredPanel(QWidget* parent) : QDockWidget(kTitle, parent)
     const struct {
         const char* label;
         IrExportFormat format;
-    } kButtons[] = {{"mode2", IrExportFormat::Mode2},         {"lircd.conf", IrExportFormat::Lircd},
-                    {"Pronto", IrExportFormat::Pronto},       {"Flipper", IrExportFormat::FlipperParsed},
-                    {"Flipper raw", IrExportFormat::FlipperRaw}, {"CSV", IrExportFormat::Csv},
+    } kButtons[] = {{"mode2", IrExportFormat::Mode2},
+                    {"lircd.conf", IrExportFormat::Lircd},
+                    {"Pronto", IrExportFormat::Pronto},
+                    {"Flipper", IrExportFormat::FlipperParsed},
+                    {"Flipper raw", IrExportFormat::FlipperRaw},
+                    {"CSV", IrExportFormat::Csv},
                     {"VCD", IrExportFormat::Vcd}};
     for (const auto& entry : kButtons) {
         auto* button = new QPushButton(QString::fromLatin1(entry.label), body);
         button->setObjectName(QStringLiteral("export-") + QString::fromLatin1(entry.label));
-        connect(button, &QPushButton::clicked, this, [this, format = entry.format] { Export(format); });
+        connect(button, &QPushButton::clicked, this,
+                [this, format = entry.format] { Export(format); });
         exports->addWidget(button);
     }
     exports->addStretch();
@@ -299,13 +323,15 @@ CInfraredPanel::CInfraredPanel(QWidget* parent) : QDockWidget(kTitle, parent)
         m_pOffer->hide();
     });
     connect(m_pWaveform, &CIrWaveform::ViewChanged, this, &CInfraredPanel::SyncScrollBar);
-    connect(m_pWaveform, &CIrWaveform::Hovered, this,
-            [this](const QString& text) { m_pHover->setText(text.isEmpty() ? QStringLiteral(" ") : text); });
+    connect(m_pWaveform, &CIrWaveform::Hovered, this, [this](const QString& text) {
+        m_pHover->setText(text.isEmpty() ? QStringLiteral(" ") : text);
+    });
     connect(m_pScroll, &QScrollBar::valueChanged, m_pWaveform, &CIrWaveform::ScrollTo);
     connect(m_pFrames, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0 || static_cast<size_t>(row) >= m_frames.size()) return;
         const CIrFrame& frame = m_frames[static_cast<size_t>(row)];
-        m_pWaveform->ShowRange(std::max(0.0, frame.dStartUs - frame.dLengthUs * 0.05), frame.dLengthUs * 1.1);
+        m_pWaveform->ShowRange(std::max(0.0, frame.dStartUs - frame.dLengthUs * 0.05),
+                               frame.dLengthUs * 1.1);
     });
 }
 
@@ -314,7 +340,8 @@ void CInfraredPanel::UpdateFromEngine(CScriptEngine& engine)
     // A run of IRSIGNAL_DEBUG leaves its count of sync edges in 20 seconds in REGL.
     const std::string& output = engine.OutputText();
     static const QByteArrayMatcher kDebugMnemonic(QByteArrayLiteral("IRSIGNAL_DEBUG"));
-    const QByteArray upper = QByteArray::fromRawData(output.data(), static_cast<qsizetype>(output.size())).toUpper();
+    const QByteArray upper =
+        QByteArray::fromRawData(output.data(), static_cast<qsizetype>(output.size())).toUpper();
     if (engine.GetRegL() > 0 && kDebugMnemonic.indexIn(upper) >= 0) {
         m_dOfferedHz = CIrCapture::SyncHzFromDebugEdges(engine.GetRegL());
         m_pOfferText->setText(QStringLiteral("IRSIGNAL_DEBUG: %1 Hz").arg(m_dOfferedHz, 0, 'f', 1));
@@ -322,8 +349,10 @@ void CInfraredPanel::UpdateFromEngine(CScriptEngine& engine)
     }
 
     std::vector<uint32_t> registers(CScriptEngine::kRegisterCount);
-    for (int i = 0; i < CScriptEngine::kRegisterCount; ++i) registers[static_cast<size_t>(i)] = engine.ReadRegister(i);
-    const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), engine.GetRegL());
+    for (int i = 0; i < CScriptEngine::kRegisterCount; ++i)
+        registers[static_cast<size_t>(i)] = engine.ReadRegister(i);
+    const CIrCapture capture =
+        CIrCapture::FromRegisters(registers.data(), registers.size(), engine.GetRegL());
     if (capture.IsEmpty() || capture.Samples() == m_capture.Samples()) return;
     ShowCapture(capture);
     show();
@@ -345,12 +374,14 @@ void CInfraredPanel::Redecode()
     m_pWaveform->SetCapture(m_durations, m_frames);
     m_pFrames->clear();
     for (const CIrFrame& frame : m_frames)
-        m_pFrames->addItem(FormatUs(frame.dStartUs) + QStringLiteral("  ") + QString::fromStdString(DescribeFrame(frame)));
-    m_pSummary->setText(QStringLiteral("%1 標本 / samples, %2 µs 毎 / each, 静止 / rest %3, %4 フレーム / frames")
-                            .arg(m_capture.Samples().size())
-                            .arg(1e6 / (2 * m_pSyncHz->value()), 0, 'f', 1)
-                            .arg(m_capture.RestLevel() ? QStringLiteral("High") : QStringLiteral("Low"))
-                            .arg(m_frames.size()));
+        m_pFrames->addItem(FormatUs(frame.dStartUs) + QStringLiteral("  ") +
+                           QString::fromStdString(DescribeFrame(frame)));
+    m_pSummary->setText(
+        QStringLiteral("%1 標本 / samples, %2 µs 毎 / each, 静止 / rest %3, %4 フレーム / frames")
+            .arg(m_capture.Samples().size())
+            .arg(1e6 / (2 * m_pSyncHz->value()), 0, 'f', 1)
+            .arg(m_capture.RestLevel() ? QStringLiteral("High") : QStringLiteral("Low"))
+            .arg(m_frames.size()));
 }
 
 std::string CInfraredPanel::ExportText(IrExportFormat format) const
@@ -365,26 +396,33 @@ std::string CInfraredPanel::ExportText(IrExportFormat format) const
 void CInfraredPanel::Export(IrExportFormat format)
 {
     if (m_capture.IsEmpty()) {
-        QMessageBox::information(this, kTitle, QStringLiteral("書き出す取り込みがありません。\nThere is no capture to export."));
+        QMessageBox::information(
+            this, kTitle,
+            QStringLiteral("書き出す取り込みがありません。\nThere is no capture to export."));
         return;
     }
     const QString suffix = QString::fromLatin1(ExportExtension(format));
-    const QString path = QFileDialog::getSaveFileName(this, kTitle, QStringLiteral("capture.") + suffix);
+    const QString path =
+        QFileDialog::getSaveFileName(this, kTitle, QStringLiteral("capture.") + suffix);
     if (path.isEmpty()) return;
     const std::string text = ExportText(format);
     QSaveFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) &&
-                    file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
+                    file.write(text.data(), static_cast<qint64>(text.size())) ==
+                        static_cast<qint64>(text.size()) &&
                     file.commit();
     if (!ok)
-        QMessageBox::warning(this, kTitle, QStringLiteral("%1 に書き込めませんでした: %2").arg(path, file.errorString()));
+        QMessageBox::warning(
+            this, kTitle,
+            QStringLiteral("%1 に書き込めませんでした: %2").arg(path, file.errorString()));
 }
 
 void CInfraredPanel::SyncScrollBar()
 {
     const QSignalBlocker blocker(m_pScroll);
     const int visible = static_cast<int>(std::min(m_pWaveform->VisibleUs(), 2e9));
-    m_pScroll->setRange(0, static_cast<int>(std::max(0.0, m_pWaveform->TotalUs() - m_pWaveform->VisibleUs() * 0.5)));
+    m_pScroll->setRange(0, static_cast<int>(std::max(0.0, m_pWaveform->TotalUs() -
+                                                              m_pWaveform->VisibleUs() * 0.5)));
     m_pScroll->setPageStep(std::max(visible, 1));
     m_pScroll->setSingleStep(std::max(visible / 10, 1));
     m_pScroll->setValue(static_cast<int>(m_pWaveform->OffsetUs()));

@@ -206,8 +206,8 @@ void CMainFrame::CreateDialogBar()
 void CMainFrame::ShowRunning(bool running)
 {
     m_pRunningPane->setText(running ? ui::kRunningIndicator : QString());
-    m_pRunningPane->setStyleSheet(
-        running ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
+    m_pRunningPane->setStyleSheet(running ? QStringLiteral("color: #a00000; font-weight: bold;")
+                                          : QString());
     Action(cmd::kScriptRun)->setEnabled(!running);
 }
 

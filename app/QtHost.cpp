@@ -231,9 +231,11 @@ void CQtHost::NoteFailureCause(std::string_view text)
     std::string cause;
     const auto probe = doctor::CreateDoctorProbe();
     if (text == msg::kWinIoUnavailable && m_strPortsChoice == "system")
-        cause = doctor::FirstFailure(doctor::CheckPorts(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice)));
+        cause = doctor::FirstFailure(
+            doctor::CheckPorts(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice)));
     else if (text == msg::kFtLibraryMissing && m_strFtdiChoice == "system")
-        cause = doctor::FirstFailure(doctor::CheckFtdi(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice)));
+        cause = doctor::FirstFailure(
+            doctor::CheckFtdi(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice)));
     if (!cause.empty()) m_failureNote(ui::kEnvCheckHint.arg(QString::fromStdString(cause)));
 }
 
@@ -298,7 +300,8 @@ uint32_t CQtHost::GetTickCount()
 bool CQtHost::Sleep(uint32_t milliseconds)
 {
     if (TakeStop()) return false;
-    return platform::SleepInSlices(milliseconds, kStopCheckInterval, [this] { return CheckStop(); });
+    return platform::SleepInSlices(milliseconds, kStopCheckInterval,
+                                   [this] { return CheckStop(); });
 }
 
 bool CQtHost::GetLowPowerTimeout(uint32_t& seconds)

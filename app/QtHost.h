@@ -74,7 +74,10 @@ public:
     void SetMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
     // Shows a note (the status bar): after a device library is refused, the cause the
     // environment check finds.
-    void SetFailureNote(std::function<void(const QString&)> note) { m_failureNote = std::move(note); }
+    void SetFailureNote(std::function<void(const QString&)> note)
+    {
+        m_failureNote = std::move(note);
+    }
 
     // A box without owner, modal only for the caller: it runs its own event loop and
     // leaves every other window usable. Given a main window, the box stays above it.

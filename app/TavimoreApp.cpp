@@ -1,16 +1,14 @@
 #include "TavimoreApp.h"
 
-#include <QDialog>
-#include <QFontDialog>
-#include <QHeaderView>
-#include <QTableWidget>
-#include <QVBoxLayout>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
@@ -20,6 +18,7 @@
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
@@ -31,8 +30,8 @@
 
 #include "Commands.h"
 #include "CopyDataEndpoint.h"
-#include "EditorSettings.h"
 #include "DeviceOptions.h"
+#include "EditorSettings.h"
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
 #include "InfraredPanel.h"
@@ -115,7 +114,8 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     // The device libraries: the environment first, then the command line.
     CDeviceOptions devices = DeviceOptionsFromEnvironment();
     std::vector<std::string> args;
-    for (const QString& arg : arguments) args.push_back(QFile::encodeName(arg).toStdString());
+    for (const QString& arg : arguments)
+        args.push_back(QFile::encodeName(arg).toStdString());
     QString file;
     for (size_t i = 0; i < args.size(); ++i) {
         const QString& arg = arguments[static_cast<qsizetype>(i)];
@@ -154,7 +154,8 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     m_pFrame->View()->ShowText(m_pDocument->TextDocument());
     m_pHost->SetViewWidget(m_pFrame->View());
     m_pHost->SetStopButton(m_pFrame->StopButton());
-    m_pHost->SetFailureNote([this](const QString& note) { m_pFrame->statusBar()->showMessage(note); });
+    m_pHost->SetFailureNote(
+        [this](const QString& note) { m_pFrame->statusBar()->showMessage(note); });
     m_pFind = new CFindReplaceDialog(m_pFrame->View(), m_pFrame.get());
     ConnectCommands();
     RebuildRecentMenu();
@@ -204,8 +205,7 @@ void CTavimoreApp::ConnectCommands()
         // Esc stops a run; with none in progress it does nothing.
         if (doc->IsRunInProgress()) doc->StopScript();
     });
-    connect(view, &CTavimoreView::TitleToggledOn, doc,
-            [doc] { doc->SetTitle(ui::kTitleToggle); });
+    connect(view, &CTavimoreView::TitleToggledOn, doc, [doc] { doc->SetTitle(ui::kTitleToggle); });
     connect(doc, &CTavimoreDoc::TextReplaced, view, &CTavimoreView::OnTextReplaced);
     connect(doc, &CTavimoreDoc::CaretRequested, view, &CTavimoreView::ShowCaret);
     connect(doc, &CTavimoreDoc::StatementMarked, view, &CTavimoreView::MarkStatement);
@@ -229,7 +229,8 @@ void CTavimoreApp::ConnectCommands()
     auto* infrared = new CInfraredPanel(frame);
     frame->addDockWidget(Qt::BottomDockWidgetArea, infrared);
     infrared->hide();
-    connect(doc, &CTavimoreDoc::RunFinished, infrared, [infrared, doc] { infrared->UpdateFromEngine(doc->Engine()); });
+    connect(doc, &CTavimoreDoc::RunFinished, infrared,
+            [infrared, doc] { infrared->UpdateFromEngine(doc->Engine()); });
 }
 
 bool CTavimoreApp::RefuseWhileRunning()
@@ -448,7 +449,8 @@ void CTavimoreApp::OnHelpKeys()
 void CTavimoreApp::OnEnvironmentCheck()
 {
     if (m_pEnvironmentDialog == nullptr)
-        m_pEnvironmentDialog = new CEnvironmentDialog(m_strPortsChoice, m_strFtdiChoice, m_pFrame.get());
+        m_pEnvironmentDialog =
+            new CEnvironmentDialog(m_strPortsChoice, m_strFtdiChoice, m_pFrame.get());
     else
         m_pEnvironmentDialog->Refresh();
     m_pEnvironmentDialog->show();

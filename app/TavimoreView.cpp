@@ -7,8 +7,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QTextCursor>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocumentFragment>
 
 #include "DocumentText.h"
@@ -79,8 +79,10 @@ CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
     m_pGutter = new CLineNumberArea(this);
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
-        if (dy != 0) m_pGutter->scroll(0, dy);
-        else m_pGutter->update(0, rect.y(), m_pGutter->width(), rect.height());
+        if (dy != 0)
+            m_pGutter->scroll(0, dy);
+        else
+            m_pGutter->update(0, rect.y(), m_pGutter->width(), rect.height());
         if (rect.contains(viewport()->rect())) UpdateGutterWidth();
     });
     ApplyEditorFont();

@@ -45,8 +45,7 @@ inline const QString kCmdAppExitPrompt =
 inline const QString kCmdEditUndo = QStringLiteral("元に戻す\tCtrl+Z(&U)");
 inline const QString kCmdEditUndoPrompt = QStringLiteral("直前に行った動作を元に戻す\n元に戻す");
 inline const QString kCmdEditRedo = QStringLiteral("やり直し\tCtrl+Y(&R)");
-inline const QString kCmdEditRedoPrompt =
-    QStringLiteral("元に戻した動作をやり直す\nやり直し");
+inline const QString kCmdEditRedoPrompt = QStringLiteral("元に戻した動作をやり直す\nやり直し");
 inline const QString kCmdEditCut = QStringLiteral("切り取り\tCtrl+X(&T)");
 inline const QString kCmdEditCutPrompt =
     QStringLiteral("選択範囲を切り取ってクリップボードに保存\n切り取り");
@@ -74,8 +73,8 @@ inline const QString kCmdViewHighlight = QStringLiteral("色分け表示(&H)");
 inline const QString kCmdViewHighlightPrompt =
     QStringLiteral("ニーモニック、ラベル、レジスタ、コメントを色分けして表示\n色分け表示");
 inline const QString kCmdViewLinesFromOne = QStringLiteral("行番号を 1 から数える(&1)");
-inline const QString kCmdViewLinesFromOnePrompt = QStringLiteral(
-    "行番号を 1 から表示 (オフ: 言語と同じく 0 から)\n行番号を 1 から");
+inline const QString kCmdViewLinesFromOnePrompt =
+    QStringLiteral("行番号を 1 から表示 (オフ: 言語と同じく 0 から)\n行番号を 1 から");
 // The Run, Stop and Options buttons: tool tips only (their status-bar text stays idle).
 inline const QString kCmdScriptRunPrompt = QStringLiteral("\nスクリプト全体を実行 (F5)");
 inline const QString kCmdScriptStopPrompt = QStringLiteral("\n実行中のスクリプトを停止 (Esc)");
@@ -86,21 +85,21 @@ inline const QString kCmdHelpKeys = QStringLiteral("キー一覧(&K)...");
 inline const QString kCmdHelpKeysPrompt = QStringLiteral("エディタで使えるキーの一覧\nキー一覧");
 inline const QString kKeysTitle = QStringLiteral("キー一覧 (keys)");
 // The keys of the editor, as the list under ヘルプ shows them: key, then what it does.
-inline const QString kKeysList = QStringLiteral(
-    "F5\tスクリプト全体を実行し、結果を文書に書き込む\n"
-    "F7\tカーソル行の文を 1 つ実行する (ステップ)\n"
-    ". .\t2 回目の '.' でカーソル行を実行する (1 回目は入力される)\n"
-    "F6\t次のキーを区切りキーとして送る ('.' の準備を解除)\n"
-    "Esc\t実行中のスクリプトを停止する\n"
-    "Ctrl+N / Ctrl+O / Ctrl+S\t新規作成 / 開く / 上書き保存\n"
-    "Ctrl+P\t印刷\n"
-    "Ctrl+Z, Alt+Backspace\t元に戻す\n"
-    "Ctrl+Y, Ctrl+Shift+Z\tやり直し\n"
-    "Ctrl+X / Ctrl+C / Ctrl+V\t切り取り / コピー / 貼り付け\n"
-    "Ctrl+A\tすべて選択\n"
-    "Ctrl+F / Ctrl+R\t検索 / 置換\n"
-    "F1\tヘルプ\n"
-    "Shift+F1\tコマンドの説明 (クリックしたコマンド)");
+inline const QString kKeysList =
+    QStringLiteral("F5\tスクリプト全体を実行し、結果を文書に書き込む\n"
+                   "F7\tカーソル行の文を 1 つ実行する (ステップ)\n"
+                   ". .\t2 回目の '.' でカーソル行を実行する (1 回目は入力される)\n"
+                   "F6\t次のキーを区切りキーとして送る ('.' の準備を解除)\n"
+                   "Esc\t実行中のスクリプトを停止する\n"
+                   "Ctrl+N / Ctrl+O / Ctrl+S\t新規作成 / 開く / 上書き保存\n"
+                   "Ctrl+P\t印刷\n"
+                   "Ctrl+Z, Alt+Backspace\t元に戻す\n"
+                   "Ctrl+Y, Ctrl+Shift+Z\tやり直し\n"
+                   "Ctrl+X / Ctrl+C / Ctrl+V\t切り取り / コピー / 貼り付け\n"
+                   "Ctrl+A\tすべて選択\n"
+                   "Ctrl+F / Ctrl+R\t検索 / 置換\n"
+                   "F1\tヘルプ\n"
+                   "Shift+F1\tコマンドの説明 (クリックしたコマンド)");
 inline const QString kCmdViewFont = QStringLiteral("フォント(&F)...");
 inline const QString kCmdViewFontPrompt =
     QStringLiteral("エディタのフォントとサイズを選ぶ\nフォント");
@@ -111,13 +110,14 @@ inline const QString kCmdEnvironmentCheck = QStringLiteral("環境チェック(&
 inline const QString kCmdEnvironmentCheckPrompt = QStringLiteral(
     "ポート、FT245RL、デスクトップが使えるかを調べ、直し方を示します。\n環境チェック");
 inline const QString kEnvCheckCaption = QStringLiteral("環境チェック");
-inline const QString kEnvCheckIntro = QStringLiteral(
-    "このシステムで各命令が使えるかと、使えない理由・直し方 (fix:) です。"
-    "The same as tavimore-run --doctor.");
+inline const QString kEnvCheckIntro =
+    QStringLiteral("このシステムで各命令が使えるかと、使えない理由・直し方 (fix:) です。"
+                   "The same as tavimore-run --doctor.");
 inline const QString kEnvCheckCopy = QStringLiteral("コピー(&C)");
 inline const QString kEnvCheckAgain = QStringLiteral("再チェック(&R)");
 // The status-bar note after a refused device or desktop instruction: the cause, then where to look.
-inline const QString kEnvCheckHint = QStringLiteral("%1 — ヘルプ → 環境チェック で直し方を確認できます");
+inline const QString kEnvCheckHint =
+    QStringLiteral("%1 — ヘルプ → 環境チェック で直し方を確認できます");
 inline const QString kCmdAppAbout = QStringLiteral("バージョン情報 Tavimore(&A)...");
 inline const QString kCmdAppAboutPrompt =
     QStringLiteral("プログラム情報、バージョン、著作権を表示します。\nバージョン情報");

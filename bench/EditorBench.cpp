@@ -55,8 +55,8 @@ int main(int argc, char** argv)
     }
     CTavimoreView& view = *app.MainFrame()->View();
     CTavimoreDoc& doc = *app.Document();
-    view.setPlainText(QStringLiteral("MOV REG1 0\nL'LOOP\nINC REG1\nIFJ REG1 < D'%1 L'LOOP\n")
-                          .arg(iterations));
+    view.setPlainText(
+        QStringLiteral("MOV REG1 0\nL'LOOP\nINC REG1\nIFJ REG1 < D'%1 L'LOOP\n").arg(iterations));
     doc.Engine().SetDebugLevel(100);
     QApplication::processEvents();
     const long idle = PeakKiB();

@@ -28,19 +28,24 @@ using Clock = std::chrono::steady_clock;
 class CBenchHost final : public CHost {
 public:
     explicit CBenchHost(std::string library) : m_strLibrary(std::move(library)) {}
-    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons) override
+    MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
+                              MessageButtons) override
     {
-        std::fprintf(stderr, "message box: %.*s / %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                     static_cast<int>(text.size()), text.data());
+        std::fprintf(stderr, "message box: %.*s / %.*s\n", static_cast<int>(caption.size()),
+                     caption.data(), static_cast<int>(text.size()), text.data());
         return MessageAnswer::Ok;
     }
-    void ShowAppMessage(std::string_view text) override { ShowMessage(text, "Tavimore", MessageButtons::Ok); }
+    void ShowAppMessage(std::string_view text) override
+    {
+        ShowMessage(text, "Tavimore", MessageButtons::Ok);
+    }
     void PumpMessages() override {}
     bool PollStop() override { return false; }
     uint32_t GetTickCount() override
     {
         lastTickCall = Clock::now();
-        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(lastTickCall.time_since_epoch());
+        auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(lastTickCall.time_since_epoch());
         return static_cast<uint32_t>(ms.count());
     }
     bool Sleep(uint32_t milliseconds) override
@@ -97,7 +102,8 @@ int main()
     {
         std::ofstream config(configPath);
         config << "[ports]\nsync_half_period = 1\nreceiver_delay_ms = 25\nreceiver_pattern = ";
-        for (int i = 0; i < 330000; ++i) config << (i % 2 ? '1' : '0');
+        for (int i = 0; i < 330000; ++i)
+            config << (i % 2 ? '1' : '0');
         config << "\n";
     }
     setenv("TAVIMORE_SIM_CONFIG", configPath, 1);
@@ -133,15 +139,17 @@ int main()
     }
     std::printf("ports: raw GetPortVal calls per second      %12.0f\n", raw);
     std::printf("ports: IRSIGNAL capture samples per second  %12.0f\n", capture);
-    std::printf("ports: capture / raw                        %12.2f  (target >= 0.67)\n", capture / raw);
+    std::printf("ports: capture / raw                        %12.2f  (target >= 0.67)\n",
+                capture / raw);
 
     CBenchHost host(library);
     CScriptEngine engine(host);
     engine.SetScript("GETTICK_DEBUG");
     engine.Run(-1);
     const double reads = engine.GetRegL();
-    std::printf("ports: GETTICK_DEBUG count in 2 s           %12.0f  (%.0f per second, %.2f x raw)\n", reads,
-                reads / 2, reads / 2 / raw);
+    std::printf(
+        "ports: GETTICK_DEBUG count in 2 s           %12.0f  (%.0f per second, %.2f x raw)\n",
+        reads, reads / 2, reads / 2 / raw);
 
     unlink(configPath);
     dlclose(handle);

@@ -76,7 +76,8 @@ std::string FarNearScript(long iterations)
 {
     std::string n = std::to_string(iterations);
     std::string lines[3000];
-    for (auto& line : lines) line = "/ filler";
+    for (auto& line : lines)
+        line = "/ filler";
     lines[0] = "IFJ REGW = 1 L'FARSTART";
     lines[1] = "MOV REG1 0";
     lines[5] = "L'NEAR";
@@ -90,15 +91,18 @@ std::string FarNearScript(long iterations)
     lines[2992] = "IFJ REG1 < D'" + n + " L'FAR";
     lines[2999] = "L'END";
     std::string script;
-    for (const auto& line : lines) script += line + "\r\n";
+    for (const auto& line : lines)
+        script += line + "\r\n";
     return script;
 }
 
 double TimeCommand(const std::string& command)
 {
-    return Seconds([&] {
-        if (std::system(command.c_str()) != 0) throw 1;
-    }, 3);
+    return Seconds(
+        [&] {
+            if (std::system(command.c_str()) != 0) throw 1;
+        },
+        3);
 }
 
 bool Installed(const char* program)
@@ -118,7 +122,8 @@ int main()
     const std::string loop = CountingLoop(iterations);
     double tavimore = Seconds([&] { sink = sink + RunScript(loop); }, 5);
     std::printf("1. counting loop, %ld iterations\n", iterations);
-    std::printf("   tavimore  %7.3f s  %6.1f M iterations/s\n", tavimore, iterations / tavimore / 1e6);
+    std::printf("   tavimore  %7.3f s  %6.1f M iterations/s\n", tavimore,
+                iterations / tavimore / 1e6);
     if (Installed("lua5.4")) {
         double lua = TimeCommand("lua5.4 -e 'local i = 0 while i < 10000000 do i = i + 1 end'");
         std::printf("   lua5.4    %7.3f s  %6.1f M iterations/s\n", lua, iterations / lua / 1e6);
@@ -128,7 +133,8 @@ int main()
     }
     if (Installed("python3")) {
         double python = TimeCommand("python3 -c 'i = 0\nwhile i < 10000000:\n    i += 1'");
-        std::printf("   python3   %7.3f s  %6.1f M iterations/s\n", python, iterations / python / 1e6);
+        std::printf("   python3   %7.3f s  %6.1f M iterations/s\n", python,
+                    iterations / python / 1e6);
         std::printf("   tavimore/python3 speed  %.2f\n", python / tavimore);
     } else {
         std::printf("   python3 not installed\n");

@@ -65,17 +65,21 @@ MessageAnswer CConsoleHost::ShowMessage(std::string_view text, std::string_view 
         answer = m_answers.front();
         m_answers.pop_front();
     }
-    std::string line = "MessageBox \"" + encoding::QuoteForLog(caption) + "\" \"" + encoding::QuoteForLog(text) +
-                       "\" -> " + (answer == MessageAnswer::Ok ? "OK" : "Cancel") + "\n";
+    std::string line = "MessageBox \"" + encoding::QuoteForLog(caption) + "\" \"" +
+                       encoding::QuoteForLog(text) + "\" -> " +
+                       (answer == MessageAnswer::Ok ? "OK" : "Cancel") + "\n";
     WriteLine(line);
     // The library messages say only that the library is unusable; the check says why.
     if (m_bExplain && text == msg::kWinIoUnavailable && m_strPortsChoice == "system") {
         const auto probe = doctor::CreateDoctorProbe();
-        Explain("port access", doctor::FirstFailure(doctor::CheckPorts(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice))));
+        Explain("port access",
+                doctor::FirstFailure(doctor::CheckPorts(
+                    *probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice))));
     } else if (m_bExplain && text == msg::kFtLibraryMissing && m_strFtdiChoice == "system") {
         const auto probe = doctor::CreateDoctorProbe();
         m_bFtdiExplained = true;
-        Explain("FT245RL", doctor::FirstFailure(doctor::CheckFtdi(*probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice))));
+        Explain("FT245RL", doctor::FirstFailure(doctor::CheckFtdi(
+                               *probe, doctor::DoctorSetup(m_strPortsChoice, m_strFtdiChoice))));
     }
     return answer;
 }
@@ -90,7 +94,8 @@ void CConsoleHost::ExplainFailures(std::string portsChoice, std::string ftdiChoi
 void CConsoleHost::Explain(const char* what, const std::string& cause)
 {
     if (cause.empty()) return;
-    WriteLine(std::string("tavimore-run: ") + what + ": " + cause + " 'tavimore-run --doctor' shows the fix.\n");
+    WriteLine(std::string("tavimore-run: ") + what + ": " + cause +
+              " 'tavimore-run --doctor' shows the fix.\n");
 }
 
 void CConsoleHost::ExplainAfterRun()
@@ -110,7 +115,8 @@ void CConsoleHost::ExplainAfterRun()
             Explain("windows", finding.cause);
             windowsExplained = true;
         }
-        if (finding.check == "poweroff" && m_desktop.powerOffUsed) Explain("power off", finding.cause);
+        if (finding.check == "poweroff" && m_desktop.powerOffUsed)
+            Explain("power off", finding.cause);
     }
 }
 

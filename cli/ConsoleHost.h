@@ -24,8 +24,8 @@
 class CConsoleMedia final : public CMediaServices {
 public:
     explicit CConsoleMedia(CSoundService& sound) : m_sound(sound) {}
-    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
-                                     int32_t width, int32_t height) override;
+    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement, int32_t width,
+                                     int32_t height) override;
     void PlayMedia(std::uintptr_t window) override;
     void CloseMediaWindow(std::uintptr_t window) override;
 
@@ -43,17 +43,29 @@ private:
 // so that a failure can be explained afterwards.
 class CConsoleDesktop final : public CDesktopServices {
 public:
-    explicit CConsoleDesktop(std::unique_ptr<platform::CPlatformDesktop> desktop) : m_pDesktop(std::move(desktop)) {}
+    explicit CConsoleDesktop(std::unique_ptr<platform::CPlatformDesktop> desktop)
+        : m_pDesktop(std::move(desktop))
+    {
+    }
     bool Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
                 CProcessInformation& pi) override
     {
         m_bLaunched = true;
         return m_pDesktop->Launch(commandLine, si, kind, pi);
     }
-    void WaitForInputIdle(const CProcessInformation& pi) override { m_pDesktop->WaitForInputIdle(pi); }
+    void WaitForInputIdle(const CProcessInformation& pi) override
+    {
+        m_pDesktop->WaitForInputIdle(pi);
+    }
     void CloseProcess(CProcessInformation& pi) override { m_pDesktop->CloseProcess(pi); }
-    bool StartTextEditor(CProcessInformation& pi) override { return m_pDesktop->StartTextEditor(pi); }
-    void TerminateProcess(const CProcessInformation& pi) override { m_pDesktop->TerminateProcess(pi); }
+    bool StartTextEditor(CProcessInformation& pi) override
+    {
+        return m_pDesktop->StartTextEditor(pi);
+    }
+    void TerminateProcess(const CProcessInformation& pi) override
+    {
+        m_pDesktop->TerminateProcess(pi);
+    }
     // The search for the window of a program just started does not count: the program
     // may have no window at all, so finding none is no failure.
     int CollectWindows(uint32_t* list, int capacity) override
@@ -143,7 +155,8 @@ private:
     std::unique_ptr<CSoundService> m_pSound = platform::CreateSound();
     CConsoleMedia m_media{*m_pSound};
     // The console of opencon is the controlling terminal; the main window is none.
-    CConsoleDesktop m_desktop{platform::CreateDesktop({.consoleIsTerminal = true, .showMainWindow = {}})};
+    CConsoleDesktop m_desktop{
+        platform::CreateDesktop({.consoleIsTerminal = true, .showMainWindow = {}})};
     bool m_bExplain = false;
     std::string m_strPortsChoice;
     std::string m_strFtdiChoice;

@@ -40,15 +40,21 @@ std::string Trim(const std::string& text)
 
 } // namespace
 
-IrOptionTaken TakeIrOption(const std::vector<std::string>& args, size_t& i, CIrOptions& options, std::string& error)
+IrOptionTaken TakeIrOption(const std::vector<std::string>& args, size_t& i, CIrOptions& options,
+                           std::string& error)
 {
     const std::string& arg = args[i];
-    auto is = [&](const char* name) { return arg == name || arg.rfind(std::string(name) + "=", 0) == 0; };
+    auto is = [&](const char* name) {
+        return arg == name || arg.rfind(std::string(name) + "=", 0) == 0;
+    };
     auto value = [&](const char* name, std::string& out) {
         const std::string prefix = std::string(name) + "=";
-        if (arg.rfind(prefix, 0) == 0) out = arg.substr(prefix.size());
-        else if (i + 1 < args.size()) out = args[++i];
-        else return error = std::string(name) + " needs a value", false;
+        if (arg.rfind(prefix, 0) == 0)
+            out = arg.substr(prefix.size());
+        else if (i + 1 < args.size())
+            out = args[++i];
+        else
+            return error = std::string(name) + " needs a value", false;
         return true;
     };
     std::string v;
@@ -66,8 +72,8 @@ IrOptionTaken TakeIrOption(const std::vector<std::string>& args, size_t& i, CIrO
         CIrExportRequest request;
         if (colon == std::string::npos || colon + 1 == v.size() ||
             !ParseExportFormat(v.substr(0, colon), request.eFormat)) {
-            error = "--ir-export takes FORMAT:FILE with FORMAT one of " + std::string(ExportFormatNames()) +
-                    ", not '" + v + "'";
+            error = "--ir-export takes FORMAT:FILE with FORMAT one of " +
+                    std::string(ExportFormatNames()) + ", not '" + v + "'";
             return IrOptionTaken::Error;
         }
         request.strFile = v.substr(colon + 1);
@@ -109,7 +115,8 @@ double SyncHzOfSimConfig(const std::string& path)
         if (section != "ports" || equals == std::string::npos) continue;
         const std::string key = Trim(line.substr(0, equals)), value = Trim(line.substr(equals + 1));
         if (key == "sync_hz") ParseFrequency(value, syncHz);
-        if ((key == "receiver_mode2" || key == "receiver_pronto") && !value.empty()) playsFrame = true;
+        if ((key == "receiver_mode2" || key == "receiver_pronto") && !value.empty())
+            playsFrame = true;
     }
     if (syncHz > 0) return syncHz;
     return playsFrame ? 10000 : 0;
@@ -118,16 +125,21 @@ double SyncHzOfSimConfig(const std::string& path)
 bool ReportInfrared(const CIrOptions& options, CScriptEngine& engine, double fallbackSyncHz)
 {
     std::vector<uint32_t> registers(CScriptEngine::kRegisterCount);
-    for (int i = 0; i < CScriptEngine::kRegisterCount; ++i) registers[static_cast<size_t>(i)] = engine.ReadRegister(i);
-    const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), engine.GetRegL());
+    for (int i = 0; i < CScriptEngine::kRegisterCount; ++i)
+        registers[static_cast<size_t>(i)] = engine.ReadRegister(i);
+    const CIrCapture capture =
+        CIrCapture::FromRegisters(registers.data(), registers.size(), engine.GetRegL());
     const double syncHz = options.dSyncHz > 0 ? options.dSyncHz : fallbackSyncHz;
     if (capture.IsEmpty()) {
-        std::fprintf(stderr, "IR no capture in the registers (REGL holds no count of captured bytes)\n");
+        std::fprintf(stderr,
+                     "IR no capture in the registers (REGL holds no count of captured bytes)\n");
         return options.exports.empty();
     }
     if (syncHz <= 0) {
-        std::fprintf(stderr, "IR a capture of %zu samples; its timing needs the sync frequency: give --ir-sync-hz\n",
-                     capture.Samples().size());
+        std::fprintf(
+            stderr,
+            "IR a capture of %zu samples; its timing needs the sync frequency: give --ir-sync-hz\n",
+            capture.Samples().size());
         return options.exports.empty();
     }
     const std::vector<CIrRun> runs = capture.Runs(syncHz);
@@ -145,11 +157,13 @@ bool ReportInfrared(const CIrOptions& options, CScriptEngine& engine, double fal
     for (const CIrExportRequest& request : options.exports) {
         const std::string text = ExportCapture(request.eFormat, input);
         FILE* file = std::fopen(request.strFile.c_str(), "wb");
-        const bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+        const bool written =
+            file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
         const int why = errno;
         if (file != nullptr && std::fclose(file) != 0) ok = false;
         if (!written) {
-            std::fprintf(stderr, "tavimore-run: cannot write '%s': %s\n", request.strFile.c_str(), std::strerror(why));
+            std::fprintf(stderr, "tavimore-run: cannot write '%s': %s\n", request.strFile.c_str(),
+                         std::strerror(why));
             ok = false;
         }
     }

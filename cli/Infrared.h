@@ -29,7 +29,8 @@ enum class IrOptionTaken { No, Yes, Error };
 // Takes args[i] when it is one of the infrared options (--ir-decode[=json|text],
 // --ir-export FORMAT:FILE, --ir-sync-hz HZ, --ir-carrier-hz HZ), moving i on to a value
 // it takes; Error with error saying what is wrong.
-IrOptionTaken TakeIrOption(const std::vector<std::string>& args, size_t& i, CIrOptions& options, std::string& error);
+IrOptionTaken TakeIrOption(const std::vector<std::string>& args, size_t& i, CIrOptions& options,
+                           std::string& error);
 
 // The options' lines for --help.
 extern const char* const kIrUsage;

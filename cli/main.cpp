@@ -107,9 +107,12 @@ std::deque<MessageAnswer> ParseAnswers(const std::string& list)
     std::stringstream stream(list);
     std::string item;
     while (std::getline(stream, item, ',')) {
-        if (item == "ok") answers.push_back(MessageAnswer::Ok);
-        else if (item == "cancel") answers.push_back(MessageAnswer::Cancel);
-        else UsageError("--answer takes ok or cancel, comma-separated, not '" + item + "'");
+        if (item == "ok")
+            answers.push_back(MessageAnswer::Ok);
+        else if (item == "cancel")
+            answers.push_back(MessageAnswer::Cancel);
+        else
+            UsageError("--answer takes ok or cancel, comma-separated, not '" + item + "'");
     }
     return answers;
 }
@@ -164,27 +167,34 @@ COptions ParseOptions(int argc, char** argv)
             options.doctor = "json";
         } else if (is("--step")) {
             std::string v = value("--step");
-            if (!ParseInt(v, 0, 0x7FFFFFFF, number)) UsageError("--step takes a line number from 0, not '" + v + "'");
+            if (!ParseInt(v, 0, 0x7FFFFFFF, number))
+                UsageError("--step takes a line number from 0, not '" + v + "'");
             options.stepLine = static_cast<int>(number);
         } else if (is("--debug-level")) {
             std::string v = value("--debug-level");
-            if (!ParseInt(v, -2147483648LL, 2147483647LL, number)) UsageError("--debug-level takes a 32-bit number, not '" + v + "'");
+            if (!ParseInt(v, -2147483648LL, 2147483647LL, number))
+                UsageError("--debug-level takes a 32-bit number, not '" + v + "'");
             options.debugLevel = static_cast<int>(number);
         } else if (is("--regw")) {
             std::string v = value("--regw");
-            if (!ParseInt(v, -2147483648LL, 4294967295LL, number)) UsageError("--regw takes a 32-bit number, not '" + v + "'");
+            if (!ParseInt(v, -2147483648LL, 4294967295LL, number))
+                UsageError("--regw takes a 32-bit number, not '" + v + "'");
             options.regw = static_cast<uint32_t>(number);
         } else if (is("--answer")) {
             options.answers = ParseAnswers(value("--answer"));
         } else if (is("--encoding")) {
             std::string v = value("--encoding");
-            if (v == "utf8" || v == "utf-8" || v == "UTF-8") options.utf8 = true;
-            else if (v == "cp932" || v == "CP932") options.utf8 = false;
-            else UsageError("--encoding takes cp932 or utf8, not '" + v + "'");
+            if (v == "utf8" || v == "utf-8" || v == "UTF-8")
+                options.utf8 = true;
+            else if (v == "cp932" || v == "CP932")
+                options.utf8 = false;
+            else
+                UsageError("--encoding takes cp932 or utf8, not '" + v + "'");
         } else if (arg.size() > 1 && arg[0] == '-') {
             UsageError("unknown option '" + arg + "'");
         } else {
-            if (haveFile) UsageError("one document only, but '" + arg + "' follows '" + options.file + "'");
+            if (haveFile)
+                UsageError("one document only, but '" + arg + "' follows '" + options.file + "'");
             options.file = arg;
             haveFile = true;
         }
@@ -281,7 +291,8 @@ int main(int argc, char** argv)
         const auto probe = doctor::CreateDoctorProbe();
         const auto findings = doctor::CheckAll(
             *probe, doctor::DoctorSetup(options.devices.ports.value, options.devices.ftdi.value));
-        std::cout << (options.doctor == "json" ? doctor::FormatJson(findings) : doctor::FormatText(findings));
+        std::cout << (options.doctor == "json" ? doctor::FormatJson(findings)
+                                               : doctor::FormatText(findings));
         return doctor::AllNeededOk(findings) ? 0 : 1;
     }
     const auto documentLimit =
@@ -314,7 +325,8 @@ int main(int argc, char** argv)
         return found.empty() ? kExitDone : 1;
     }
 
-    CConsoleHost host(options.answers, ResolveDeviceLibrary(DeviceLibrary::Ports, options.devices.ports.value),
+    CConsoleHost host(options.answers,
+                      ResolveDeviceLibrary(DeviceLibrary::Ports, options.devices.ports.value),
                       ResolveDeviceLibrary(DeviceLibrary::Ftdi, options.devices.ftdi.value));
     host.ExplainFailures(options.devices.ports.value, options.devices.ftdi.value);
     CScriptEngine engine(host);
@@ -357,9 +369,10 @@ int main(int argc, char** argv)
     // The infrared capture the run left in the registers, decoded and exported.
     bool infraredWritten = true;
     if (options.infrared.Wanted()) {
-        const bool simulated = options.devices.ports.value == "sim" && !options.devices.simConfig.empty();
-        infraredWritten = ReportInfrared(options.infrared, engine,
-                                         simulated ? SyncHzOfSimConfig(options.devices.simConfig) : 0);
+        const bool simulated =
+            options.devices.ports.value == "sim" && !options.devices.simConfig.empty();
+        infraredWritten = ReportInfrared(
+            options.infrared, engine, simulated ? SyncHzOfSimConfig(options.devices.simConfig) : 0);
     }
     // Sounds the script started play to their end before the program leaves.
     host.WaitForSounds();

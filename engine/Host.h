@@ -61,13 +61,21 @@ public:
 
     // The display's power-saving (low-power) time-out in seconds. Get returns false when
     // there is no display to ask; Set changes it for this session only.
-    virtual bool GetLowPowerTimeout(uint32_t& seconds) { (void)seconds; return false; }
+    virtual bool GetLowPowerTimeout(uint32_t& seconds)
+    {
+        (void)seconds;
+        return false;
+    }
     virtual void SetLowPowerTimeout(uint32_t seconds) { (void)seconds; }
 
     // Run-time loading for the device bindings, and the library file each binding
     // loads on first use (empty: none, which never loads).
     virtual CLibraryLoader* Loader() { return nullptr; }
-    virtual std::string LibraryFile(DeviceLibrary which) { (void)which; return {}; }
+    virtual std::string LibraryFile(DeviceLibrary which)
+    {
+        (void)which;
+        return {};
+    }
 
     // Processes, windows, the console and power (DesktopServices.h); none: the
     // desktop instructions act on nothing.

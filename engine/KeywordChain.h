@@ -1,9 +1,9 @@
 // The keyword chain: every mnemonic with the handler that runs it.
 //
 // Each instruction family adds its mnemonics from its own source under instructions/;
-// instructions/Families.h lists the families in order. No two mnemonics are equal without regard to letter case, so
-// the order of comparison never decides which handler runs and a statement's handler
-// is found by one look-up of its folded mnemonic.
+// instructions/Families.h lists the families in order. No two mnemonics are equal without regard to
+// letter case, so the order of comparison never decides which handler runs and a statement's
+// handler is found by one look-up of its folded mnemonic.
 #pragma once
 
 #include <initializer_list>

@@ -169,9 +169,12 @@ bool CScriptEngine::ParseHex(std::string_view text, uint32_t& out)
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         uint32_t digit;
-        if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-        else if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
+        if (c >= '0' && c <= '9')
+            digit = static_cast<uint32_t>(c - '0');
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<uint32_t>(c - 'a' + 10);
         else {
             ShowMessage(msg::kHexConvert, msg::kCaution);
             return false;
@@ -225,17 +228,26 @@ uint32_t CScriptEngine::Evaluate(std::string_view token, int defaultRadix, COper
         return static_cast<uint32_t>(line + 1);
     }
     if (radix == 0) {
-        if (digits.size() > 10) radix = 2;
-        else if (digits.size() >= 9) radix = 10;
-        else if (ContainsAnyOf(digits, 'A', 'F')) radix = 16;
-        else if (ContainsAnyOf(digits, '2', '9')) radix = 10;
-        else radix = 2;
+        if (digits.size() > 10)
+            radix = 2;
+        else if (digits.size() >= 9)
+            radix = 10;
+        else if (ContainsAnyOf(digits, 'A', 'F'))
+            radix = 16;
+        else if (ContainsAnyOf(digits, '2', '9'))
+            radix = 10;
+        else
+            radix = 2;
     }
     uint32_t value = 0;
     bool ok;
     switch (radix) {
-    case 2: ok = ParseBinary(digits, value); break;
-    case 16: ok = ParseHex(digits, value); break;
+    case 2:
+        ok = ParseBinary(digits, value);
+        break;
+    case 16:
+        ok = ParseHex(digits, value);
+        break;
     case 10: {
         int32_t decimal = 0;
         ReadDecimal(digits, decimal);
@@ -288,9 +300,15 @@ std::string CScriptEngine::FormatNumber(int32_t value, int width, int radix)
     if (width < 0) width = 0;
     char mark;
     switch (radix) {
-    case 2: mark = 'b'; break;
-    case 10: mark = 'd'; break;
-    case 16: mark = 'h'; break;
+    case 2:
+        mark = 'b';
+        break;
+    case 10:
+        mark = 'd';
+        break;
+    case 16:
+        mark = 'h';
+        break;
     default:
         Fail(msg::kRadixFormat, msg::kCaution, 1);
         return std::string();
@@ -321,9 +339,12 @@ std::string CScriptEngine::FormatRegister(int index, int numberWidth, int number
         out = "REGW::  ";
     } else {
         int32_t number;
-        if (index < 0xFFFF) number = index;
-        else if (index == 0xFFFF) number = static_cast<int32_t>(m_nRegLAddress);
-        else number = index >> 16;
+        if (index < 0xFFFF)
+            number = index;
+        else if (index == 0xFFFF)
+            number = static_cast<int32_t>(m_nRegLAddress);
+        else
+            number = index >> 16;
         out = FormatNumber(number, numberWidth, numberRadix);
         out += ' ';
     }

@@ -91,7 +91,8 @@ struct CScriptEngine::CRunScope {
 // when the run ends.
 struct CScriptEngine::CRunState {
     std::vector<std::unique_ptr<CCompiledLine>> compiled; // one slot per line
-    std::unique_ptr<CCompiledLine> outsideLine; // a line not kept: outside the script or past the budget
+    std::unique_ptr<CCompiledLine>
+        outsideLine; // a line not kept: outside the script or past the budget
     // Bytes the kept lines hold, roughly, and how many they may hold: past the budget a
     // line is compiled each time it runs, so the memory of a large script stays a
     // small multiple of its size.
@@ -144,7 +145,8 @@ inline bool CScriptEngine::ActOnJump(int target, int count, int line)
         // A statement that jumps is a line of the script, so the distance fits; it is
         // taken modulo 2^32 all the same, so that no line index can make it overflow.
         // (The request's value cell is m_nActionValue.)
-        m_nActionValue = static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(line));
+        m_nActionValue =
+            static_cast<int>(static_cast<uint32_t>(target) - static_cast<uint32_t>(line));
         m_nLine = target - 1;
     } else if (target < 0 || target == line) {
         ReportJumpError(target);
@@ -160,8 +162,10 @@ inline bool CScriptEngine::ActOnJump(int target, int count, int line)
 
 void CScriptEngine::ReportJumpError(int target)
 {
-    if (target < 0) ShowMessage(msg::kJumpNegative, msg::kJumpErrorCaption);
-    else ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
+    if (target < 0)
+        ShowMessage(msg::kJumpNegative, msg::kJumpErrorCaption);
+    else
+        ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
 }
 
 // Executes statements from startLine (-1: the whole script from line 0; any other line:
@@ -199,7 +203,8 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
         ++executed;
         m_nLine = current;
         CCompiledLine* line;
-        if (static_cast<unsigned>(current) >= lineCount || (line = table[current].get()) == nullptr) {
+        if (static_cast<unsigned>(current) >= lineCount ||
+            (line = table[current].get()) == nullptr) {
             line = &CompileLine(run, current);
             if (m_bRunning == 0) {
                 // Stopped while the line was split: the statement never ran.
@@ -358,7 +363,8 @@ CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(CRunState& run, int lin
     const std::string_view text = m_lines.ItemView(line);
     const size_t cost = sizeof(CCompiledLine) + 2 * text.size() + 64;
     const bool keep = inside && run.compiledBytes + cost <= run.compiledBudget;
-    std::unique_ptr<CCompiledLine>& slot = keep ? run.compiled[static_cast<size_t>(line)] : run.outsideLine;
+    std::unique_ptr<CCompiledLine>& slot =
+        keep ? run.compiled[static_cast<size_t>(line)] : run.outsideLine;
     slot = std::make_unique<CCompiledLine>();
     CScriptLines& statement = slot->statement;
     statement.SetSeparatorChar(' ');
@@ -378,7 +384,8 @@ CScriptEngine::CCompiledLine& CScriptEngine::CompileLine(CRunState& run, int lin
     slot->kind = Classify(statement, slot->handler);
     // Every line runs through its handler; the lines that are no instruction through
     // ExecuteStatement, which also serves statements handed in from outside a run.
-    if (slot->kind != LineKind::Instruction) slot->handler = [](CScriptEngine& e) { e.ExecuteStatement(); };
+    if (slot->kind != LineKind::Instruction)
+        slot->handler = [](CScriptEngine& e) { e.ExecuteStatement(); };
     return *slot;
 }
 
@@ -482,6 +489,7 @@ void CScriptEngine::RequestStop()
 int CScriptEngine::GetJumpDistance() const
 {
     if (m_pLastAction == nullptr || m_pLastActionValue == nullptr) return 0;
-    if (*m_pLastAction == kRequestJumpRel || *m_pLastAction == kRequestJump) return *m_pLastActionValue;
+    if (*m_pLastAction == kRequestJumpRel || *m_pLastAction == kRequestJump)
+        return *m_pLastActionValue;
     return 0;
 }

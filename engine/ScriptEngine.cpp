@@ -3,8 +3,7 @@
 #include "Messages.h"
 
 CScriptEngine::CScriptEngine(CHost& host)
-    : m_host(host),
-      m_pCallStack(std::make_unique<int32_t[]>(kCallStackSize)),
+    : m_host(host), m_pCallStack(std::make_unique<int32_t[]>(kCallStackSize)),
       m_pRegisters(std::make_unique<uint32_t[]>(kRegisterCount))
 {
 }
@@ -45,7 +44,8 @@ void CScriptEngine::SetStatusNumberText(std::string_view label, int32_t value, i
 }
 
 void CScriptEngine::SetStatusRegisterText(std::string_view label, int index, int numberWidth,
-                                          int numberRadix, int valueWidth, int valueRadix, int level)
+                                          int numberRadix, int valueWidth, int valueRadix,
+                                          int level)
 {
     if (m_nDebugLevel < level) {
         // The text is dropped, but reading the register may report: format it anyway.

@@ -41,12 +41,12 @@
 // How the last call of Run ended, for callers that report it (tavimore-run's exit
 // status). The engine itself acts the same whatever the cause.
 enum class RunEnd {
-    EndOfScript,   // the line index passed the last line, or the single step was done
-    EndRequest,    // a statement asked to end the run (MAYCONTINUE answered Cancel)
-    Stopped,       // the running flag was cleared: a stop request or a device failure
-    JumpError,     // a jump to a negative line, to its own line, or by 0 lines
-    CountGuard,    // more statements than the guard allows in one run
-    Refused,       // a run was already in progress; nothing was done
+    EndOfScript, // the line index passed the last line, or the single step was done
+    EndRequest,  // a statement asked to end the run (MAYCONTINUE answered Cancel)
+    Stopped,     // the running flag was cleared: a stop request or a device failure
+    JumpError,   // a jump to a negative line, to its own line, or by 0 lines
+    CountGuard,  // more statements than the guard allows in one run
+    Refused,     // a run was already in progress; nothing was done
 };
 
 class CScriptEngine {
@@ -58,14 +58,14 @@ public:
 
     // The code of each request a statement can leave for the run loop.
     enum RequestCode : int {
-        kRequestNone = 0,        // go on with the next line
-        kRequestShowLine = 10,   // show the line index in a box
-        kRequestJump = 90,       // jump to the line in the value
-        kRequestJumpRel = 99,    // jump by the number of lines in the value
-        kRequestWait = 100,      // sleep the value in milliseconds
-        kRequestWaitPump = 101,  // sleep, pumping messages once a second
-        kRequestEnd = 500,       // end the run after this statement
-        kRequestError = 0xFFFF,  // a failure was reported; the value is its number
+        kRequestNone = 0,       // go on with the next line
+        kRequestShowLine = 10,  // show the line index in a box
+        kRequestJump = 90,      // jump to the line in the value
+        kRequestJumpRel = 99,   // jump by the number of lines in the value
+        kRequestWait = 100,     // sleep the value in milliseconds
+        kRequestWaitPump = 101, // sleep, pumping messages once a second
+        kRequestEnd = 500,      // end the run after this statement
+        kRequestError = 0xFFFF, // a failure was reported; the value is its number
     };
 
     explicit CScriptEngine(CHost& host);
@@ -140,21 +140,32 @@ public:
     static int CompareValues(uint32_t a, int op, uint32_t b)
     {
         switch (op) {
-        case 0x3D00: case 0x3D3D: return a == b; // =  ==
-        case 0x2100: case 0x3D21: return a != b; // !  != =!
-        case 0x3C00: return a < b;               // <
-        case 0x3D3C: return a <= b;              // <= =<
-        case 0x3E00: return a > b;               // >
-        case 0x3E3D: return a >= b;              // >= =>
-        default: return -1;
+        case 0x3D00:
+        case 0x3D3D:
+            return a == b; // =  ==
+        case 0x2100:
+        case 0x3D21:
+            return a != b; // !  != =!
+        case 0x3C00:
+            return a < b; // <
+        case 0x3D3C:
+            return a <= b; // <= =<
+        case 0x3E00:
+            return a > b; // >
+        case 0x3E3D:
+            return a >= b; // >= =>
+        default:
+            return -1;
         }
     }
 
     // ---- Status, messages and requests
     void SetStatus(std::string_view text, int level)
     {
-        if (m_nDebugLevel < level) m_strStatus.clear();
-        else SetStatusText(text);
+        if (m_nDebugLevel < level)
+            m_strStatus.clear();
+        else
+            SetStatusText(text);
     }
     bool StatusWanted(int level) const { return m_nDebugLevel >= level; }
     // The status of a statement whose text the debug level drops.
@@ -163,8 +174,10 @@ public:
     // only when the debug level keeps the text.
     void SetStatusNumber(std::string_view label, int32_t value, int width, int radix, int level)
     {
-        if (m_nDebugLevel < level) m_strStatus.clear();
-        else SetStatusNumberText(label, value, width, radix);
+        if (m_nDebugLevel < level)
+            m_strStatus.clear();
+        else
+            SetStatusNumberText(label, value, width, radix);
     }
     // Sets the status to label + FormatRegister(...) at level. A dropped text is still
     // formatted when reading the register can report a failure, so that its message
@@ -173,8 +186,11 @@ public:
                            int valueWidth, int valueRadix, int level)
     {
         // REGL, REGW and REG0..REG9999 always read; the other codes may report.
-        if (m_nDebugLevel < level && index >= kRegW && index < kRegisterCount) m_strStatus.clear();
-        else SetStatusRegisterText(label, index, numberWidth, numberRadix, valueWidth, valueRadix, level);
+        if (m_nDebugLevel < level && index >= kRegW && index < kRegisterCount)
+            m_strStatus.clear();
+        else
+            SetStatusRegisterText(label, index, numberWidth, numberRadix, valueWidth, valueRadix,
+                                  level);
     }
     void SetError(int errorNumber);
     // Whether the request in place is the error request.
@@ -186,8 +202,14 @@ public:
     void Continue() { m_pAction = &m_nActNone; }
     void RequestJump(int32_t line) { Request(m_nActJump, line); }
     void RequestJumpRelative(int32_t distance) { Request(m_nActJumpRel, distance); }
-    void RequestWait(uint32_t milliseconds) { Request(m_nActWait, static_cast<int32_t>(milliseconds)); }
-    void RequestWaitPump(uint32_t milliseconds) { Request(m_nActWaitPump, static_cast<int32_t>(milliseconds)); }
+    void RequestWait(uint32_t milliseconds)
+    {
+        Request(m_nActWait, static_cast<int32_t>(milliseconds));
+    }
+    void RequestWaitPump(uint32_t milliseconds)
+    {
+        Request(m_nActWaitPump, static_cast<int32_t>(milliseconds));
+    }
     void RequestEnd() { m_pAction = &m_nActStop; }
     // Requests a jump to (or by) the value of operand n, unless evaluating it fails:
     // the evaluator's error request then stands and the run goes on with the next
@@ -198,16 +220,20 @@ public:
     {
         Continue();
         auto target = static_cast<int32_t>(OperandArg(n, defaultRadix));
-        if (ErrorRequested()) m_nActionValue = 0;
-        else RequestJump(target);
+        if (ErrorRequested())
+            m_nActionValue = 0;
+        else
+            RequestJump(target);
         return target;
     }
     int32_t RequestJumpRelativeToArg(int n, int defaultRadix)
     {
         Continue();
         auto distance = static_cast<int32_t>(OperandArg(n, defaultRadix));
-        if (ErrorRequested()) m_nActionValue = 0;
-        else RequestJumpRelative(distance);
+        if (ErrorRequested())
+            m_nActionValue = 0;
+        else
+            RequestJumpRelative(distance);
         return distance;
     }
     void RequestShowLine() { m_pAction = &m_nActShowLine; }
@@ -218,8 +244,14 @@ public:
 
     // ---- What handlers read of the statement being executed
     int ArgCount() const { return m_pStatement ? m_pStatement->GetCount() : 0; }
-    std::string_view Arg(int n) const { return m_pStatement ? m_pStatement->ItemView(n) : std::string_view(); }
-    std::string_view ArgToEnd(int n) const { return m_pStatement ? m_pStatement->ItemToEndView(n) : std::string_view(); }
+    std::string_view Arg(int n) const
+    {
+        return m_pStatement ? m_pStatement->ItemView(n) : std::string_view();
+    }
+    std::string_view ArgToEnd(int n) const
+    {
+        return m_pStatement ? m_pStatement->ItemToEndView(n) : std::string_view();
+    }
     // EvaluateOperand / ParseRegister / ParseCondition of token n, using what this line
     // already showed in this run. Inline: they sit on the path of every statement.
     uint32_t OperandArg(int n, int defaultRadix)
@@ -227,7 +259,8 @@ public:
         if (m_pCompiled != nullptr && static_cast<unsigned>(n) < kCachedTokens) {
             const COperandSlot& slot = m_pCompiled->operands[static_cast<size_t>(n)];
             if (slot.radix == defaultRadix) {
-                if (slot.kind == COperandSlot::Kind::Constant) return static_cast<uint32_t>(slot.value);
+                if (slot.kind == COperandSlot::Kind::Constant)
+                    return static_cast<uint32_t>(slot.value);
                 if (slot.kind == COperandSlot::Kind::Register &&
                     static_cast<unsigned>(slot.value) < static_cast<unsigned>(kRegisterCount))
                     return m_pRegisters[static_cast<size_t>(slot.value)];
@@ -245,7 +278,8 @@ public:
     }
     uint16_t ConditionArg(int n)
     {
-        if (m_pCompiled != nullptr && m_pCompiled->conditionToken == n) return m_pCompiled->condition;
+        if (m_pCompiled != nullptr && m_pCompiled->conditionToken == n)
+            return m_pCompiled->condition;
         return ConditionArgSlow(n);
     }
 
@@ -255,7 +289,7 @@ public:
     // straight from where they are: a register's cell, or the value the line keeps.
     // The bound form runs for the line's later executions in this run.
     struct CDecodedArgs {
-        const uint32_t* a = nullptr;      // values compared or used
+        const uint32_t* a = nullptr; // values compared or used
         const uint32_t* b = nullptr;
         const uint32_t* target = nullptr; // a jump's line or distance
         uint32_t* cell = nullptr;         // the register written
@@ -292,7 +326,10 @@ public:
         return nullptr;
     }
     // Whether the condition code of token n is kept for the line's later executions.
-    bool ConditionKept(int n) const { return m_pCompiled != nullptr && m_pCompiled->conditionToken == n; }
+    bool ConditionKept(int n) const
+    {
+        return m_pCompiled != nullptr && m_pCompiled->conditionToken == n;
+    }
     // Binds form, with args, to the line being executed (nothing outside a run).
     void BindDecoded(InstructionHandler form, const CDecodedArgs& args)
     {

@@ -30,9 +30,15 @@ void CScriptLines::SetSeparatorChar(char c)
     m_nSeparatorLen = 0;
 }
 
-void CScriptLines::SetQuoteChar(char c) { m_chQuote = c; }
+void CScriptLines::SetQuoteChar(char c)
+{
+    m_chQuote = c;
+}
 
-void CScriptLines::SetStatementMode() { m_bStatementMode = true; }
+void CScriptLines::SetStatementMode()
+{
+    m_bStatementMode = true;
+}
 
 void CScriptLines::SetText(std::string_view text)
 {
@@ -42,7 +48,10 @@ void CScriptLines::SetText(std::string_view text)
     m_nTextLen = static_cast<int>(m_strText.size());
 }
 
-void CScriptLines::ClearText() { m_strText.clear(); }
+void CScriptLines::ClearText()
+{
+    m_strText.clear();
+}
 
 void CScriptLines::ClearItems()
 {
@@ -89,7 +98,10 @@ private:
 
 } // namespace
 
-void CScriptLines::Split() { SplitItems(); }
+void CScriptLines::Split()
+{
+    SplitItems();
+}
 
 bool CScriptLines::SplitItems()
 {
@@ -103,7 +115,8 @@ bool CScriptLines::SplitItems()
         // Room for every line at once: the line store of a large script is not copied
         // while it grows.
         size_t breaks = 0;
-        for (size_t at = all.find("\r\n"); at != npos; at = all.find("\r\n", at + 2)) ++breaks;
+        for (size_t at = all.find("\r\n"); at != npos; at = all.find("\r\n", at + 2))
+            ++breaks;
         m_pnStart.reserve(breaks + 1);
         m_pnLength.reserve(breaks + 1);
     }
@@ -172,7 +185,8 @@ std::string_view CScriptLines::ItemToEndView(int n) const
 {
     if (n < 0 || n >= m_nCount) return {};
     if (!ItemInText(n)) return kErrorItem;
-    return std::string_view(m_strText).substr(static_cast<size_t>(m_pnStart[static_cast<size_t>(n)]));
+    return std::string_view(m_strText).substr(
+        static_cast<size_t>(m_pnStart[static_cast<size_t>(n)]));
 }
 
 std::string CScriptLines::GetItem(int n)

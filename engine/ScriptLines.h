@@ -34,8 +34,7 @@ public:
     // Split that asks stopRequested every 65536 items and gives up (returns false,
     // with the items found so far) when it answers true. For very long lines, which
     // take long enough to split that a stop must be able to cut in.
-    template <typename StopQuery>
-    bool SplitUnlessStopped(StopQuery&& stopRequested)
+    template <typename StopQuery> bool SplitUnlessStopped(StopQuery&& stopRequested)
     {
         m_pfnStopRequested = [](void* context) { return (*static_cast<StopQuery*>(context))(); };
         m_pStopContext = &stopRequested;

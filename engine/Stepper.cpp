@@ -72,8 +72,10 @@ CStepResult StepDocumentLine(CScriptEngine& engine, std::string_view document, i
     // jump distance then moves it as the arrow keys would, stopping at either end.
     const int d = engine.GetJumpDistance();
     long long caret = line + 1 + (statusAdded ? 1 : 0);
-    if (d > 0) caret += d - 1;
-    else if (d < 0) caret -= static_cast<long long>(-static_cast<long long>(d)) + (statusAdded ? 2 : 1);
+    if (d > 0)
+        caret += d - 1;
+    else if (d < 0)
+        caret -= static_cast<long long>(-static_cast<long long>(d)) + (statusAdded ? 2 : 1);
     const long long last = CountEditorLines(result.text) - 1;
     result.caretLine = static_cast<int>(std::clamp(caret, 0LL, last));
     return result;

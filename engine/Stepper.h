@@ -14,11 +14,11 @@
 #include "ScriptEngine.h"
 
 struct CStepResult {
-    bool ran = false;          // false: a run was in progress, nothing was done
-    int line = 0;              // the stepped editor line
-    std::string replacement;   // replaces the line and its line break
-    std::string text;          // the whole document after the step
-    int caretLine = 0;         // 0-based editor line where the caret ends
+    bool ran = false;        // false: a run was in progress, nothing was done
+    int line = 0;            // the stepped editor line
+    std::string replacement; // replaces the line and its line break
+    std::string text;        // the whole document after the step
+    int caretLine = 0;       // 0-based editor line where the caret ends
 };
 
 // Number of editor lines of a document whose lines are separated by CR LF.

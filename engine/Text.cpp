@@ -29,14 +29,16 @@ std::string FromOutside(std::string_view s)
 std::string_view TrimLeft(std::string_view s)
 {
     size_t i = 0;
-    while (i < s.size() && IsSpace(static_cast<unsigned char>(s[i]))) ++i;
+    while (i < s.size() && IsSpace(static_cast<unsigned char>(s[i])))
+        ++i;
     return s.substr(i);
 }
 
 std::string_view TrimRight(std::string_view s)
 {
     size_t n = s.size();
-    while (n > 0 && IsSpace(static_cast<unsigned char>(s[n - 1]))) --n;
+    while (n > 0 && IsSpace(static_cast<unsigned char>(s[n - 1])))
+        --n;
     return s.substr(0, n);
 }
 

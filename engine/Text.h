@@ -51,6 +51,9 @@ std::string ToUpper(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // A key under which texts that are EqualsNoCase compare equal byte for byte.
-inline std::string FoldCase(std::string_view s) { return ToUpper(s); }
+inline std::string FoldCase(std::string_view s)
+{
+    return ToUpper(s);
+}
 
 } // namespace text

@@ -23,7 +23,8 @@
 inline bool ProcessIsElevated()
 {
     if (getauxval(AT_SECURE) != 0) return true;
-    if (const char* forced = std::getenv("TAVIMORE_ASSUME_ELEVATED"); forced && std::strcmp(forced, "1") == 0)
+    if (const char* forced = std::getenv("TAVIMORE_ASSUME_ELEVATED");
+        forced && std::strcmp(forced, "1") == 0)
         return true;
     if (getuid() == 0) return false;
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};

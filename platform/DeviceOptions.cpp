@@ -68,6 +68,7 @@ std::string ApplyDeviceOptions(const CDeviceOptions& options)
         if (std::string why = DeviceLibraryRefusal(choice->source, choice->value); !why.empty())
             return why;
     }
-    if (!options.simConfig.empty()) platform::SetEnvironment("TAVIMORE_SIM_CONFIG", options.simConfig);
+    if (!options.simConfig.empty())
+        platform::SetEnvironment("TAVIMORE_SIM_CONFIG", options.simConfig);
     return {};
 }

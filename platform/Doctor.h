@@ -73,11 +73,11 @@ struct CDoctorSetup {
     std::string ftdiChoice = "system";
     std::string portsLibrary; // the files the choices resolve to
     std::string ftdiLibrary;
-    std::string ftdiVendorLibrary;      // FTDI's own library where it would load, else empty
-    std::string executable;             // this program's path
+    std::string ftdiVendorLibrary; // FTDI's own library where it would load, else empty
+    std::string executable;        // this program's path
     std::string executableFolder;
-    std::string installLibDir;          // where the shipped libraries are installed
-    std::string installDataDir;         // help and sounds
+    std::string installLibDir;  // where the shipped libraries are installed
+    std::string installDataDir; // help and sounds
     std::string version;
 };
 

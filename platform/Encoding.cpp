@@ -53,7 +53,8 @@ std::string Convert(const char* to, const char* from, std::string_view input,
 
 std::string Cp932ToUtf8(std::string_view cp932)
 {
-    return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", [](unsigned char) { return size_t{1}; });
+    return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD",
+                   [](unsigned char) { return size_t{1}; });
 }
 
 std::string Utf8ToCp932(std::string_view utf8)
@@ -68,11 +69,21 @@ std::string QuoteForLog(std::string_view cp932)
     out.reserve(utf8.size() + 2);
     for (char c : utf8) {
         switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c; break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;

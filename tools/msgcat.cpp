@@ -35,12 +35,23 @@ bool Unescape(const std::string& in, std::string& out)
         }
         if (++i == in.size()) return false;
         switch (in[i]) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        default: return false;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '"':
+            out += '"';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            return false;
         }
     }
     return true;
@@ -69,11 +80,12 @@ bool ParseLine(const std::string& line, std::string& name, std::string& text)
     size_t comma = line.find(',', open);
     size_t quote1 = line.find('"', comma);
     size_t quote2 = line.rfind('"');
-    if (comma == std::string::npos || quote1 == std::string::npos || quote2 <= quote1)
-        return false;
+    if (comma == std::string::npos || quote1 == std::string::npos || quote2 <= quote1) return false;
     name = line.substr(open + 4, comma - open - 4);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    while (!name.empty() && name.front() == ' ')
+        name.erase(0, 1);
     return Unescape(line.substr(quote1 + 1, quote2 - quote1 - 1), text);
 }
 

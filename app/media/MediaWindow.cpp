@@ -45,8 +45,10 @@ void CMediaWindow::CreatePlayBar()
     m_pPlayButton = new QToolButton(this);
     m_pPlayButton->setAutoRaise(true);
     connect(m_pPlayButton, &QToolButton::clicked, this, [this] {
-        if (m_pPlayer->playbackState() == QMediaPlayer::PlayingState) m_pPlayer->pause();
-        else Play();
+        if (m_pPlayer->playbackState() == QMediaPlayer::PlayingState)
+            m_pPlayer->pause();
+        else
+            Play();
     });
     bar->addWidget(m_pPlayButton);
 
@@ -69,7 +71,8 @@ void CMediaWindow::CreatePlayBar()
 void CMediaWindow::UpdatePlayButton()
 {
     const bool playing = m_pPlayer->playbackState() == QMediaPlayer::PlayingState;
-    m_pPlayButton->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_pPlayButton->setIcon(
+        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_pPlayButton->setToolTip(playing ? tr("一時停止") : tr("再生"));
 }
 

@@ -16,7 +16,8 @@ CQtMediaServices::CQtMediaServices(QWidget* view, QWidget* mainWindow)
 
 CQtMediaServices::~CQtMediaServices()
 {
-    for (auto& [handle, window] : m_windows) delete window.data();
+    for (auto& [handle, window] : m_windows)
+        delete window.data();
 }
 
 std::uintptr_t CQtMediaServices::CreateMediaWindow(std::string_view file, MediaPlacement placement,
@@ -35,12 +36,14 @@ std::uintptr_t CQtMediaServices::CreateMediaWindow(std::string_view file, MediaP
         window->show();
         break;
     case MediaPlacement::Sized:
-        window->setGeometry(0, 0, std::clamp(width, 0, kLargestSize), std::clamp(height, 0, kLargestSize));
+        window->setGeometry(0, 0, std::clamp(width, 0, kLargestSize),
+                            std::clamp(height, 0, kLargestSize));
         window->show();
         break;
     case MediaPlacement::FullScreen: {
         window->setWindowFlag(Qt::FramelessWindowHint);
-        if (QScreen* screen = QGuiApplication::primaryScreen()) window->setGeometry(screen->geometry());
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            window->setGeometry(screen->geometry());
         window->showFullScreen();
         if (m_pMainWindow) m_pMainWindow->showMinimized();
         break;

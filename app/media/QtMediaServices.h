@@ -24,8 +24,8 @@ public:
     CQtMediaServices(const CQtMediaServices&) = delete;
     CQtMediaServices& operator=(const CQtMediaServices&) = delete;
 
-    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
-                                     int32_t width, int32_t height) override;
+    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement, int32_t width,
+                                     int32_t height) override;
     void PlayMedia(std::uintptr_t window) override;
     void CloseMediaWindow(std::uintptr_t window) override;
 

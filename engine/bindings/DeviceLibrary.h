@@ -34,8 +34,7 @@ public:
 
     // Resolves one entry point into field; false, with field unchanged, when the
     // library lacks it (or is not open).
-    template <typename Fn>
-    bool Resolve(const char* name, Fn& field)
+    template <typename Fn> bool Resolve(const char* name, Fn& field)
     {
         if (m_hModule == nullptr) return false;
         void* symbol = m_pLoader->Symbol(m_hModule, name);

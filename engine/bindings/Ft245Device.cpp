@@ -24,7 +24,8 @@ CFt245Device::~CFt245Device()
     // loading it now only to count devices would touch the hardware for nothing.
     if (m_library.IsOpen()) CloseAll();
     m_ftStatus = 0;
-    for (FT_HANDLE& slot : m_hDevices) slot = nullptr;
+    for (FT_HANDLE& slot : m_hDevices)
+        slot = nullptr;
 }
 
 bool CFt245Device::IsAvailable()
@@ -43,16 +44,15 @@ bool CFt245Device::Load()
     if (!m_library.Open(m_host, DeviceLibrary::Ftdi)) return false;
 
     // In this order; the first one missing releases the library.
-    const bool resolved =
-        m_library.Resolve("FT_Open", m_pOpen) &&
-        m_library.Resolve("FT_Close", m_pClose) &&
-        m_library.Resolve("FT_ListDevices", m_pListDevices) &&
-        m_library.Resolve("FT_SetBitMode", m_pSetBitMode) &&
-        m_library.Resolve("FT_Write", m_pWrite) &&
-        m_library.Resolve("FT_GetBitMode", m_pGetBitMode) &&
-        m_library.Resolve("FT_Read", m_pRead) &&
-        m_library.Resolve("FT_ResetDevice", m_pResetDevice) &&
-        m_library.Resolve("FT_SetBaudRate", m_pSetBaudRate);
+    const bool resolved = m_library.Resolve("FT_Open", m_pOpen) &&
+                          m_library.Resolve("FT_Close", m_pClose) &&
+                          m_library.Resolve("FT_ListDevices", m_pListDevices) &&
+                          m_library.Resolve("FT_SetBitMode", m_pSetBitMode) &&
+                          m_library.Resolve("FT_Write", m_pWrite) &&
+                          m_library.Resolve("FT_GetBitMode", m_pGetBitMode) &&
+                          m_library.Resolve("FT_Read", m_pRead) &&
+                          m_library.Resolve("FT_ResetDevice", m_pResetDevice) &&
+                          m_library.Resolve("FT_SetBaudRate", m_pSetBaudRate);
     if (!resolved) {
         Release();
         return false;

@@ -5,10 +5,10 @@
 // set, whose low byte SETBIT writes to the port as a whole (bits 8 to 31 stay in the
 // buffer and show in REGL). Operands are read with the automatic radix: 10 is binary
 // 2, H'378 is port 0x378. Status texts show bits 8 to 0 of the result.
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
+#include "Families.h"
 
 struct CBitInstructions {
     // Sets or clears bit (bit mod 32) of the output buffer; returns the buffer.
@@ -71,8 +71,10 @@ struct CBitInstructions {
         uint32_t bit = e.OperandArg(2, 0);
         bool value = e.ArgCount() == 4 ? e.OperandArg(3, 0) != 0 : true;
         uint32_t buffer;
-        if (!e.PortLibraryMissing()) buffer = WritePortBit(e, port, bit, value);
-        else buffer = SetBufferBit(e, bit, value); // what would have been written, as OUT shows
+        if (!e.PortLibraryMissing())
+            buffer = WritePortBit(e, port, bit, value);
+        else
+            buffer = SetBufferBit(e, bit, value); // what would have been written, as OUT shows
         Finish(e, msg::kSetBitDone, buffer);
     }
 
@@ -98,7 +100,8 @@ void AddBitInstructions(CKeywordChain& chain)
     chain.Add({
         {"GETBIT", CBitInstructions::GetBit},       // REGL = bit b (0-7) of port p, read now
         {"GETBUFFER", CBitInstructions::GetBuffer}, // REGL = bit b (0-7) of the byte last read
-        {"SETBIT", CBitInstructions::SetBit},       // set (v=0: clear) bit b in the buffer, write it to port p
+        {"SETBIT",
+         CBitInstructions::SetBit}, // set (v=0: clear) bit b in the buffer, write it to port p
         {"SETBUFFER", CBitInstructions::SetBuffer}, // set (v=0: clear) bit b in the buffer only
         {"SETBUFCLR", CBitInstructions::SetBufClr}, // clear the buffer; REGL = its old value
     });

@@ -5,25 +5,25 @@
 // the bytes, byte j in register n + 1 + j / 4 at bit 8 * (j % 4) (least significant
 // byte first). No terminating zero is stored, and the unused high bytes of the last
 // cell keep what they held.
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
+#include "Families.h"
 
 struct CDataInstructions {
     // ---- Logic and moves
 
     // OR, AND: REGL = register token 1 op operand token 2; with exactly four tokens
     // the result also goes to register token 3.
-    template <bool IsOr>
-    static void Logic(CScriptEngine& e)
+    template <bool IsOr> static void Logic(CScriptEngine& e)
     {
         uint32_t a = e.ReadRegister(e.RegisterArg(1));
         uint32_t b = e.OperandArg(2, 0);
         uint32_t r = IsOr ? (a | b) : (a & b);
         e.WriteRegister(CScriptEngine::kRegL, r);
         if (e.ArgCount() == 4) e.WriteRegister(e.RegisterArg(3), r);
-        e.SetStatusNumber(IsOr ? msg::kOrDone : msg::kAndDone, static_cast<int32_t>(r), 32, 16, 100);
+        e.SetStatusNumber(IsOr ? msg::kOrDone : msg::kAndDone, static_cast<int32_t>(r), 32, 16,
+                          100);
         e.Continue();
     }
 
@@ -63,27 +63,52 @@ struct CDataInstructions {
     {
         uint32_t r;
         switch (op) {
-        case 0x2B00: r = a + b; break;                      // +
-        case 0x2D00: r = a - b; break;                      // -
-        case 0x2A00: r = a * b; break;                      // *
-        case 0x2F00:                                        // /
-        case 0x2500:                                        // %
+        case 0x2B00:
+            r = a + b;
+            break; // +
+        case 0x2D00:
+            r = a - b;
+            break; // -
+        case 0x2A00:
+            r = a * b;
+            break;   // *
+        case 0x2F00: // /
+        case 0x2500: // %
             if (b == 0) {
                 e.Fail(msg::kZeroDivide, msg::kCaution, 65536);
                 return;
             }
             r = op == 0x2F00 ? a / b : a % b;
             break;
-        case 0x2600: r = a & b; break;                      // &
-        case 0x5E00: r = a ^ b; break;                      // ^
-        case 0x7E00: r = ~a; break;                         // ~
-        case 0x3C3C: r = a << (b % 32); break;              // <<
-        case 0x3E3E: r = a >> (b % 32); break;              // >>
-        case 0x2626: r = (a != 0 && b != 0) ? 1 : 0; break; // &&
-        case 0x9696: r = (a != 0 || b != 0) ? 1 : 0; break; // 末 (0x96 0x96): logical or
-        case 0x3D2B: r = a + a; break;                      // += =+
-        case 0x2D2B: r = 0; break;                          // +- -+
-        default: return;
+        case 0x2600:
+            r = a & b;
+            break; // &
+        case 0x5E00:
+            r = a ^ b;
+            break; // ^
+        case 0x7E00:
+            r = ~a;
+            break; // ~
+        case 0x3C3C:
+            r = a << (b % 32);
+            break; // <<
+        case 0x3E3E:
+            r = a >> (b % 32);
+            break; // >>
+        case 0x2626:
+            r = (a != 0 && b != 0) ? 1 : 0;
+            break; // &&
+        case 0x9696:
+            r = (a != 0 || b != 0) ? 1 : 0;
+            break; // 末 (0x96 0x96): logical or
+        case 0x3D2B:
+            r = a + a;
+            break; // += =+
+        case 0x2D2B:
+            r = 0;
+            break; // +- -+
+        default:
+            return;
         }
         if (cell) *cell = r;
     }
@@ -120,8 +145,7 @@ struct CDataInstructions {
 
     // ---- Displays: REGL (DISPW: REGW) without argument, else the named register.
 
-    template <int Radix>
-    static void Display(CScriptEngine& e)
+    template <int Radix> static void Display(CScriptEngine& e)
     {
         std::string_view label = Radix == 2 ? msg::kDispB : Radix == 10 ? msg::kDispD : msg::kDispH;
         if (e.ArgCount() == 1) {
@@ -199,7 +223,8 @@ struct CDataInstructions {
         for (size_t j = 0; j < count; ++j) {
             uint32_t& cell = e.RegisterFile()[static_cast<size_t>(n) + 1 + j / 4];
             unsigned shift = 8 * (j % 4);
-            cell = (cell & ~(0xFFu << shift)) | (static_cast<uint32_t>(static_cast<unsigned char>(bytes[j])) << shift);
+            cell = (cell & ~(0xFFu << shift)) |
+                   (static_cast<uint32_t>(static_cast<unsigned char>(bytes[j])) << shift);
         }
         if (count < bytes.size()) e.Fail(msg::kRegisterMissing, msg::kCaution, 100);
         return count;
@@ -207,8 +232,7 @@ struct CDataInstructions {
 
     // 文字列 drops the first and last bytes of its token (the quotes of "abc" at the
     // end of a line); 文字列CRLF drops the first byte only and adds CR LF.
-    template <bool WithLineBreak>
-    static void StoreString(CScriptEngine& e)
+    template <bool WithLineBreak> static void StoreString(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 3)) return;
         int n = TextCell(e, e.RegisterArg(1));
@@ -259,21 +283,23 @@ struct CDataInstructions {
 void AddDataInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"OR", CDataInstructions::Logic<true>},          // REGL = r OR v; [r2 = REGL]
-        {"AND", CDataInstructions::Logic<false>},        // REGL = r AND v; [r2 = REGL]
-        {"DISPB", CDataInstructions::Display<2>},        // show REGL or r in binary
-        {"DISPD", CDataInstructions::Display<10>},       // show REGL or r in decimal
-        {"DISPH", CDataInstructions::Display<16>},       // show REGL or r in hexadecimal
-        {"DISPM", CDataInstructions::DispM},             // box with REGL or r in hexadecimal
-        {"DISPW", CDataInstructions::DispW},             // REGW in hexadecimal (a box without argument)
-        {"COPYL", CDataInstructions::CopyL},             // r = REGL
-        {"COPY", CDataInstructions::Copy},               // REGL = r
-        {"MOV", CDataInstructions::Mov},                 // r = v (REGL unchanged)
-        {"CALC", CDataInstructions::Calc},               // x = x op y, or z = x op y; REGL = result
-        {"debuglevel", CDataInstructions::DebugLevel},   // set the debug level (decimal)
-        {msg::kMnemonicComment, CDataInstructions::Comment},         // the rest of the line as a level-5 status
+        {"OR", CDataInstructions::Logic<true>},    // REGL = r OR v; [r2 = REGL]
+        {"AND", CDataInstructions::Logic<false>},  // REGL = r AND v; [r2 = REGL]
+        {"DISPB", CDataInstructions::Display<2>},  // show REGL or r in binary
+        {"DISPD", CDataInstructions::Display<10>}, // show REGL or r in decimal
+        {"DISPH", CDataInstructions::Display<16>}, // show REGL or r in hexadecimal
+        {"DISPM", CDataInstructions::DispM},       // box with REGL or r in hexadecimal
+        {"DISPW", CDataInstructions::DispW},       // REGW in hexadecimal (a box without argument)
+        {"COPYL", CDataInstructions::CopyL},       // r = REGL
+        {"COPY", CDataInstructions::Copy},         // REGL = r
+        {"MOV", CDataInstructions::Mov},           // r = v (REGL unchanged)
+        {"CALC", CDataInstructions::Calc},         // x = x op y, or z = x op y; REGL = result
+        {"debuglevel", CDataInstructions::DebugLevel}, // set the debug level (decimal)
+        {msg::kMnemonicComment,
+         CDataInstructions::Comment}, // the rest of the line as a level-5 status
         {msg::kMnemonicString, CDataInstructions::StoreString<false>}, // store a text at r
-        {msg::kMnemonicStringCrLf, CDataInstructions::StoreString<true>}, // store a text and CR LF at r
-        {msg::kMnemonicStringShow, CDataInstructions::ShowString},   // the text at r as a status
+        {msg::kMnemonicStringCrLf,
+         CDataInstructions::StoreString<true>},                    // store a text and CR LF at r
+        {msg::kMnemonicStringShow, CDataInstructions::ShowString}, // the text at r as a status
     });
 }

@@ -8,10 +8,10 @@
 // old handle, so MCIPLAY after MCICLOSE reaches a window that is gone and does
 // nothing. Without media windows (the host offers none) the handle is 0 and every
 // following media call does nothing.
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
+#include "Families.h"
 
 struct CDialogInstructions {
     static void ShowBox(CScriptEngine& e)
@@ -98,10 +98,12 @@ struct CDialogInstructions {
 void AddDialogInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"MESSAGEBOX", CDialogInstructions::ShowBox},      // box with text 1 and caption 2, OK
-        {"MAYCONTINUE", CDialogInstructions::MayContinue}, // ask OK/Cancel under caption 1; Cancel ends the run
-        {msg::kMnemonicWarning, CDialogInstructions::Warning}, // fixed sound and the "漢字命令です" box
-        {msg::kMnemonicSound, CDialogInstructions::Sound},     // play the fixed sound, or file 1
+        {"MESSAGEBOX", CDialogInstructions::ShowBox}, // box with text 1 and caption 2, OK
+        {"MAYCONTINUE",
+         CDialogInstructions::MayContinue}, // ask OK/Cancel under caption 1; Cancel ends the run
+        {msg::kMnemonicWarning,
+         CDialogInstructions::Warning}, // fixed sound and the "漢字命令です" box
+        {msg::kMnemonicSound, CDialogInstructions::Sound}, // play the fixed sound, or file 1
         {"MCI", CDialogInstructions::Mci},                 // media window for file 1 and play it
         {"MCIPLAY", CDialogInstructions::MciPlay},         // play the newest media window again
         {"MCICLOSE", CDialogInstructions::MciClose},       // close the newest media window

@@ -7,10 +7,10 @@
 // error request in place of the jump, so the run goes on with the next line.
 #include <cstdint>
 
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
+#include "Families.h"
 
 struct CFlowInstructions {
     static void Pump(CScriptEngine& e)
@@ -82,12 +82,12 @@ struct CFlowInstructions {
 
     // INC, DEC, INCZ, DECZ: step the register (REGL without argument); the Z forms
     // skip the next line when the result is 0.
-    template <int Step, bool SkipOnZero>
-    static void Count(CScriptEngine& e)
+    template <int Step, bool SkipOnZero> static void Count(CScriptEngine& e)
     {
         int index = e.ArgCount() == 1 ? CScriptEngine::kRegL : e.RegisterArg(1);
         uint32_t* cell = e.ArgCount() == 1 ? e.PlainCell(index) : e.PlainRegisterArg(1);
-        if (cell != nullptr) e.BindDecoded(CountCell<Step, SkipOnZero>, {.cell = cell, .index = index});
+        if (cell != nullptr)
+            e.BindDecoded(CountCell<Step, SkipOnZero>, {.cell = cell, .index = index});
         e.WriteRegister(index, e.ReadRegister(index) + static_cast<uint32_t>(Step));
         if (SkipOnZero && e.ReadRegister(index) == 0) {
             e.SetStatusNumber(Step > 0 ? msg::kInczSkipped : msg::kDeczSkipped, 2, 4, 10, 100);
@@ -99,8 +99,7 @@ struct CFlowInstructions {
     }
 
     // Count, on a register that cannot report: the line's later executions step its cell.
-    template <int Step, bool SkipOnZero>
-    static void CountCell(CScriptEngine& e)
+    template <int Step, bool SkipOnZero> static void CountCell(CScriptEngine& e)
     {
         const CScriptEngine::CDecodedArgs& args = e.Decoded();
         uint32_t& cell = *args.cell;
@@ -111,15 +110,16 @@ struct CFlowInstructions {
             return;
         }
         // A plain register reads without a report, so a dropped text need not be made.
-        if (e.StatusWanted(100)) e.SetStatusRegister(msg::kRegisterDisplay, args.index, 4, 10, 32, 10, 100);
-        else e.ClearStatus();
+        if (e.StatusWanted(100))
+            e.SetStatusRegister(msg::kRegisterDisplay, args.index, 4, 10, 32, 10, 100);
+        else
+            e.ClearStatus();
         e.Continue();
     }
 
     // IFJ and IFJR: compare tokens 1 and 3 with the operator of token 2; jump to (or
     // by) token 4 when the comparison holds.
-    template <bool Relative>
-    static void IfJump(CScriptEngine& e)
+    template <bool Relative> static void IfJump(CScriptEngine& e)
     {
         if (e.CheckArgCount(e.ArgCount(), 5)) return;
         uint16_t op = e.ConditionArg(2);
@@ -144,30 +144,38 @@ struct CFlowInstructions {
         }
         // Once the operands, the target and a known condition have all shown a plain
         // form, the line's later executions compare and jump without reading tokens.
-        const CScriptEngine::CDecodedArgs args{.a = e.PlainOperand(1, 0), .b = e.PlainOperand(3, 0),
-                                               .target = e.PlainOperand(4, 0), .condition = op};
+        const CScriptEngine::CDecodedArgs args{.a = e.PlainOperand(1, 0),
+                                               .b = e.PlainOperand(3, 0),
+                                               .target = e.PlainOperand(4, 0),
+                                               .condition = op};
         if (r >= 0 && args.a != nullptr && args.b != nullptr && args.target != nullptr &&
             e.ConditionKept(2))
             e.BindDecoded(IfJumpDecodedFor<Relative>(op), args);
     }
 
     // The form of IfJumpDecoded for a condition code that CompareValues knows.
-    template <bool Relative>
-    static InstructionHandler IfJumpDecodedFor(uint16_t op)
+    template <bool Relative> static InstructionHandler IfJumpDecodedFor(uint16_t op)
     {
         switch (op) {
-        case 0x3D00: case 0x3D3D: return IfJumpDecoded<Relative, 0x3D00>;
-        case 0x2100: case 0x3D21: return IfJumpDecoded<Relative, 0x2100>;
-        case 0x3C00: return IfJumpDecoded<Relative, 0x3C00>;
-        case 0x3D3C: return IfJumpDecoded<Relative, 0x3D3C>;
-        case 0x3E00: return IfJumpDecoded<Relative, 0x3E00>;
-        default: return IfJumpDecoded<Relative, 0x3E3D>;
+        case 0x3D00:
+        case 0x3D3D:
+            return IfJumpDecoded<Relative, 0x3D00>;
+        case 0x2100:
+        case 0x3D21:
+            return IfJumpDecoded<Relative, 0x2100>;
+        case 0x3C00:
+            return IfJumpDecoded<Relative, 0x3C00>;
+        case 0x3D3C:
+            return IfJumpDecoded<Relative, 0x3D3C>;
+        case 0x3E00:
+            return IfJumpDecoded<Relative, 0x3E00>;
+        default:
+            return IfJumpDecoded<Relative, 0x3E3D>;
         }
     }
 
     // IFJ and IFJR on plain operands, with the comparison fixed when the line was bound.
-    template <bool Relative, uint16_t Condition>
-    static void IfJumpDecoded(CScriptEngine& e)
+    template <bool Relative, uint16_t Condition> static void IfJumpDecoded(CScriptEngine& e)
     {
         const CScriptEngine::CDecodedArgs& args = e.Decoded();
         if (CScriptEngine::CompareValues(*args.a, Condition, *args.b) == 1) {
@@ -189,19 +197,21 @@ struct CFlowInstructions {
 void AddFlowInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"PUMP", CFlowInstructions::Pump},               // dispatch waiting window messages
-        {"WAIT", CFlowInstructions::Wait},               // sleep t ms; REGL = t
-        {"WAITPUMP", CFlowInstructions::WaitPump},       // sleep t ms, pumping each second; REGL = ms spent
-        {msg::kMnemonicCursorLine, CFlowInstructions::CursorLine}, // show this line's index in a box
-        {"JMP", CFlowInstructions::Jmp},                 // jump to line (or label) t
-        {"CALL", CFlowInstructions::Call},               // REGL = this line, push it, jump to t
-        {"RET", CFlowInstructions::Ret},                 // jump to the line after the last CALL
-        {"JMPR", CFlowInstructions::Jmpr},               // jump by d lines
-        {"INC", CFlowInstructions::Count<1, false>},     // r = r + 1 (REGL without argument)
-        {"INCZ", CFlowInstructions::Count<1, true>},     // r = r + 1; skip the next line if 0
-        {"DEC", CFlowInstructions::Count<-1, false>},    // r = r - 1 (REGL without argument)
-        {"DECZ", CFlowInstructions::Count<-1, true>},    // r = r - 1; skip the next line if 0
-        {"IFJ", CFlowInstructions::IfJump<false>},       // IFJ a op b t: jump to t if a op b (unsigned)
-        {"IFJR", CFlowInstructions::IfJump<true>},       // IFJR a op b d: jump by d if a op b
+        {"PUMP", CFlowInstructions::Pump}, // dispatch waiting window messages
+        {"WAIT", CFlowInstructions::Wait}, // sleep t ms; REGL = t
+        {"WAITPUMP",
+         CFlowInstructions::WaitPump}, // sleep t ms, pumping each second; REGL = ms spent
+        {msg::kMnemonicCursorLine,
+         CFlowInstructions::CursorLine},              // show this line's index in a box
+        {"JMP", CFlowInstructions::Jmp},              // jump to line (or label) t
+        {"CALL", CFlowInstructions::Call},            // REGL = this line, push it, jump to t
+        {"RET", CFlowInstructions::Ret},              // jump to the line after the last CALL
+        {"JMPR", CFlowInstructions::Jmpr},            // jump by d lines
+        {"INC", CFlowInstructions::Count<1, false>},  // r = r + 1 (REGL without argument)
+        {"INCZ", CFlowInstructions::Count<1, true>},  // r = r + 1; skip the next line if 0
+        {"DEC", CFlowInstructions::Count<-1, false>}, // r = r - 1 (REGL without argument)
+        {"DECZ", CFlowInstructions::Count<-1, true>}, // r = r - 1; skip the next line if 0
+        {"IFJ", CFlowInstructions::IfJump<false>}, // IFJ a op b t: jump to t if a op b (unsigned)
+        {"IFJR", CFlowInstructions::IfJump<true>}, // IFJR a op b d: jump by d if a op b
     });
 }

@@ -8,11 +8,11 @@
 // library is reported after whatever the arguments reported. Without the library the
 // run ends after the statement. D2XX errors of the device calls are not reported: the
 // values are shown and stored regardless (the binding keeps the status).
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
 #include "../Text.h"
+#include "Families.h"
 
 struct CFtdiInstructions {
     // The 100-byte serial-number buffer of ftgetserialnumber.
@@ -56,8 +56,10 @@ struct CFtdiInstructions {
         device = AttachedOrFirst(e, device);
         char serial[kSerialBuffer];
         // The serial number comes from the device's EEPROM and becomes a document line.
-        if (e.Ft245().GetSerialNumberInto(device, serial)) e.SetStatus(text::FromOutside(serial), 5);
-        else e.SetStatus(msg::kFtSerialError, 5);
+        if (e.Ft245().GetSerialNumberInto(device, serial))
+            e.SetStatus(text::FromOutside(serial), 5);
+        else
+            e.SetStatus(msg::kFtSerialError, 5);
         e.Continue();
     }
 
@@ -148,7 +150,8 @@ struct CFtdiInstructions {
         int device = DeviceArg(e, 1);
         if (Unavailable(e, msg::kFtInitFailed)) return;
         e.Ft245().ResetDevice(device);
-        Finish(e, msg::kFtDeviceNumberLabel, static_cast<uint32_t>(device), static_cast<uint32_t>(device));
+        Finish(e, msg::kFtDeviceNumberLabel, static_cast<uint32_t>(device),
+               static_cast<uint32_t>(device));
     }
 
     static void SetBaudRate(CScriptEngine& e)
@@ -158,7 +161,8 @@ struct CFtdiInstructions {
         uint32_t rate = e.OperandArg(2, 0) & 0xFFFF;
         if (Unavailable(e, msg::kFtInitFailed)) return;
         e.Ft245().SetBaudRate(device, rate);
-        Finish(e, msg::kFtDeviceNumberLabel, static_cast<uint32_t>(device), static_cast<uint32_t>(device));
+        Finish(e, msg::kFtDeviceNumberLabel, static_cast<uint32_t>(device),
+               static_cast<uint32_t>(device));
     }
 
     static void Read(CScriptEngine& e)
@@ -175,17 +179,22 @@ struct CFtdiInstructions {
 void AddFtdiInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"ftgetnumdevices", CFtdiInstructions::GetNumDevices},     // show the number of attached devices
-        {"ftgetserialnumber", CFtdiInstructions::GetSerialNumber}, // show device d's serial number (d = 0 without argument)
-        {"ftserialnumberjmp", CFtdiInstructions::SerialNumberJmp}, // jump to t if device d's serial number is s
-        {"ftopen", CFtdiInstructions::Open},                       // open every attached device
-        {"ftclose", CFtdiInstructions::Close},                     // close every open device
-        {"ftsetbitmode", CFtdiInstructions::SetBitMode},           // bit-bang mode, pins of mask m outputs; REGL = m
-        {"ftout", CFtdiInstructions::Out},                         // drive the output pins of device d with v; REGL = v
-        {"lowpower", CFtdiInstructions::LowPower},                 // let the display power down for a moment
-        {"ftin", CFtdiInstructions::In},                           // REGL = the eight pins of device d
-        {"ftreset", CFtdiInstructions::Reset},                     // reset device d; REGL = d
-        {"ftsetbaudrate", CFtdiInstructions::SetBaudRate},         // set device d's baud rate (low 16 bits); REGL = d
-        {"ftread", CFtdiInstructions::Read},                       // REGL = one received byte of device d (0 if none)
+        {"ftgetnumdevices",
+         CFtdiInstructions::GetNumDevices}, // show the number of attached devices
+        {"ftgetserialnumber", CFtdiInstructions::GetSerialNumber}, // show device d's serial number
+                                                                   // (d = 0 without argument)
+        {"ftserialnumberjmp",
+         CFtdiInstructions::SerialNumberJmp},  // jump to t if device d's serial number is s
+        {"ftopen", CFtdiInstructions::Open},   // open every attached device
+        {"ftclose", CFtdiInstructions::Close}, // close every open device
+        {"ftsetbitmode",
+         CFtdiInstructions::SetBitMode},   // bit-bang mode, pins of mask m outputs; REGL = m
+        {"ftout", CFtdiInstructions::Out}, // drive the output pins of device d with v; REGL = v
+        {"lowpower", CFtdiInstructions::LowPower}, // let the display power down for a moment
+        {"ftin", CFtdiInstructions::In},           // REGL = the eight pins of device d
+        {"ftreset", CFtdiInstructions::Reset},     // reset device d; REGL = d
+        {"ftsetbaudrate",
+         CFtdiInstructions::SetBaudRate},    // set device d's baud rate (low 16 bits); REGL = d
+        {"ftread", CFtdiInstructions::Read}, // REGL = one received byte of device d (0 if none)
     });
 }

@@ -11,10 +11,10 @@
 // the byte already read; they allocate nothing and call nothing else. The clock is
 // looked at only every kPollsPerCheck polls, which bounds every wait (a signal that
 // stops must not hang the program) without slowing the polls.
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
+#include "Families.h"
 
 namespace {
 
@@ -92,8 +92,8 @@ struct CInfraredInstructions {
     // The rest of a wait for the sync line to leave level, once it has taken
     // kPollsPerCheck polls: from here on the clock bounds it. now receives the new
     // level when an edge is seen.
-    [[gnu::noinline, gnu::cold]] static WaitEnd WaitForEdgeSlowly(CScriptEngine& e, const CLines& lines,
-                                                                  bool level, bool& now)
+    [[gnu::noinline, gnu::cold]] static WaitEnd
+    WaitForEdgeSlowly(CScriptEngine& e, const CLines& lines, bool level, bool& now)
     {
         CWaitClock clock(e.Host(), e.Host().GetTickCount());
         for (uint32_t polls = 0;;) {
@@ -167,7 +167,8 @@ struct CInfraredInstructions {
         // Wait for the receiver line to leave its resting level.
         StoreCaptureByte(e, 0, 0);
         switch (WaitForBit(e, lines.port, lines.receiver, !rest, t0, kReceiverWaitMs)) {
-        case WaitEnd::Seen: break;
+        case WaitEnd::Seen:
+            break;
         case WaitEnd::Stopped:
             e.RequestStop();
             e.SetStatus(msg::kInfraredStopped, 10);
@@ -281,13 +282,18 @@ struct CInfraredInstructions {
             return;
         }
 
-        switch (WaitForBit(e, lines.port, lines.receiver, true, host.GetTickCount(), kDebugReceiverMs)) {
-        case WaitEnd::Seen: e.SetStatus(msg::kInfraredReceived, 10); break;
+        switch (WaitForBit(e, lines.port, lines.receiver, true, host.GetTickCount(),
+                           kDebugReceiverMs)) {
+        case WaitEnd::Seen:
+            e.SetStatus(msg::kInfraredReceived, 10);
+            break;
         case WaitEnd::Stopped:
             e.RequestStop();
             e.SetStatus(msg::kInfraredStopped, 10);
             break;
-        default: e.SetStatus(msg::kInfraredDebugTimeout, 10); break;
+        default:
+            e.SetStatus(msg::kInfraredDebugTimeout, 10);
+            break;
         }
         e.WriteRegister(CScriptEngine::kRegL, edges);
     }
@@ -296,7 +302,10 @@ struct CInfraredInstructions {
 void AddInfraredInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"IRSIGNAL", CInfraredInstructions::IrSignal},            // capture an IR signal into the registers (S: check send mode)
-        {"IRSIGNAL_DEBUG", CInfraredInstructions::IrSignalDebug}, // echo the sync signal 20 s, count edges, wait for the receiver
+        {"IRSIGNAL", CInfraredInstructions::IrSignal}, // capture an IR signal into the registers
+                                                       // (S: check send mode)
+        {"IRSIGNAL_DEBUG",
+         CInfraredInstructions::IrSignalDebug}, // echo the sync signal 20 s, count edges, wait for
+                                                // the receiver
     });
 }

@@ -8,12 +8,12 @@
 // write), as they do when the library answers.
 #include <cstdio>
 
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
-#include "LibraryLoader.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
 #include "DumpLine.h"
+#include "Families.h"
+#include "LibraryLoader.h"
 
 std::string FormatDumpLine(uint32_t address, const uint8_t (&bytes)[16])
 {
@@ -80,9 +80,18 @@ struct CPortInstructions {
         e.WriteRegister(CScriptEngine::kRegL, value);
         e.Continue();
     }
-    static void Out(CScriptEngine& e) { Output<&CScriptEngine::WritePortByte, 0xFFu>(e, msg::kOutDone); }
-    static void Wout(CScriptEngine& e) { Output<&CScriptEngine::WritePortWord, 0xFFFFu>(e, msg::kWoutDone); }
-    static void Dout(CScriptEngine& e) { Output<&CScriptEngine::WritePortDword, 0xFFFFFFFFu>(e, msg::kDoutDone); }
+    static void Out(CScriptEngine& e)
+    {
+        Output<&CScriptEngine::WritePortByte, 0xFFu>(e, msg::kOutDone);
+    }
+    static void Wout(CScriptEngine& e)
+    {
+        Output<&CScriptEngine::WritePortWord, 0xFFFFu>(e, msg::kWoutDone);
+    }
+    static void Dout(CScriptEngine& e)
+    {
+        Output<&CScriptEngine::WritePortDword, 0xFFFFFFFFu>(e, msg::kDoutDone);
+    }
 
     static void WinIo(CScriptEngine& e)
     {
@@ -149,8 +158,10 @@ struct CPortInstructions {
     // after the last dump. Further tokens are ignored, as after every instruction.
     static void Dt(CScriptEngine& e)
     {
-        if (e.ArgCount() == 1) e.SetDumpAddress(e.DumpAddress() + 16);
-        else e.SetDumpAddress(e.OperandArg(1, 16));
+        if (e.ArgCount() == 1)
+            e.SetDumpAddress(e.DumpAddress() + 16);
+        else
+            e.SetDumpAddress(e.OperandArg(1, 16));
         e.Continue();
         const uint32_t address = e.DumpAddress();
         if (e.PortLibraryMissing()) {
@@ -165,7 +176,8 @@ struct CPortInstructions {
         }
         char line[96];
         std::snprintf(line, sizeof line,
-                      "%08x  %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x ",
+                      "%08x  %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x %02x "
+                      "%02x %02x ",
                       address, bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6],
                       bytes[7], bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13],
                       bytes[14], bytes[15]);
@@ -185,7 +197,8 @@ struct CPortInstructions {
     // Where the REGL cell lives in the program's memory (the low 32 bits of it).
     static void ReglLocation(CScriptEngine& e)
     {
-        auto location = static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(e.RegisterAddress(CScriptEngine::kRegL)));
+        auto location = static_cast<uint32_t>(
+            reinterpret_cast<std::uintptr_t>(e.RegisterAddress(CScriptEngine::kRegL)));
         e.SetStatusNumber(msg::kReglLocation, static_cast<int32_t>(location), 32, 16, 5);
         e.Continue();
     }
@@ -226,19 +239,19 @@ struct CPortInstructions {
 void AddPortInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"IN", CPortInstructions::In},                 // REGL = byte read from port p
-        {"WIN", CPortInstructions::Win},               // REGL = word read from port p
-        {"DIN", CPortInstructions::Din},               // REGL = double word read from port p
-        {"OUT", CPortInstructions::Out},               // write byte v to port p; REGL = v & 0xFF
-        {"WOUT", CPortInstructions::Wout},             // write word v to port p; REGL = v & 0xFFFF
-        {"DOUT", CPortInstructions::Dout},             // write double word v to port p; REGL = v
-        {"D", CPortInstructions::D},                   // REGL = 32 bits of physical memory at hex a
-        {"DT", CPortInstructions::Dt},                 // dump 16 bytes of physical memory at a, or the next 16
+        {"IN", CPortInstructions::In},     // REGL = byte read from port p
+        {"WIN", CPortInstructions::Win},   // REGL = word read from port p
+        {"DIN", CPortInstructions::Din},   // REGL = double word read from port p
+        {"OUT", CPortInstructions::Out},   // write byte v to port p; REGL = v & 0xFF
+        {"WOUT", CPortInstructions::Wout}, // write word v to port p; REGL = v & 0xFFFF
+        {"DOUT", CPortInstructions::Dout}, // write double word v to port p; REGL = v
+        {"D", CPortInstructions::D},       // REGL = 32 bits of physical memory at hex a
+        {"DT", CPortInstructions::Dt},     // dump 16 bytes of physical memory at a, or the next 16
         {"dummycheck", CPortInstructions::DummyCheck}, // show the dump-line formatter's test line
         {"REGL?", CPortInstructions::ReglLocation},    // show where the REGL cell lives
-        {"E", CPortInstructions::E},                   // write 32 bits v to physical memory at a (both hex)
+        {"E", CPortInstructions::E}, // write 32 bits v to physical memory at a (both hex)
         {"GETTICK_DEBUG", CPortInstructions::GetTickDebug}, // REGL = port-bit reads done in 2 s
-        {"WINIO", CPortInstructions::WinIo},           // check that port access is available
+        {"WINIO", CPortInstructions::WinIo},                // check that port access is available
         {msg::kMnemonicTestOutput, CPortInstructions::TestOutput}, // 0xFF to ports 0x61 and 0x3F8
     });
 }

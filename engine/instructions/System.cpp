@@ -13,11 +13,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "Families.h"
 #include "../KeywordChain.h"
-#include "../ScriptEngine.h"
 #include "../Messages.h"
+#include "../ScriptEngine.h"
 #include "../Text.h"
+#include "Families.h"
 
 struct CSystemInstructions {
     static CDesktopServices* Desktop(CScriptEngine& e) { return e.Host().Desktop(); }
@@ -36,8 +36,11 @@ struct CSystemInstructions {
     static std::vector<uint32_t> CollectWindows(CDesktopServices* desktop)
     {
         std::vector<uint32_t> windows(kWindowListSize);
-        int count = desktop == nullptr ? 0 : desktop->CollectWindows(windows.data(), kWindowListSize);
-        windows.resize(static_cast<size_t>(count < 0 ? 0 : count > kWindowListSize ? kWindowListSize : count));
+        int count =
+            desktop == nullptr ? 0 : desktop->CollectWindows(windows.data(), kWindowListSize);
+        windows.resize(static_cast<size_t>(count < 0                 ? 0
+                                           : count > kWindowListSize ? kWindowListSize
+                                                                     : count));
         return windows;
     }
 
@@ -57,11 +60,11 @@ struct CSystemInstructions {
     // Launches the command line from token firstArg with the record as it stands, waits
     // until the program is ready and, for EXECD and EXECP, stores its window. A launch
     // that fails ends the statement without a word.
-    template <LaunchKind Kind, bool StoreWindow>
-    static void Launch(CScriptEngine& e, int firstArg)
+    template <LaunchKind Kind, bool StoreWindow> static void Launch(CScriptEngine& e, int firstArg)
     {
         CDesktopServices* desktop = Desktop(e);
-        if (desktop == nullptr || !desktop->Launch(e.ArgToEnd(firstArg), e.LaunchSettings(), Kind, e.LastLaunch())) {
+        if (desktop == nullptr ||
+            !desktop->Launch(e.ArgToEnd(firstArg), e.LaunchSettings(), Kind, e.LastLaunch())) {
             e.Continue();
             return;
         }
@@ -119,8 +122,9 @@ struct CSystemInstructions {
         e.LaunchSettings().dwXCountChars = 10;
         e.LaunchSettings().dwYCountChars = 10;
         e.LaunchSettings().cb = CStartupInfo::kRecordSize;
-        e.LaunchSettings().dwFlags = CStartupInfo::STARTF_USESHOWWINDOW | CStartupInfo::STARTF_USECOUNTCHARS |
-                         CStartupInfo::STARTF_USEFILLATTRIBUTE;
+        e.LaunchSettings().dwFlags = CStartupInfo::STARTF_USESHOWWINDOW |
+                                     CStartupInfo::STARTF_USECOUNTCHARS |
+                                     CStartupInfo::STARTF_USEFILLATTRIBUTE;
         e.LaunchSettings().wShowWindow = CStartupInfo::SW_HIDE;
         Launch<LaunchKind::CommandInterpreter, true>(e, 2);
     }
@@ -198,8 +202,10 @@ struct CSystemInstructions {
         CDesktopServices* desktop = Desktop(e);
         if (desktop != nullptr && e.ArgCount() >= 2) {
             std::string_view word = e.Arg(1);
-            if (text::EqualsNoCase(word, "HIDE")) desktop->ShowMainWindow(false);
-            else if (text::EqualsNoCase(word, "SHOW")) desktop->ShowMainWindow(true);
+            if (text::EqualsNoCase(word, "HIDE"))
+                desktop->ShowMainWindow(false);
+            else if (text::EqualsNoCase(word, "SHOW"))
+                desktop->ShowMainWindow(true);
         }
         e.Continue();
     }
@@ -212,8 +218,10 @@ struct CSystemInstructions {
         if (e.CheckArgCount(e.ArgCount(), 2)) return;
         CDesktopServices* desktop = Desktop(e);
         uint32_t window = 0;
-        if (e.ArgCount() >= 3) window = e.OperandArg(2, 16);
-        else if (desktop != nullptr) window = desktop->MainWindow();
+        if (e.ArgCount() >= 3)
+            window = e.OperandArg(2, 16);
+        else if (desktop != nullptr)
+            window = desktop->MainWindow();
         const uint32_t percent = e.OperandArg(1, 10);
         // 32-bit arithmetic as the percentage has always been scaled: the product
         // wraps, the division truncates toward zero, the alpha is its low byte.
@@ -242,18 +250,20 @@ struct CSystemInstructions {
 void AddSystemInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"EXITWIN", CSystemInstructions::ExitWin},       // power the machine off
-        {"EXECCLOSE", CSystemInstructions::ExecClose},   // ask window h to close
-        {"EXEC", CSystemInstructions::Exec},             // start a command line, wait until ready; REGL = its process id
-        {"EXECD", CSystemInstructions::ExecD},           // run a shell command hidden; r = its window
-        {"EXECP", CSystemInstructions::ExecP},           // start a command line shown; r = its window
-        {"terminate", CSystemInstructions::Terminate},   // text editor for 5 s, then end it
-        {"notepat", CSystemInstructions::Terminate},     // same as terminate
-        {"HANDLELIST", CSystemInstructions::HandleList}, // list the top-level windows: handle and title
-        {"TIME", CSystemInstructions::Time},             // REGL (and r) = the millisecond tick
-        {"WINDOW", CSystemInstructions::Window},         // HIDE or SHOW the application's main window
-        {"layer", CSystemInstructions::Layer},           // opacity p % for window h (main window)
-        {"opencon", CSystemInstructions::OpenCon},       // open the application's console, write "dir\n"
-        {"freecon", CSystemInstructions::FreeCon},       // close the application's console
+        {"EXITWIN", CSystemInstructions::ExitWin},     // power the machine off
+        {"EXECCLOSE", CSystemInstructions::ExecClose}, // ask window h to close
+        {"EXEC", CSystemInstructions::Exec},   // start a command line, wait until ready; REGL = its
+                                               // process id
+        {"EXECD", CSystemInstructions::ExecD}, // run a shell command hidden; r = its window
+        {"EXECP", CSystemInstructions::ExecP}, // start a command line shown; r = its window
+        {"terminate", CSystemInstructions::Terminate}, // text editor for 5 s, then end it
+        {"notepat", CSystemInstructions::Terminate},   // same as terminate
+        {"HANDLELIST",
+         CSystemInstructions::HandleList},         // list the top-level windows: handle and title
+        {"TIME", CSystemInstructions::Time},       // REGL (and r) = the millisecond tick
+        {"WINDOW", CSystemInstructions::Window},   // HIDE or SHOW the application's main window
+        {"layer", CSystemInstructions::Layer},     // opacity p % for window h (main window)
+        {"opencon", CSystemInstructions::OpenCon}, // open the application's console, write "dir\n"
+        {"freecon", CSystemInstructions::FreeCon}, // close the application's console
     });
 }

@@ -14,7 +14,8 @@ uint8_t CaptureByte(const uint32_t* registers, size_t k)
 int PopCount(uint8_t value)
 {
     int n = 0;
-    for (; value != 0; value &= static_cast<uint8_t>(value - 1)) ++n;
+    for (; value != 0; value &= static_cast<uint8_t>(value - 1))
+        ++n;
     return n;
 }
 
@@ -28,7 +29,8 @@ CIrCapture CIrCapture::FromRegisters(const uint32_t* registers, size_t count, ui
     samples.reserve(static_cast<size_t>(regL) * 8 + 8);
     for (size_t k = 0; k < regL; ++k) {
         const uint8_t byte = CaptureByte(registers, k);
-        for (int bit = 7; bit >= 0; --bit) samples.push_back(static_cast<uint8_t>((byte >> bit) & 1u));
+        for (int bit = 7; bit >= 0; --bit)
+            samples.push_back(static_cast<uint8_t>((byte >> bit) & 1u));
     }
     CIrCapture capture = FromSamples(std::move(samples));
     if (capture.IsEmpty()) return capture;
@@ -63,7 +65,8 @@ std::vector<CIrRun> CIrCapture::Runs(double syncHz) const
     const double sampleUs = syncHz > 0 ? 1e6 / (2 * syncHz) : 0;
     for (size_t i = 0; i < m_samples.size();) {
         size_t j = i;
-        while (j < m_samples.size() && m_samples[j] == m_samples[i]) ++j;
+        while (j < m_samples.size() && m_samples[j] == m_samples[i])
+            ++j;
         CIrRun run;
         run.bMark = m_samples[i] != m_nRestLevel;
         run.nSamples = static_cast<uint32_t>(j - i);
@@ -78,11 +81,13 @@ std::vector<uint32_t> RunDurations(const std::vector<CIrRun>& runs)
 {
     std::vector<uint32_t> out;
     out.reserve(runs.size());
-    for (const CIrRun& run : runs) out.push_back(static_cast<uint32_t>(std::lround(run.dMicroseconds)));
+    for (const CIrRun& run : runs)
+        out.push_back(static_cast<uint32_t>(std::lround(run.dMicroseconds)));
     return out;
 }
 
-std::vector<std::vector<uint32_t>> SplitBursts(const std::vector<uint32_t>& durations, uint32_t gapUs)
+std::vector<std::vector<uint32_t>> SplitBursts(const std::vector<uint32_t>& durations,
+                                               uint32_t gapUs)
 {
     std::vector<std::vector<uint32_t>> bursts;
     std::vector<uint32_t> current;

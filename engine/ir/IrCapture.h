@@ -60,7 +60,8 @@ std::vector<uint32_t> RunDurations(const std::vector<CIrRun>& runs);
 // Splits durations (mark first) into bursts at spaces of at least gapUs; each burst
 // starts with a mark and ends with the space that follows it (the gap itself, or the
 // capture's trailing rest).
-std::vector<std::vector<uint32_t>> SplitBursts(const std::vector<uint32_t>& durations, uint32_t gapUs = 10000);
+std::vector<std::vector<uint32_t>> SplitBursts(const std::vector<uint32_t>& durations,
+                                               uint32_t gapUs = 10000);
 
 // Removes glitches: a run of a single sample between two runs of the other kind joins
 // them, when one sample is short against every protocol's shortest element (a sample

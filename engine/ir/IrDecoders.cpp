@@ -28,8 +28,10 @@ bool DecodeNec(const std::vector<uint32_t>& b, CIrFrame& frame)
         const uint32_t mark = b[2 + 2 * i];
         const uint32_t space = b[3 + 2 * i];
         if (!Near(mark, 562.5)) return false;
-        if (Near(space, 1687.5)) bits |= 1u << i;
-        else if (!Near(space, 562.5)) return false;
+        if (Near(space, 1687.5))
+            bits |= 1u << i;
+        else if (!Near(space, 562.5))
+            return false;
     }
     if (!Near(b[66], 562.5)) return false;
     const uint32_t address = bits & 0xFF, addressHigh = (bits >> 8) & 0xFF;
@@ -64,7 +66,7 @@ bool ExpandUnits(const std::vector<uint32_t>& b, size_t from, size_t to, double 
 bool DecodeRc5(const std::vector<uint32_t>& b, CIrFrame& frame)
 {
     constexpr double kUnit = 889;
-    std::vector<uint8_t> levels {0};
+    std::vector<uint8_t> levels{0};
     // The gap is the last element; the burst before it ends on a mark.
     if (b.size() < 2 || !ExpandUnits(b, 0, b.size() - 1, kUnit, 2, levels, true)) return false;
     if (levels.size() == 27) levels.push_back(0); // a last 0 bit ends in the gap
@@ -96,7 +98,8 @@ bool DecodeRc6(const std::vector<uint32_t>& b, CIrFrame& frame)
     if (levels.size() != 44) return false;
     auto bit = [&](size_t at, size_t width, int& value) {
         for (size_t k = 1; k < width; ++k)
-            if (levels[at + k] != levels[at] || levels[at + width + k] != levels[at + width]) return false;
+            if (levels[at + k] != levels[at] || levels[at + width + k] != levels[at + width])
+                return false;
         if (levels[at] == levels[at + width]) return false;
         value = levels[at];
         return true;
@@ -133,8 +136,10 @@ bool DecodeSirc(const std::vector<uint32_t>& b, CIrFrame& frame)
     for (size_t i = 0; i < bitCount; ++i) {
         if (!Near(b[1 + 2 * i], 600)) return false;
         const uint32_t mark = b[2 + 2 * i];
-        if (Near(mark, 1200)) bits |= 1u << i;
-        else if (!Near(mark, 600)) return false;
+        if (Near(mark, 1200))
+            bits |= 1u << i;
+        else if (!Near(mark, 600))
+            return false;
     }
     frame.eProtocol = IrProtocol::Sirc;
     frame.nBits = static_cast<int>(bitCount);
@@ -177,13 +182,16 @@ std::vector<CIrFrame> DecodeCapture(const std::vector<uint32_t>& durations)
         // The length runs to the end of the last mark; a burst of even size ends in its gap.
         const size_t lastMark = burst.size() % 2 == 0 ? burst.size() - 1 : burst.size();
         double length = 0;
-        for (size_t i = 0; i < lastMark; ++i) length += burst[i];
+        for (size_t i = 0; i < lastMark; ++i)
+            length += burst[i];
         frame.dLengthUs = length;
-        for (uint32_t d : burst) startUs += d;
+        for (uint32_t d : burst)
+            startUs += d;
         index += burst.size();
         if (!frames.empty() && frame.eProtocol != IrProtocol::Raw) {
             CIrFrame& last = frames.back();
-            const bool necRepeat = frame.eProtocol == IrProtocol::NecRepeat && last.eProtocol == IrProtocol::Nec;
+            const bool necRepeat =
+                frame.eProtocol == IrProtocol::NecRepeat && last.eProtocol == IrProtocol::Nec;
             if (necRepeat || SameKey(frame, last)) {
                 ++last.nRepeats;
                 continue;
@@ -197,12 +205,18 @@ std::vector<CIrFrame> DecodeCapture(const std::vector<uint32_t>& durations)
 const char* ProtocolName(IrProtocol protocol)
 {
     switch (protocol) {
-    case IrProtocol::Nec: return "NEC";
-    case IrProtocol::NecRepeat: return "NEC repeat";
-    case IrProtocol::Rc5: return "RC5";
-    case IrProtocol::Rc6: return "RC6";
-    case IrProtocol::Sirc: return "SIRC";
-    case IrProtocol::Raw: break;
+    case IrProtocol::Nec:
+        return "NEC";
+    case IrProtocol::NecRepeat:
+        return "NEC repeat";
+    case IrProtocol::Rc5:
+        return "RC5";
+    case IrProtocol::Rc6:
+        return "RC6";
+    case IrProtocol::Sirc:
+        return "SIRC";
+    case IrProtocol::Raw:
+        break;
     }
     return "raw";
 }
@@ -228,7 +242,8 @@ std::string DescribeFrame(const CIrFrame& frame)
     std::string line = ProtocolName(frame.eProtocol);
     if (frame.eProtocol == IrProtocol::Raw) {
         line += " " + std::to_string(frame.durations.size()) + " durations:";
-        for (uint32_t d : frame.durations) line += " " + std::to_string(d);
+        for (uint32_t d : frame.durations)
+            line += " " + std::to_string(d);
         return line;
     }
     if (frame.eProtocol == IrProtocol::Nec && frame.bExtended) line += " extended";
@@ -257,7 +272,8 @@ std::string FrameAsJson(const CIrFrame& frame)
         json += ",\"address\":" + std::to_string(frame.nAddress);
         json += ",\"command\":" + std::to_string(frame.nCommand);
     }
-    if (frame.eProtocol == IrProtocol::Nec) json += std::string(",\"extended\":") + (frame.bExtended ? "true" : "false");
+    if (frame.eProtocol == IrProtocol::Nec)
+        json += std::string(",\"extended\":") + (frame.bExtended ? "true" : "false");
     if (frame.nToggle >= 0) json += ",\"toggle\":" + std::to_string(frame.nToggle);
     json += ",\"repeats\":" + std::to_string(frame.nRepeats);
     return json + "}";

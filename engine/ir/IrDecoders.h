@@ -19,14 +19,14 @@ struct CIrFrame {
     IrProtocol eProtocol = IrProtocol::Raw;
     uint32_t nAddress = 0;
     uint32_t nCommand = 0;
-    int nBits = 0;            // bits of the frame (NEC 32, RC5 14, RC6 mode 0 21 incl. mode, SIRC 12/15/20)
-    bool bExtended = false;   // NEC: the address byte is not followed by its inverse
-    int nToggle = -1;         // RC5/RC6: the toggle bit; -1 where the protocol has none
-    uint32_t nRepeats = 0;    // identical frames (or NEC repeat frames) that followed
-    size_t nFirstDuration = 0; // index of the burst's first mark in the whole capture
-    size_t nDurationCount = 0; // marks and spaces of the burst, its gap included
-    double dStartUs = 0;      // start of the burst in the capture
-    double dLengthUs = 0;     // from the first mark to the end of the last mark
+    int nBits = 0; // bits of the frame (NEC 32, RC5 14, RC6 mode 0 21 incl. mode, SIRC 12/15/20)
+    bool bExtended = false;          // NEC: the address byte is not followed by its inverse
+    int nToggle = -1;                // RC5/RC6: the toggle bit; -1 where the protocol has none
+    uint32_t nRepeats = 0;           // identical frames (or NEC repeat frames) that followed
+    size_t nFirstDuration = 0;       // index of the burst's first mark in the whole capture
+    size_t nDurationCount = 0;       // marks and spaces of the burst, its gap included
+    double dStartUs = 0;             // start of the burst in the capture
+    double dLengthUs = 0;            // from the first mark to the end of the last mark
     std::vector<uint32_t> durations; // the burst (mark first, gap last)
 };
 

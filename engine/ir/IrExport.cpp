@@ -57,7 +57,8 @@ std::string Lircd(const CIrExportInput& in)
     if (gap == 0) gap = 100000;
     std::string out = "# Raw codes captured by Tavimore: one code for each burst of the capture.\n";
     out += "begin remote\n  name  " + in.strName + "\n  flags RAW_CODES\n  eps   30\n  aeps  100\n";
-    out += "  gap   " + std::to_string(Clip(gap)) + "\n  frequency " + std::to_string(in.nCarrierHz) + "\n";
+    out += "  gap   " + std::to_string(Clip(gap)) + "\n  frequency " +
+           std::to_string(in.nCarrierHz) + "\n";
     out += "  begin raw_codes\n";
     int number = 1;
     for (const auto& burst : bursts) {
@@ -83,7 +84,8 @@ std::string Pronto(const CIrExportInput& in)
     std::string out;
     int number = 1;
     for (const auto& burst : CodeBursts(in.durations))
-        out += in.strName + "_" + std::to_string(number++) + ":" + ProntoCode(burst, in.nCarrierHz) + "\n";
+        out += in.strName + "_" + std::to_string(number++) + ":" +
+               ProntoCode(burst, in.nCarrierHz) + "\n";
     return out;
 }
 
@@ -100,17 +102,20 @@ std::string Bytes4(uint32_t value)
     return text;
 }
 
-std::string FlipperRawSignal(const std::string& name, const std::vector<uint32_t>& burst, uint32_t carrierHz)
+std::string FlipperRawSignal(const std::string& name, const std::vector<uint32_t>& burst,
+                             uint32_t carrierHz)
 {
     std::string out = "#\nname: " + name + "\ntype: raw\nfrequency: " + std::to_string(carrierHz) +
                       "\nduty_cycle: 0.330000\ndata:";
     // Flipper keeps at most 1024 timings a signal; a longer burst is cut there.
-    for (size_t i = 0; i < burst.size() && i < 1024; ++i) out += " " + std::to_string(burst[i]);
+    for (size_t i = 0; i < burst.size() && i < 1024; ++i)
+        out += " " + std::to_string(burst[i]);
     return out + "\n";
 }
 
 // Flipper's protocol names and the fields it stores; false for a frame it has no name for.
-bool FlipperParsed(const CIrFrame& frame, std::string& protocol, uint32_t& address, uint32_t& command)
+bool FlipperParsed(const CIrFrame& frame, std::string& protocol, uint32_t& address,
+                   uint32_t& command)
 {
     address = frame.nAddress;
     command = frame.nCommand;
@@ -145,8 +150,8 @@ std::string Flipper(const CIrExportInput& in, bool parsed)
         std::string protocol;
         uint32_t address = 0, command = 0;
         if (parsed && FlipperParsed(frame, protocol, address, command)) {
-            out += "#\nname: " + name + "\ntype: parsed\nprotocol: " + protocol + "\naddress: " + Bytes4(address) +
-                   "\ncommand: " + Bytes4(command) + "\n";
+            out += "#\nname: " + name + "\ntype: parsed\nprotocol: " + protocol +
+                   "\naddress: " + Bytes4(address) + "\ncommand: " + Bytes4(command) + "\n";
         } else {
             out += FlipperRawSignal(name, frame.durations, in.nCarrierHz);
         }
@@ -165,8 +170,8 @@ std::string Csv(const CIrExportInput& in)
     std::string out = "time_us,level,duration_us,kind\n";
     uint64_t time = 0;
     for (size_t i = 0; i < in.durations.size(); ++i) {
-        out += std::to_string(time) + "," + std::to_string(LevelAt(in, i)) + "," + std::to_string(in.durations[i]) +
-               (i % 2 == 0 ? ",mark\n" : ",space\n");
+        out += std::to_string(time) + "," + std::to_string(LevelAt(in, i)) + "," +
+               std::to_string(in.durations[i]) + (i % 2 == 0 ? ",mark\n" : ",space\n");
         time += in.durations[i];
     }
     return out;
@@ -175,8 +180,9 @@ std::string Csv(const CIrExportInput& in)
 // One single-bit wire: sigrok's VCD import ignores vector wires without a word.
 std::string Vcd(const CIrExportInput& in)
 {
-    std::string out = "$version Tavimore infrared capture $end\n$timescale 1 us $end\n"
-                      "$scope module ir $end\n$var wire 1 ! ir $end\n$upscope $end\n$enddefinitions $end\n";
+    std::string out =
+        "$version Tavimore infrared capture $end\n$timescale 1 us $end\n"
+        "$scope module ir $end\n$var wire 1 ! ir $end\n$upscope $end\n$enddefinitions $end\n";
     // The line rests for a moment before the first mark, so that decoders see its
     // first edge.
     constexpr uint64_t kLeadIn = 10000;
@@ -187,7 +193,8 @@ std::string Vcd(const CIrExportInput& in)
         time += in.durations[i];
     }
     // The end: back at rest, and a last time stamp so that the rest has a length.
-    if (in.durations.size() % 2 == 1) out += "#" + std::to_string(time) + "\n" + std::to_string(in.nRestLevel) + "!\n";
+    if (in.durations.size() % 2 == 1)
+        out += "#" + std::to_string(time) + "\n" + std::to_string(in.nRestLevel) + "!\n";
     out += "#" + std::to_string(time + kLeadIn) + "\n";
     return out;
 }
@@ -199,9 +206,12 @@ bool ParseExportFormat(const std::string& name, IrExportFormat& format)
     static const struct {
         const char* name;
         IrExportFormat format;
-    } kFormats[] = {{"mode2", IrExportFormat::Mode2},        {"lircd", IrExportFormat::Lircd},
-                    {"pronto", IrExportFormat::Pronto},      {"flipper", IrExportFormat::FlipperParsed},
-                    {"flipper-raw", IrExportFormat::FlipperRaw}, {"csv", IrExportFormat::Csv},
+    } kFormats[] = {{"mode2", IrExportFormat::Mode2},
+                    {"lircd", IrExportFormat::Lircd},
+                    {"pronto", IrExportFormat::Pronto},
+                    {"flipper", IrExportFormat::FlipperParsed},
+                    {"flipper-raw", IrExportFormat::FlipperRaw},
+                    {"csv", IrExportFormat::Csv},
                     {"vcd", IrExportFormat::Vcd}};
     for (const auto& entry : kFormats) {
         if (name == entry.name) {
@@ -220,13 +230,19 @@ const char* ExportFormatNames()
 const char* ExportExtension(IrExportFormat format)
 {
     switch (format) {
-    case IrExportFormat::Mode2: return "mode2";
-    case IrExportFormat::Lircd: return "lircd.conf";
-    case IrExportFormat::Pronto: return "pronto";
+    case IrExportFormat::Mode2:
+        return "mode2";
+    case IrExportFormat::Lircd:
+        return "lircd.conf";
+    case IrExportFormat::Pronto:
+        return "pronto";
     case IrExportFormat::FlipperRaw:
-    case IrExportFormat::FlipperParsed: return "ir";
-    case IrExportFormat::Csv: return "csv";
-    case IrExportFormat::Vcd: return "vcd";
+    case IrExportFormat::FlipperParsed:
+        return "ir";
+    case IrExportFormat::Csv:
+        return "csv";
+    case IrExportFormat::Vcd:
+        return "vcd";
     }
     return "txt";
 }
@@ -234,13 +250,20 @@ const char* ExportExtension(IrExportFormat format)
 std::string ExportCapture(IrExportFormat format, const CIrExportInput& input)
 {
     switch (format) {
-    case IrExportFormat::Mode2: return Mode2(input);
-    case IrExportFormat::Lircd: return Lircd(input);
-    case IrExportFormat::Pronto: return Pronto(input);
-    case IrExportFormat::FlipperRaw: return Flipper(input, false);
-    case IrExportFormat::FlipperParsed: return Flipper(input, true);
-    case IrExportFormat::Csv: return Csv(input);
-    case IrExportFormat::Vcd: return Vcd(input);
+    case IrExportFormat::Mode2:
+        return Mode2(input);
+    case IrExportFormat::Lircd:
+        return Lircd(input);
+    case IrExportFormat::Pronto:
+        return Pronto(input);
+    case IrExportFormat::FlipperRaw:
+        return Flipper(input, false);
+    case IrExportFormat::FlipperParsed:
+        return Flipper(input, true);
+    case IrExportFormat::Csv:
+        return Csv(input);
+    case IrExportFormat::Vcd:
+        return Vcd(input);
     }
     return {};
 }
@@ -258,7 +281,9 @@ std::string ProntoCode(const std::vector<uint32_t>& burst, uint32_t carrierHz)
         counts.push_back(static_cast<uint32_t>(n < 1 ? 1 : n > 0xFFFF ? 0xFFFF : n));
     }
     if (counts.size() % 2 == 1) counts.push_back(0xFFFF); // every pair ends with a space
-    std::string code = "0000 " + Hex4(word) + " " + Hex4(static_cast<uint32_t>(counts.size() / 2)) + " 0000";
-    for (uint32_t n : counts) code += " " + Hex4(n);
+    std::string code =
+        "0000 " + Hex4(word) + " " + Hex4(static_cast<uint32_t>(counts.size() / 2)) + " 0000";
+    for (uint32_t n : counts)
+        code += " " + Hex4(n);
     return code;
 }

@@ -111,8 +111,9 @@ D2XX_EXPORT FT_STATUS FT_ListDevices(void* arg1, void* arg2, DWORD flags)
     if (dev == nullptr) return FT_DEVICE_NOT_FOUND;
     // Reading the strings opens the device for a moment; without access to it the
     // device is listed but its texts are not.
-    int result = serial ? ftdi_usb_get_strings(context.ftdi, dev, nullptr, 0, nullptr, 0, text, size)
-                        : ftdi_usb_get_strings(context.ftdi, dev, nullptr, 0, text, size, nullptr, 0);
+    int result = serial
+                     ? ftdi_usb_get_strings(context.ftdi, dev, nullptr, 0, nullptr, 0, text, size)
+                     : ftdi_usb_get_strings(context.ftdi, dev, nullptr, 0, text, size, nullptr, 0);
     text[size - 1] = '\0';
     if (result < 0) {
         text[0] = '\0';
@@ -132,8 +133,10 @@ D2XX_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
     {
         CDeviceList list(ftdi);
         libusb_device* dev = list.At(static_cast<DWORD>(deviceNumber));
-        if (dev == nullptr) status = FT_DEVICE_NOT_FOUND;
-        else if (ftdi_usb_open_dev(ftdi, dev) < 0) status = FT_DEVICE_NOT_OPENED;
+        if (dev == nullptr)
+            status = FT_DEVICE_NOT_FOUND;
+        else if (ftdi_usb_open_dev(ftdi, dev) < 0)
+            status = FT_DEVICE_NOT_OPENED;
     }
     if (status != FT_OK) {
         ftdi_free(ftdi);
@@ -167,12 +170,14 @@ D2XX_EXPORT FT_STATUS FT_SetBitMode(FT_HANDLE handle, unsigned char mask, unsign
     return IoResult(ftdi_set_bitmode(d->ftdi, mask, mode));
 }
 
-D2XX_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD bytesToWrite, DWORD* bytesWritten)
+D2XX_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD bytesToWrite,
+                               DWORD* bytesWritten)
 {
     std::lock_guard<std::mutex> hold(g_lock);
     CAdapterDevice* d = Device(handle);
     if (d == nullptr) return FT_INVALID_HANDLE;
-    if (bytesWritten == nullptr || (buffer == nullptr && bytesToWrite > 0) || bytesToWrite > INT_MAX)
+    if (bytesWritten == nullptr || (buffer == nullptr && bytesToWrite > 0) ||
+        bytesToWrite > INT_MAX)
         return FT_INVALID_PARAMETER;
     *bytesWritten = 0;
     int result = ftdi_write_data(d->ftdi, static_cast<const unsigned char*>(buffer),
@@ -199,7 +204,8 @@ D2XX_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead,
         return FT_INVALID_PARAMETER;
     *bytesRead = 0;
     // Returns what the chip has sent, possibly nothing, within its latency time.
-    int result = ftdi_read_data(d->ftdi, static_cast<unsigned char*>(buffer), static_cast<int>(bytesToRead));
+    int result =
+        ftdi_read_data(d->ftdi, static_cast<unsigned char*>(buffer), static_cast<int>(bytesToRead));
     if (result > 0) *bytesRead = static_cast<DWORD>(result);
     return IoResult(result);
 }

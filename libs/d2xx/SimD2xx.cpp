@@ -58,8 +58,10 @@ struct CSimDevice {
 std::string Trim(const std::string& s)
 {
     size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -126,8 +128,10 @@ private:
             d.serial = s;
             devices.push_back(d);
         }
-        if (logFile == "/dev/stderr") m_logFd = 2;
-        else if (logFile == "/dev/stdout") m_logFd = 1;
+        if (logFile == "/dev/stderr")
+            m_logFd = 2;
+        else if (logFile == "/dev/stdout")
+            m_logFd = 1;
         else if (!logFile.empty()) {
             if (logFile.front() != '/') logFile = folder + logFile;
             // D2XX has no way to report it to the program: the log stays off and
@@ -148,13 +152,20 @@ CSimulator& Sim()
 const char* StatusName(FT_STATUS status)
 {
     switch (status) {
-    case FT_OK: return "FT_OK";
-    case FT_INVALID_HANDLE: return "FT_INVALID_HANDLE";
-    case FT_DEVICE_NOT_FOUND: return "FT_DEVICE_NOT_FOUND";
-    case FT_DEVICE_NOT_OPENED: return "FT_DEVICE_NOT_OPENED";
-    case FT_INVALID_PARAMETER: return "FT_INVALID_PARAMETER";
-    case FT_INVALID_BAUD_RATE: return "FT_INVALID_BAUD_RATE";
-    default: return "FT_OTHER_ERROR";
+    case FT_OK:
+        return "FT_OK";
+    case FT_INVALID_HANDLE:
+        return "FT_INVALID_HANDLE";
+    case FT_DEVICE_NOT_FOUND:
+        return "FT_DEVICE_NOT_FOUND";
+    case FT_DEVICE_NOT_OPENED:
+        return "FT_DEVICE_NOT_OPENED";
+    case FT_INVALID_PARAMETER:
+        return "FT_INVALID_PARAMETER";
+    case FT_INVALID_BAUD_RATE:
+        return "FT_INVALID_BAUD_RATE";
+    default:
+        return "FT_OTHER_ERROR";
     }
 }
 
@@ -242,22 +253,24 @@ D2XX_EXPORT FT_STATUS FT_SetBitMode(FT_HANDLE handle, unsigned char mask, unsign
     CSimulator& sim = Sim();
     std::lock_guard<std::mutex> hold(sim.lock);
     CSimDevice* d = sim.Device(handle);
-    const std::string call = "FT_SetBitMode " + Name(d) + " mask " + Hex(mask) + " mode " +
-                             std::to_string(mode);
+    const std::string call =
+        "FT_SetBitMode " + Name(d) + " mask " + Hex(mask) + " mode " + std::to_string(mode);
     if (d == nullptr) return Done(call, FT_INVALID_HANDLE);
     d->mode = mode;
     d->mask = mode == FT_BITMODE_RESET ? 0 : mask;
     return Done(call, FT_OK);
 }
 
-D2XX_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD bytesToWrite, DWORD* bytesWritten)
+D2XX_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD bytesToWrite,
+                               DWORD* bytesWritten)
 {
     CSimulator& sim = Sim();
     std::lock_guard<std::mutex> hold(sim.lock);
     CSimDevice* d = sim.Device(handle);
     std::string call = "FT_Write " + Name(d);
     const auto* bytes = static_cast<const uint8_t*>(buffer);
-    for (DWORD i = 0; bytes != nullptr && i < bytesToWrite && i < 16; ++i) call += " " + Hex(bytes[i]);
+    for (DWORD i = 0; bytes != nullptr && i < bytesToWrite && i < 16; ++i)
+        call += " " + Hex(bytes[i]);
     if (bytesToWrite > 16) call += " ...";
     if (d == nullptr) return Done(call, FT_INVALID_HANDLE);
     if ((buffer == nullptr && bytesToWrite > 0) || bytesWritten == nullptr)

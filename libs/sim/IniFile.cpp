@@ -18,14 +18,17 @@ std::string Trim(const std::string& s)
 {
     size_t b = 0;
     size_t e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
 std::string Lower(std::string s)
 {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -78,10 +81,12 @@ bool CIniFile::Read(const std::string& path, std::string& error, Malformed malfo
         if (equals == std::string::npos || section.empty()) {
             if (malformed == Malformed::Skip) continue;
             error = path + ":" + std::to_string(number) +
-                    (section.empty() ? ": a setting before the first [section]" : ": expected key = value");
+                    (section.empty() ? ": a setting before the first [section]"
+                                     : ": expected key = value");
             return false;
         }
-        sections[section][Lower(Trim(line.substr(0, equals)))] = {Trim(line.substr(equals + 1)), number};
+        sections[section][Lower(Trim(line.substr(0, equals)))] = {Trim(line.substr(equals + 1)),
+                                                                  number};
     }
     return true;
 }
@@ -120,9 +125,11 @@ int OpenUserFile(const std::string& path, int flags, std::string& error)
         return -1;
     }
     struct stat status {};
-    if (elevated && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid())) {
+    if (elevated &&
+        (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid())) {
         close(fd);
-        error = path + ": refused: with elevated privilege only regular files of the user's own are used";
+        error = path +
+                ": refused: with elevated privilege only regular files of the user's own are used";
         return -1;
     }
     return fd;

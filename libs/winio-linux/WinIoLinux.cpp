@@ -49,8 +49,8 @@ enum class Access { None, Processor, DevPort, ParallelPort };
 
 struct CState {
     Access access = Access::None;
-    int portFd = -1;     // /dev/port or /dev/parportN
-    int memFd = -1;      // /dev/mem
+    int portFd = -1; // /dev/port or /dev/parportN
+    int memFd = -1;  // /dev/mem
     uint32_t parportBase = 0x378;
     std::string parportPath;
     bool dataReverse = false; // ppdev: the data lines read from outside (control bit 5)
@@ -128,8 +128,10 @@ bool ParallelRead(uint32_t port, uint8_t& value)
         WarnRefused(port);
         return false;
     }
-    if (reg == 0) r = ioctl(g_state.portFd, PPRDATA, &byte);
-    else if (reg == 1) r = ioctl(g_state.portFd, PPRSTATUS, &byte);
+    if (reg == 0)
+        r = ioctl(g_state.portFd, PPRDATA, &byte);
+    else if (reg == 1)
+        r = ioctl(g_state.portFd, PPRSTATUS, &byte);
     else {
         r = ioctl(g_state.portFd, PPRCONTROL, &byte);
         if (g_state.dataReverse) byte |= 0x20;
@@ -172,7 +174,8 @@ inline bool GrantPorts(uint32_t port, uint32_t size)
         all = all && (g_state.granted[p / 64] >> (p % 64) & 1) != 0;
     if (all) return true;
     if (ioperm(port, size, 1) != 0) return false;
-    for (uint32_t p = port; p < port + size; ++p) g_state.granted[p / 64] |= uint64_t{1} << (p % 64);
+    for (uint32_t p = port; p < port + size; ++p)
+        g_state.granted[p / 64] |= uint64_t{1} << (p % 64);
     return true;
 }
 #endif
@@ -196,13 +199,17 @@ int32_t InitializeWinIo(void)
 #endif
     if (g_state.access == Access::None) {
         g_state.portFd = open("/dev/port", O_RDWR | O_CLOEXEC);
-        if (g_state.portFd >= 0) g_state.access = Access::DevPort;
-        else note(Reason("/dev/port"));
+        if (g_state.portFd >= 0)
+            g_state.access = Access::DevPort;
+        else
+            note(Reason("/dev/port"));
     }
     if (g_state.access == Access::None) {
         std::string why;
-        if (OpenParallelPort(why)) g_state.access = Access::ParallelPort;
-        else note(why);
+        if (OpenParallelPort(why))
+            g_state.access = Access::ParallelPort;
+        else
+            note(why);
     }
     if (g_state.access == Access::None) {
         std::fprintf(stderr, "tavimore-winio: no port access: %s\n", reasons.c_str());
@@ -241,7 +248,8 @@ int32_t GetPortVal(uint32_t port, uint32_t* value, uint32_t size)
     case Access::DevPort: {
         uint8_t bytes[4] = {};
         if (pread(g_state.portFd, bytes, size, port) != static_cast<ssize_t>(size)) return 0;
-        for (uint32_t i = 0; i < size; ++i) *value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+        for (uint32_t i = 0; i < size; ++i)
+            *value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
         return 1;
     }
     case Access::ParallelPort:
@@ -268,15 +276,19 @@ int32_t SetPortVal(uint32_t port, uint32_t value, uint32_t size)
     case Access::Processor: {
         if (!GrantPorts(port, size)) return 0;
         const auto p = static_cast<unsigned short>(port);
-        if (size == 1) outb(static_cast<unsigned char>(value), p);
-        else if (size == 2) outw(static_cast<unsigned short>(value), p);
-        else outl(value, p);
+        if (size == 1)
+            outb(static_cast<unsigned char>(value), p);
+        else if (size == 2)
+            outw(static_cast<unsigned short>(value), p);
+        else
+            outl(value, p);
         return 1;
     }
 #endif
     case Access::DevPort: {
         uint8_t bytes[4];
-        for (uint32_t i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+        for (uint32_t i = 0; i < 4; ++i)
+            bytes[i] = static_cast<uint8_t>(value >> (8 * i));
         return pwrite(g_state.portFd, bytes, size, port) == static_cast<ssize_t>(size);
     }
     case Access::ParallelPort: {
@@ -329,6 +341,7 @@ int32_t GetPhysLong(uint32_t physAddress, uint32_t* value)
 int32_t SetPhysLong(uint32_t physAddress, uint32_t value)
 {
     uint8_t bytes[4];
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     return g_state.memFd >= 0 && pwrite(g_state.memFd, bytes, 4, physAddress) == 4;
 }

@@ -53,8 +53,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/IniFile.h"
 #include "WinIoApi.h"
+#include "sim/IniFile.h"
 
 namespace {
 
@@ -99,9 +99,10 @@ CSimulation g_sim;
 
 uint64_t NowMs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint64_t>(now.tv_sec) * 1000u +
+           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
 
 void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -137,7 +138,8 @@ std::string FolderOf(const std::string& path)
 }
 
 // A frame in microseconds, mark first, as receiver levels of one sync half-period each.
-void AppendFrame(const std::vector<double>& durations, uint32_t syncHz, uint32_t rest, std::vector<uint8_t>& pattern)
+void AppendFrame(const std::vector<double>& durations, uint32_t syncHz, uint32_t rest,
+                 std::vector<uint8_t>& pattern)
 {
     for (size_t i = 0; i < durations.size(); ++i) {
         const double samples = durations[i] * 2.0 * syncHz / 1e6;
@@ -167,8 +169,10 @@ bool ReadMode2(const std::string& path, std::vector<double>& durations, std::str
         const bool isPulse = std::strcmp(kind, "pulse") == 0;
         if (!isPulse && std::strcmp(kind, "space") != 0) continue;
         if (durations.empty() && !isPulse) continue;
-        if (isPulse != pulse) durations.back() += static_cast<double>(value); // two of a kind join
-        else durations.push_back(static_cast<double>(value));
+        if (isPulse != pulse)
+            durations.back() += static_cast<double>(value); // two of a kind join
+        else
+            durations.push_back(static_cast<double>(value));
         if (isPulse == pulse) pulse = !pulse;
         if (durations.size() > 1000000) break;
     }
@@ -187,14 +191,18 @@ bool ReadPronto(const std::string& text, std::vector<double>& durations, std::st
     std::vector<uint32_t> words;
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
         size_t j = i;
-        while (j < text.size() && std::isxdigit(static_cast<unsigned char>(text[j]))) ++j;
+        while (j < text.size() && std::isxdigit(static_cast<unsigned char>(text[j])))
+            ++j;
         if (j == i && i < text.size()) {
             why = "holds a Pronto code: hexadecimal words of four digits";
             return false;
         }
-        if (j > i) words.push_back(static_cast<uint32_t>(std::strtoul(text.substr(i, j - i).c_str(), nullptr, 16)));
+        if (j > i)
+            words.push_back(
+                static_cast<uint32_t>(std::strtoul(text.substr(i, j - i).c_str(), nullptr, 16)));
         i = j;
     }
     if (words.size() < 6 || words[0] != 0 || words[1] == 0 ||
@@ -203,7 +211,8 @@ bool ReadPronto(const std::string& text, std::vector<double>& durations, std::st
         return false;
     }
     const double periodUs = words[1] * 0.241246;
-    for (size_t k = 4; k < words.size(); ++k) durations.push_back(words[k] * periodUs);
+    for (size_t k = 4; k < words.size(); ++k)
+        durations.push_back(words[k] * periodUs);
     return true;
 }
 
@@ -215,14 +224,17 @@ bool Configure(std::string& error)
     if (!ini.Read(path, error)) return false;
 
     auto fail = [&](const std::string& section, const std::string& key, const std::string& why) {
-        error = std::string(path) + ":" + std::to_string(ini.sections[section][key].second) + ": [" +
-                section + "] " + key + " " + why;
+        error = std::string(path) + ":" + std::to_string(ini.sections[section][key].second) +
+                ": [" + section + "] " + key + " " + why;
         return false;
     };
-    auto number = [&](const std::string& section, const std::string& key, uint64_t limit, uint32_t& out) {
+    auto number = [&](const std::string& section, const std::string& key, uint64_t limit,
+                      uint32_t& out) {
         const std::string& text = ini.sections[section][key].first;
         if (!ParseNumber(text, limit, out))
-            return fail(section, key, "must be a number from 0 to " + std::to_string(limit) + ", not '" + text + "'");
+            return fail(section, key,
+                        "must be a number from 0 to " + std::to_string(limit) + ", not '" + text +
+                            "'");
         return true;
     };
 
@@ -231,27 +243,39 @@ bool Configure(std::string& error)
     std::vector<double> frame;
     std::string frameKey;
     for (auto& [section, keys] : ini.sections) {
-        if (section != "ports" && section != "memory" && section != "log") continue; // other devices'
+        if (section != "ports" && section != "memory" && section != "log")
+            continue; // other devices'
         for (auto& [key, value] : keys) {
             CSignals& s = g_sim.signals;
             bool ok = true;
             if (section == "ports") {
-                if (key == "status_port") ok = number(section, key, 0xFFFF, s.statusPort);
-                else if (key == "sync_bit") ok = number(section, key, 7, s.syncBit);
-                else if (key == "sync_half_period") ok = number(section, key, 0xFFFFFFFFu, s.halfPeriod);
-                else if (key == "sync_stops_with_pattern") ok = number(section, key, 1, s.stopsWithPattern);
-                else if (key == "receiver_repeat") ok = number(section, key, 1000000, repeat);
-                else if (key == "receiver_bit") ok = number(section, key, 7, s.receiverBit);
-                else if (key == "receiver_rest") ok = number(section, key, 1, s.receiverRest);
-                else if (key == "receiver_delay_ms") ok = number(section, key, 0xFFFFFFFFu, s.receiverDelayMs);
-                else if (key == "sync_hz") ok = number(section, key, 10000000, syncHz) && (syncHz > 0 || fail(section, key, "must be above 0"));
+                if (key == "status_port")
+                    ok = number(section, key, 0xFFFF, s.statusPort);
+                else if (key == "sync_bit")
+                    ok = number(section, key, 7, s.syncBit);
+                else if (key == "sync_half_period")
+                    ok = number(section, key, 0xFFFFFFFFu, s.halfPeriod);
+                else if (key == "sync_stops_with_pattern")
+                    ok = number(section, key, 1, s.stopsWithPattern);
+                else if (key == "receiver_repeat")
+                    ok = number(section, key, 1000000, repeat);
+                else if (key == "receiver_bit")
+                    ok = number(section, key, 7, s.receiverBit);
+                else if (key == "receiver_rest")
+                    ok = number(section, key, 1, s.receiverRest);
+                else if (key == "receiver_delay_ms")
+                    ok = number(section, key, 0xFFFFFFFFu, s.receiverDelayMs);
+                else if (key == "sync_hz")
+                    ok = number(section, key, 10000000, syncHz) &&
+                         (syncHz > 0 || fail(section, key, "must be above 0"));
                 else if (key == "receiver_mode2" || key == "receiver_pronto") {
                     std::string why;
                     frame.clear();
                     frameKey = key;
                     const std::string& text = value.first;
                     if (key == "receiver_mode2") {
-                        const std::string full = !text.empty() && text[0] == '/' ? text : FolderOf(path) + text;
+                        const std::string full =
+                            !text.empty() && text[0] == '/' ? text : FolderOf(path) + text;
                         ok = ReadMode2(full, frame, why);
                     } else {
                         ok = ReadPronto(text, frame, why);
@@ -260,16 +284,19 @@ bool Configure(std::string& error)
                 } else if (key == "receiver_pattern") {
                     s.pattern.clear();
                     for (char c : value.first) {
-                        if (c == '0' || c == '1') s.pattern.push_back(static_cast<uint8_t>(c - '0'));
+                        if (c == '0' || c == '1')
+                            s.pattern.push_back(static_cast<uint8_t>(c - '0'));
                         else if (c != ' ' && c != '_' && c != ',')
-                            return fail(section, key, "holds only 0 and 1 (spaces, _ and , may group them)");
+                            return fail(section, key,
+                                        "holds only 0 and 1 (spaces, _ and , may group them)");
                     }
                 } else {
                     return fail(section, key, "is not a setting of the simulated ports");
                 }
             } else if (section == "memory") {
                 uint32_t size = 0;
-                if (key != "size") return fail(section, key, "is not a setting of the simulated memory");
+                if (key != "size")
+                    return fail(section, key, "is not a setting of the simulated memory");
                 ok = number(section, key, kLargestMemory, size);
                 if (ok) g_sim.memory.assign(size, 0);
             } else if (key == "file") {
@@ -294,18 +321,21 @@ bool Configure(std::string& error)
     CSignals& s = g_sim.signals;
     if (!frame.empty()) {
         if (!s.pattern.empty()) {
-            error = std::string(path) + ": [ports] " + frameKey + " and receiver_pattern cannot both drive the receiver";
+            error = std::string(path) + ": [ports] " + frameKey +
+                    " and receiver_pattern cannot both drive the receiver";
             return false;
         }
         AppendFrame(frame, syncHz, s.receiverRest, s.pattern);
         if (s.halfPeriod == 0) s.halfPeriod = 4; // a frame needs the sync signal that times it
     }
     if (static_cast<uint64_t>(s.pattern.size()) * repeat > 100000000u) {
-        error = std::string(path) + ": [ports] receiver_pattern repeated receiver_repeat times is too long";
+        error = std::string(path) +
+                ": [ports] receiver_pattern repeated receiver_repeat times is too long";
         return false;
     }
     const std::vector<uint8_t> once = s.pattern;
-    for (uint32_t i = 1; i < repeat; ++i) s.pattern.insert(s.pattern.end(), once.begin(), once.end());
+    for (uint32_t i = 1; i < repeat; ++i)
+        s.pattern.insert(s.pattern.end(), once.begin(), once.end());
     if (repeat == 0) s.pattern.clear();
     s.driven = ini.HasSection("ports") && (s.halfPeriod > 0 || !s.pattern.empty());
     if (s.driven && s.syncBit == s.receiverBit && s.halfPeriod > 0) {
@@ -379,7 +409,8 @@ uint8_t ReadStatusPort()
     } else {
         StepReceiver();
     }
-    return static_cast<uint8_t>((value & ~(1u << s.receiverBit)) | (g_sim.receiverLevel << s.receiverBit));
+    return static_cast<uint8_t>((value & ~(1u << s.receiverBit)) |
+                                (g_sim.receiverLevel << s.receiverBit));
 }
 
 inline uint8_t ReadPortByte(uint32_t port)
@@ -434,7 +465,8 @@ int32_t GetPortVal(uint32_t port, uint32_t* value, uint32_t size)
         return 0;
     }
     uint32_t result = ReadPortByte(port);
-    for (uint32_t i = 1; i < size; ++i) result |= static_cast<uint32_t>(ReadPortByte(port + i)) << (8 * i);
+    for (uint32_t i = 1; i < size; ++i)
+        result |= static_cast<uint32_t>(ReadPortByte(port + i)) << (8 * i);
     *value = result;
     if (g_sim.log) Log("GetPortVal 0x%04x %u -> 0x%x", port & 0xFFFFu, size, result);
     return 1;
@@ -492,7 +524,8 @@ int32_t SetPhysLong(uint32_t physAddress, uint32_t value)
         return 0;
     }
     uint8_t* p = g_sim.memory.data() + physAddress;
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(value >> (8 * i));
     Log("SetPhysLong 0x%08x 0x%08x", physAddress, value);
     return 1;
 }

@@ -2,7 +2,10 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 } // namespace
 

@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr int kTerminalFd = 3;           // the descriptor the emulator is told about
-constexpr int kTerminalStartMs = 10000;  // bound on the emulator's start
+constexpr int kTerminalFd = 3;          // the descriptor the emulator is told about
+constexpr int kTerminalStartMs = 10000; // bound on the emulator's start
 constexpr int kTerminalEndMs = 1000;
 
 } // namespace

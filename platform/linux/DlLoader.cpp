@@ -68,7 +68,8 @@ std::string ShippedLibraryPath(const std::string& fileName)
     const std::string folder = ExecutableFolder();
     if (!folder.empty()) {
         // The build tree keeps the libraries in devices/ beside cli/ and app/.
-        for (const std::string& candidate : {folder + "/" + fileName, folder + "/../devices/" + fileName})
+        for (const std::string& candidate :
+             {folder + "/" + fileName, folder + "/../devices/" + fileName})
             if (Exists(candidate)) return candidate;
     }
     return installed;
@@ -80,7 +81,8 @@ std::vector<std::string> FtdiVendorLibraryCandidates()
 #ifdef TAVIMORE_MULTIARCH
     folders.push_back(std::string("/usr/lib/") + TAVIMORE_MULTIARCH);
 #endif
-    for (std::string& folder : folders) folder += std::string("/") + kFtdiVendorLibrary;
+    for (std::string& folder : folders)
+        folder += std::string("/") + kFtdiVendorLibrary;
     return folders;
 }
 
@@ -98,7 +100,8 @@ std::string ResolveDeviceLibrary(DeviceLibrary which, const std::string& choice)
 {
     if (choice.empty() || choice == "none") return {};
     if (choice == "sim")
-        return ShippedLibraryPath(which == DeviceLibrary::Ports ? kPortsSimLibrary : kFtdiSimLibrary);
+        return ShippedLibraryPath(which == DeviceLibrary::Ports ? kPortsSimLibrary
+                                                                : kFtdiSimLibrary);
     if (choice != "system") {
         if (!DeviceLibraryRefusal("", choice).empty()) return {};
         if (choice.front() == '/') return choice;

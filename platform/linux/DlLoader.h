@@ -18,11 +18,11 @@ private:
 };
 
 // File names of the device libraries we ship.
-inline constexpr const char* kPortsLibrary = "libtavimore-winio.so";         // Linux port access
-inline constexpr const char* kPortsSimLibrary = "libtavimore-winio-sim.so";  // simulated ports
-inline constexpr const char* kFtdiVendorLibrary = "libftd2xx.so";            // FTDI's own D2XX
-inline constexpr const char* kFtdiAdapterLibrary = "libtavimore-d2xx.so";    // D2XX over libftdi1
-inline constexpr const char* kFtdiSimLibrary = "libtavimore-d2xx-sim.so";    // simulated D2XX
+inline constexpr const char* kPortsLibrary = "libtavimore-winio.so";        // Linux port access
+inline constexpr const char* kPortsSimLibrary = "libtavimore-winio-sim.so"; // simulated ports
+inline constexpr const char* kFtdiVendorLibrary = "libftd2xx.so";           // FTDI's own D2XX
+inline constexpr const char* kFtdiAdapterLibrary = "libtavimore-d2xx.so";   // D2XX over libftdi1
+inline constexpr const char* kFtdiSimLibrary = "libtavimore-d2xx-sim.so";   // simulated D2XX
 
 // The folder of the running executable, or empty when it cannot be told.
 std::string ExecutableFolder();

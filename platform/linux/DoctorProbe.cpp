@@ -49,8 +49,8 @@ std::vector<unsigned long> ListProperty(Display* display, Window window, Atom pr
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType, &format,
+                           &count, &after, &data) == Success &&
         data != nullptr && format == 32) {
         auto* values = reinterpret_cast<unsigned long*>(data);
         items.assign(values, values + count);
@@ -111,7 +111,8 @@ public:
         const Window root = DefaultRootWindow(display);
         const Atom supported = XInternAtom(display, "_NET_SUPPORTED", True);
         if (supported != None) {
-            const std::vector<unsigned long> atoms = ListProperty(display, root, supported, XA_ATOM);
+            const std::vector<unsigned long> atoms =
+                ListProperty(display, root, supported, XA_ATOM);
             answer.hasSupported = !atoms.empty();
             for (unsigned long atom : atoms)
                 if (char* atomName = XGetAtomName(display, atom)) {
@@ -122,7 +123,8 @@ public:
         // The window manager's name, from the window its _NET_SUPPORTING_WM_CHECK names.
         const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
         if (check != None) {
-            const std::vector<unsigned long> windows = ListProperty(display, root, check, XA_WINDOW);
+            const std::vector<unsigned long> windows =
+                ListProperty(display, root, check, XA_WINDOW);
             const Atom wmName = XInternAtom(display, "_NET_WM_NAME", False);
             const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
             if (!windows.empty()) {
@@ -130,8 +132,9 @@ public:
                 int format = 0;
                 unsigned long count = 0, after = 0;
                 unsigned char* data = nullptr;
-                if (XGetWindowProperty(display, windows.front(), wmName, 0, 256, False, utf8, &type, &format, &count,
-                                       &after, &data) == Success && data != nullptr && format == 8)
+                if (XGetWindowProperty(display, windows.front(), wmName, 0, 256, False, utf8, &type,
+                                       &format, &count, &after, &data) == Success &&
+                    data != nullptr && format == 8)
                     answer.wmName.assign(reinterpret_cast<char*>(data), count);
                 if (data != nullptr) XFree(data);
             }
@@ -162,11 +165,14 @@ public:
             return answer;
         }
         dbus_connection_set_exit_on_disconnect(bus, FALSE);
-        DBusMessage* call = dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1",
-                                                         "org.freedesktop.login1.Manager", "CanPowerOff");
-        DBusMessage* reply = call ? dbus_connection_send_with_reply_and_block(bus, call, 3000, &error) : nullptr;
+        DBusMessage* call =
+            dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1",
+                                         "org.freedesktop.login1.Manager", "CanPowerOff");
+        DBusMessage* reply =
+            call ? dbus_connection_send_with_reply_and_block(bus, call, 3000, &error) : nullptr;
         const char* text = nullptr;
-        if (reply != nullptr && dbus_message_get_args(reply, &error, DBUS_TYPE_STRING, &text, DBUS_TYPE_INVALID)) {
+        if (reply != nullptr &&
+            dbus_message_get_args(reply, &error, DBUS_TYPE_STRING, &text, DBUS_TYPE_INVALID)) {
             answer.reached = true;
             answer.answer = text;
         } else {
@@ -179,11 +185,15 @@ public:
         dbus_connection_unref(bus);
         return answer;
     }
-    unsigned Uid() const override { return getuid(); }
+    unsigned Uid() const override
+    {
+        return getuid();
+    }
     std::vector<unsigned> Groups() const override
     {
         std::vector<gid_t> ids(static_cast<size_t>(getgroups(0, nullptr)) + 1);
-        ids.resize(static_cast<size_t>(std::max(0, getgroups(static_cast<int>(ids.size()), ids.data()))));
+        ids.resize(
+            static_cast<size_t>(std::max(0, getgroups(static_cast<int>(ids.size()), ids.data()))));
         ids.push_back(getgid());
         return {ids.begin(), ids.end()};
     }

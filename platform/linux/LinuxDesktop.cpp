@@ -17,8 +17,9 @@ constexpr int kTerminateGraceMs = 1000;
 
 std::vector<std::vector<std::string>> CLinuxDesktopOptions::DefaultTextEditors()
 {
-    return {{"gnome-text-editor"}, {"gedit"}, {"kwrite"}, {"kate"}, {"mousepad"}, {"pluma"},
-            {"xed"}, {"featherpad"}, {"leafpad"}, {"geany"}, {"xedit"}};
+    return {{"gnome-text-editor"}, {"gedit"}, {"kwrite"}, {"kate"},
+            {"mousepad"},          {"pluma"}, {"xed"},    {"featherpad"},
+            {"leafpad"},           {"geany"}, {"xedit"}};
 }
 
 CLinuxDesktop::CLinuxDesktop(CLinuxDesktopOptions options)
@@ -164,8 +165,10 @@ void CLinuxDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
 
 void CLinuxDesktop::ShowMainWindow(bool show)
 {
-    if (m_options.showMainWindow) m_options.showMainWindow(show);
-    else if (m_nMainWindow != 0) m_windows.Show(m_nMainWindow, show);
+    if (m_options.showMainWindow)
+        m_options.showMainWindow(show);
+    else if (m_nMainWindow != 0)
+        m_windows.Show(m_nMainWindow, show);
 }
 
 // ---- Console and power

@@ -37,9 +37,9 @@ struct CLinuxDesktopOptions {
     // Candidates for terminate and notepat, in order: the first one found in PATH that
     // starts is used, with the file added as its last argument.
     std::vector<std::vector<std::string>> textEditors = DefaultTextEditors();
-    std::string textEditorFile; // empty: autoexec.bak in the user's home folder
-    int idleTimeoutMs = 10000;  // bound on waiting for a started program to be ready
-    std::string displayName;    // empty: $DISPLAY
+    std::string textEditorFile;   // empty: autoexec.bak in the user's home folder
+    int idleTimeoutMs = 10000;    // bound on waiting for a started program to be ready
+    std::string displayName;      // empty: $DISPLAY
     std::string systemBusAddress; // empty: the system bus
     int powerOffTimeoutMs = 5000;
     // How the host shows and hides its main window; empty: by its X11 window id.

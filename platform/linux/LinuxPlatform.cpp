@@ -18,7 +18,8 @@ uint64_t ClockMs()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint64_t>(now.tv_sec) * 1000u +
+           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
 
 bool SleepInSlices(uint32_t milliseconds, uint32_t slice, const std::function<bool()>& stopWanted)
@@ -39,7 +40,8 @@ bool SleepInSlices(uint32_t milliseconds, uint32_t slice, const std::function<bo
 std::unique_ptr<CPlatformDesktop> CreateDesktop(CDesktopSetup setup)
 {
     CLinuxDesktopOptions options;
-    options.console = setup.consoleIsTerminal ? ConsoleKind::ControllingTerminal : ConsoleKind::TerminalWindow;
+    options.console =
+        setup.consoleIsTerminal ? ConsoleKind::ControllingTerminal : ConsoleKind::TerminalWindow;
     options.showMainWindow = std::move(setup.showMainWindow);
     return std::make_unique<CLinuxDesktop>(std::move(options));
 }

@@ -25,12 +25,14 @@ bool RequestPowerOff(const std::string& busAddress, int timeoutMs)
     dbus_connection_set_exit_on_disconnect(bus, FALSE);
 
     bool answered = false;
-    DBusMessage* call = dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1",
-                                                     "org.freedesktop.login1.Manager", "PowerOff");
+    DBusMessage* call =
+        dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1",
+                                     "org.freedesktop.login1.Manager", "PowerOff");
     dbus_bool_t interactive = FALSE;
     if (call != nullptr &&
         dbus_message_append_args(call, DBUS_TYPE_BOOLEAN, &interactive, DBUS_TYPE_INVALID)) {
-        DBusMessage* reply = dbus_connection_send_with_reply_and_block(bus, call, timeoutMs, &error);
+        DBusMessage* reply =
+            dbus_connection_send_with_reply_and_block(bus, call, timeoutMs, &error);
         answered = reply != nullptr;
         if (reply != nullptr) dbus_message_unref(reply);
     }

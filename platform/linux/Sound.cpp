@@ -29,7 +29,8 @@ bool Readable(const std::string& path)
 uint32_t ReadLe(const unsigned char* p, int bytes)
 {
     uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | p[i];
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | p[i];
     return value;
 }
 
@@ -174,8 +175,8 @@ std::string ShippedDataPath(const std::string& relative)
     const std::string folder = ExecutableFolder();
     std::vector<std::string> candidates;
     if (!folder.empty()) {
-        candidates.push_back(folder + "/" + relative);             // beside the program
-        candidates.push_back(folder + "/../" + relative);          // the build tree
+        candidates.push_back(folder + "/" + relative);                   // beside the program
+        candidates.push_back(folder + "/../" + relative);                // the build tree
         candidates.push_back(folder + "/../share/tavimore/" + relative); // a moved install
     }
     candidates.push_back(std::string(TAVIMORE_INSTALL_DATADIR) + "/" + relative);

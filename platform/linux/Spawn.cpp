@@ -105,7 +105,8 @@ bool SpawnProcess(const std::vector<std::string>& argv, SpawnGroup group, pid_t&
     const std::string program = FindProgram(argv[0]);
     if (program.empty()) return false;
     std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     const bool elevated = ProcessIsElevated();
 
@@ -133,7 +134,8 @@ bool SpawnProcess(const std::vector<std::string>& argv, SpawnGroup group, pid_t&
     }
     int error = 0;
     ssize_t n;
-    do n = read(report[0], &error, sizeof error);
+    do
+        n = read(report[0], &error, sizeof error);
     while (n < 0 && errno == EINTR);
     close(report[0]);
     if (n > 0) {
@@ -148,7 +150,8 @@ bool ReapIfEnded(pid_t pid)
 {
     int status = 0;
     pid_t r;
-    do r = waitpid(pid, &status, WNOHANG);
+    do
+        r = waitpid(pid, &status, WNOHANG);
     while (r < 0 && errno == EINTR);
     return r == pid || (r < 0 && errno == ECHILD);
 }

@@ -11,9 +11,9 @@
 #include <vector>
 
 struct CX11Windows::CAtoms {
-    Atom netSupported, netSupportingWmCheck, netClientListStacking, netWmPid, netWmName,
-        utf8String, netCloseWindow, netWmWindowOpacity, netActiveWindow, wmState, wmProtocols,
-        wmDeleteWindow, wmClientMachine;
+    Atom netSupported, netSupportingWmCheck, netClientListStacking, netWmPid, netWmName, utf8String,
+        netCloseWindow, netWmWindowOpacity, netActiveWindow, wmState, wmProtocols, wmDeleteWindow,
+        wmClientMachine;
 };
 
 namespace {
@@ -126,13 +126,23 @@ bool CX11Windows::Available()
     m_pDisplay = XOpenDisplay(m_strDisplayName.empty() ? nullptr : m_strDisplayName.c_str());
     if (m_pDisplay == nullptr) return false;
 
-    const char* names[] = {"_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK", "_NET_CLIENT_LIST_STACKING",
-                           "_NET_WM_PID", "_NET_WM_NAME", "UTF8_STRING", "_NET_CLOSE_WINDOW",
-                           "_NET_WM_WINDOW_OPACITY", "_NET_ACTIVE_WINDOW", "WM_STATE",
-                           "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_CLIENT_MACHINE"};
+    const char* names[] = {"_NET_SUPPORTED",
+                           "_NET_SUPPORTING_WM_CHECK",
+                           "_NET_CLIENT_LIST_STACKING",
+                           "_NET_WM_PID",
+                           "_NET_WM_NAME",
+                           "UTF8_STRING",
+                           "_NET_CLOSE_WINDOW",
+                           "_NET_WM_WINDOW_OPACITY",
+                           "_NET_ACTIVE_WINDOW",
+                           "WM_STATE",
+                           "WM_PROTOCOLS",
+                           "WM_DELETE_WINDOW",
+                           "WM_CLIENT_MACHINE"};
     Atom atoms[std::size(names)];
-    XInternAtoms(m_pDisplay, const_cast<char**>(names), static_cast<int>(std::size(names)), False, atoms);
-    m_pAtoms = new CAtoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4],  atoms[5], atoms[6],
+    XInternAtoms(m_pDisplay, const_cast<char**>(names), static_cast<int>(std::size(names)), False,
+                 atoms);
+    m_pAtoms = new CAtoms{atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5], atoms[6],
                           atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12]};
 
     int eventBase = 0, errorBase = 0;
@@ -147,9 +157,11 @@ bool CX11Windows::EwmhActive()
 {
     Window root = DefaultRootWindow(m_pDisplay);
     CErrorTrap trap(m_pDisplay);
-    std::vector<unsigned long> check = ReadLongs(m_pDisplay, root, m_pAtoms->netSupportingWmCheck, XA_WINDOW);
+    std::vector<unsigned long> check =
+        ReadLongs(m_pDisplay, root, m_pAtoms->netSupportingWmCheck, XA_WINDOW);
     if (check.size() != 1 || check[0] == 0) return false;
-    std::vector<unsigned long> self = ReadLongs(m_pDisplay, check[0], m_pAtoms->netSupportingWmCheck, XA_WINDOW);
+    std::vector<unsigned long> self =
+        ReadLongs(m_pDisplay, check[0], m_pAtoms->netSupportingWmCheck, XA_WINDOW);
     return self.size() == 1 && self[0] == check[0];
 }
 
@@ -197,7 +209,8 @@ int CX11Windows::Collect(uint32_t* list, int capacity)
         unsigned int n = 0;
         Window found = 0;
         if (XQueryTree(m_pDisplay, frame, &r, &p, &inner, &n)) {
-            for (unsigned int i = 0; i < n && found == 0; ++i) found = self(inner[i], self, depth - 1);
+            for (unsigned int i = 0; i < n && found == 0; ++i)
+                found = self(inner[i], self, depth - 1);
             if (inner) XFree(inner);
         }
         return found;
@@ -246,7 +259,8 @@ uint32_t CX11Windows::OwnerProcess(uint32_t window)
     // may be another program's. A window that exists after the answer was its client's
     // all along (its client cannot have gone while it lived).
     XWindowAttributes attributes;
-    if (owner != 0 && !XGetWindowAttributes(m_pDisplay, static_cast<Window>(window), &attributes)) owner = 0;
+    if (owner != 0 && !XGetWindowAttributes(m_pDisplay, static_cast<Window>(window), &attributes))
+        owner = 0;
     return owner;
 }
 
@@ -266,8 +280,10 @@ std::string CX11Windows::TitleUtf8(uint32_t window)
     char** lines = nullptr;
     int lineCount = 0;
     std::string converted;
-    if (Xutf8TextPropertyToTextList(m_pDisplay, &property, &lines, &lineCount) >= Success && lines) {
-        for (int i = 0; i < lineCount; ++i) converted += lines[i];
+    if (Xutf8TextPropertyToTextList(m_pDisplay, &property, &lines, &lineCount) >= Success &&
+        lines) {
+        for (int i = 0; i < lineCount; ++i)
+            converted += lines[i];
         XFreeStringList(lines);
     }
     return converted;
@@ -299,7 +315,8 @@ void CX11Windows::Close(uint32_t window)
     int count = 0;
     bool takesDelete = false;
     if (XGetWMProtocols(m_pDisplay, window, &protocols, &count)) {
-        takesDelete = std::find(protocols, protocols + count, m_pAtoms->wmDeleteWindow) != protocols + count;
+        takesDelete =
+            std::find(protocols, protocols + count, m_pAtoms->wmDeleteWindow) != protocols + count;
         XFree(protocols);
     }
     if (!takesDelete) return;

@@ -105,10 +105,11 @@ private slots:
                              kFilePrintPreview, kFilePrintSetup, 0, kFileSendMail, 0, kFileMruFirst,
                              0, kAppExit, kFileNoText}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("editMenu"))),
-                 (QList<int>{kEditUndo, kEditRedo, 0, kEditCut, kEditCopy, kEditPaste, kEditSelectAll, 0,
-                             kEditFind, kEditReplace}));
+                 (QList<int>{kEditUndo, kEditRedo, 0, kEditCut, kEditCopy, kEditPaste,
+                             kEditSelectAll, 0, kEditFind, kEditReplace}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("viewMenu"))),
-                 (QList<int>{kViewToolBar, kViewStatusBar, 0, kViewHighlight, kViewLinesFromOne, kViewFont}));
+                 (QList<int>{kViewToolBar, kViewStatusBar, 0, kViewHighlight, kViewLinesFromOne,
+                             kViewFont}));
         QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("helpMenu"))),
                  (QList<int>{kHelpFinder, kEnvironmentCheck, kHelpKeys, 0, kAppAbout}));
         QCOMPARE(ids(frame.ToolBar()),
@@ -389,7 +390,8 @@ private slots:
     void EnvironmentCheckShowsTheFindingsAndExplainsARefusedPort()
     {
         m_pFixture.reset();
-        m_pFixture = std::make_unique<CAppFixture>(QStringList{QStringLiteral("--ports"), QStringLiteral("system")});
+        m_pFixture = std::make_unique<CAppFixture>(
+            QStringList{QStringLiteral("--ports"), QStringLiteral("system")});
         m_pFixture->Frame().Action(cmd::kEnvironmentCheck)->trigger();
         CEnvironmentDialog* dialog = m_pFixture->App().EnvironmentDialog();
         QVERIFY(dialog != nullptr && dialog->isVisible());
@@ -407,10 +409,12 @@ private slots:
             QSKIP("this machine grants port access: nothing to explain");
         m_pFixture->SetText(QStringLiteral("IN H'70"));
         m_pFixture->Doc().RunText();
-        QCOMPARE(m_pFixture->boxes,
-                 QStringList{QStringLiteral("Tavimore|ライブラリは使用できません。WinIo.dllが同じフォルダに存在するのかチェックしてください")});
+        QCOMPARE(m_pFixture->boxes, QStringList{QStringLiteral(
+                                        "Tavimore|ライブラリは使用できません。WinIo."
+                                        "dllが同じフォルダに存在するのかチェックしてください")});
         const QString note = m_pFixture->Frame().statusBar()->currentMessage();
-        QVERIFY2(note.endsWith(QStringLiteral("ヘルプ → 環境チェック で直し方を確認できます")), qPrintable(note));
+        QVERIFY2(note.endsWith(QStringLiteral("ヘルプ → 環境チェック で直し方を確認できます")),
+                 qPrintable(note));
     }
 
 private:

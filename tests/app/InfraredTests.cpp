@@ -1,6 +1,6 @@
 // The infrared panel: a capture shown as waveform and frames, hover, zoom, exports.
-#include <QListWidget>
 #include <QDoubleSpinBox>
+#include <QListWidget>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -13,7 +13,7 @@ namespace {
 CIrCapture NecCapture()
 {
     const uint32_t bits = 0x04 | 0xFBu << 8 | 0x08u << 16 | 0xF7u << 24;
-    std::vector<uint32_t> durations {9000, 4500};
+    std::vector<uint32_t> durations{9000, 4500};
     for (int i = 0; i < 32; ++i) {
         durations.push_back(550);
         durations.push_back((bits >> i) & 1 ? 1700 : 550);
@@ -38,7 +38,8 @@ private slots:
         panel.show();
         panel.ShowCapture(NecCapture());
         QCOMPARE(panel.FrameList()->count(), 1);
-        QVERIFY(panel.FrameList()->item(0)->text().endsWith(QStringLiteral("NEC address=0x04 command=0x08")));
+        QVERIFY(panel.FrameList()->item(0)->text().endsWith(
+            QStringLiteral("NEC address=0x04 command=0x08")));
 
         // The first frame fills the view; hovering names what lies under the pointer.
         CIrWaveform* wave = panel.Waveform();
@@ -50,11 +51,12 @@ private slots:
         const QPointF at(300, 50);
         const QString before = wave->DescribeAt(300);
         const double visible = wave->VisibleUs();
-        QWheelEvent wheel(at, wave->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, wave->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(wave, &wheel);
         QVERIFY(wave->VisibleUs() < visible * 0.7);
-        QCOMPARE(wave->DescribeAt(300).section(QLatin1Char('('), 0, 0), before.section(QLatin1Char('('), 0, 0));
+        QCOMPARE(wave->DescribeAt(300).section(QLatin1Char('('), 0, 0),
+                 before.section(QLatin1Char('('), 0, 0));
 
         // The sync frequency rescales the timing: at twice the rate nothing decodes.
         panel.SyncHz()->setValue(20000);
@@ -63,7 +65,8 @@ private slots:
 
         const std::string vcd = panel.ExportText(IrExportFormat::Vcd);
         QVERIFY(vcd.find("$var wire 1 ! ir $end") != std::string::npos);
-        QVERIFY(vcd.find("#19000\n1!\n") != std::string::npos); // the leader's mark ends after 9000 us
+        QVERIFY(vcd.find("#19000\n1!\n") !=
+                std::string::npos); // the leader's mark ends after 9000 us
     }
 };
 

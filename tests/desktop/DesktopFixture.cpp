@@ -45,7 +45,8 @@ bool StartTied(const std::vector<std::string>& argv, pid_t& pid, int fd = -1, in
 {
     if (argv.empty()) return false;
     std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     int report[2]; // carries errno of a failed exec, closed unread by a successful one
     if (pipe2(report, O_CLOEXEC) != 0) return false;
@@ -63,7 +64,8 @@ bool StartTied(const std::vector<std::string>& argv, pid_t& pid, int fd = -1, in
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int s = 1; s < NSIG; ++s) signal(s, SIG_DFL);
+        for (int s = 1; s < NSIG; ++s)
+            signal(s, SIG_DFL);
         if (fd >= 0 && passAs >= 0) {
             if (fd == passAs) {
                 fcntl(fd, F_SETFD, 0);
@@ -83,7 +85,8 @@ bool StartTied(const std::vector<std::string>& argv, pid_t& pid, int fd = -1, in
     close(report[1]);
     int error = 0;
     ssize_t n;
-    do n = read(report[0], &error, sizeof error);
+    do
+        n = read(report[0], &error, sizeof error);
     while (n < 0 && errno == EINTR);
     close(report[0]);
     if (n > 0) {
@@ -113,7 +116,8 @@ std::vector<std::string> Words(const std::string& text)
 {
     std::vector<std::string> words;
     std::istringstream in(text);
-    for (std::string w; in >> w;) words.push_back(w);
+    for (std::string w; in >> w;)
+        words.push_back(w);
     return words;
 }
 
@@ -138,7 +142,8 @@ std::string Capture(const std::vector<std::string>& argv, const std::vector<std:
     command.insert(command.end(), env.begin(), env.end());
     command.insert(command.end(), argv.begin(), argv.end());
     std::vector<char*> args;
-    for (const std::string& a : command) args.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : command)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
 
     int out[2], err[2];
@@ -164,8 +169,10 @@ std::string Capture(const std::vector<std::string>& argv, const std::vector<std:
             for (int i = 0; i < 2; ++i) {
                 if (!(p[i].revents & (POLLIN | POLLHUP))) continue;
                 ssize_t n = read(p[i].fd, buffer, sizeof buffer);
-                if (n > 0) (i == 0 ? text : errors).append(buffer, static_cast<size_t>(n));
-                else (i == 0 ? outOpen : errOpen) = false;
+                if (n > 0)
+                    (i == 0 ? text : errors).append(buffer, static_cast<size_t>(n));
+                else
+                    (i == 0 ? outOpen : errOpen) = false;
             }
         }
         int code = -1;
@@ -201,7 +208,8 @@ std::vector<long long> StatFields(const std::string& stat)
     std::istringstream in(stat.substr(close + 2));
     std::string state;
     in >> state;
-    for (long long v; fields.size() < 4 && in >> v;) fields.push_back(v);
+    for (long long v; fields.size() < 4 && in >> v;)
+        fields.push_back(v);
     return fields;
 }
 
@@ -275,10 +283,14 @@ bool CXServer::StartWindowManager(std::string& why)
         return false;
     }
     // Ready once it has published its check window and the stacking list.
-    bool ready = WaitUntil([] {
-        return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id #") != std::string::npos &&
-               Capture({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}).find("not found") == std::string::npos;
-    }, 15000);
+    bool ready = WaitUntil(
+        [] {
+            return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id #") !=
+                       std::string::npos &&
+                   Capture({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}).find("not found") ==
+                       std::string::npos;
+        },
+        15000);
     if (!ready) {
         why = "openbox did not take over the display within 15 s";
         return false;
@@ -318,11 +330,13 @@ std::vector<uint32_t> XpropClients()
 
 std::string XpropValue(uint32_t window, const std::string& property)
 {
-    std::string text = Capture({"xprop", "-id", "0x" + Hex8(window), "-notype", property}, {"LC_ALL=C.UTF-8"});
+    std::string text =
+        Capture({"xprop", "-id", "0x" + Hex8(window), "-notype", property}, {"LC_ALL=C.UTF-8"});
     size_t equals = text.find(" = ");
     if (equals == std::string::npos) return {};
     std::string value = text.substr(equals + 3);
-    while (!value.empty() && value.back() == '\n') value.pop_back();
+    while (!value.empty() && value.back() == '\n')
+        value.pop_back();
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     return value;
@@ -367,7 +381,8 @@ bool CPrivateBus::Start(const std::string& folder, std::string& why, const std::
         why = "dbus-daemon cannot be started (is the dbus-daemon package installed?)";
         return false;
     }
-    bool ok = ReadLine(fd, m_strAddress, 15000) && m_strAddress.rfind("unix:path=" + folder + "/bus", 0) == 0;
+    bool ok = ReadLine(fd, m_strAddress, 15000) &&
+              m_strAddress.rfind("unix:path=" + folder + "/bus", 0) == 0;
     close(fd);
     if (!ok) {
         why = "dbus-daemon reported no address of our private bus";

@@ -14,10 +14,10 @@
 #include <sstream>
 
 #include "DesktopFixture.h"
+#include "Doctor.h"
 #include "Dpms.h"
 #include "Encoding.h"
 #include "LinuxDesktop.h"
-#include "Doctor.h"
 #include "LogindPower.h"
 #include "ScriptEngine.h"
 #include "Spawn.h"
@@ -52,7 +52,8 @@ std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -60,7 +61,8 @@ std::vector<std::string> Lines(const std::string& text)
 std::string DescribeClients()
 {
     std::string text;
-    for (uint32_t w : XpropClients()) text += Hex8(w) + " \"" + XpropTitle(w) + "\" ";
+    for (uint32_t w : XpropClients())
+        text += Hex8(w) + " \"" + XpropTitle(w) + "\" ";
     return text;
 }
 
@@ -126,8 +128,8 @@ protected:
         EXPECT_TRUE(child->Start(argv));
         m_children.push_back(std::move(child));
         uint32_t window = WaitForWindow(title);
-        EXPECT_NE(window, 0u) << "the window \"" << title << "\" did not appear; managed now: "
-                              << DescribeClients();
+        EXPECT_NE(window, 0u) << "the window \"" << title
+                              << "\" did not appear; managed now: " << DescribeClients();
         return window;
     }
 
@@ -159,17 +161,19 @@ TEST_F(Desktop, HandleListReportsTheWindowsAsTheXServerKnowsThem)
 
     WriteFile(dir.File("list.tvm"), "HANDLELIST\n");
     int status = -1;
-    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("list.tvm")}, {}, &status);
+    std::string output =
+        Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("list.tvm")}, {}, &status);
     EXPECT_EQ(status, 0);
 
     std::vector<std::string> expected = {"HANDLELIST", "", "/ 実行したニーモニック数は1行です",
                                          "/ ハンドル：ウインドウタイトル"};
     for (uint32_t w : XpropClients())
-        expected.push_back("/ " + Hex8(w) + " : " + encoding::Cp932ToUtf8(encoding::Utf8ToCp932(XpropTitle(w))));
+        expected.push_back("/ " + Hex8(w) + " : " +
+                           encoding::Cp932ToUtf8(encoding::Utf8ToCp932(XpropTitle(w))));
     expected.push_back("");
     EXPECT_EQ(Lines(output), expected);
-    EXPECT_NE(output.find(" : snow ? 雪\n"), std::string::npos); // cp932 has no snowman
-    EXPECT_NE(output.find(" : メッセージ\n"), std::string::npos);  // WM_NAME as compound text
+    EXPECT_NE(output.find(" : snow ? 雪\n"), std::string::npos);  // cp932 has no snowman
+    EXPECT_NE(output.find(" : メッセージ\n"), std::string::npos); // WM_NAME as compound text
 }
 
 TEST_F(Desktop, AWindowWhoseClientHasGoneHasNoOwner)
@@ -192,10 +196,14 @@ TEST_F(Desktop, AWindowWhoseClientHasGoneHasNoOwner)
 
 TEST_F(Desktop, ExecpAndExecdStoreTheWindowOfTheStartedClient)
 {
-    Run("EXECP REG5 " + kTestWindow + " --title 'execp target'\r\n"
-        "EXECP REG6 " + kTestWindow + " --no-pid --title \"no pid\"\r\n"
+    Run("EXECP REG5 " + kTestWindow +
+        " --title 'execp target'\r\n"
+        "EXECP REG6 " +
+        kTestWindow +
+        " --no-pid --title \"no pid\"\r\n"
         "EXECP REG7 xmessage -title 'x message' hello\r\n"
-        "EXECD REG8 " + kTestWindow + " --title 'under sh'; true");
+        "EXECD REG8 " +
+        kTestWindow + " --title 'under sh'; true");
     EXPECT_EQ(Reg(5), WaitForWindow("execp target"));
     EXPECT_EQ(Reg(6), WaitForWindow("no pid")); // known through the X server (X-Resource)
     EXPECT_EQ(Reg(7), WaitForWindow("x message"));
@@ -221,9 +229,11 @@ TEST_F(Desktop, WindowAndLayerActOnTheMainWindow)
     host->real.SetMainWindow(window);
     auto mapState = [&] { return Capture({"xwininfo", "-id", "0x" + Hex8(window)}); };
     Run("WINDOW HIDE");
-    EXPECT_TRUE(WaitUntil([&] { return mapState().find("Map State: IsUnMapped") != std::string::npos; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return mapState().find("Map State: IsUnMapped") != std::string::npos; }));
     Run("WINDOW show");
-    EXPECT_TRUE(WaitUntil([&] { return mapState().find("Map State: IsViewable") != std::string::npos; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return mapState().find("Map State: IsViewable") != std::string::npos; }));
     Run("layer 50");
     EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "2139062143"); // 0x7F7F7F7F: 127/255
     Run("layer 100 " + Hex8(window));
@@ -233,9 +243,13 @@ TEST_F(Desktop, WindowAndLayerActOnTheMainWindow)
 TEST_F(Desktop, ExecdRunsHiddenInASessionOfItsOwnAndExecDoesNot)
 {
     const std::string d = dir.Path();
-    Run("EXECD REG1 cat /proc/$$/stat > " + d + "/stat; readlink /proc/$$/fd/0 /proc/$$/fd/2 > " + d + "/out; echo $$ > " + d + "/pid\r\n"
-        "EXEC sh -c 'cat /proc/$$/stat > " + d + "/stat2'");
-    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(d + "/pid").empty() && !ReadFile(d + "/stat2").empty(); }));
+    Run("EXECD REG1 cat /proc/$$/stat > " + d + "/stat; readlink /proc/$$/fd/0 /proc/$$/fd/2 > " +
+        d + "/out; echo $$ > " + d +
+        "/pid\r\n"
+        "EXEC sh -c 'cat /proc/$$/stat > " +
+        d + "/stat2'");
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !ReadFile(d + "/pid").empty() && !ReadFile(d + "/stat2").empty(); }));
     const long long pid = std::stoll(ReadFile(d + "/pid"));
     std::vector<long long> hidden = StatFields(ReadFile(d + "/stat"));
     ASSERT_EQ(hidden.size(), 4u);
@@ -256,15 +270,17 @@ TEST_F(Desktop, ExecSplitsTheCommandLineAsAShellWouldWithoutRunningOne)
 {
     Run("EXEC /bin/sh -c 'printf \"%s|\" \"$@\" > " + dir.File("args") +
         "' sh 'two words' three\\ four \"five\" $HOME >x");
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.File("args")) == "two words|three four|five|$HOME|>x|"; }))
-        << ReadFile(dir.File("args"));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadFile(dir.File("args")) == "two words|three four|five|$HOME|>x|";
+    })) << ReadFile(dir.File("args"));
 }
 
 TEST_F(Desktop, TerminateEndsTheEditorItStartedAndNothingElse)
 {
     CLinuxDesktopOptions options;
-    options.textEditors = {{"/no/such/editor"},
-                           {"/bin/sh", "-c", "echo $$ \"$1\" > " + dir.File("editor") + "; exec sleep 30", "sh"}};
+    options.textEditors = {
+        {"/no/such/editor"},
+        {"/bin/sh", "-c", "echo $$ \"$1\" > " + dir.File("editor") + "; exec sleep 30", "sh"}};
     NewEngine(options);
     host->beforeSleep = [&] { WaitUntil([&] { return !ReadFile(dir.File("editor")).empty(); }); };
     CChild bystander;
@@ -319,15 +335,18 @@ TEST_F(Desktop, OpenconOpensAnXtermThatFreeconCloses)
 TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
 {
     WriteFile(dir.File("story.tvm"), "EXECP REG1 " + kTestWindow + " --title story --closed " +
-                                         dir.File("closed") + "\n"
+                                         dir.File("closed") +
+                                         "\n"
                                          "layer 50 REG1\n"
                                          "DISPH REG1\n"
                                          "EXECCLOSE REG1\n");
     int status = -1;
     std::string error;
-    std::string output = Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status, &error);
+    std::string output =
+        Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status, &error);
     EXPECT_EQ(status, 0) << error;
-    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); })) << output << error;
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); }))
+        << output << error;
     std::istringstream closed(ReadFile(dir.File("closed")));
     std::string word, id, opacity;
     closed >> word >> id >> word >> opacity;
@@ -337,7 +356,8 @@ TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
         auto list = XpropClients();
         return std::find(list.begin(), list.end(), window) == list.end();
     }));
-    for (char& c : id) c = static_cast<char>(toupper(c));
+    for (char& c : id)
+        c = static_cast<char>(toupper(c));
     const std::string display = "/ DISPH…00001@d " + std::string(32 - id.size(), '0') + id + "@h\n";
     EXPECT_NE(output.find(display), std::string::npos) << output;
 }
@@ -386,18 +406,21 @@ TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminal)
         // may reach it.
         freopen(dir.File("stdout").c_str(), "w", stdout);
         freopen(dir.File("stderr").c_str(), "w", stderr);
-        execl(TAVIMORE_RUN, TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm").c_str(), static_cast<char*>(nullptr));
+        execl(TAVIMORE_RUN, TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm").c_str(),
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     std::string shown;
     char buffer[256];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<size_t>(n));
     close(master);
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(shown, "dir\r\ndir\r\n");
-    EXPECT_EQ(ReadFile(dir.File("stdout")), "opencon\nfreecon\nopencon\n\n/ 実行したニーモニック数は3行です\n");
+    EXPECT_EQ(ReadFile(dir.File("stdout")),
+              "opencon\nfreecon\nopencon\n\n/ 実行したニーモニック数は3行です\n");
 }
 
 TEST(DesktopConsole, WithoutAControllingTerminalOpenconShowsNothing)
@@ -406,7 +429,9 @@ TEST(DesktopConsole, WithoutAControllingTerminalOpenconShowsNothing)
     WriteFile(dir.File("console.tvm"), "opencon\n");
     int status = -1;
     std::string error;
-    std::string output = Capture({"setsid", TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm")}, {}, &status, &error);
+    std::string output =
+        Capture({"setsid", TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm")}, {},
+                &status, &error);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(output, "opencon\n\n/ 実行したニーモニック数は1行です\n");
     EXPECT_EQ(error, "REGL 000000000@h\n");
@@ -432,7 +457,8 @@ TEST(DesktopPower, ExitwinCallsLogindPowerOffWithoutInteraction)
     WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
     int status = -1;
     std::string error;
-    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, &status, &error);
+    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()},
+            &status, &error);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\nPowerOff interactive=false\n");
     EXPECT_EQ(error, "REGL 000000000@h\n"); // logind allows it: nothing to explain
@@ -461,13 +487,15 @@ TEST_F(Desktop, DoctorReportsX11WithEwmhAndNoCompositor)
     ASSERT_TRUE(x.connected) << x.error;
     EXPECT_TRUE(x.hasSupported);
     for (const char* atom : {"_NET_CLIENT_LIST_STACKING", "_NET_CLOSE_WINDOW", "_NET_WM_PID"})
-        EXPECT_NE(std::find(x.supported.begin(), x.supported.end(), atom), x.supported.end()) << atom;
+        EXPECT_NE(std::find(x.supported.begin(), x.supported.end(), atom), x.supported.end())
+            << atom;
     EXPECT_EQ(x.wmName, "Openbox");
     EXPECT_FALSE(x.compositor);
 
     int status = -1;
-    const std::string text = Capture({TAVIMORE_RUN, "--doctor", "--ports", "sim", "--ftdi", "sim"},
-                                     {"DISPLAY=" + s_pX->Display(), "XDG_SESSION_TYPE=x11", "WAYLAND_DISPLAY="}, &status);
+    const std::string text = Capture(
+        {TAVIMORE_RUN, "--doctor", "--ports", "sim", "--ftdi", "sim"},
+        {"DISPLAY=" + s_pX->Display(), "XDG_SESSION_TYPE=x11", "WAYLAND_DISPLAY="}, &status);
     EXPECT_NE(text.find("OK      desktop.session"), std::string::npos) << text;
     EXPECT_NE(text.find("EWMH window manager Openbox."), std::string::npos) << text;
     EXPECT_NE(text.find("warning desktop.compositor"), std::string::npos) << text;
@@ -490,12 +518,15 @@ TEST(DesktopPower, DoctorNamesALogindThatRefusesPowerOff)
     WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
     int status = -1;
     std::string error;
-    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, &status, &error);
+    Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()},
+            &status, &error);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\n");
-    EXPECT_EQ(error, "REGL 000000000@h\n"
-                     "tavimore-run: power off: logind answers CanPowerOff: no, so EXITWIN cannot power off. "
-                     "'tavimore-run --doctor' shows the fix.\n");
+    EXPECT_EQ(
+        error,
+        "REGL 000000000@h\n"
+        "tavimore-run: power off: logind answers CanPowerOff: no, so EXITWIN cannot power off. "
+        "'tavimore-run --doctor' shows the fix.\n");
 }
 
 } // namespace

@@ -21,7 +21,8 @@ int main(int argc, char** argv)
     dbus_error_init(&error);
     DBusConnection* bus = dbus_connection_open_private(argv[1], &error);
     if (bus == nullptr || !dbus_bus_register(bus, &error)) {
-        std::fprintf(stderr, "tavimore-mock-logind: %s\n", error.message ? error.message : "no bus");
+        std::fprintf(stderr, "tavimore-mock-logind: %s\n",
+                     error.message ? error.message : "no bus");
         return 1;
     }
     if (dbus_bus_request_name(bus, "org.freedesktop.login1", DBUS_NAME_FLAG_DO_NOT_QUEUE, &error) !=
@@ -39,14 +40,16 @@ int main(int argc, char** argv)
     record("ready");
     while (dbus_connection_read_write(bus, -1)) {
         while (DBusMessage* message = dbus_connection_pop_message(bus)) {
-            if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager", "PowerOff") &&
+            if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager",
+                                            "PowerOff") &&
                 std::strcmp(dbus_message_get_path(message), "/org/freedesktop/login1") == 0) {
                 dbus_bool_t interactive = TRUE;
                 DBusError argError;
                 dbus_error_init(&argError);
                 if (dbus_message_get_args(message, &argError, DBUS_TYPE_BOOLEAN, &interactive,
                                           DBUS_TYPE_INVALID))
-                    record(interactive ? "PowerOff interactive=true" : "PowerOff interactive=false");
+                    record(interactive ? "PowerOff interactive=true"
+                                       : "PowerOff interactive=false");
                 else
                     record("PowerOff without its argument");
                 dbus_error_free(&argError);
@@ -54,7 +57,8 @@ int main(int argc, char** argv)
                 dbus_connection_send(bus, reply, nullptr);
                 dbus_connection_flush(bus);
                 dbus_message_unref(reply);
-            } else if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager", "CanPowerOff")) {
+            } else if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager",
+                                                   "CanPowerOff")) {
                 DBusMessage* reply = dbus_message_new_method_return(message);
                 dbus_message_append_args(reply, DBUS_TYPE_STRING, &canPowerOff, DBUS_TYPE_INVALID);
                 dbus_connection_send(bus, reply, nullptr);

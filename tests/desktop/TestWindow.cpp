@@ -33,9 +33,12 @@ int main(int argc, char** argv)
     bool setPid = true;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--title" && i + 1 < argc) title = argv[++i];
-        else if (arg == "--closed" && i + 1 < argc) closedFile = argv[++i];
-        else if (arg == "--no-pid") setPid = false;
+        if (arg == "--title" && i + 1 < argc)
+            title = argv[++i];
+        else if (arg == "--closed" && i + 1 < argc)
+            closedFile = argv[++i];
+        else if (arg == "--no-pid")
+            setPid = false;
         else {
             std::fprintf(stderr, "tavimore-test-window: unknown argument %s\n", arg.c_str());
             return 2;
@@ -53,12 +56,15 @@ int main(int argc, char** argv)
     Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 160, 90, 1,
                                    BlackPixel(display, 0), WhitePixel(display, 0));
     XChangeProperty(display, w, netWmName, utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
     bool ascii = true;
-    for (unsigned char c : title) ascii = ascii && c < 0x80;
+    for (unsigned char c : title)
+        ascii = ascii && c < 0x80;
     if (ascii) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
         XChangeProperty(display, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+                        reinterpret_cast<const unsigned char*>(title.data()),
+                        static_cast<int>(title.size()));
     if (setPid) {
         long pid = getpid();
         XChangeProperty(display, w, netWmPid, XA_CARDINAL, 32, PropModeReplace,
@@ -79,8 +85,9 @@ int main(int argc, char** argv)
                 int format = 0;
                 unsigned long count = 0, after = 0;
                 unsigned char* data = nullptr;
-                if (XGetWindowProperty(display, event.xclient.window, opacity, 0, 1, False, XA_CARDINAL,
-                                       &type, &format, &count, &after, &data) == Success &&
+                if (XGetWindowProperty(display, event.xclient.window, opacity, 0, 1, False,
+                                       XA_CARDINAL, &type, &format, &count, &after,
+                                       &data) == Success &&
                     data != nullptr && count == 1)
                     line += " opacity " + std::to_string(*reinterpret_cast<unsigned long*>(data));
                 if (data != nullptr) XFree(data);

@@ -23,10 +23,10 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -123,7 +123,8 @@ std::string WithLongFirstLine(const std::string& document)
     if (first.empty()) return document;
     std::string line;
     line.reserve((1u << 20) + first.size() + 1);
-    while (line.size() < (1u << 20)) line += first + ' ';
+    while (line.size() < (1u << 20))
+        line += first + ' ';
     return line + (end == std::string::npos ? std::string() : document.substr(end));
 }
 

@@ -16,7 +16,7 @@ Durations Nec(uint32_t address, uint32_t command, bool extended = false)
 {
     const uint32_t high = extended ? address >> 8 : (~address & 0xFF);
     const uint32_t bits = (address & 0xFF) | high << 8 | command << 16 | (~command & 0xFF) << 24;
-    Durations d {9000, 4500};
+    Durations d{9000, 4500};
     for (int i = 0; i < 32; ++i) {
         d.push_back(563);
         d.push_back((bits >> i) & 1 ? 1688 : 563);
@@ -30,22 +30,26 @@ Durations Nec(uint32_t address, uint32_t command, bool extended = false)
 Durations FromHalves(const std::vector<int>& halves, uint32_t unit, Durations d = {})
 {
     size_t i = 0;
-    while (i < halves.size() && halves[i] == 0) ++i;
+    while (i < halves.size() && halves[i] == 0)
+        ++i;
     while (i < halves.size()) {
         size_t j = i;
-        while (j < halves.size() && halves[j] == halves[i]) ++j;
+        while (j < halves.size() && halves[j] == halves[i])
+            ++j;
         d.push_back(static_cast<uint32_t>((j - i) * unit));
         i = j;
     }
-    if (d.size() % 2 == 1) d.push_back(90000);
-    else d.back() += 90000;
+    if (d.size() % 2 == 1)
+        d.push_back(90000);
+    else
+        d.back() += 90000;
     return d;
 }
 
 Durations Rc5(uint32_t address, uint32_t command, int toggle)
 {
-    const uint32_t bits = 1u << 13 | ((command & 0x40) ? 0u : 1u) << 12 | static_cast<uint32_t>(toggle) << 11 |
-                          address << 6 | (command & 0x3F);
+    const uint32_t bits = 1u << 13 | ((command & 0x40) ? 0u : 1u) << 12 |
+                          static_cast<uint32_t>(toggle) << 11 | address << 6 | (command & 0x3F);
     std::vector<int> halves;
     for (int i = 13; i >= 0; --i) {
         const int b = (bits >> i) & 1;
@@ -57,9 +61,11 @@ Durations Rc5(uint32_t address, uint32_t command, int toggle)
 
 Durations Rc6(uint32_t address, uint32_t command, int toggle)
 {
-    std::vector<int> halves {1, 0, 0, 1, 0, 1, 0, 1}; // start 1, mode 000
-    for (int k = 0; k < 2; ++k) halves.push_back(toggle);
-    for (int k = 0; k < 2; ++k) halves.push_back(1 - toggle);
+    std::vector<int> halves{1, 0, 0, 1, 0, 1, 0, 1}; // start 1, mode 000
+    for (int k = 0; k < 2; ++k)
+        halves.push_back(toggle);
+    for (int k = 0; k < 2; ++k)
+        halves.push_back(1 - toggle);
     const uint32_t data = address << 8 | command;
     for (int i = 15; i >= 0; --i) {
         const int b = (data >> i) & 1;
@@ -72,7 +78,7 @@ Durations Rc6(uint32_t address, uint32_t command, int toggle)
 Durations Sirc(uint32_t address, uint32_t command, int bitCount)
 {
     const uint32_t bits = command | address << 7;
-    Durations d {2400};
+    Durations d{2400};
     for (int i = 0; i < bitCount; ++i) {
         d.push_back(600);
         d.push_back((bits >> i) & 1 ? 1200 : 600);
@@ -130,14 +136,16 @@ std::vector<CIrFrame> DecodeSampled(const Durations& d, double syncHz, int rest)
 TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
 {
     // Rest high: the unfinished byte's ones lengthen the last space; the marker ends it.
-    const std::vector<uint8_t> samples {0, 0, 0, 1, 1, 0, 1, 1, 1, 0};
+    const std::vector<uint8_t> samples{0, 0, 0, 1, 1, 0, 1, 1, 1, 0};
     for (int rest : {1, 0}) {
         std::vector<uint8_t> line = samples;
         if (rest == 0)
-            for (uint8_t& s : line) s ^= 1;
+            for (uint8_t& s : line)
+                s ^= 1;
         uint32_t regL = 0;
         const std::vector<uint32_t> registers = Pack(line, rest, regL);
-        const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
+        const CIrCapture capture =
+            CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
         ASSERT_FALSE(capture.IsEmpty());
         EXPECT_EQ(capture.RestLevel(), rest);
         EXPECT_EQ(capture.TailUncertain(), rest == 0);
@@ -149,7 +157,8 @@ TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
         EXPECT_FALSE(runs[1].bMark);
         EXPECT_EQ(runs[4].nSamples, 1u);
         if (rest == 1) {
-            EXPECT_EQ(runs[5].nSamples, 8001u); // the whole rest: 7998 in complete bytes, 3 in the partial one
+            EXPECT_EQ(runs[5].nSamples,
+                      8001u); // the whole rest: 7998 in complete bytes, 3 in the partial one
         }
     }
 }
@@ -159,15 +168,17 @@ TEST(IrCapture, RegistersWithoutACaptureAreEmpty)
     std::vector<uint32_t> registers(10000, 0);
     EXPECT_TRUE(CIrCapture::FromRegisters(registers.data(), registers.size(), 0).IsEmpty());
     EXPECT_TRUE(CIrCapture::FromRegisters(registers.data(), registers.size(), 39999).IsEmpty());
-    EXPECT_TRUE(CIrCapture::FromRegisters(registers.data(), registers.size(), 0xFFFFFFFF).IsEmpty());
+    EXPECT_TRUE(
+        CIrCapture::FromRegisters(registers.data(), registers.size(), 0xFFFFFFFF).IsEmpty());
     EXPECT_DOUBLE_EQ(CIrCapture::SyncHzFromDebugEdges(400000), 10000);
 }
 
 TEST(IrDecoders, NecWithExtendedAddressesAndRepeats)
 {
     Durations capture = Nec(0x04, 0x08);
-    const Durations repeat {9000, 2250, 563, 96000};
-    for (int i = 0; i < 3; ++i) capture.insert(capture.end(), repeat.begin(), repeat.end());
+    const Durations repeat{9000, 2250, 563, 96000};
+    for (int i = 0; i < 3; ++i)
+        capture.insert(capture.end(), repeat.begin(), repeat.end());
     const Durations extended = Nec(0x1A40, 0x12, true);
     capture.insert(capture.end(), extended.begin(), extended.end());
 
@@ -175,9 +186,10 @@ TEST(IrDecoders, NecWithExtendedAddressesAndRepeats)
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(DescribeFrame(frames[0]), "NEC address=0x04 command=0x08 repeats=3");
     EXPECT_EQ(DescribeFrame(frames[1]), "NEC extended address=0x1A40 command=0x12");
-    EXPECT_EQ(FrameAsJson(frames[1]),
-              "{\"protocol\":\"NEC\",\"start_us\":" + std::to_string(std::lround(frames[1].dStartUs)) +
-                  ",\"bits\":32,\"address\":6720,\"command\":18,\"extended\":true,\"repeats\":0}");
+    EXPECT_EQ(
+        FrameAsJson(frames[1]),
+        "{\"protocol\":\"NEC\",\"start_us\":" + std::to_string(std::lround(frames[1].dStartUs)) +
+            ",\"bits\":32,\"address\":6720,\"command\":18,\"extended\":true,\"repeats\":0}");
     // A lone repeat frame has nothing to repeat.
     EXPECT_EQ(DescribeFrame(DecodeCapture(repeat)[0]), "NEC repeat");
 }
@@ -205,7 +217,8 @@ TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
     auto rc5 = DecodeCapture(Rc5(0x05, 0x35, 1));
     ASSERT_EQ(rc5.size(), 1u);
     EXPECT_EQ(DescribeFrame(rc5[0]), "RC5 address=0x05 command=0x35 toggle=1");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc5(0x1F, 0x50, 0))[0]), "RC5 address=0x1F command=0x50 toggle=0");
+    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc5(0x1F, 0x50, 0))[0]),
+              "RC5 address=0x1F command=0x50 toggle=0");
     // The same key held repeats; a new press flips the toggle and counts as a frame.
     Durations held = Rc5(3, 1, 0);
     const Durations again = Rc5(3, 1, 0), next = Rc5(3, 1, 1);
@@ -222,8 +235,10 @@ TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
     d[1] = d[1] + static_cast<uint32_t>(0.03 * 889);
     EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
 
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc6(0x00, 0x0C, 1))[0]), "RC6 address=0x00 command=0x0C toggle=1");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc6(0xA5, 0xFE, 0))[0]), "RC6 address=0xA5 command=0xFE toggle=0");
+    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc6(0x00, 0x0C, 1))[0]),
+              "RC6 address=0x00 command=0x0C toggle=1");
+    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc6(0xA5, 0xFE, 0))[0]),
+              "RC6 address=0xA5 command=0xFE toggle=0");
     Durations r6 = Rc6(0x12, 0x34, 0);
     r6[1] = static_cast<uint32_t>(r6[1] * 1.29); // the leader within 30 %
     r6[3] += static_cast<uint32_t>(0.29 * 444);  // a unit within 0.3 unit
@@ -234,9 +249,12 @@ TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
 
 TEST(IrDecoders, SircOfTwelveFifteenAndTwentyBits)
 {
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0x01, 0x15, 12))[0]), "SIRC12 address=0x01 command=0x15");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0xA4, 0x33, 15))[0]), "SIRC15 address=0xA4 command=0x33");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0x1A3A, 0x7F, 20))[0]), "SIRC20 address=0x1A3A command=0x7F");
+    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0x01, 0x15, 12))[0]),
+              "SIRC12 address=0x01 command=0x15");
+    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0xA4, 0x33, 15))[0]),
+              "SIRC15 address=0xA4 command=0x33");
+    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0x1A3A, 0x7F, 20))[0]),
+              "SIRC20 address=0x1A3A command=0x7F");
     Durations d = Sirc(1, 2, 12);
     d[4] = 1200 * 13 / 10 + 10;
     EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
@@ -251,15 +269,18 @@ TEST(IrDecoders, SircOfTwelveFifteenAndTwentyBits)
 TEST(IrDecoders, CapturesSampledAtEitherPolarityAndWithAGlitch)
 {
     Durations necPair = Nec(0x04, 0x08);
-    const Durations repeat {9000, 2250, 563, 96000};
+    const Durations repeat{9000, 2250, 563, 96000};
     necPair.insert(necPair.end(), repeat.begin(), repeat.end());
     for (int rest : {1, 0}) {
         const auto nec = DecodeSampled(necPair, 10000, rest);
         ASSERT_EQ(nec.size(), 1u) << rest;
         EXPECT_EQ(DescribeFrame(nec[0]), "NEC address=0x04 command=0x08 repeats=1");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc5(2, 9, 0), 10000, rest)[0]), "RC5 address=0x02 command=0x09 toggle=0");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc6(7, 9, 1), 12000, rest)[0]), "RC6 address=0x07 command=0x09 toggle=1");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Sirc(1, 21, 12), 8000, rest)[0]), "SIRC12 address=0x01 command=0x15");
+        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc5(2, 9, 0), 10000, rest)[0]),
+                  "RC5 address=0x02 command=0x09 toggle=0");
+        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc6(7, 9, 1), 12000, rest)[0]),
+                  "RC6 address=0x07 command=0x09 toggle=1");
+        EXPECT_EQ(DescribeFrame(DecodeSampled(Sirc(1, 21, 12), 8000, rest)[0]),
+                  "SIRC12 address=0x01 command=0x15");
     }
     // One sample of light in the leader's space, and one of dark in a bit's mark.
     std::vector<uint8_t> samples = Sample(Nec(0x04, 0x08), 50, 1);
@@ -277,26 +298,32 @@ TEST(IrExport, EveryFormatOfAShortCapture)
 {
     CIrExportInput in;
     in.durations = {900, 450, 560, 1690, 560, 20000, 2400, 600, 1200, 45000};
-    EXPECT_EQ(ExportCapture(IrExportFormat::Mode2, in).substr(0, 47), "space 100000\npulse 900\nspace 450\npulse 560\nspac");
-    EXPECT_EQ(ExportCapture(IrExportFormat::Pronto, in),
-              "tavimore_1:0000 006D 0003 0000 0022 0011 0015 0040 0015 02F9\n"
-              "tavimore_2:0000 006D 0002 0000 005B 0017 002E 02F9\n"); // the last gap as the one before
-    EXPECT_EQ(ExportCapture(IrExportFormat::Lircd, in),
-              "# Raw codes captured by Tavimore: one code for each burst of the capture.\n"
-              "begin remote\n  name  tavimore\n  flags RAW_CODES\n  eps   30\n  aeps  100\n  gap   20000\n"
-              "  frequency 38000\n  begin raw_codes\n    name tavimore_1\n      900 450 560 1690 560\n"
-              "    name tavimore_2\n      2400 600 1200\n  end raw_codes\nend remote\n");
+    EXPECT_EQ(ExportCapture(IrExportFormat::Mode2, in).substr(0, 47),
+              "space 100000\npulse 900\nspace 450\npulse 560\nspac");
+    EXPECT_EQ(
+        ExportCapture(IrExportFormat::Pronto, in),
+        "tavimore_1:0000 006D 0003 0000 0022 0011 0015 0040 0015 02F9\n"
+        "tavimore_2:0000 006D 0002 0000 005B 0017 002E 02F9\n"); // the last gap as the one before
+    EXPECT_EQ(
+        ExportCapture(IrExportFormat::Lircd, in),
+        "# Raw codes captured by Tavimore: one code for each burst of the capture.\n"
+        "begin remote\n  name  tavimore\n  flags RAW_CODES\n  eps   30\n  aeps  100\n  gap   "
+        "20000\n"
+        "  frequency 38000\n  begin raw_codes\n    name tavimore_1\n      900 450 560 1690 560\n"
+        "    name tavimore_2\n      2400 600 1200\n  end raw_codes\nend remote\n");
     EXPECT_EQ(ExportCapture(IrExportFormat::Csv, in).substr(0, 70),
               "time_us,level,duration_us,kind\n0,0,900,mark\n900,1,450,space\n1350,0,560");
-    EXPECT_EQ(ExportCapture(IrExportFormat::Vcd, in),
-              "$version Tavimore infrared capture $end\n$timescale 1 us $end\n$scope module ir $end\n"
-              "$var wire 1 ! ir $end\n$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n1!\n$end\n"
-              "#10000\n0!\n#10900\n1!\n#11350\n0!\n#11910\n1!\n#13600\n0!\n#14160\n1!\n#34160\n0!\n"
-              "#36560\n1!\n#37160\n0!\n#38360\n1!\n#93360\n");
-    EXPECT_EQ(ExportCapture(IrExportFormat::FlipperRaw, in),
-              "Filetype: IR signals file\nVersion: 1\n#\nname: tavimore_1\ntype: raw\nfrequency: 38000\n"
-              "duty_cycle: 0.330000\ndata: 900 450 560 1690 560 20000\n#\nname: tavimore_2\ntype: raw\n"
-              "frequency: 38000\nduty_cycle: 0.330000\ndata: 2400 600 1200 45000\n");
+    EXPECT_EQ(
+        ExportCapture(IrExportFormat::Vcd, in),
+        "$version Tavimore infrared capture $end\n$timescale 1 us $end\n$scope module ir $end\n"
+        "$var wire 1 ! ir $end\n$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n1!\n$end\n"
+        "#10000\n0!\n#10900\n1!\n#11350\n0!\n#11910\n1!\n#13600\n0!\n#14160\n1!\n#34160\n0!\n"
+        "#36560\n1!\n#37160\n0!\n#38360\n1!\n#93360\n");
+    EXPECT_EQ(
+        ExportCapture(IrExportFormat::FlipperRaw, in),
+        "Filetype: IR signals file\nVersion: 1\n#\nname: tavimore_1\ntype: raw\nfrequency: 38000\n"
+        "duty_cycle: 0.330000\ndata: 900 450 560 1690 560 20000\n#\nname: tavimore_2\ntype: raw\n"
+        "frequency: 38000\nduty_cycle: 0.330000\ndata: 2400 600 1200 45000\n");
     // Parsed where Flipper has a name for the protocol, raw where not.
     in.durations = Nec(0x04, 0x08);
     const Durations ext = Nec(0x1A40, 0x12, true), rc5 = Rc5(1, 70, 0);
@@ -305,11 +332,15 @@ TEST(IrExport, EveryFormatOfAShortCapture)
     in.durations.insert(in.durations.end(), {300, 30000});
     EXPECT_EQ(ExportCapture(IrExportFormat::FlipperParsed, in),
               "Filetype: IR signals file\nVersion: 1\n"
-              "#\nname: tavimore_1\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 08 00 00 00\n"
-              "#\nname: tavimore_2\ntype: parsed\nprotocol: NECext\naddress: 40 1A 00 00\ncommand: 12 ED 00 00\n"
-              "#\nname: tavimore_3\ntype: parsed\nprotocol: RC5X\naddress: 01 00 00 00\ncommand: 46 00 00 00\n"
-              "#\nname: tavimore_4\ntype: raw\nfrequency: 38000\nduty_cycle: 0.330000\ndata: 300 30000\n");
-    IrExportFormat format {};
+              "#\nname: tavimore_1\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 08 "
+              "00 00 00\n"
+              "#\nname: tavimore_2\ntype: parsed\nprotocol: NECext\naddress: 40 1A 00 00\ncommand: "
+              "12 ED 00 00\n"
+              "#\nname: tavimore_3\ntype: parsed\nprotocol: RC5X\naddress: 01 00 00 00\ncommand: "
+              "46 00 00 00\n"
+              "#\nname: tavimore_4\ntype: raw\nfrequency: 38000\nduty_cycle: 0.330000\ndata: 300 "
+              "30000\n");
+    IrExportFormat format{};
     EXPECT_TRUE(ParseExportFormat("flipper-raw", format));
     EXPECT_EQ(format, IrExportFormat::FlipperRaw);
     EXPECT_FALSE(ParseExportFormat("wav", format));

@@ -16,7 +16,8 @@ Words Split(const std::string& line)
 
 TEST(CommandLine, BlanksSeparateWordsAndQuotesJoinThem)
 {
-    EXPECT_EQ(Split("  xmessage  -title\t\"a b\"  hi "), (Words{"xmessage", "-title", "a b", "hi"}));
+    EXPECT_EQ(Split("  xmessage  -title\t\"a b\"  hi "),
+              (Words{"xmessage", "-title", "a b", "hi"}));
     EXPECT_EQ(Split("say 'it''s' \"\" ''"), (Words{"say", "its", "", ""}));
     EXPECT_EQ(Split("a\"b c\"'d e'f"), (Words{"ab cd ef"}));
     EXPECT_EQ(Split(""), Words{});
@@ -26,8 +27,8 @@ TEST(CommandLine, BlanksSeparateWordsAndQuotesJoinThem)
 TEST(CommandLine, BackslashesEscapeAsInAShell)
 {
     EXPECT_EQ(Split(R"(three\ four a\"b \\ end\)"), (Words{"three four", "a\"b", "\\", "end\\"}));
-    EXPECT_EQ(Split("'a\\b'"), Words{"a\\b"});                            // literal in single quotes
-    EXPECT_EQ(Split(R"("\$ \" \\ \n \`")"), Words{R"($ " \ \n `)"});      // only $ " \ ` escape
+    EXPECT_EQ(Split("'a\\b'"), Words{"a\\b"});                       // literal in single quotes
+    EXPECT_EQ(Split(R"("\$ \" \\ \n \`")"), Words{R"($ " \ \n `)"}); // only $ " \ ` escape
     EXPECT_EQ(Split("join\\\nlines"), Words{"joinlines"});
 }
 

@@ -30,12 +30,14 @@ public:
     ~CFakeProbe() override { fs::remove_all(root); }
 
     // Writes a file of the fake tree (a path from its root), making its folders.
-    void Write(const std::string& path, const std::string& text, unsigned mode = 0644, unsigned gid = 0)
+    void Write(const std::string& path, const std::string& text, unsigned mode = 0644,
+               unsigned gid = 0)
     {
         fs::create_directories(fs::path(root + path).parent_path());
         std::ofstream(root + path) << text;
         chmod((root + path).c_str(), mode);
-        if (gid != 0 && chown((root + path).c_str(), 0, gid) != 0) ADD_FAILURE() << "chown " << path;
+        if (gid != 0 && chown((root + path).c_str(), 0, gid) != 0)
+            ADD_FAILURE() << "chown " << path;
     }
     void Link(const std::string& path, const std::string& target)
     {
@@ -86,7 +88,8 @@ doctor::CX11Answer Openbox()
     doctor::CX11Answer x;
     x.connected = true;
     x.hasSupported = true;
-    x.supported = {"_NET_SUPPORTED", "_NET_CLIENT_LIST_STACKING", "_NET_CLOSE_WINDOW", "_NET_WM_PID"};
+    x.supported = {"_NET_SUPPORTED", "_NET_CLIENT_LIST_STACKING", "_NET_CLOSE_WINDOW",
+                   "_NET_WM_PID"};
     x.wmName = "Openbox";
     return x;
 }
@@ -104,7 +107,8 @@ doctor::CDoctorSetup MachineSetup()
     return setup;
 }
 
-const CFinding& Find(const std::vector<CFinding>& findings, const std::string& area, const std::string& check)
+const CFinding& Find(const std::vector<CFinding>& findings, const std::string& area,
+                     const std::string& check)
 {
     for (const CFinding& finding : findings)
         if (finding.area == area && finding.check == check) return finding;
@@ -181,7 +185,8 @@ TEST(DoctorPorts, GrantedIopermAndDevPortAreEnough)
     EXPECT_EQ(Find(findings, "ports", "dev-port").verdict, Verdict::Ok);
     EXPECT_EQ(Find(findings, "ports", "access").cause, "Scripts reach the ports through ioperm.");
     EXPECT_EQ(Find(findings, "memory", "strict-devmem").verdict, Verdict::Warning);
-    EXPECT_NE(Find(findings, "memory", "strict-devmem").fix.find("iomem=relaxed"), std::string::npos);
+    EXPECT_NE(Find(findings, "memory", "strict-devmem").fix.find("iomem=relaxed"),
+              std::string::npos);
     EXPECT_TRUE(doctor::AllNeededOk(findings));
 
     probe.Write("/proc/cmdline", "BOOT_IMAGE=/vmlinuz root=/dev/sda1 iomem=relaxed\n");
@@ -192,11 +197,13 @@ TEST(DoctorPorts, GrantedIopermAndDevPortAreEnough)
 TEST(DoctorPorts, ParallelPortHeldByLpThenOpen)
 {
     CFakeProbe probe;
-    probe.Write("/etc/passwd", "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
+    probe.Write("/etc/passwd",
+                "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
     probe.Write("/etc/group", "root:x:0:\nlp:x:7:\nalice:x:1000:\n");
     probe.Write("/sys/class/parport/parport0/uevent", "");
     probe.Write("/dev/parport0", "", 0660, 7);
-    probe.Write("/proc/modules", "ppdev 24576 0 - Live\nlp 20480 0 - Live\nparport_pc 40960 1 - Live\n");
+    probe.Write("/proc/modules",
+                "ppdev 24576 0 - Live\nlp 20480 0 - Live\nparport_pc 40960 1 - Live\n");
     probe.Write("/proc/sys/dev/parport/parport0/devices/active", "lp\n");
     probe.Write("/proc/sys/dev/parport/parport0/devices/lp/timeslice", "200\n");
     probe.Write("/proc/ioports", "0000-0cf7 : PCI Bus 0000:00\n  0378-037a : parport0\n");
@@ -211,19 +218,23 @@ TEST(DoctorPorts, ParallelPortHeldByLpThenOpen)
     probe.Write("/proc/sys/dev/parport/parport0/devices/active", "none\n");
     probe.openErrors["/dev/parport0"] = EACCES;
     findings = doctor::CheckPorts(probe, MachineSetup());
-    EXPECT_NE(Find(findings, "ports", "parport").cause.find("(0660 root:lp) answers EACCES"), std::string::npos);
-    EXPECT_EQ(Find(findings, "ports", "parport").fix, "usermod -aG lp alice   # then log out and in again");
+    EXPECT_NE(Find(findings, "ports", "parport").cause.find("(0660 root:lp) answers EACCES"),
+              std::string::npos);
+    EXPECT_EQ(Find(findings, "ports", "parport").fix,
+              "usermod -aG lp alice   # then log out and in again");
     EXPECT_EQ(Find(findings, "ports", "lp-driver").verdict, Verdict::Warning);
 
     // Added to the group, but this session started before.
     probe.Write("/etc/group", "root:x:0:\nlp:x:7:alice\nalice:x:1000:\n");
     findings = doctor::CheckPorts(probe, MachineSetup());
-    EXPECT_NE(Find(findings, "ports", "parport").fix.find("log out and in again"), std::string::npos);
+    EXPECT_NE(Find(findings, "ports", "parport").fix.find("log out and in again"),
+              std::string::npos);
 
     probe.openErrors.clear();
     findings = doctor::CheckPorts(probe, MachineSetup());
     EXPECT_EQ(Find(findings, "ports", "parport").verdict, Verdict::Ok);
-    EXPECT_EQ(Find(findings, "ports", "access").cause, "Scripts reach the ports through /dev/parport0.");
+    EXPECT_EQ(Find(findings, "ports", "access").cause,
+              "Scripts reach the ports through /dev/parport0.");
     EXPECT_TRUE(doctor::AllNeededOk(findings));
 }
 
@@ -262,7 +273,8 @@ void AddFtdiDevice(CFakeProbe& probe, bool boundToSio)
 TEST(DoctorFtdi, DeviceBoundToFtdiSioWithRootOnlyPermissions)
 {
     CFakeProbe probe;
-    probe.Write("/etc/passwd", "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
+    probe.Write("/etc/passwd",
+                "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
     AddFtdiDevice(probe, true);
     probe.openErrors["/dev/bus/usb/001/005"] = EACCES;
     doctor::CDoctorSetup setup = MachineSetup();
@@ -279,7 +291,8 @@ TEST(DoctorFtdi, DeviceBoundToFtdiSioWithRootOnlyPermissions)
     EXPECT_EQ(access.verdict, Verdict::Fails);
     EXPECT_NE(access.cause.find("(0664 root:0) answers EACCES"), std::string::npos);
     EXPECT_NE(access.fix.find("/etc/udev/rules.d/99-tavimore-ft245rl.rules"), std::string::npos);
-    EXPECT_NE(access.fix.find("ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\""), std::string::npos);
+    EXPECT_NE(access.fix.find("ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\""),
+              std::string::npos);
     EXPECT_NE(access.fix.find("usermod -aG plugdev alice"), std::string::npos);
     EXPECT_EQ(Find(findings, "ftdi", "device-A9ABCDEF-latency").fix,
               "echo 1 > /sys/bus/usb-serial/devices/ttyUSB0/latency_timer");
@@ -292,18 +305,20 @@ TEST(DoctorFtdi, AdapterOpensADeviceTheUserMayUse)
     AddFtdiDevice(probe, true);
     auto findings = doctor::CheckFtdi(probe, MachineSetup());
     EXPECT_EQ(Find(findings, "ftdi", "library").verdict, Verdict::Ok);
-    EXPECT_EQ(Find(findings, "ftdi", "device-A9ABCDEF-driver").verdict, Verdict::Ok); // libftdi1 detaches it
+    EXPECT_EQ(Find(findings, "ftdi", "device-A9ABCDEF-driver").verdict,
+              Verdict::Ok); // libftdi1 detaches it
     EXPECT_EQ(Find(findings, "ftdi", "device-A9ABCDEF-access").verdict, Verdict::Ok);
     EXPECT_TRUE(doctor::AllNeededOk(findings));
 
     // A library that does not load counts; a missing device does not.
     CFakeProbe empty;
-    empty.loadErrors["/opt/tavimore/lib/libtavimore-d2xx.so"] = "libftdi1.so.2: cannot open shared object file";
+    empty.loadErrors["/opt/tavimore/lib/libtavimore-d2xx.so"] =
+        "libftdi1.so.2: cannot open shared object file";
     findings = doctor::CheckFtdi(empty, MachineSetup());
     EXPECT_EQ(Find(findings, "ftdi", "devices").verdict, Verdict::Warning);
     EXPECT_EQ(Find(findings, "ftdi", "library").verdict, Verdict::Fails);
-    EXPECT_EQ(doctor::FirstFailure(findings),
-              "the D2XX adapter over libftdi1 does not load: libftdi1.so.2: cannot open shared object file");
+    EXPECT_EQ(doctor::FirstFailure(findings), "the D2XX adapter over libftdi1 does not load: "
+                                              "libftdi1.so.2: cannot open shared object file");
 }
 
 // ---- Desktop
@@ -315,7 +330,8 @@ TEST(DoctorDesktop, WaylandWithoutXWaylandFailsAndXWaylandWarns)
     probe.env["WAYLAND_DISPLAY"] = "wayland-0";
     auto findings = doctor::CheckDesktop(probe, MachineSetup());
     EXPECT_EQ(Find(findings, "desktop", "session").verdict, Verdict::Fails);
-    EXPECT_NE(Find(findings, "desktop", "session").cause.find("Wayland session without XWayland"), std::string::npos);
+    EXPECT_NE(Find(findings, "desktop", "session").cause.find("Wayland session without XWayland"),
+              std::string::npos);
     EXPECT_FALSE(doctor::AllNeededOk(findings));
 
     probe.env["DISPLAY"] = ":0";
@@ -336,7 +352,8 @@ TEST(DoctorDesktop, WindowManagerCompositorAndLogind)
     probe.logind = {true, "", "challenge"};
     auto findings = doctor::CheckDesktop(probe, MachineSetup());
     EXPECT_EQ(Find(findings, "desktop", "session").cause, "X11 on display :1.");
-    EXPECT_EQ(Find(findings, "desktop", "window-manager").cause, "Openbox does not support _NET_WM_PID.");
+    EXPECT_EQ(Find(findings, "desktop", "window-manager").cause,
+              "Openbox does not support _NET_WM_PID.");
     EXPECT_EQ(Find(findings, "desktop", "compositor").verdict, Verdict::Warning);
     EXPECT_EQ(Find(findings, "desktop", "dpms").verdict, Verdict::Ok);
     const CFinding& power = Find(findings, "desktop", "poweroff");
@@ -362,7 +379,8 @@ TEST(DoctorDesktop, SoundServerAndMediaDecoders)
     EXPECT_EQ(Find(findings, "desktop", "media").verdict, Verdict::Warning);
     probe.env["XDG_RUNTIME_DIR"] = "/run/user/1000";
     probe.Write("/run/user/1000/pulse/native", "");
-    for (const char* plugin : {"libgstogg.so", "libgsttheora.so", "libgstvorbis.so", "libgstplayback.so"})
+    for (const char* plugin :
+         {"libgstogg.so", "libgsttheora.so", "libgstvorbis.so", "libgstplayback.so"})
         probe.Write(std::string("/usr/lib/x86_64-linux-gnu/gstreamer-1.0/") + plugin, "");
     findings = doctor::CheckDesktop(probe, MachineSetup());
     EXPECT_EQ(Find(findings, "desktop", "sound").verdict, Verdict::Ok);
@@ -379,8 +397,8 @@ TEST(DoctorProgram, ShippedLibrariesHelpAndSound)
     EXPECT_EQ(Find(findings, "program", "help").verdict, Verdict::Warning);
     // A build tree: libraries in devices/ beside bin/, help in docs/, the sound in sounds/.
     probe.Write("/opt/tavimore/bin/tavimore-run", "", 0755);
-    for (const char* library : {"libtavimore-winio.so", "libtavimore-winio-sim.so", "libtavimore-d2xx.so",
-                                "libtavimore-d2xx-sim.so"})
+    for (const char* library : {"libtavimore-winio.so", "libtavimore-winio-sim.so",
+                                "libtavimore-d2xx.so", "libtavimore-d2xx-sim.so"})
         probe.Write(std::string("/opt/tavimore/devices/") + library, "");
     probe.Write("/opt/tavimore/docs/language.md", "");
     probe.Write("/opt/tavimore/share/tavimore/sounds/ding.wav", "");
@@ -402,14 +420,15 @@ TEST(DoctorOutput, TextAndJsonMatchTheirGoldenFiles)
     probe.x11 = Openbox();
     probe.logind = {false, "Could not connect: No such file or directory", ""};
     probe.Write("/opt/tavimore/docs/language.md", "");
-    for (const char* library : {"libtavimore-winio.so", "libtavimore-winio-sim.so", "libtavimore-d2xx.so",
-                                "libtavimore-d2xx-sim.so"})
+    for (const char* library : {"libtavimore-winio.so", "libtavimore-winio-sim.so",
+                                "libtavimore-d2xx.so", "libtavimore-d2xx-sim.so"})
         probe.Write(std::string("/opt/tavimore/bin/") + library, "");
     const auto findings = doctor::CheckAll(probe, MachineSetup());
     const std::string text = doctor::FormatText(findings);
     const std::string json = doctor::FormatJson(findings);
     const std::string base = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/doctor/no-ports";
-    if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN"); update && std::string(update) == "1") {
+    if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN");
+        update && std::string(update) == "1") {
         std::ofstream(base + ".txt") << text;
         std::ofstream(base + ".json") << json;
     }

@@ -17,8 +17,9 @@
 
 namespace {
 
-const std::string kLibraryMissing =
-    "MessageBox \"Tavimore\" \"ライブラリは使用できません。ftd2xx.dllが同じフォルダに存在するのかチェックしてください\" -> OK";
+const std::string kLibraryMissing = "MessageBox \"Tavimore\" "
+                                    "\"ライブラリは使用できません。ftd2xx."
+                                    "dllが同じフォルダに存在するのかチェックしてください\" -> OK";
 
 // A test host that loads a real library file, and records the low-power hooks.
 class CDeviceHost : public CTestHost {
@@ -65,7 +66,8 @@ struct CFake {
         failListAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailListAt"));
         failCount = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailCount"));
         takeLog = reinterpret_cast<const char* (*)()>(dlsym(module, "FakeD2xxTakeLog"));
-        setSerial = reinterpret_cast<void (*)(const char*, int)>(dlsym(module, "FakeD2xxSetSerial"));
+        setSerial =
+            reinterpret_cast<void (*)(const char*, int)>(dlsym(module, "FakeD2xxSetSerial"));
     }
     std::string Log() const { return takeLog(); }
 };

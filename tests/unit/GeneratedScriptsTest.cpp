@@ -30,8 +30,7 @@ class CDraw {
 public:
     explicit CDraw(uint32_t seed) : m_engine(seed) {}
     uint32_t Below(uint32_t n) { return static_cast<uint32_t>(m_engine() % n); }
-    template <size_t N>
-    const char* Pick(const char* const (&items)[N]) { return items[Below(N)]; }
+    template <size_t N> const char* Pick(const char* const (&items)[N]) { return items[Below(N)]; }
 
 private:
     std::mt19937 m_engine;
@@ -42,76 +41,110 @@ std::string Register(CDraw& draw)
     // Mostly the few registers the scripts share, now and then REGL, an indirect
     // access, the last register or one that does not exist.
     switch (draw.Below(12)) {
-    case 0: return "REGL";
-    case 1: return "REG:" + std::to_string(draw.Below(4));
-    case 2: return "REG9999";
-    case 3: return "REG10000";
-    default: return "REG" + std::to_string(draw.Below(6));
+    case 0:
+        return "REGL";
+    case 1:
+        return "REG:" + std::to_string(draw.Below(4));
+    case 2:
+        return "REG9999";
+    case 3:
+        return "REG10000";
+    default:
+        return "REG" + std::to_string(draw.Below(6));
     }
 }
 
 std::string Value(CDraw& draw)
 {
-    static const char* const autoTokens[] = {"0", "1", "10", "12", "1F", "101", "7FFFFFFF",
-                                             "FFFFFFFF", "100000000", "-1", "0xFF", "H'XYZ"};
+    static const char* const autoTokens[] = {"0",         "1",   "10",       "12",
+                                             "1F",        "101", "7FFFFFFF", "FFFFFFFF",
+                                             "100000000", "-1",  "0xFF",     "H'XYZ"};
     switch (draw.Below(6)) {
-    case 0: return "D'" + std::to_string(static_cast<int>(draw.Below(40)) - 5);
-    case 1: return "H'" + std::to_string(draw.Below(100));
-    case 2: return autoTokens[draw.Below(std::size(autoTokens))];
-    case 3: return "B'" + std::to_string(draw.Below(2)) + std::to_string(draw.Below(2));
-    default: return Register(draw);
+    case 0:
+        return "D'" + std::to_string(static_cast<int>(draw.Below(40)) - 5);
+    case 1:
+        return "H'" + std::to_string(draw.Below(100));
+    case 2:
+        return autoTokens[draw.Below(std::size(autoTokens))];
+    case 3:
+        return "B'" + std::to_string(draw.Below(2)) + std::to_string(draw.Below(2));
+    default:
+        return Register(draw);
     }
 }
 
 std::string Target(CDraw& draw, int lines)
 {
     switch (draw.Below(5)) {
-    case 0: return std::to_string(draw.Below(static_cast<uint32_t>(lines) + 2));
-    case 1: return "L'NOWHERE";
-    default: return "L'L" + std::to_string(draw.Below(3));
+    case 0:
+        return std::to_string(draw.Below(static_cast<uint32_t>(lines) + 2));
+    case 1:
+        return "L'NOWHERE";
+    default:
+        return "L'L" + std::to_string(draw.Below(3));
     }
 }
 
 std::string Statement(CDraw& draw, int lines)
 {
     static const char* const conditions[] = {"<", ">", "=", "<=", ">=", "!=", "<>", "=<", "??"};
-    static const char* const operators[] = {"+", "-", "*", "/", "%", "&", "^", "~", "<<",
-                                            ">>", "&&", "+=", "+-", "|"};
+    static const char* const operators[] = {"+", "-",  "*",  "/",  "%",  "&",  "^",
+                                            "~", "<<", ">>", "&&", "+=", "+-", "|"};
     static const char* const counters[] = {"INC", "DEC", "INCZ", "DECZ", "inc", "Dec"};
     static const char* const displays[] = {"DISPD", "DISPH", "DISPB"};
     switch (draw.Below(24)) {
-    case 0: case 1: case 2: return "MOV " + Register(draw) + " " + Value(draw);
-    case 3: case 4: case 5: {
+    case 0:
+    case 1:
+    case 2:
+        return "MOV " + Register(draw) + " " + Value(draw);
+    case 3:
+    case 4:
+    case 5: {
         std::string s = draw.Pick(counters);
         if (draw.Below(5) != 0) s += " " + Register(draw);
         return s;
     }
-    case 6: case 7: case 8:
+    case 6:
+    case 7:
+    case 8:
         return std::string(draw.Below(4) == 0 ? "ifj " : "IFJ ") + Value(draw) + " " +
                draw.Pick(conditions) + " " + Value(draw) + " " + Target(draw, lines);
     case 9:
         return "IFJR " + Value(draw) + " " + draw.Pick(conditions) + " " + Value(draw) + " " +
                std::to_string(static_cast<int>(draw.Below(7)) - 3);
-    case 10: return "JMP " + Target(draw, lines);
-    case 11: return "JMPR " + std::to_string(static_cast<int>(draw.Below(7)) - 3);
-    case 12: return "CALL " + Target(draw, lines);
-    case 13: return "RET";
-    case 14: case 15: {
+    case 10:
+        return "JMP " + Target(draw, lines);
+    case 11:
+        return "JMPR " + std::to_string(static_cast<int>(draw.Below(7)) - 3);
+    case 12:
+        return "CALL " + Target(draw, lines);
+    case 13:
+        return "RET";
+    case 14:
+    case 15: {
         std::string s = "CALC " + Register(draw) + " " + draw.Pick(operators);
-        for (uint32_t n = draw.Below(3); n > 0; --n) s += " " + Value(draw);
+        for (uint32_t n = draw.Below(3); n > 0; --n)
+            s += " " + Value(draw);
         return s;
     }
-    case 16: return std::string(draw.Below(2) ? "OR " : "AND ") + Register(draw) + " " + Value(draw);
-    case 17: return std::string(draw.Below(2) ? "COPY " : "COPYL ") + Register(draw);
-    case 18: return std::string(draw.Pick(displays)) + " " + Register(draw);
+    case 16:
+        return std::string(draw.Below(2) ? "OR " : "AND ") + Register(draw) + " " + Value(draw);
+    case 17:
+        return std::string(draw.Below(2) ? "COPY " : "COPYL ") + Register(draw);
+    case 18:
+        return std::string(draw.Pick(displays)) + " " + Register(draw);
     case 19: {
         static const char* const levels[] = {"5", "10", "20", "100", "-1"};
         return std::string("debuglevel ") + draw.Pick(levels);
     }
-    case 20: return "L'L" + std::to_string(draw.Below(3));
-    case 21: return draw.Below(2) ? "/ note" : "";
-    case 22: return draw.Below(2) ? "FOO REG1" : "# " + Value(draw);
-    default: return "MOV REG1"; // too few tokens
+    case 20:
+        return "L'L" + std::to_string(draw.Below(3));
+    case 21:
+        return draw.Below(2) ? "/ note" : "";
+    case 22:
+        return draw.Below(2) ? "FOO REG1" : "# " + Value(draw);
+    default:
+        return "MOV REG1"; // too few tokens
     }
 }
 
@@ -119,7 +152,8 @@ std::string Script(CDraw& draw)
 {
     const int lines = 4 + static_cast<int>(draw.Below(20));
     std::string script;
-    for (int i = 0; i < lines; ++i) script += Statement(draw, lines) + "\r\n";
+    for (int i = 0; i < lines; ++i)
+        script += Statement(draw, lines) + "\r\n";
     return script;
 }
 
@@ -150,9 +184,11 @@ std::string Outcome(const std::string& script, int debugLevel)
         out << "|step " << result.replacement << " caret " << result.caretLine;
     }
     out << "|REGL " << engine.GetRegL();
-    for (int r = 0; r < 6; ++r) out << " " << engine.ReadRegister(r);
+    for (int r = 0; r < 6; ++r)
+        out << " " << engine.ReadRegister(r);
     out << " " << engine.ReadRegister(9999);
-    for (const auto& call : host.calls) out << "|" << call;
+    for (const auto& call : host.calls)
+        out << "|" << call;
     return out.str();
 }
 

@@ -7,11 +7,14 @@
 namespace {
 
 const std::string kMissing =
-    "MessageBox \"CAUTION!!!\" \"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\" -> OK";
+    "MessageBox \"CAUTION!!!\" "
+    "\"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\" -> OK";
 const std::string kMissingIndirect =
-    "MessageBox \"CAUTION!!!(間接アドレス指定)\" \"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\" -> OK";
-const std::string kBadRegL =
-    "MessageBox \"CAUTION!!!(間接アドレス指定)\" \"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\\nreglの値が不正です\" -> OK";
+    "MessageBox \"CAUTION!!!(間接アドレス指定)\" "
+    "\"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\" -> OK";
+const std::string kBadRegL = "MessageBox \"CAUTION!!!(間接アドレス指定)\" "
+                             "\"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nア"
+                             "クセスしました\\nreglの値が不正です\" -> OK";
 const std::string kBinary =
     "MessageBox \"CAUTION!!!\" \"文字列＝＞DWORD変換の\\n最中にエラーが発生しました\" -> OK";
 const std::string kHexLong =
@@ -90,8 +93,10 @@ TEST_F(Operands, ConversionFailuresShowTheirMessageAndGiveZero)
     EXPECT_EQ(Eval(std::string(33, '1')), 0u);
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(Eval("12", 7), 0u);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           "MessageBox \"CAUTION!!!\" \"定数を取得していて、\\n問題が発生しました\" -> OK"}));
+    EXPECT_EQ(
+        Boxes(),
+        (std::vector<std::string>{
+            "MessageBox \"CAUTION!!!\" \"定数を取得していて、\\n問題が発生しました\" -> OK"}));
 }
 
 TEST_F(Operands, RegisterForms)
@@ -135,7 +140,8 @@ TEST_F(Operands, DecimalsStopAtTheFirstCharacterThatIsNotADigit)
 TEST_F(Operands, RegisterThatCannotBeReadNamesRegZero)
 {
     EXPECT_EQ(engine.ParseRegister("ABC"), 0);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{"MessageBox \"  \" \"レジスタ取得エラー\" -> OK"}));
+    EXPECT_EQ(Boxes(),
+              (std::vector<std::string>{"MessageBox \"  \" \"レジスタ取得エラー\" -> OK"}));
 }
 
 TEST_F(Operands, RegistersThatDoNotExistAreRefusedWithoutTouchingMemory)
@@ -149,9 +155,9 @@ TEST_F(Operands, RegistersThatDoNotExistAreRefusedWithoutTouchingMemory)
     EXPECT_EQ(engine.ReadRegister(-3), 0u);
     EXPECT_EQ(engine.ReadRegister(engine.ParseRegister("REG:-1")), 0u);
     EXPECT_EQ(engine.ReadRegister(engine.ParseRegister("REG:40000")), 0u);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{kMissing, kBadRegL, kMissingIndirect,
-                                                 kMissingIndirect, kMissing, kMissingIndirect,
-                                                 kMissingIndirect}));
+    EXPECT_EQ(Boxes(),
+              (std::vector<std::string>{kMissing, kBadRegL, kMissingIndirect, kMissingIndirect,
+                                        kMissing, kMissingIndirect, kMissingIndirect}));
 }
 
 TEST_F(Operands, IndirectionIsOneLevelDeep)
@@ -168,9 +174,10 @@ TEST_F(Operands, LabelsNameTheLineAfterTheFirstMatchingLine)
     EXPECT_EQ(Eval("l'Loop"), 4u);
     EXPECT_EQ(Eval("L'END"), 10u); // the last line's trailing space went with the script's
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Eval("L'SP"), 0u);   // a label line with a trailing space is not found
+    EXPECT_EQ(Eval("L'SP"), 0u); // a label line with a trailing space is not found
     EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           "MessageBox \"CAUTION!!!\" \"検索しましたが、ラベル名は定義されていないようです\" -> OK"}));
+                           "MessageBox \"CAUTION!!!\" "
+                           "\"検索しましたが、ラベル名は定義されていないようです\" -> OK"}));
 }
 
 TEST_F(Operands, FormatNumber)
@@ -189,8 +196,9 @@ TEST_F(Operands, FormatNumber)
     EXPECT_EQ(engine.FormatNumber(123456, 4, 10), "23456@d");
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(engine.FormatNumber(5, 4, 8), "");
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           "MessageBox \"CAUTION!!!\" \"基数を変換する\\nルーチンで\\nエラーが発生しました\\n基数に対応してません\" -> OK"}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"MessageBox \"CAUTION!!!\" "
+                                                 "\"基数を変換する\\nルーチンで\\nエラーが発生しま"
+                                                 "した\\n基数に対応してません\" -> OK"}));
 }
 
 TEST_F(Operands, FormatRegister)

@@ -63,10 +63,13 @@ TEST(Privilege, TheForcedDecisionOnlyAddsRefusals)
 
 TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
 {
-    EXPECT_NE(DeviceLibraryRefusal("--ports", "/home/user/lib.so").find("--ports '/home/user/lib.so' is refused"),
+    EXPECT_NE(DeviceLibraryRefusal("--ports", "/home/user/lib.so")
+                  .find("--ports '/home/user/lib.so' is refused"),
               std::string::npos);
-    EXPECT_NE(DeviceLibraryRefusal("TAVIMORE_FTDI", "lib.so").find("TAVIMORE_FTDI"), std::string::npos);
-    for (const char* kind : {"system", "sim", "none"}) EXPECT_EQ(DeviceLibraryRefusal("--ports", kind), "");
+    EXPECT_NE(DeviceLibraryRefusal("TAVIMORE_FTDI", "lib.so").find("TAVIMORE_FTDI"),
+              std::string::npos);
+    for (const char* kind : {"system", "sim", "none"})
+        EXPECT_EQ(DeviceLibraryRefusal("--ports", kind), "");
     EXPECT_EQ(ResolveDeviceLibrary(DeviceLibrary::Ports, "/home/user/lib.so"), "");
     EXPECT_EQ(ResolveDeviceLibrary(DeviceLibrary::Ftdi, "/home/user/lib.so"), "");
     // Not the build tree beside the executable: the install location only.
@@ -105,7 +108,7 @@ TEST_F(Elevated, ConfigurationFilesAreTheUsersOwnOnly)
     close(fd);
     ASSERT_EQ(symlink(own.c_str(), link.c_str()), 0);
     EXPECT_LT(OpenUserFile(link, O_WRONLY | O_APPEND, error), 0); // a link could lead anywhere
-    EXPECT_LT(OpenUserFile("/dev/null", O_WRONLY, error), 0);      // not a regular file
+    EXPECT_LT(OpenUserFile("/dev/null", O_WRONLY, error), 0);     // not a regular file
     EXPECT_NE(error.find("refused"), std::string::npos) << error;
     if (getuid() == 0 && chown(own.c_str(), 65534, 65534) == 0) {
         // Root could write it, but it is not root's: refused all the same.

@@ -22,16 +22,19 @@ protected:
 TEST_F(RunLoop, StatementGuardEndsARunawayRun)
 {
     engine.SetStatementLimit(1000);
-    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A"), "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は1001行です\n");
+    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A"),
+              "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は1001行です\n");
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::CountGuard);
-    EXPECT_EQ(host.Messages(), (std::vector<std::string>{
-                                   "MessageBox \"エラー：強制停止\" \"無限ループと判定しました\" -> OK"}));
+    EXPECT_EQ(host.Messages(),
+              (std::vector<std::string>{
+                  "MessageBox \"エラー：強制停止\" \"無限ループと判定しました\" -> OK"}));
 }
 
 TEST_F(RunLoop, AStopRequestEndsARunThatNeverPumps)
 {
     host.stopAtPoll = 3;
-    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A"), "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は96行です\n");
+    EXPECT_EQ(Run("L'A\nINC REG1\nJMP L'A"),
+              "L'A\nINC REG1\nJMP L'A\n/ 実行したニーモニック数は96行です\n");
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
     EXPECT_EQ(host.pollCount, 3);
     EXPECT_TRUE(host.Messages().empty());
@@ -42,7 +45,8 @@ TEST_F(RunLoop, AStopCutsIntoTheSplittingOfAVeryLongLine)
     // Splitting a line of two million tokens asks about a stop as it goes; the stop
     // ends the run before the statement runs.
     std::string line = "MOV REG1 D'5";
-    for (int i = 0; i < 2000000; ++i) line += " a";
+    for (int i = 0; i < 2000000; ++i)
+        line += " a";
     host.stopAtPoll = 1;
     Run(line + "\nINC REG2");
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
@@ -65,7 +69,8 @@ TEST_F(RunLoop, AStatementAfterAWaitDoesNotWaitAgain)
 TEST_F(RunLoop, WaitPumpPumpsOnceASecondAndReportsTheTimeSpent)
 {
     Run("WAITPUMP D'2500");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 500", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
+    EXPECT_EQ(host.calls,
+              (std::vector<std::string>{"Sleep 500", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
     EXPECT_EQ(engine.GetRegL(), 2500u);
 }
 
@@ -75,7 +80,8 @@ TEST_F(RunLoop, AStopEndsALongWaitAtOnce)
     Run("WAITPUMP D'100000\nXYZ");
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
     EXPECT_EQ(engine.GetRegL(), 1200u);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"Sleep 0", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
+    EXPECT_EQ(host.calls,
+              (std::vector<std::string>{"Sleep 0", "Pump", "Sleep 1000", "Pump", "Sleep 1000"}));
 }
 
 TEST_F(RunLoop, ARunStartedWhileOneIsInProgressIsRefused)
@@ -101,8 +107,9 @@ TEST_F(RunLoop, AStopAskedInAPumpEndsALoopOfDecodedLinesAfterThatStatement)
     host.onPump = [&] {
         if (++pumps == 3) engine.RequestStop();
     };
-    EXPECT_EQ(Run("L'A\nINC REG1\nPUMP\nIFJ REG1 < D'100 L'A\nINC REG2"),
-              "L'A\nINC REG1\nPUMP\nIFJ REG1 < D'100 L'A\nINC REG2\n/ 実行したニーモニック数は9行です\n");
+    EXPECT_EQ(
+        Run("L'A\nINC REG1\nPUMP\nIFJ REG1 < D'100 L'A\nINC REG2"),
+        "L'A\nINC REG1\nPUMP\nIFJ REG1 < D'100 L'A\nINC REG2\n/ 実行したニーモニック数は9行です\n");
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
     EXPECT_EQ(engine.ReadRegister(1), 3u);
     EXPECT_EQ(engine.ReadRegister(2), 0u);
@@ -120,7 +127,8 @@ TEST_F(RunLoop, TheSameLineGivesTheSameResultsEveryTimeItRuns)
     // A line that fails must report every time; one that reads a register must read
     // its current value every time, although both are bound once per run.
     engine.SetDebugLevel(100);
-    std::string out = Run("MOV REG2 0\nL'A\nOR REG1 H'XYZ REG3\nINC REG2\nIFJ REG2 < 3 L'A\nDISPD REG2");
+    std::string out =
+        Run("MOV REG2 0\nL'A\nOR REG1 H'XYZ REG3\nINC REG2\nIFJ REG2 < 3 L'A\nDISPD REG2");
     EXPECT_EQ(host.Messages().size(), 3u);
     EXPECT_NE(out.find("/ DISPD…00002@d 00000000000000000000000000000003@d"), std::string::npos);
 }
@@ -159,7 +167,8 @@ TEST_F(RunLoop, TheLogStopsAtItsBoundAndTheReportSaysHowManyLinesWereLeftOut)
     const std::string log = out.substr(head.size(), last - head.size());
     EXPECT_LE(Sj(log).size(), 300u);
     size_t kept = 0;
-    for (size_t at = log.find("/ "); at != std::string::npos; at = log.find("\n/ ", at + 1)) ++kept;
+    for (size_t at = log.find("/ "); at != std::string::npos; at = log.find("\n/ ", at + 1))
+        ++kept;
     EXPECT_GT(kept, 3u);
     // Every statement logged a status: the kept and the left-out ones make 1000.
     EXPECT_EQ(out.substr(last), "/ ログの上限に達したため省略したステータス行は" +
@@ -174,11 +183,12 @@ TEST_F(RunLoop, AFailedJumpTargetLeavesTheValueZero)
 {
     // A not-taken IFJ shows the request's value: 0, not the failure's error number 10.
     engine.SetDebugLevel(100);
-    for (const char* jump : {"JMP L'NONE", "CALL L'NONE", "JMPR H'XYZ", "IFJ 1 = 1 L'NONE",
-                             "IFJR 1 = 1 H'XYZ"}) {
+    for (const char* jump :
+         {"JMP L'NONE", "CALL L'NONE", "JMPR H'XYZ", "IFJ 1 = 1 L'NONE", "IFJR 1 = 1 H'XYZ"}) {
         const std::string out = Run(std::string(jump) + "\nIFJ 1 = 2 D'0");
         EXPECT_NE(out.find("/ 条件が成立しませんでした…00000@d\n"), std::string::npos)
-            << jump << "\n" << out;
+            << jump << "\n"
+            << out;
     }
 }
 

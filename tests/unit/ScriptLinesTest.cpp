@@ -14,7 +14,8 @@ std::vector<std::string> Lines(const std::string& text)
     store.SetCapacity(3000);
     store.Split();
     std::vector<std::string> out;
-    for (int i = 0; i < store.GetCount(); ++i) out.push_back(store.GetItem(i));
+    for (int i = 0; i < store.GetCount(); ++i)
+        out.push_back(store.GetItem(i));
     return out;
 }
 
@@ -27,7 +28,8 @@ std::vector<std::string> Tokens(const std::string& line)
     statement.SetStatementMode();
     statement.Split();
     std::vector<std::string> out;
-    for (int i = 0; i < statement.GetCount(); ++i) out.push_back(statement.GetItem(i));
+    for (int i = 0; i < statement.GetCount(); ++i)
+        out.push_back(statement.GetItem(i));
     return out;
 }
 
@@ -58,7 +60,8 @@ TEST(LineStore, ALeadByteBeforeCrLfDoesNotJoinTwoLines)
 TEST(LineStore, GrowsPastTheCapacity)
 {
     std::string script;
-    for (int i = 0; i < 5000; ++i) script += "L" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 5000; ++i)
+        script += "L" + std::to_string(i) + "\r\n";
     V lines = Lines(script);
     ASSERT_EQ(lines.size(), 5000u);
     EXPECT_EQ(lines[4999], "L4999");

@@ -20,7 +20,8 @@ std::string Wave(int format, int bits)
 {
     auto le = [](uint32_t v, int n) {
         std::string s;
-        for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i) & 0xFF);
+        for (int i = 0; i < n; ++i)
+            s += static_cast<char>(v >> (8 * i) & 0xFF);
         return s;
     };
     return "RIFF" + le(36, 4) + "WAVE" + "fmt " + le(16, 4) + le(static_cast<uint32_t>(format), 2) +

@@ -36,8 +36,9 @@ TEST_F(Stepper, LinesOf255BytesOrMoreAreCutWithAMessage)
     std::string longLine = "XYZ " + std::string(300, 'a');
     CStepResult r = StepDocumentLine(engine, longLine + "\r\nB", 0);
     EXPECT_EQ(r.replacement.substr(0, 257), longLine.substr(0, 255) + "\r\n");
-    EXPECT_EQ(host.Messages(), (std::vector<std::string>{
-                                   "MessageBox \"Error\" \"コピーできる範囲を超えていました\" -> OK"}));
+    EXPECT_EQ(host.Messages(),
+              (std::vector<std::string>{
+                  "MessageBox \"Error\" \"コピーできる範囲を超えていました\" -> OK"}));
 }
 
 TEST_F(Stepper, CallAndReturnWorkAcrossSteps)

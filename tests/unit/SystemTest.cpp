@@ -30,17 +30,19 @@ protected:
 TEST_F(System, TheLaunchRecordCarriesOverFromLaunchToLaunch)
 {
     Calls calls = Run("EXECD REG1 echo hi > out\r\nEXEC prog\r\nEXECP REG2 prog");
-    EXPECT_EQ(calls[0], "Launch interpreter \"echo hi > out\" cb=68 flags=0x19 show=0 chars=10x10 fill=0");
+    EXPECT_EQ(calls[0],
+              "Launch interpreter \"echo hi > out\" cb=68 flags=0x19 show=0 chars=10x10 fill=0");
     EXPECT_EQ(calls[4], "Launch program \"prog\" cb=68 flags=0x19 show=1 chars=10x10 fill=0");
     EXPECT_EQ(calls[7], "Launch program \"prog\" cb=68 flags=0x19 show=1 chars=10x10 fill=0");
     // ... and across runs: the record lives as long as the engine.
-    EXPECT_EQ(Run("EXECD REG1 x")[0], "Launch interpreter \"x\" cb=68 flags=0x19 show=0 chars=10x10 fill=0");
+    EXPECT_EQ(Run("EXECD REG1 x")[0],
+              "Launch interpreter \"x\" cb=68 flags=0x19 show=0 chars=10x10 fill=0");
 }
 
 TEST_F(System, ExecpStoresTheFirstWindowOfTheStartedProgram)
 {
-    host.desktop.windows = {{0x00600001, 17, "other"}, {0x00800003, 4242, "second"},
-                            {0x00800007, 4242, "third"}};
+    host.desktop.windows = {
+        {0x00600001, 17, "other"}, {0x00800003, 4242, "second"}, {0x00800007, 4242, "third"}};
     EXPECT_EQ(Run("EXECP REG5 prog arg"),
               (Calls{"Launch program \"prog arg\" cb=68 flags=0x1 show=1 chars=0x0 fill=0",
                      "WaitForInputIdle 4242", "CollectWindows", "CloseProcess 4242"}));
@@ -64,7 +66,8 @@ TEST_F(System, TheRegisterIsReadAfterTheLaunch)
 
 TEST_F(System, HandleListReportsEveryWindowWithItsTitle)
 {
-    host.desktop.windows = {{0x00A0000C, 1, Sj("メモ帳 - 無題")}, {0x0000002F, 2, ""},
+    host.desktop.windows = {{0x00A0000C, 1, Sj("メモ帳 - 無題")},
+                            {0x0000002F, 2, ""},
                             {0x01200001, 3, "two\r\nEXITWIN"},
                             {0x01200002, 4, std::string("end\0\r\nEXITWIN", 13)}};
     EXPECT_EQ(Run("HANDLELIST"), Calls{"CollectWindows"});
@@ -78,12 +81,13 @@ TEST_F(System, HandleListReportsEveryWindowWithItsTitle)
 
 TEST_F(System, HandleListStopsAt1024WindowsAndIsSkippedWhenNotShown)
 {
-    for (uint32_t i = 0; i < 1100; ++i) host.desktop.windows.push_back({0x1000 + i, 1, "w"});
+    for (uint32_t i = 0; i < 1100; ++i)
+        host.desktop.windows.push_back({0x1000 + i, 1, "w"});
     Run("HANDLELIST");
     std::string status = Status();
     EXPECT_EQ(std::count(status.begin(), status.end(), '\n'), 1 + 1024 + 1);
-    EXPECT_NE(status.find("/ 000013FF : w\r\n"), std::string::npos);  // the 1024th
-    EXPECT_EQ(status.find("/ 00001400 : w\r\n"), std::string::npos);  // the 1025th
+    EXPECT_NE(status.find("/ 000013FF : w\r\n"), std::string::npos); // the 1024th
+    EXPECT_EQ(status.find("/ 00001400 : w\r\n"), std::string::npos); // the 1025th
 
     engine.SetDebugLevel(4);
     EXPECT_EQ(Run("HANDLELIST"), Calls{});
@@ -96,8 +100,9 @@ TEST_F(System, ExecCloseReadsItsHandleInTheAutomaticRadix)
                   "EXECCLOSE 00100001\r\nEXECCLOSE 1F / with a comment"),
               (Calls{"CloseWindow 0x0040000A", "CloseWindow 0x00061A81", "CloseWindow 0x00400001",
                      "CloseWindow 0x00000021", "CloseWindow 0x0000001F"}));
-    EXPECT_EQ(Run("EXECCLOSE"),
-              Calls{"MessageBox \"CAUTION!!!\" \"横に入力されている\\n引数の数が足りません\" -> OK"});
+    EXPECT_EQ(
+        Run("EXECCLOSE"),
+        Calls{"MessageBox \"CAUTION!!!\" \"横に入力されている\\n引数の数が足りません\" -> OK"});
 }
 
 TEST_F(System, LayerScalesThePercentageToAnAlphaByte)
@@ -111,7 +116,8 @@ TEST_F(System, LayerScalesThePercentageToAnAlphaByte)
 
 TEST_F(System, TerminateRunsTheTextEditorForFiveSeconds)
 {
-    const Calls expected{"StartTextEditor", "Sleep 5000", "TerminateProcess 4242", "CloseProcess 4242"};
+    const Calls expected{"StartTextEditor", "Sleep 5000", "TerminateProcess 4242",
+                         "CloseProcess 4242"};
     EXPECT_EQ(Run("terminate"), expected);
     host.desktop.nextProcessId = 4242;
     EXPECT_EQ(Run("NOTEPAT"), expected);
@@ -120,8 +126,8 @@ TEST_F(System, TerminateRunsTheTextEditorForFiveSeconds)
     // A stop during the five seconds still ends the editor, then the run.
     host.desktop.editorStarts = true;
     host.stopAt = host.m_now + 100;
-    EXPECT_EQ(Run("terminate\r\nEXITWIN"),
-              (Calls{"StartTextEditor", "Sleep 5000", "TerminateProcess 4243", "CloseProcess 4243"}));
+    EXPECT_EQ(Run("terminate\r\nEXITWIN"), (Calls{"StartTextEditor", "Sleep 5000",
+                                                  "TerminateProcess 4243", "CloseProcess 4243"}));
     EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
 }
 

@@ -5,8 +5,14 @@
 #include "Encoding.h"
 #include "ScriptEngine.h"
 
-std::string Sj(std::string_view utf8) { return encoding::Utf8ToCp932(utf8); }
-std::string Utf(std::string_view cp932) { return encoding::Cp932ToUtf8(cp932); }
+std::string Sj(std::string_view utf8)
+{
+    return encoding::Utf8ToCp932(utf8);
+}
+std::string Utf(std::string_view cp932)
+{
+    return encoding::Cp932ToUtf8(cp932);
+}
 
 std::string RunUtf8(CScriptEngine& engine, std::string_view script)
 {
@@ -75,12 +81,13 @@ void CTestHost::CloseMediaWindow(std::uintptr_t window)
 std::uintptr_t CTestMedia::CreateMediaWindow(std::string_view file, MediaPlacement placement,
                                              int32_t width, int32_t height)
 {
-    std::string form = placement == MediaPlacement::FillView     ? "fill"
-                       : placement == MediaPlacement::FullScreen ? "full"
-                                                                  : "sized " + std::to_string(width) +
-                                                                        "x" + std::to_string(height);
+    std::string form = placement == MediaPlacement::FillView ? "fill"
+                       : placement == MediaPlacement::FullScreen
+                           ? "full"
+                           : "sized " + std::to_string(width) + "x" + std::to_string(height);
     std::uintptr_t window = canCreate ? m_nNext++ : 0;
-    m_calls.push_back("MediaCreate " + form + " \"" + Utf(file) + "\" -> " + std::to_string(window));
+    m_calls.push_back("MediaCreate " + form + " \"" + Utf(file) + "\" -> " +
+                      std::to_string(window));
     return window;
 }
 
@@ -177,4 +184,3 @@ void CTestDesktop::WriteConsole(std::string_view text)
 {
     m_calls.push_back("WriteConsole \"" + encoding::QuoteForLog(text) + "\"");
 }
-

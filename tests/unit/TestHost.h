@@ -61,7 +61,7 @@ public:
 
     std::vector<CTestWindow> windows; // topmost first
     bool editorStarts = true;
-    uint32_t nextProcessId = 4242;    // given to the next launch, then counted up
+    uint32_t nextProcessId = 4242; // given to the next launch, then counted up
 
 private:
     std::vector<std::string>& m_calls;
@@ -72,8 +72,8 @@ class CTestMedia final : public CMediaServices {
 public:
     explicit CTestMedia(std::vector<std::string>& calls) : m_calls(calls) {}
     // "MediaCreate fill \"file\" -> 1", "MediaCreate sized 320x240 ...", "MediaCreate full ...".
-    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement,
-                                     int32_t width, int32_t height) override;
+    std::uintptr_t CreateMediaWindow(std::string_view file, MediaPlacement placement, int32_t width,
+                                     int32_t height) override;
     void PlayMedia(std::uintptr_t window) override
     {
         m_calls.push_back("MediaPlay " + std::to_string(window));

@@ -13,8 +13,9 @@
 
 namespace {
 
-const std::string kUnavailable =
-    "MessageBox \"Tavimore\" \"ライブラリは使用できません。WinIo.dllが同じフォルダに存在するのかチェックしてください\" -> OK";
+const std::string kUnavailable = "MessageBox \"Tavimore\" "
+                                 "\"ライブラリは使用できません。WinIo."
+                                 "dllが同じフォルダに存在するのかチェックしてください\" -> OK";
 
 class CCountingLoader final : public CLibraryLoader {
 public:
@@ -23,7 +24,10 @@ public:
         ++opens;
         return m_inner.Open(file);
     }
-    void* Symbol(Handle library, const char* name) override { return m_inner.Symbol(library, name); }
+    void* Symbol(Handle library, const char* name) override
+    {
+        return m_inner.Symbol(library, name);
+    }
     void Close(Handle library) override
     {
         ++closes;
@@ -184,8 +188,8 @@ TEST_F(WinIoPort, BitAndProbeInstructionsCheckAvailabilityBeforeTouchingAPort)
 
 TEST(DumpLine, ShiftJisColumns)
 {
-    const uint8_t bytes[16] = {0x41, 0x7F, 0x80, 0x1F, 0xA0, 0xDF, 0x88, 0x9F, 0xE0, 0x3F,
-                               0xFF, 0x40, 0x20, 0x30, 0x31, 0x81};
+    const uint8_t bytes[16] = {0x41, 0x7F, 0x80, 0x1F, 0xA0, 0xDF, 0x88, 0x9F,
+                               0xE0, 0x3F, 0xFF, 0x40, 0x20, 0x30, 0x31, 0x81};
     EXPECT_EQ(FormatDumpLine(0x12AB, bytes),
               "000012ab  41 7f 80 1f a0 df 88 9f e0 3f ff 40 20 30 31 81 "
               "A\x7F..\xA0\xDF\x88\x9F  \xFF\x40 01 ");

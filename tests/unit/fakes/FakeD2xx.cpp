@@ -21,8 +21,8 @@ constexpr int kMaxDevices = 16;
 
 struct CFakeState {
     int devices = 2;
-    int failOpenAt = -1;   // FT_Open of this device fails
-    int failListAt = -1;   // listing this device's serial number fails
+    int failOpenAt = -1;    // FT_Open of this device fails
+    int failListAt = -1;    // listing this device's serial number fails
     bool failCount = false; // counting fails
     bool open[kMaxDevices] = {};
     int cells[kMaxDevices] = {}; // their addresses are the handles
@@ -66,9 +66,18 @@ FAKE_EXPORT void FakeD2xxReset(int devices)
     g_state = CFakeState();
     g_state.devices = devices;
 }
-FAKE_EXPORT void FakeD2xxFailOpenAt(int device) { g_state.failOpenAt = device; }
-FAKE_EXPORT void FakeD2xxFailListAt(int device) { g_state.failListAt = device; }
-FAKE_EXPORT void FakeD2xxFailCount(int fail) { g_state.failCount = fail != 0; }
+FAKE_EXPORT void FakeD2xxFailOpenAt(int device)
+{
+    g_state.failOpenAt = device;
+}
+FAKE_EXPORT void FakeD2xxFailListAt(int device)
+{
+    g_state.failListAt = device;
+}
+FAKE_EXPORT void FakeD2xxFailCount(int fail)
+{
+    g_state.failCount = fail != 0;
+}
 // The calls since the last reset or the last call of this function.
 FAKE_EXPORT const char* FakeD2xxTakeLog()
 {
@@ -105,7 +114,8 @@ FAKE_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle)
     Log("open %d", deviceNumber);
     if (deviceNumber < 0 || deviceNumber >= g_state.devices || deviceNumber >= kMaxDevices)
         return FT_DEVICE_NOT_FOUND;
-    if (deviceNumber == g_state.failOpenAt || g_state.open[deviceNumber]) return FT_DEVICE_NOT_OPENED;
+    if (deviceNumber == g_state.failOpenAt || g_state.open[deviceNumber])
+        return FT_DEVICE_NOT_OPENED;
     g_state.open[deviceNumber] = true;
     *handle = &g_state.cells[deviceNumber];
     return FT_OK;
@@ -127,7 +137,8 @@ FAKE_EXPORT FT_STATUS FT_SetBitMode(FT_HANDLE handle, unsigned char mask, unsign
     return n < 0 ? FT_INVALID_HANDLE : FT_OK;
 }
 
-FAKE_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD bytesToWrite, DWORD* bytesWritten)
+FAKE_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void* buffer, DWORD bytesToWrite,
+                               DWORD* bytesWritten)
 {
     int n = DeviceOf(handle);
     Log("write %d %02X x%u", n, *static_cast<unsigned char*>(buffer), bytesToWrite);
@@ -145,7 +156,8 @@ FAKE_EXPORT FT_STATUS FT_GetBitMode(FT_HANDLE handle, unsigned char* pins)
     return FT_OK;
 }
 
-FAKE_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* /*buffer*/, DWORD bytesToRead, DWORD* bytesRead)
+FAKE_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* /*buffer*/, DWORD bytesToRead,
+                              DWORD* bytesRead)
 {
     int n = DeviceOf(handle);
     Log("read %d x%u", n, bytesToRead);

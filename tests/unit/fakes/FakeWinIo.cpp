@@ -34,13 +34,19 @@ void Record(const char* format, ...)
 } // namespace
 
 // ---- For the tests
-FAKE_EXPORT const char* FakeCalls() { return g_calls.c_str(); }
+FAKE_EXPORT const char* FakeCalls()
+{
+    return g_calls.c_str();
+}
 FAKE_EXPORT void FakeReset()
 {
     g_calls.clear();
     g_portValue = 0;
 }
-FAKE_EXPORT void FakeSetPortValue(uint32_t value) { g_portValue = value; }
+FAKE_EXPORT void FakeSetPortValue(uint32_t value)
+{
+    g_portValue = value;
+}
 
 // ---- The entry points
 int32_t InitializeWinIo(void)
@@ -55,7 +61,10 @@ int32_t InitializeWinIo(void)
 }
 
 #ifndef FAKE_WITHOUT_SHUTDOWN
-void ShutdownWinIo(void) { Record("ShutdownWinIo"); }
+void ShutdownWinIo(void)
+{
+    Record("ShutdownWinIo");
+}
 #endif
 
 int32_t GetPortVal(uint32_t port, uint32_t* value, uint32_t size)
@@ -78,10 +87,16 @@ uint8_t* MapPhysToLin(uint32_t, uint32_t, void** handle)
     *handle = g_memory;
     return g_memory;
 }
-int32_t UnmapPhysicalMemory(void*, uint8_t*) { return 1; }
+int32_t UnmapPhysicalMemory(void*, uint8_t*)
+{
+    return 1;
+}
 int32_t GetPhysLong(uint32_t, uint32_t* value)
 {
     *value = 0;
     return 1;
 }
-int32_t SetPhysLong(uint32_t, uint32_t) { return 1; }
+int32_t SetPhysLong(uint32_t, uint32_t)
+{
+    return 1;
+}

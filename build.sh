@@ -19,7 +19,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 # ---- Debian packages, by what needs them
 packages_build=(build-essential cmake ninja-build pkg-config git ccache)
-packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev)
+packages_test=(libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev clang-format)
 packages_bench=(libbenchmark-dev lua5.4 luajit valgrind python3)
 # Sounds and media windows: libcanberra (with its PulseAudio back end) plays sounds, Qt
 # Multimedia over GStreamer plays media; the GStreamer plugins decode the example clip
@@ -98,6 +98,8 @@ run)
     ;;
 test)
     need_packages "${packages_program[@]}" "${packages_tests_only[@]}"
+    echo "== formatting of every C++ file (clang-format, .clang-format at the root)"
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
     build_main
     # Every test passes on its first try: a test that fails only sometimes is a fault to
     # find, not one to retry away.

@@ -122,13 +122,11 @@ void CMainFrame::CreateMenus()
 {
     using cmd::Menu;
     const std::pair<Menu, const QString*> menus[] = {
-        {Menu::File, &ui::kMenuFile},
-        {Menu::Edit, &ui::kMenuEdit},
-        {Menu::View, &ui::kMenuView},
-        {Menu::Help, &ui::kMenuHelp},
+        {Menu::File, &ui::kMenuFile},   {Menu::Edit, &ui::kMenuEdit}, {Menu::View, &ui::kMenuView},
+        {Menu::Debug, &ui::kMenuDebug}, {Menu::Help, &ui::kMenuHelp},
     };
-    const char* names[] = {"fileMenu", "editMenu", "viewMenu", "helpMenu"};
-    for (int i = 0; i < 4; ++i) {
+    const char* names[] = {"fileMenu", "editMenu", "viewMenu", "debugMenu", "helpMenu"};
+    for (int i = 0; i < 5; ++i) {
         QMenu* menu = menuBar()->addMenu(*menus[i].second);
         menu->setObjectName(QLatin1String(names[i]));
         if (menus[i].first == Menu::File) m_pFileMenu = menu;
@@ -209,6 +207,7 @@ void CMainFrame::ShowRunning(bool running)
     m_pRunningPane->setStyleSheet(running ? QStringLiteral("color: #a00000; font-weight: bold;")
                                           : QString());
     Action(cmd::kScriptRun)->setEnabled(!running);
+    Action(cmd::kDebugRun)->setEnabled(!running);
 }
 
 void CMainFrame::CreateStatusBar()

@@ -272,6 +272,11 @@ void CTavimoreApp::ConnectDebugger()
     connect(doc, &CTavimoreDoc::RunStateChanged, frame, [frame, doc](bool running) {
         if (running && doc->IsDebugPaused()) frame->statusBar()->clearMessage();
     });
+    // A step taken while paused leaves the debug run paused, which the bar goes on saying.
+    connect(doc, &CTavimoreDoc::RunFinished, frame, [frame, doc] {
+        if (doc->IsDebugPaused() && frame->statusBar()->currentMessage().isEmpty())
+            frame->statusBar()->showMessage(ui::kStillPaused);
+    });
 }
 
 void CTavimoreApp::OnToggleBreakpoint()

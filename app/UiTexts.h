@@ -135,12 +135,15 @@ inline const QStringList kWatchColumns = {
 inline const QString kWatchDebugLevel = QStringLiteral("デバッグ レベル");
 inline const QString kWatchCallStack = QStringLiteral("コール スタック (戻り行)");
 inline const QString kWatchCallEmpty = QStringLiteral("(空)");
+inline const QString kWatchCalledFrom = QStringLiteral("%1 行目の CALL から");
 inline const QString kWatchBitIn = QStringLiteral("ビット バッファ (入力)");
 inline const QString kWatchBitOut = QStringLiteral("ビット バッファ (出力)");
 inline const QString kWatchRemove = QStringLiteral("ウォッチを削除(&D)");
 inline const QString kWatchCopy = QStringLiteral("コピー(&C)");
 inline const QString kPausedAtBreakpoint =
     QStringLiteral("%1 行目のブレークポイントで停止中 — Ctrl+F5 で続行、F7 でステップ、Esc で停止");
+inline const QString kStillPaused =
+    QStringLiteral("デバッグ実行は停止中 — Ctrl+F5 でカーソル行から続行、Esc で停止");
 inline const QString kPausedOnChange =
     QStringLiteral("%2 が変わったため %1 行目で停止中 — Ctrl+F5 で続行、F7 でステップ、Esc で停止");
 inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");

@@ -164,16 +164,18 @@ void CWatchPanel::Refresh()
     QTreeWidgetItem* level = AddRow(nullptr, ui::kWatchDebugLevel, Kind::Level);
     level->setText(kDecimal, QString::number(m_engine.GetDebugLevel()));
 
-    // The call stack: its depth, and the return lines from the innermost call out.
+    // The call stack: its depth, and the return lines (the line after each CALL) from
+    // the innermost call out.
     QTreeWidgetItem* calls = AddRow(nullptr, ui::kWatchCallStack, Kind::None);
     const int depth = m_engine.GetCallDepth();
     calls->setText(kDecimal, depth == 0 ? ui::kWatchCallEmpty : QString::number(depth));
     QStringList returns;
     for (int d = depth - 1; d >= 0 && d >= depth - kShownCalls; --d) {
-        const int32_t line = m_engine.CallStackEntry(d);
-        returns << QString::number(line);
-        AddRow(calls, QStringLiteral("[%1]").arg(d), Kind::None)
-            ->setText(kDecimal, QString::number(line));
+        const int64_t call = m_engine.CallStackEntry(d);
+        returns << QString::number(call + 1);
+        QTreeWidgetItem* entry = AddRow(calls, QStringLiteral("[%1]").arg(d), Kind::None);
+        entry->setText(kDecimal, QString::number(call + 1));
+        entry->setText(kText, ui::kWatchCalledFrom.arg(call));
     }
     if (depth > kShownCalls) returns << QStringLiteral("…");
     calls->setText(kText, returns.join(QStringLiteral(", ")));

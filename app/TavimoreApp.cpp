@@ -264,10 +264,15 @@ void CTavimoreApp::ConnectDebugger()
             [frame](const QString& why) { frame->statusBar()->showMessage(why, 5000); });
 
     // A pause says where and why until the debug run goes on or ends.
-    connect(doc, &CTavimoreDoc::DebugPaused, frame, [this, frame](int, const QString& why) {
-        frame->statusBar()->showMessage(why);
-        m_pWatchPanel->show();
-    });
+    connect(doc, &CTavimoreDoc::DebugPaused, frame,
+            [this, frame, view](int line, const QString& changedWatch) {
+                // The line as the gutter numbers it.
+                const QString number = view->LineNumberText(line);
+                frame->statusBar()->showMessage(
+                    changedWatch.isEmpty() ? ui::kPausedAtBreakpoint.arg(number)
+                                           : ui::kPausedOnChange.arg(number, changedWatch));
+                m_pWatchPanel->show();
+            });
     connect(doc, &CTavimoreDoc::DebugEnded, frame, [frame] { frame->statusBar()->clearMessage(); });
     connect(doc, &CTavimoreDoc::RunStateChanged, frame, [frame, doc](bool running) {
         if (running && doc->IsDebugPaused()) frame->statusBar()->clearMessage();

@@ -294,10 +294,8 @@ void CTavimoreDoc::DebugRun(int line)
         emit CaretRequested(caret);
         emit StatementMarked(block.isValid() ? paused : -1);
         RefreshRegL();
-        const QString why = m_pDebugger->PausedOnChange()
-                                ? ui::kPausedOnChange.arg(paused).arg(m_pDebugger->ChangedWatch())
-                                : ui::kPausedAtBreakpoint.arg(paused);
-        emit DebugPaused(paused, why);
+        emit DebugPaused(paused,
+                         m_pDebugger->PausedOnChange() ? m_pDebugger->ChangedWatch() : QString());
         emit RunFinished();
         return;
     }

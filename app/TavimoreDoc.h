@@ -96,8 +96,9 @@ signals:
     void StatementMarked(int line);
     // REGL, as the dialog bar shows it, after a run, a step or a stop.
     void RegLChanged(const QString& text);
-    // A debug run paused on `line`; `why` says where and why, for the status bar.
-    void DebugPaused(int line, const QString& why);
+    // A debug run paused before `line`: at a breakpoint, or after a change of the watch
+    // named `changedWatch` ("" for a breakpoint).
+    void DebugPaused(int line, const QString& changedWatch);
     // A paused debug run ended or was dropped.
     void DebugEnded();
 

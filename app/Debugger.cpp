@@ -81,16 +81,30 @@ void CDebugger::Remember()
     m_remembered = BreakpointLines();
 }
 
+void CDebugger::KeepPastTheEnd(const std::vector<int>& before)
+{
+    // Only lines the text does not reach: a line that exists again without its cursor
+    // has been typed anew.
+    const int end = BlockCount();
+    for (int line : before)
+        if (line >= end) m_remembered.push_back(line);
+    std::sort(m_remembered.begin(), m_remembered.end());
+    m_remembered.erase(std::unique(m_remembered.begin(), m_remembered.end()), m_remembered.end());
+}
+
 void CDebugger::OnContentsChange(int position, int removed, int added)
 {
     if (m_breakpoints.empty() && m_remembered.empty()) return;
     // A rewrite of the whole text (a run's report, its undo, a replaced text) leaves
     // every cursor at the start; the breakpoints go back to their line numbers, which
     // a report keeps since it begins with the script.
-    const bool wholesale = position == 0 && removed > 0 && added + 1 >= m_text.characterCount();
+    const bool wholesale =
+        position == 0 && (removed > 0 || added > 0) && added + 1 >= m_text.characterCount();
     const std::vector<int> before = m_remembered;
     if (wholesale) {
         SetBreakpointLines(before);
+        KeepPastTheEnd(before);
+        SaveBreakpoints();
         return;
     }
     // A deleted line leaves its cursor on a neighbour, which may hold one already.
@@ -103,6 +117,9 @@ void CDebugger::OnContentsChange(int position, int removed, int added)
     }
     m_breakpoints.swap(kept);
     Remember();
+    // Lines past the end are remembered for an undo of the rewrite that cut them off,
+    // and forgotten at the next edit (a change of formats alone is none).
+    if (removed == added) KeepPastTheEnd(before);
     if (m_remembered != before) {
         SaveBreakpoints();
         emit BreakpointsChanged();

@@ -99,13 +99,16 @@ private:
     void OnContentsChange(int position, int removed, int added);
     int BlockCount() const;
     void Remember();
+    // Adds the remembered lines past the end of the text back to the remembered ones.
+    void KeepPastTheEnd(const std::vector<int>& before);
 
     QTextDocument& m_text;
     CScriptEngine& m_engine;
     QString m_strPath;
     // A cursor at the start of each breakpoint's line.
     std::vector<QTextCursor> m_breakpoints;
-    // The breakpoint lines after the last edit, to put back after a wholesale rewrite.
+    // The breakpoint lines after the last edit, to put back after a wholesale rewrite;
+    // they include lines past the end of a shortened text until it grows to them.
     std::vector<int> m_remembered;
     std::vector<CWatch> m_watches;
 

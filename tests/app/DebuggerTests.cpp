@@ -130,6 +130,12 @@ private slots:
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 3}));
             fixture.View().undo();
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 3}));
+            // Nor does deleting the whole text and taking that back.
+            fixture.View().selectAll();
+            QTest::keyClick(&fixture.View(), Qt::Key_Delete);
+            QVERIFY(debugger.BreakpointLines().empty());
+            fixture.View().undo();
+            QCOMPARE(debugger.BreakpointLines(), Lines({1, 3}));
             // A step that writes a status line under its line keeps the breakpoint on
             // the stepped line and moves those below.
             fixture.PutCaret(2);

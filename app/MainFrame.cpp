@@ -210,6 +210,13 @@ void CMainFrame::ShowRunning(bool running)
     Action(cmd::kDebugRun)->setEnabled(!running);
 }
 
+void CMainFrame::ShowPaused(bool paused)
+{
+    m_pRunningPane->setText(paused ? ui::kPausedIndicator : QString());
+    m_pRunningPane->setStyleSheet(paused ? QStringLiteral("color: #0000a0; font-weight: bold;")
+                                         : QString());
+}
+
 void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
@@ -231,7 +238,9 @@ void CMainFrame::CreateStatusBar()
     m_pRunningPane = new QLabel(bar);
     m_pRunningPane->setObjectName(QStringLiteral("runningPane"));
     m_pRunningPane->setMinimumWidth(
-        m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator) + 12);
+        qMax(m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator),
+             m_pRunningPane->fontMetrics().horizontalAdvance(ui::kPausedIndicator)) +
+        12);
     m_pRunningPane->setAlignment(Qt::AlignCenter);
     bar->insertPermanentWidget(0, m_pRunningPane);
     Action(cmd::kViewStatusBar)->setChecked(true);

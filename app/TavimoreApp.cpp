@@ -271,15 +271,21 @@ void CTavimoreApp::ConnectDebugger()
                 frame->statusBar()->showMessage(
                     changedWatch.isEmpty() ? ui::kPausedAtBreakpoint.arg(number)
                                            : ui::kPausedOnChange.arg(number, changedWatch));
-                m_pWatchPanel->show();
+                frame->ShowPaused(true);
+                ShowWatchPanel(false);
             });
-    connect(doc, &CTavimoreDoc::DebugEnded, frame, [frame] { frame->statusBar()->clearMessage(); });
+    connect(doc, &CTavimoreDoc::DebugEnded, frame, [frame] {
+        frame->statusBar()->clearMessage();
+        frame->ShowPaused(false);
+    });
     connect(doc, &CTavimoreDoc::RunStateChanged, frame, [frame, doc](bool running) {
         if (running && doc->IsDebugPaused()) frame->statusBar()->clearMessage();
     });
     // A step taken while paused leaves the debug run paused, which the bar goes on saying.
     connect(doc, &CTavimoreDoc::RunFinished, frame, [frame, doc] {
-        if (doc->IsDebugPaused() && frame->statusBar()->currentMessage().isEmpty())
+        if (!doc->IsDebugPaused()) return;
+        frame->ShowPaused(true);
+        if (frame->statusBar()->currentMessage().isEmpty())
             frame->statusBar()->showMessage(ui::kStillPaused);
     });
 }
@@ -312,8 +318,20 @@ void CTavimoreApp::OnAddWatch()
         ReportError(error);
         return;
     }
+    ShowWatchPanel(false);
+}
+
+void CTavimoreApp::ShowWatchPanel(bool focus)
+{
+    // At its first showing the panel gets room for its columns.
+    static constexpr int kFirstWidth = 400;
+    const bool first = !m_bWatchPanelShown;
+    m_bWatchPanelShown = true;
     m_pWatchPanel->show();
     m_pWatchPanel->raise();
+    if (first && !m_pWatchPanel->isFloating())
+        m_pFrame->resizeDocks({m_pWatchPanel}, {kFirstWidth}, Qt::Horizontal);
+    if (focus) m_pWatchPanel->Tree()->setFocus();
 }
 
 void CTavimoreApp::OnToggleWatchPanel()
@@ -330,9 +348,7 @@ void CTavimoreApp::OnToggleWatchPanel()
         m_pFrame->View()->setFocus();
         return;
     }
-    m_pWatchPanel->show();
-    m_pWatchPanel->raise();
-    m_pWatchPanel->Tree()->setFocus();
+    ShowWatchPanel(true);
 }
 
 bool CTavimoreApp::RefuseWhileRunning()

@@ -115,6 +115,7 @@ public:
 private:
     void ConnectCommands();
     void ConnectDebugger();
+    void ShowWatchPanel(bool focus);
     void RebuildRecentMenu();
     void ReportError(const QString& text);
     bool SaveTo(const QString& path);
@@ -132,6 +133,7 @@ private:
     CCopyDataEndpoint* m_pEndpoint = nullptr;
     CFindReplaceDialog* m_pFind = nullptr;
     CWatchPanel* m_pWatchPanel = nullptr; // a child of the main window
+    bool m_bWatchPanelShown = false;
     std::function<QString()> m_askWatch;
     QPointer<QTextBrowser> m_pHelp;
     CRecentFileList m_recent;

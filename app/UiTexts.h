@@ -83,6 +83,7 @@ inline const QString kCmdScriptStopPrompt = QStringLiteral("\n実行中のスク
 inline const QString kCmdShowOptionsPrompt =
     QStringLiteral("\nオプション: REGW、デバッグ レベル、出力ウィンドウ");
 inline const QString kRunningIndicator = QStringLiteral("実行中");
+inline const QString kPausedIndicator = QStringLiteral("一時停止中");
 inline const QString kCmdHelpKeys = QStringLiteral("キー一覧(&K)...");
 inline const QString kCmdHelpKeysPrompt = QStringLiteral("エディタで使えるキーの一覧\nキー一覧");
 inline const QString kKeysTitle = QStringLiteral("キー一覧 (keys)");

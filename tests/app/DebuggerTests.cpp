@@ -2,6 +2,7 @@
 // per file, the debug run that pauses without touching the text and ends with the
 // run's own report, break-on-change, and the watch panel's values and edits.
 #include <QImage>
+#include <QLabel>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
@@ -178,6 +179,7 @@ private slots:
         QCOMPARE(fixture.CaretLine(), 4);
         QCOMPARE(view.MarkedLine(), 4);
         QVERIFY(fixture.Frame().statusBar()->currentMessage().contains(QStringLiteral("4 行目")));
+        QCOMPARE(fixture.Frame().RunningPane()->text(), ui::kPausedIndicator);
         QVERIFY(fixture.App().WatchPanel()->isVisible());
         QCOMPARE(fixture.Engine().PeekRegister(2), 1u);
         QCOMPARE(fixture.Engine().PeekRegister(1), 0u);
@@ -198,6 +200,7 @@ private slots:
         QCOMPARE(fixture.Text(), expected);
         QCOMPARE(view.MarkedLine(), -1);
         QVERIFY(fixture.Frame().statusBar()->currentMessage().isEmpty());
+        QVERIFY(fixture.Frame().RunningPane()->text().isEmpty());
         view.undo();
         QCOMPARE(fixture.Text(), kLoop);
     }

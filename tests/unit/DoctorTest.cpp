@@ -429,10 +429,10 @@ TEST(DoctorOutput, TextAndJsonMatchTheirGoldenFiles)
     const std::string base = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/doctor/no-ports";
     if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN");
         update && std::string(update) == "1") {
-        std::ofstream(base + ".txt") << text;
+        std::ofstream(base + ".out") << text;
         std::ofstream(base + ".json") << json;
     }
-    EXPECT_EQ(text, Contents(base + ".txt"));
+    EXPECT_EQ(text, Contents(base + ".out"));
     EXPECT_EQ(json, Contents(base + ".json"));
     EXPECT_FALSE(doctor::AllNeededOk(findings));
 }

@@ -8,7 +8,6 @@
 #include <QTextCursor>
 
 #include "DocumentText.h"
-#include "Encoding.h"
 
 CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique<CTavimoreApp>())
 {
@@ -70,9 +69,4 @@ std::string ReadBytes(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
     return file.readAll().toStdString();
-}
-
-std::string Sj(const char* utf8)
-{
-    return encoding::Utf8ToCp932(utf8);
 }

@@ -19,6 +19,7 @@
 #include "TavimoreApp.h"
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
+#include "TestSupport.h"
 
 class CAppFixture {
 public:
@@ -65,5 +66,3 @@ template <class T, class F> void WhenModal(F act)
 QString TestFolder();
 bool WriteBytes(const QString& path, const std::string& bytes);
 std::string ReadBytes(const QString& path);
-// UTF-8 to the cp932 bytes of a document.
-std::string Sj(const char* utf8);

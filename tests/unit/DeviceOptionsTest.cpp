@@ -10,7 +10,7 @@
 
 #include "DeviceOptions.h"
 #include "Platform.h"
-#include "TestFiles.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -9,10 +9,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
+
+#include "TestSupport.h"
 
 namespace fs = std::filesystem;
 using doctor::CFinding;
@@ -22,19 +21,12 @@ namespace {
 
 class CFakeProbe final : public doctor::CDoctorProbe {
 public:
-    CFakeProbe()
-    {
-        char pattern[] = "/tmp/tavimore-doctor-XXXXXX";
-        root = mkdtemp(pattern);
-    }
-    ~CFakeProbe() override { fs::remove_all(root); }
-
     // Writes a file of the fake tree (a path from its root), making its folders.
     void Write(const std::string& path, const std::string& text, unsigned mode = 0644,
                unsigned gid = 0)
     {
         fs::create_directories(fs::path(root + path).parent_path());
-        std::ofstream(root + path) << text;
+        WriteFile(root + path, text);
         chmod((root + path).c_str(), mode);
         if (gid != 0 && chown((root + path).c_str(), 0, gid) != 0)
             ADD_FAILURE() << "chown " << path;
@@ -72,7 +64,8 @@ public:
     unsigned Uid() const override { return 1000; }
     std::vector<unsigned> Groups() const override { return {1000}; }
 
-    std::string root;
+    CTempDir folder;
+    const std::string root = folder.Path();
     std::map<std::string, std::string> env{{"PATH", "/usr/bin"}};
     int ioperm = ENOSYS;
     std::map<std::string, int> openErrors;
@@ -115,14 +108,6 @@ const CFinding& Find(const std::vector<CFinding>& findings, const std::string& a
     static CFinding none{"", "", Verdict::Fails, "(no such finding)", "", false};
     ADD_FAILURE() << "no finding " << area << "." << check;
     return none;
-}
-
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 // ---- Ports and memory
@@ -432,8 +417,8 @@ TEST(DoctorOutput, TextAndJsonMatchTheirGoldenFiles)
         std::ofstream(base + ".out") << text;
         std::ofstream(base + ".json") << json;
     }
-    EXPECT_EQ(text, Contents(base + ".out"));
-    EXPECT_EQ(json, Contents(base + ".json"));
+    EXPECT_EQ(text, ReadFile(base + ".out"));
+    EXPECT_EQ(json, ReadFile(base + ".json"));
     EXPECT_FALSE(doctor::AllNeededOk(findings));
 }
 

@@ -19,7 +19,7 @@
 #include "DlLoader.h"
 #include "Elevation.h"
 #include "Spawn.h"
-#include "TestFiles.h"
+#include "TestSupport.h"
 #include "sim/IniFile.h"
 
 namespace {

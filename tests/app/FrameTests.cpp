@@ -14,7 +14,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -48,16 +47,18 @@ void SendText(const QString& path, const QByteArray& text)
     client.disconnectFromServer();
 }
 
-// A socket file nobody listens on, as an editor that was killed leaves it.
-void MakeStaleSocket(const QString& path)
+// A socket of the endpoint's kind at path; binds it when bind is true (a socket file
+// nobody listens on, as an editor that was killed leaves it), or else connects it.
+int UnixSocket(const QByteArray& path, bool bind)
 {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
-                 sizeof address.sun_path - 1);
-    QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    const auto* a = reinterpret_cast<sockaddr*>(&address);
+    const int result = bind ? ::bind(fd, a, sizeof address) : ::connect(fd, a, sizeof address);
     close(fd);
+    return result;
 }
 
 } // namespace
@@ -200,15 +201,9 @@ private slots:
         QVERIFY(!endpoint->SocketPath().isEmpty());
         QStringList shown;
         endpoint->SetShowText([&](const QString& text) { shown << text; });
-        QSignalSpy received(endpoint, &CCopyDataEndpoint::TextReceived);
-
-        QLocalSocket client;
-        client.connectToServer(endpoint->SocketPath());
-        QVERIFY(client.waitForConnected(2000));
         const std::string text = Sj("外から\n届いた") + std::string("\0ignored", 8);
-        client.write(text.data(), static_cast<qint64>(text.size()));
-        client.flush();
-        client.disconnectFromServer();
+        SendText(endpoint->SocketPath(),
+                 QByteArray(text.data(), static_cast<qsizetype>(text.size())));
         QTRY_COMPARE(shown, QStringList{QStringLiteral("外から\n届いた")});
 
         // The real box: an empty caption, the text, OK.
@@ -228,12 +223,7 @@ private slots:
         const pid_t child = fork();
         if (child == 0) {
             if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
-            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-            const int result = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-            _exit(result == 0 ? 1 : 0);
+            _exit(UnixSocket(path, false) == 0 ? 1 : 0);
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -249,8 +239,9 @@ private slots:
         const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath();
 
         // Killed editors left their sockets; a live one keeps its own.
-        MakeStaleSocket(folder + QStringLiteral("/copydata-1"));
-        MakeStaleSocket(folder + QStringLiteral("/copydata-999999"));
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-1")), true), 0);
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-999999")), true),
+                 0);
         QLocalServer live;
         QVERIFY(live.listen(folder + QStringLiteral("/copydata-424242")));
 

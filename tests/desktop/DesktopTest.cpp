@@ -120,12 +120,10 @@ protected:
     uint32_t Reg(int index) { return engine->ReadRegister(index); }
 
     // A test window the test starts itself.
-    uint32_t StartWindow(const std::string& title, std::vector<std::string> more = {})
+    uint32_t StartWindow(const std::string& title)
     {
         auto child = std::make_unique<CChild>();
-        std::vector<std::string> argv = {TAVIMORE_TEST_WINDOW, "--title", title};
-        argv.insert(argv.end(), more.begin(), more.end());
-        EXPECT_TRUE(child->Start(argv));
+        EXPECT_TRUE(child->Start({TAVIMORE_TEST_WINDOW, "--title", title}));
         m_children.push_back(std::move(child));
         uint32_t window = WaitForWindow(title);
         EXPECT_NE(window, 0u) << "the window \"" << title

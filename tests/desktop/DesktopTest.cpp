@@ -442,15 +442,6 @@ TEST(DesktopPower, ExitwinCallsLogindPowerOffWithoutInteraction)
     std::string why;
     if (!bus.Start(dir.Path(), why)) GTEST_SKIP() << "no private bus: " << why;
     ASSERT_EQ(bus.Address().rfind("unix:path=" + dir.Path() + "/", 0), 0u);
-
-    CLinuxDesktopOptions options;
-    options.systemBusAddress = bus.Address();
-    CDesktopHost host(options);
-    CScriptEngine engine(host);
-    engine.SetScript("EXITWIN");
-    engine.Run(-1);
-    EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\n");
-
     // tavimore-run reaches the system bus named by DBUS_SYSTEM_BUS_ADDRESS: ours.
     WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
     int status = -1;
@@ -458,7 +449,7 @@ TEST(DesktopPower, ExitwinCallsLogindPowerOffWithoutInteraction)
     Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()},
             &status, &error);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\nPowerOff interactive=false\n");
+    EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\n");
     EXPECT_EQ(error, "REGL 000000000@h\n"); // logind allows it: nothing to explain
 }
 

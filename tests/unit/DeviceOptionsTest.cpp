@@ -25,15 +25,9 @@ CParsed Parse(const std::vector<std::string>& args)
 {
     CParsed parsed{DeviceOptionsFromEnvironment(), {}, {}};
     for (size_t i = 0; i < args.size(); ++i) {
-        switch (TakeDeviceOption(args, i, parsed.options, parsed.error)) {
-        case DeviceOptionTaken::Yes:
-            break;
-        case DeviceOptionTaken::Error:
-            return parsed;
-        case DeviceOptionTaken::No:
-            parsed.others.push_back(args[i]);
-            break;
-        }
+        const DeviceOptionTaken taken = TakeDeviceOption(args, i, parsed.options, parsed.error);
+        if (taken == DeviceOptionTaken::Error) return parsed;
+        if (taken == DeviceOptionTaken::No) parsed.others.push_back(args[i]);
     }
     return parsed;
 }

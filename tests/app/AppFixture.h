@@ -49,6 +49,17 @@ private:
     std::unique_ptr<CTavimoreApp> m_pApp;
 };
 
+// The base of a test class whose every test function starts with a fresh editor.
+class CAppTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
+    void cleanup() { m_pFixture.reset(); }
+
+protected:
+    std::unique_ptr<CAppFixture> m_pFixture;
+};
+
 class QMessageBox;
 
 // The message boxes on the screen.

@@ -24,12 +24,9 @@ const QString kJumpDown = QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0");
 
 } // namespace
 
-class CEditorTest final : public QObject {
+class CEditorTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
-    void cleanup() { m_pFixture.reset(); }
-
     void F5RunsTheWholeScriptAsOneUndoableEdit()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));
@@ -253,9 +250,6 @@ private slots:
         m_pFixture->Frame().Action(cmd::kScriptStop)->trigger();
         QTRY_VERIFY(watched.isNull() || !watched->isVisible());
     }
-
-private:
-    std::unique_ptr<CAppFixture> m_pFixture;
 };
 
 TAVIMORE_APP_TEST(CEditorTest, "Editor");

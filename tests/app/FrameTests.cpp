@@ -63,12 +63,9 @@ int UnixSocket(const QByteArray& path, bool bind)
 
 } // namespace
 
-class CFrameTest final : public QObject {
+class CFrameTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
-    void cleanup() { m_pFixture.reset(); }
-
     void CutAndCopyFollowTheSelection()
     {
         CMainFrame& frame = m_pFixture->Frame();
@@ -380,9 +377,6 @@ private slots:
         QVERIFY2(note.endsWith(QStringLiteral("ヘルプ → 環境チェック で直し方を確認できます")),
                  qPrintable(note));
     }
-
-private:
-    std::unique_ptr<CAppFixture> m_pFixture;
 };
 
 TAVIMORE_APP_TEST(CFrameTest, "Frame");

@@ -104,12 +104,9 @@ private slots:
     }
 };
 
-class CFilesTest final : public QObject {
+class CFilesTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
-    void cleanup() { m_pFixture.reset(); }
-
     void UneditedFilesSaveBackByteForByte()
     {
         struct Case {
@@ -314,9 +311,6 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("B"));
         QCOMPARE(m_pFixture->App().RecentFiles().Paths().mid(0, 2), (QStringList{b, a}));
     }
-
-private:
-    std::unique_ptr<CAppFixture> m_pFixture;
 };
 
 TAVIMORE_APP_TEST(CDocumentTextTest, "DocumentText");

@@ -55,18 +55,3 @@ QString TestFolder()
     static QTemporaryDir folder;
     return folder.path();
 }
-
-bool WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-           static_cast<qint64>(bytes.size());
-}
-
-std::string ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
-    return file.readAll().toStdString();
-}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -75,5 +76,14 @@ template <class T, class F> void WhenModal(F act)
 
 // A folder for the test's files, removed afterwards.
 QString TestFolder();
-bool WriteBytes(const QString& path, const std::string& bytes);
-std::string ReadBytes(const QString& path);
+// The shared whole-file reads and writes, for the editor's paths: a missing file reads
+// as "<missing>", and a write is true when the file then holds the bytes.
+inline std::string ReadBytes(const QString& path)
+{
+    return QFile::exists(path) ? ReadFile(QFile::encodeName(path).toStdString()) : "<missing>";
+}
+inline bool WriteBytes(const QString& path, const std::string& bytes)
+{
+    WriteFile(QFile::encodeName(path).toStdString(), bytes);
+    return ReadBytes(path) == bytes;
+}

@@ -131,9 +131,9 @@ protected:
         return window;
     }
 
-    static CXServer* s_pX;
-    static std::string s_strWhy;
-    static bool s_bServer, s_bReady;
+    static inline CXServer* s_pX = nullptr;
+    static inline std::string s_strWhy;
+    static inline bool s_bServer = false, s_bReady = false;
 
     CTempDir dir;
     std::unique_ptr<CDesktopHost> host;
@@ -141,11 +141,6 @@ protected:
     std::vector<std::unique_ptr<CChild>> m_children;
     std::vector<uint32_t> m_before;
 };
-
-CXServer* Desktop::s_pX = nullptr;
-std::string Desktop::s_strWhy;
-bool Desktop::s_bServer = false;
-bool Desktop::s_bReady = false;
 
 const std::string kTestWindow = TAVIMORE_TEST_WINDOW;
 

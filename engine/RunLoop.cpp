@@ -183,7 +183,7 @@ int CScriptEngine::DebugRun(int startLine, CRunProbe& probe)
 
 int CScriptEngine::PausedLine() const
 {
-    return m_pDebug ? m_pDebug->pausedLine : -1;
+    return IsDebugPaused() ? m_pDebug->pausedLine : -1;
 }
 
 void CScriptEngine::AbandonDebugRun()

@@ -132,7 +132,8 @@ public:
     // called while a debug run is paused; they leave it as it is. A change seen after
     // the script's last statement does not pause: the run ends.
     int DebugRun(int startLine, CRunProbe& probe);
-    bool IsDebugPaused() const { return m_pDebug != nullptr; }
+    // Whether a debug run is paused (not while one of its parts runs).
+    bool IsDebugPaused() const { return m_pDebug != nullptr && !m_bInRun; }
     // The next statement of the paused debug run; -1 when none is paused.
     int PausedLine() const;
     // Drops a paused debug run and its log; nothing when none is paused.

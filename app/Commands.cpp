@@ -113,11 +113,12 @@ const std::vector<Command>& Commands()
          .keys = {Qt::CTRL | Qt::Key_F5, kNoKey}, .menu = M::Debug, .menuGroup = 1,
          .handler = [](CTavimoreApp& app) { app.OnDebugRun(); }},
         {.id = kDebugAddWatch, .text = ui::kCmdDebugAddWatch,
-         .prompt = ui::kCmdDebugAddWatchPrompt, .menu = M::Debug, .menuGroup = 2,
-         .handler = [](CTavimoreApp& app) { app.OnAddWatch(); }},
+         .prompt = ui::kCmdDebugAddWatchPrompt, .keys = {Qt::SHIFT | Qt::Key_F9, kNoKey},
+         .menu = M::Debug, .menuGroup = 2, .handler = [](CTavimoreApp& app) { app.OnAddWatch(); }},
         {.id = kDebugWatchPanel, .text = ui::kCmdViewWatchPanel,
-         .prompt = ui::kCmdViewWatchPanelPrompt, .menu = M::Debug, .menuGroup = 2,
-         .checkable = true, .handler = [](CTavimoreApp& app) { app.OnToggleWatchPanel(); }},
+         .prompt = ui::kCmdViewWatchPanelPrompt, .keys = {Qt::CTRL | Qt::ALT | Qt::Key_W, kNoKey},
+         .menu = M::Debug, .menuGroup = 2, .checkable = true,
+         .handler = [](CTavimoreApp& app) { app.OnToggleWatchPanel(); }},
 
         // Help
         {.id = kHelpFinder, .text = ui::kCmdHelpFinder, .prompt = ui::kCmdHelpFinderPrompt,

@@ -93,6 +93,8 @@ inline const QString kKeysList =
                    "F7\tカーソル行の文を 1 つ実行する (ステップ)\n"
                    "Ctrl+F5\tデバッグ実行 (停止中はカーソル行から続行)\n"
                    "F9\tブレークポイントの切り替え (行番号の欄のクリックでも)\n"
+                   "Shift+F9\tウォッチの追加 (REGn または REGa-REGb)\n"
+                   "Ctrl+Alt+W\tウォッチ パネルを表示してキー入力を移す / 隠す\n"
                    ". .\t2 回目の '.' でカーソル行を実行する (1 回目は入力される)\n"
                    "F6\t次のキーを区切りキーとして送る ('.' の準備を解除)\n"
                    "Esc\t実行中のスクリプトを停止する\n"
@@ -116,10 +118,10 @@ inline const QString kCmdDebugToggleBreakpointPrompt =
 inline const QString kCmdDebugRun = QStringLiteral("デバッグ実行\tCtrl+F5(&D)");
 inline const QString kCmdDebugRunPrompt = QStringLiteral(
     "ブレークポイントで止まりながら実行 (停止中はカーソル行から続行)\nデバッグ実行 (Ctrl+F5)");
-inline const QString kCmdDebugAddWatch = QStringLiteral("ウォッチの追加(&A)...");
+inline const QString kCmdDebugAddWatch = QStringLiteral("ウォッチの追加...\tShift+F9(&A)");
 inline const QString kCmdDebugAddWatchPrompt =
     QStringLiteral("レジスタ (REGn または REGa-REGb) をウォッチに追加\nウォッチの追加");
-inline const QString kCmdViewWatchPanel = QStringLiteral("ウォッチ(&W)");
+inline const QString kCmdViewWatchPanel = QStringLiteral("ウォッチ\tCtrl+Alt+W(&W)");
 inline const QString kCmdViewWatchPanelPrompt =
     QStringLiteral("ウォッチ パネル (watch) の表示/非表示\nウォッチ");
 inline const QString kWatchCaption = QStringLiteral("ウォッチ (watch)");

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The debugger in a real X session: opens examples/calc.tvm in tavimore under Xvfb
-# (with openbox), sets a breakpoint inside its loop with F9, watches REG1 and REG2,
-# debug-runs to the breakpoint, steps twice with F7, reads the watch panel through
-# the clipboard, removes the breakpoint, continues to the end and checks the report.
+# (with openbox), sets a breakpoint inside its loop with F9, watches REG1 and REG2
+# (Shift+F9), debug-runs to the breakpoint (Ctrl+F5), steps twice with F7, reads the
+# watch panel through the clipboard each time, removes the breakpoint, continues to
+# the end and checks the report.
 #
 #   debug_end_to_end.sh TAVIMORE TAVIMORE-RUN CLIPBOARD EXAMPLE OUTDIR
 # Exit 77 (skipped) when no X server can be started here.
@@ -49,46 +50,57 @@ window=$(timeout 20 xdotool search --sync --name '^calc\.tvm - Tavimore$' | head
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 sleep 0.5
 
-# The watch panel's rows, copied with Ctrl+A Ctrl+C while it has the keyboard; the
-# menu command shows the panel and gives it the keyboard.
-watch_rows() {
-    xdotool key alt+d; sleep 0.3; xdotool key w; sleep 0.3
-    xdotool key ctrl+a ctrl+c; sleep 0.3
-    "$clipboard" | tee -a "$out/watch.txt"
-    echo "----" >>"$out/watch.txt"
-}
-expect_row() { # rows name hex decimal
-    grep -qP "^$2\t$3\t$4\t" <<<"$1" || { echo "$1" >&2; fail "the watch panel does not show $2 = $4"; }
+# Waits until the watch panel, copied with Ctrl+A Ctrl+C while it has the keyboard,
+# shows each "NAME HEX DECIMAL" row given. Ctrl+Alt+W (デバッグ → ウォッチ) shows the
+# panel and gives it the keyboard; pressed again there, it hides it and gives the
+# keyboard back to the text.
+expect_rows() {
+    local rows="" row name hex decimal ok
+    xdotool key ctrl+alt+w
+    for _ in $(seq 30); do
+        sleep 0.2
+        xdotool key ctrl+a ctrl+c
+        sleep 0.1
+        rows=$("$clipboard")
+        ok=1
+        for row in "$@"; do
+            read -r name hex decimal <<<"$row"
+            grep -qP "^$name\t$hex\t$decimal\t" <<<"$rows" || ok=0
+        done
+        [ $ok = 1 ] && break
+    done
+    printf '%s\n----\n' "$rows" >>"$out/watch.txt"
+    [ $ok = 1 ] || { echo "$rows" >&2; fail "the watch panel does not show $*"; }
+    xdotool key ctrl+alt+w
+    sleep 0.3
 }
 
 # Line 6, CALC REG1 + REG2, is inside the loop: a breakpoint there.
 xdotool key ctrl+Home
 for _ in 1 2 3 4 5 6; do xdotool key Down; done
 xdotool key F9
-# Two watches through デバッグ → ウォッチの追加.
+# Two watches through デバッグ → ウォッチの追加 (Shift+F9).
 for reg in REG1 REG2; do
-    xdotool key alt+d; sleep 0.3; xdotool key a; sleep 0.5
-    xdotool type --delay 20 "$reg"; xdotool key Return; sleep 0.3
+    xdotool key shift+F9
+    dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^ウォッチの追加$' | head -1)
+    [ -n "$dialog" ] || fail "the new-watch dialog did not appear"
+    xdotool type --delay 20 "$reg"; xdotool key Return
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name '^ウォッチの追加$' >/dev/null || break
+        sleep 0.1
+    done
 done
 
 # The debug run stops before the breakpoint's first run: REG2 is 1, REG1 still 0.
 xdotool key ctrl+F5
-sleep 0.5
-rows=$(watch_rows)
-expect_row "$rows" REG1 00000000 0
-expect_row "$rows" REG2 00000001 1
+expect_rows "REG1 00000000 0" "REG2 00000001 1"
 
-# Back in the text (the command hides the panel again), two steps: CALC adds REG2 to
-# REG1, IFJ jumps back to INC on line 5.
-xdotool key alt+d; sleep 0.3; xdotool key w; sleep 0.3
+# Two steps: CALC adds REG2 to REG1, IFJ jumps back to INC on line 5.
 xdotool key F7; sleep 0.3
 xdotool key F7; sleep 0.3
-rows=$(watch_rows)
-expect_row "$rows" REG1 00000001 1
-expect_row "$rows" REG2 00000001 1
+expect_rows "REG1 00000001 1" "REG2 00000001 1"
 
 # Off with the breakpoint (line 6), back to the paused line 5, and on to the end.
-xdotool key alt+d; sleep 0.3; xdotool key w; sleep 0.3
 xdotool key Down F9 Up
 xdotool key ctrl+F5
 sleep 0.5

@@ -80,7 +80,7 @@ CWatchPanel::CWatchPanel(CScriptEngine& engine, CDebugger& debugger, QWidget* pa
             [this](QTreeWidgetItem* item) { m_expanded.insert(PathOf(item)); });
     connect(m_pTree, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* item) { m_expanded.remove(PathOf(item)); });
-    connect(&m_debugger, &CDebugger::WatchesChanged, this, &CWatchPanel::Refresh);
+    connect(&m_debugger, &CDebugger::WatchesChanged, this, [this] { Fill(false); });
     Refresh();
     m_pTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
@@ -155,6 +155,11 @@ void CWatchPanel::ShowValue(QTreeWidgetItem* item, uint32_t value, int bits)
 
 void CWatchPanel::Refresh()
 {
+    Fill(true);
+}
+
+void CWatchPanel::Fill(bool stop)
+{
     if (m_bFilling) return;
     m_bFilling = true;
     m_pTree->clear();
@@ -206,16 +211,18 @@ void CWatchPanel::Refresh()
         row->setCheckState(kBreak, watch.breakOnChange ? Qt::Checked : Qt::Unchecked);
     }
 
-    // Highlight what differs from the refresh before; rows seen for the first time
-    // count as unchanged.
+    // Highlight what differs from the stop before; rows seen for the first time count
+    // as unchanged. Between stops (a watch added, a value typed) the same stop stays
+    // the reference.
+    if (stop) m_beforeStop.swap(m_atStop);
     QHash<QString, QString> shown;
     std::function<void(QTreeWidgetItem*)> mark = [&](QTreeWidgetItem* item) {
         const QString path = PathOf(item);
         const QString values = item->text(kHex) + QLatin1Char('|') + item->text(kDecimal) +
                                QLatin1Char('|') + item->text(kText);
         shown.insert(path, values);
-        const auto before = m_shown.constFind(path);
-        const bool changed = before != m_shown.constEnd() && *before != values;
+        const auto before = m_beforeStop.constFind(path);
+        const bool changed = before != m_beforeStop.constEnd() && *before != values;
         item->setData(kName, kChangedRole, changed);
         if (changed)
             for (int column = kName; column <= kText; ++column)
@@ -226,7 +233,13 @@ void CWatchPanel::Refresh()
     };
     for (int i = 0; i < m_pTree->topLevelItemCount(); ++i)
         mark(m_pTree->topLevelItem(i));
-    m_shown.swap(shown);
+    if (stop) {
+        m_atStop.swap(shown);
+    } else {
+        // A row added between stops counts from its first showing.
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+            if (!m_atStop.contains(it.key())) m_atStop.insert(it.key(), it.value());
+    }
     m_bFilling = false;
 }
 
@@ -263,7 +276,8 @@ void CWatchPanel::OnItemChanged(QTreeWidgetItem* item, int column)
     if (!CanEdit() || !CDebugger::ParseValue(typed, value, base)) {
         if (CanEdit()) emit ValueRejected(ui::kWatchBadValue);
         // The old value comes back (after the editor has let go of the item).
-        QMetaObject::invokeMethod(this, &CWatchPanel::Refresh, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Fill(false); }, Qt::QueuedConnection);
         return;
     }
     const int index = item->data(kName, kIndexRole).toInt();
@@ -283,7 +297,8 @@ void CWatchPanel::OnItemChanged(QTreeWidgetItem* item, int column)
     case Kind::None:
         break;
     }
-    QMetaObject::invokeMethod(this, &CWatchPanel::Refresh, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Fill(false); }, Qt::QueuedConnection);
 }
 
 QString CWatchPanel::CopyText() const

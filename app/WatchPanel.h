@@ -24,11 +24,12 @@ public:
     CWatchPanel(CScriptEngine& engine, CDebugger& debugger, QWidget* parent = nullptr);
 
     QTreeWidget* Tree() const { return m_pTree; }
-    // Reads every value again from the engine.
+    // Reads every value again from the engine at a stop (the end of a run or step, a
+    // pause): what changed since the stop before is highlighted.
     void Refresh();
     // The top-level row named `name` ("REGL", "REG5", "REG1-REG3", ...), or null.
     QTreeWidgetItem* Row(const QString& name) const;
-    // Whether a row is highlighted as changed since the refresh before.
+    // Whether a row is highlighted as changed since the stop before.
     static bool IsChanged(const QTreeWidgetItem* item);
     // The selected rows (every row when none is selected), a line each, tab-separated.
     QString CopyText() const;
@@ -49,6 +50,8 @@ private:
     enum class Kind { None, Register, RegL, RegW, Level };
     QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const QString& name, Kind kind, int index = 0);
     void ShowValue(QTreeWidgetItem* item, uint32_t value, int bits = 32);
+    // Shows the values; `stop` makes them the reference for the next stop.
+    void Fill(bool stop);
     void OnItemChanged(QTreeWidgetItem* item, int column);
     void ShowMenu(const QPoint& at);
     void RemoveSelectedWatch();
@@ -58,8 +61,9 @@ private:
     CScriptEngine& m_engine;
     CDebugger& m_debugger;
     QTreeWidget* m_pTree = nullptr;
-    // Each row's text at the refresh before, by its path of names.
-    QHash<QString, QString> m_shown;
+    // Each row's values at the last stop and at the one before, by its path of names.
+    QHash<QString, QString> m_atStop;
+    QHash<QString, QString> m_beforeStop;
     QSet<QString> m_expanded;
     bool m_bFilling = false;
     friend class CWatchDelegate;

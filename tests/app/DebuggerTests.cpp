@@ -302,6 +302,11 @@ private slots:
                  QStringLiteral("7"));
         QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REGW"))));
         QVERIFY(!CWatchPanel::IsChanged(panel.Row(ui::kWatchDebugLevel)));
+        // A watch added while paused leaves the highlights of the pause.
+        fixture.App().SetWatchQuestion([] { return QStringLiteral("REG3"); });
+        fixture.Frame().Action(cmd::kDebugAddWatch)->trigger();
+        reg1 = panel.Row(QStringLiteral("REG1"));
+        QVERIFY(CWatchPanel::IsChanged(reg1));
         // The call from line 6 returns to line 7.
         QTreeWidgetItem* calls = panel.Row(ui::kWatchCallStack);
         QCOMPARE(calls->text(CWatchPanel::kDecimal), QStringLiteral("1"));

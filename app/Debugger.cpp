@@ -200,15 +200,17 @@ void CDebugger::PrepareRun()
     for (int line : BreakpointLines())
         if (line < static_cast<int>(m_lineBreaks.size()))
             m_lineBreaks[static_cast<size_t>(line)] = 1;
-    m_bWatchBreaks = std::any_of(m_watches.begin(), m_watches.end(),
-                                 [](const CWatch& w) { return w.breakOnChange; });
+    // The watches that break are taken as they are now: the list may change while the
+    // run pumps messages.
+    m_breaking.clear();
+    for (const CWatch& watch : m_watches)
+        if (watch.breakOnChange) m_breaking.push_back(watch);
     m_bPausedOnChange = false;
     m_strChangedWatch.clear();
     m_before.clear();
-    for (const CWatch& watch : m_watches)
-        if (watch.breakOnChange)
-            for (int reg = watch.first; reg <= watch.last; ++reg)
-                m_before.push_back(m_engine.PeekRegister(reg));
+    for (const CWatch& watch : m_breaking)
+        for (int reg = watch.first; reg <= watch.last; ++reg)
+            m_before.push_back(m_engine.PeekRegister(reg));
 }
 
 bool CDebugger::PauseBefore(int line)
@@ -222,13 +224,12 @@ bool CDebugger::PauseBefore(int line)
 
 bool CDebugger::PauseAfter(int /*line*/)
 {
-    if (!m_bWatchBreaks) return false;
+    if (m_breaking.empty()) return false;
     // The values are taken again after every statement, so they are always those
     // before the next one, whether or not it was asked about before it ran.
     bool changed = false;
     size_t at = 0;
-    for (const CWatch& watch : m_watches) {
-        if (!watch.breakOnChange) continue;
+    for (const CWatch& watch : m_breaking) {
         bool thisChanged = false;
         for (int reg = watch.first; reg <= watch.last; ++reg, ++at) {
             const uint32_t now = m_engine.PeekRegister(reg);

@@ -112,11 +112,11 @@ private:
     std::vector<int> m_remembered;
     std::vector<CWatch> m_watches;
 
-    // While a debug run goes on: a flag per line, and each breaking watch's values
-    // before the statement.
+    // While a debug run goes on: a flag per line, the watches that break on a change,
+    // and their registers' values before the statement.
     std::vector<char> m_lineBreaks;
+    std::vector<CWatch> m_breaking;
     std::vector<uint32_t> m_before;
-    bool m_bWatchBreaks = false;
     bool m_bPausedOnChange = false;
     QString m_strChangedWatch;
 };

@@ -28,6 +28,8 @@ public:
     // While a run or step is in progress: "実行中" in the status bar, Run greyed.
     void ShowRunning(bool running);
     QLabel* RunningPane() const { return m_pRunningPane; }
+    // While a debug run is paused: "一時停止中" in the same pane.
+    void ShowPaused(bool paused);
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CTavimoreView* View() const { return m_pView; }

@@ -25,6 +25,7 @@ class CMainFrame;
 class COptionDialog;
 class CQtHost;
 class CTavimoreDoc;
+class CWatchPanel;
 
 // The about box.
 class CAboutDialog final : public QDialog {
@@ -78,6 +79,15 @@ public:
     static QString HelpFile();
     QWidget* HelpWindow() const;
     void OnEditFind(bool replace);
+    // The debugger: F9 on the caret line, Ctrl+F5, a new watch, the watch panel.
+    void OnToggleBreakpoint();
+    void OnDebugRun();
+    void OnAddWatch();
+    void OnToggleWatchPanel();
+    CWatchPanel* WatchPanel() const { return m_pWatchPanel; }
+    // Answers the new-watch question instead of asking (tests): the text typed, or ""
+    // for Cancel.
+    void SetWatchQuestion(std::function<QString()> ask) { m_askWatch = std::move(ask); }
 
     // Asks whether to save a modified document: true when the caller may go on.
     bool SaveModified();
@@ -104,6 +114,8 @@ public:
 
 private:
     void ConnectCommands();
+    void ConnectDebugger();
+    void ShowWatchPanel(bool focus);
     void RebuildRecentMenu();
     void ReportError(const QString& text);
     bool SaveTo(const QString& path);
@@ -120,6 +132,9 @@ private:
     std::string m_strFtdiChoice = "system";
     CCopyDataEndpoint* m_pEndpoint = nullptr;
     CFindReplaceDialog* m_pFind = nullptr;
+    CWatchPanel* m_pWatchPanel = nullptr; // a child of the main window
+    bool m_bWatchPanelShown = false;
+    std::function<QString()> m_askWatch;
     QPointer<QTextBrowser> m_pHelp;
     CRecentFileList m_recent;
     QList<QAction*> m_recentActions;

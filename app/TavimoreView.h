@@ -16,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
+#include <functional>
+#include <vector>
+
 class CScriptHighlighter;
 class CLineNumberArea;
 
@@ -58,6 +61,15 @@ public:
     // its line as the text is edited.
     void MarkStatement(int line);
     int MarkedLine() const;
+    // Where the gutter learns which lines hold a breakpoint (ascending line numbers).
+    void SetBreakpointSource(std::function<std::vector<int>()> source)
+    {
+        m_breakpoints = std::move(source);
+    }
+    // The line whose gutter row holds the gutter's point y, or -1 below the last line.
+    int GutterLineAt(int y) const;
+    // The colour of a breakpoint's disc in the gutter.
+    static QColor BreakpointColor() { return QColor(200, 0, 0); }
 
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }
@@ -76,6 +88,8 @@ signals:
     void StopRequested();
     // The title toggle turned on.
     void TitleToggledOn();
+    // A click in the gutter beside this line.
+    void BreakpointToggleRequested(int line);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -95,6 +109,7 @@ private:
     friend class CLineNumberArea;
     void ApplyEditorFont();
     void UpdateGutterWidth();
+    int BreakpointDiameter() const;
     void PaintGutter(QPaintEvent* event);
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
@@ -105,6 +120,7 @@ private:
     // The marked statement: a cursor in its line, which edits move with the line;
     // null when nothing is marked.
     QTextCursor m_markCursor;
+    std::function<std::vector<int>()> m_breakpoints;
     bool m_bHighlighting = true;
     int m_nFontHeight = 15;
     bool m_bStepArmed = false;

@@ -5,14 +5,19 @@
 #include "Encoding.h"
 #include "ScriptEngine.h"
 
-std::string RunUtf8(CScriptEngine& engine, std::string_view script)
+std::string ScriptText(std::string_view utf8)
 {
     std::string cp932;
-    for (char c : Sj(script)) {
+    for (char c : Sj(utf8)) {
         if (c == '\n') cp932 += '\r';
         cp932 += c;
     }
-    engine.SetScript(cp932);
+    return cp932;
+}
+
+std::string RunUtf8(CScriptEngine& engine, std::string_view script)
+{
+    engine.SetScript(ScriptText(script));
     engine.Run(-1);
     std::string out;
     for (char c : Utf(engine.GetOutput()))

@@ -4,6 +4,7 @@
 
 #include "Encoding.h"
 #include "ScriptEngine.h"
+#include "ScriptLines.h"
 
 std::string ScriptText(std::string_view utf8)
 {
@@ -23,6 +24,24 @@ std::string RunUtf8(CScriptEngine& engine, std::string_view script)
     for (char c : Utf(engine.GetOutput()))
         if (c != '\r') out += c;
     return out;
+}
+
+void SplitStatement(CScriptLines& statement, std::string_view line)
+{
+    statement.SetSeparatorChar(' ');
+    statement.SetQuoteChar('"');
+    statement.SetText(line);
+    statement.SetStatementMode();
+    statement.Split();
+}
+
+void ExecuteLine(CScriptEngine& engine, std::string_view line)
+{
+    CScriptLines statement;
+    SplitStatement(statement, line);
+    engine.SetStatement(&statement);
+    engine.ExecuteStatement();
+    engine.SetStatement(nullptr);
 }
 
 MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view caption,

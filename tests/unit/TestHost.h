@@ -145,3 +145,8 @@ class CScriptEngine;
 std::string ScriptText(std::string_view utf8);
 // Runs such a script and returns the output in UTF-8 with LF line breaks.
 std::string RunUtf8(CScriptEngine& engine, std::string_view script);
+class CScriptLines;
+// Splits one line into a statement's tokens, as the run loop does.
+void SplitStatement(CScriptLines& statement, std::string_view line);
+// Hands one line to the engine as a statement on its own, as a step does, and runs it.
+void ExecuteLine(CScriptEngine& engine, std::string_view line);

@@ -1,13 +1,11 @@
 // Colouring: the class of each piece of a line, the formats the editor draws, and the
 // 表示 menu toggle that is remembered between sessions.
-#include <QSettings>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
 #include "AppFixture.h"
 #include "AppTests.h"
-#include "RecentFiles.h"
 #include "ScriptHighlighter.h"
 
 namespace {
@@ -67,9 +65,7 @@ private slots:
 
     void EditorDrawsTheClassesAndTheToggleIsRemembered()
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
-                  QStringLiteral("Tavimore"))
-            .clear();
+        ForgetEditorSettings();
         {
             CAppFixture fixture;
             QAction* toggle = fixture.Frame().Action(cmd::kViewHighlight);

@@ -130,8 +130,53 @@ QTextCharFormat CScriptHighlighter::Format(Kind kind)
     return format;
 }
 
+void CScriptHighlighter::Attach(QTextDocument* text)
+{
+    disconnect(m_bulkWatch);
+    m_bBulk = false;
+    // Connected before QSyntaxHighlighter's own slot, so that it sees a change first.
+    // QSyntaxHighlighter colours every line a change touches, in its slot on the same
+    // signal; for a large change that slot is taken off the signal (it is then not
+    // called for this change) and put back once the change is in, and the view
+    // colours the lines it shows. Where the slot cannot be found, m_bBulk alone makes
+    // colouring the change's lines cheap.
+    if (text != nullptr) {
+        m_bulkWatch =
+            connect(text, &QTextDocument::contentsChange, this, [this, text](int, int, int added) {
+                if (added <= kBulkChars || m_bBulk) return;
+                m_bBulk = true;
+                const bool detached = disconnect(text, SIGNAL(contentsChange(int, int, int)), this,
+                                                 SLOT(_q_reformatBlocks(int, int, int)));
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, text, detached] {
+                        if (!m_bBulk || document() != text) return;
+                        m_bBulk = false;
+                        if (detached)
+                            connect(text, SIGNAL(contentsChange(int, int, int)), this,
+                                    SLOT(_q_reformatBlocks(int, int, int)));
+                        emit BulkChangeTaken();
+                    },
+                    Qt::QueuedConnection);
+            });
+    }
+    setDocument(text);
+}
+
+void CScriptHighlighter::HighlightLines(QTextBlock first, int count)
+{
+    if (document() == nullptr || m_bBulk) return;
+    for (QTextBlock block = first; block.isValid() && count > 0; block = block.next(), --count) {
+        // A line with no colours yet that should have some: it came in with a large
+        // change. (A line whose classes give no colour costs one Classify when shown.)
+        if (block.layout()->formats().isEmpty() && !Classify(block.text()).isEmpty())
+            rehighlightBlock(block);
+    }
+}
+
 void CScriptHighlighter::highlightBlock(const QString& text)
 {
+    if (m_bBulk) return;
     for (const Span& span : Classify(text))
         setFormat(span.start, span.length, Format(span.kind));
 }

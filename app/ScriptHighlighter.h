@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QSyntaxHighlighter>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QVector>
 
@@ -31,6 +32,23 @@ public:
     static QVector<Span> Classify(const QString& line);
     static QTextCharFormat Format(Kind kind);
 
+    // Colours text from now on (nullptr: none). Use this, not setDocument: a change
+    // that brings in more than kBulkChars at once (a run's report, its undo, a large
+    // paste) is not coloured where it lands, since colouring 400,000 report lines
+    // would cost more than the run; HighlightLines colours its lines as they are shown.
+    void Attach(QTextDocument* text);
+    // Colours the count lines from first on that a large change left plain.
+    void HighlightLines(QTextBlock first, int count);
+    static constexpr int kBulkChars = 256 * 1024;
+
+signals:
+    // A large change has been taken in: the view colours the lines it shows.
+    void BulkChangeTaken();
+
 protected:
     void highlightBlock(const QString& text) override;
+
+private:
+    QMetaObject::Connection m_bulkWatch;
+    bool m_bBulk = false; // within the change that brought in a large text
 };

@@ -1,5 +1,7 @@
 #include "TavimoreView.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -82,7 +84,9 @@ CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(true);
     m_pHighlighter = new CScriptHighlighter(this);
-    m_pHighlighter->setDocument(document());
+    m_pHighlighter->Attach(document());
+    connect(m_pHighlighter, &CScriptHighlighter::BulkChangeTaken, this,
+            &CTavimoreView::HighlightShownLines);
     m_pGutter = new CLineNumberArea(this);
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
@@ -91,6 +95,7 @@ CTavimoreView::CTavimoreView(QWidget* parent) : QPlainTextEdit(parent)
         else
             m_pGutter->update(0, rect.y(), m_pGutter->width(), rect.height());
         if (rect.contains(viewport()->rect())) UpdateGutterWidth();
+        HighlightShownLines();
     });
     ApplyEditorFont();
     QPalette colours = palette();
@@ -132,7 +137,7 @@ void CTavimoreView::SetEditorFont(const QFont& chosen)
 void CTavimoreView::ShowText(QTextDocument* text)
 {
     setDocument(text);
-    m_pHighlighter->setDocument(m_bHighlighting ? text : nullptr);
+    m_pHighlighter->Attach(m_bHighlighting ? text : nullptr);
     MarkStatement(-1);
     UpdateGutterWidth();
     // The text takes the editor's font, which the view's own first document had.
@@ -143,7 +148,16 @@ void CTavimoreView::ShowText(QTextDocument* text)
 void CTavimoreView::SetHighlighting(bool on)
 {
     m_bHighlighting = on;
-    m_pHighlighter->setDocument(on ? document() : nullptr);
+    m_pHighlighter->Attach(on ? document() : nullptr);
+}
+
+void CTavimoreView::HighlightShownLines()
+{
+    if (!m_bHighlighting) return;
+    const QTextBlock first = firstVisibleBlock();
+    const int lineHeight = std::max(1, fontMetrics().height());
+    // Wrapped lines only make the count generous.
+    m_pHighlighter->HighlightLines(first, viewport()->height() / lineHeight + 2);
 }
 
 void CTavimoreView::SetLineNumbersFromOne(bool on)

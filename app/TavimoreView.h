@@ -49,6 +49,8 @@ public:
     void SetHighlighting(bool on);
     bool Highlighting() const { return m_bHighlighting; }
     CScriptHighlighter* Highlighter() const { return m_pHighlighter; }
+    // Colours the lines on screen that a large change left plain.
+    void HighlightShownLines();
 
     // The gutter's line numbers count from 0 as the language does, or from 1.
     void SetLineNumbersFromOne(bool on);

@@ -88,6 +88,38 @@ private slots:
         QVERIFY(!again.View().Highlighting());
         again.Frame().Action(cmd::kViewHighlight)->trigger();
     }
+
+    // A large text (a run's report, its undo) is coloured where it is shown, not
+    // whole; edits after it are coloured as they are made.
+    void ALargeTextIsColouredWhereItIsShown()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        fixture.SetText(QStringLiteral("MOV REG1 0\n").repeated(40000));
+        QApplication::processEvents();
+        QTextDocument* text = view.document();
+        const auto coloured = [text](int line) {
+            return !text->findBlockByNumber(line).layout()->formats().isEmpty();
+        };
+        QVERIFY(coloured(0));
+        QVERIFY(!coloured(30000));
+        view.moveCursor(QTextCursor::End);
+        view.ensureCursorVisible();
+        QApplication::processEvents();
+        QVERIFY(coloured(39999));
+        QVERIFY(!coloured(30000));
+        view.moveCursor(QTextCursor::Start);
+        QTest::keyClicks(&view, QStringLiteral("INC REG2"));
+        QTest::keyClick(&view, Qt::Key_Return);
+        QVERIFY(coloured(0));
+        QCOMPARE(FormatAt(text->firstBlock(), 4).foreground().color(),
+                 CScriptHighlighter::Format(Kind::Register).foreground().color());
+        // A coloured line that changes its class is coloured anew.
+        view.moveCursor(QTextCursor::Start);
+        QTest::keyClicks(&view, QStringLiteral("Z"));
+        QCOMPARE(FormatAt(text->firstBlock(), 0).underlineStyle(),
+                 QTextCharFormat::SingleUnderline);
+    }
 };
 
 TAVIMORE_APP_TEST(CHighlightTest, "Highlight");

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
@@ -31,6 +32,7 @@
 #include "Commands.h"
 #include "CopyDataEndpoint.h"
 #include "DeviceOptions.h"
+#include "DiagnosticsPanel.h"
 #include "EditorSettings.h"
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
@@ -38,6 +40,8 @@
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
+#include "ReportPanel.h"
+#include "ScriptDiagnostics.h"
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -231,6 +235,56 @@ void CTavimoreApp::ConnectCommands()
     infrared->hide();
     connect(doc, &CTavimoreDoc::RunFinished, infrared,
             [infrared, doc] { infrared->UpdateFromEngine(doc->Engine()); });
+    CreateResultPanels();
+}
+
+void CTavimoreApp::CreateResultPanels()
+{
+    CMainFrame* frame = m_pFrame.get();
+    CTavimoreView* view = frame->View();
+    CTavimoreDoc* doc = m_pDocument.get();
+
+    m_pDiagnostics = new CScriptDiagnostics(
+        doc->TextDocument(), [doc] { return doc->EngineText(); }, doc);
+    view->SetDiagnostics(m_pDiagnostics);
+    m_pDiagnosticsPanel = new CDiagnosticsPanel(m_pDiagnostics, frame);
+    m_pReportPanel = new CReportPanel(frame);
+    frame->addDockWidget(Qt::BottomDockWidgetArea, m_pDiagnosticsPanel);
+    frame->tabifyDockWidget(m_pDiagnosticsPanel, m_pReportPanel);
+    m_pDiagnosticsPanel->raise();
+    connect(m_pDiagnosticsPanel, &CDiagnosticsPanel::LineChosen, this, &CTavimoreApp::GoToLine);
+    connect(m_pReportPanel, &CReportPanel::LineChosen, this, &CTavimoreApp::GoToLine);
+
+    // The panels number lines as the gutter does.
+    QAction* fromOne = frame->Action(cmd::kViewLinesFromOne);
+    auto numberFrom = [this](bool one) {
+        m_pDiagnostics->SetLineNumberBase(one ? 1 : 0);
+        m_pReportPanel->Model()->SetLineNumberBase(one ? 1 : 0);
+    };
+    numberFrom(fromOne->isChecked());
+    connect(fromOne, &QAction::toggled, this, numberFrom);
+
+    connect(doc, &CTavimoreDoc::ReportReady, m_pReportPanel, [this](const CRunReport& report) {
+        m_pReportPanel->ShowReport(report);
+        // A run that showed message boxes brings the panel forward: they say what failed.
+        if (!report.boxes.empty()) {
+            m_pReportPanel->show();
+            m_pReportPanel->raise();
+        }
+    });
+
+    frame->ShowModified(doc->IsModified());
+    connect(doc->TextDocument(), &QTextDocument::modificationChanged, frame,
+            &CMainFrame::ShowModified);
+}
+
+void CTavimoreApp::GoToLine(int line)
+{
+    CTavimoreView* view = m_pFrame->View();
+    const QTextBlock block = view->document()->findBlockByNumber(line);
+    if (!block.isValid()) return;
+    view->ShowCaret(QTextCursor(block));
+    view->setFocus();
 }
 
 bool CTavimoreApp::RefuseWhileRunning()

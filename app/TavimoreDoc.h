@@ -21,6 +21,7 @@
 #include <string>
 
 #include "DocumentText.h"
+#include "RunReport.h"
 #include "ScriptEngine.h"
 
 class CQtHost;
@@ -82,6 +83,8 @@ signals:
     // The statement a step left the caret on, to be marked until the next run or
     // step; -1 when a run ends and nothing is marked.
     void StatementMarked(int line);
+    // What a run or step showed and reported, with the statement line behind each.
+    void ReportReady(const CRunReport& report);
     // REGL, as the dialog bar shows it, after a run, a step or a stop.
     void RegLChanged(const QString& text);
 

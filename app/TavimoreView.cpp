@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -10,8 +11,12 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QToolTip>
+
+#include <algorithm>
 
 #include "DocumentText.h"
+#include "ScriptDiagnostics.h"
 #include "ScriptHighlighter.h"
 #include "UiTexts.h"
 
@@ -28,6 +33,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override { m_pView->PaintGutter(event); }
+    bool event(QEvent* event) override
+    {
+        // Hovering a line's mark shows its findings, as hovering the line does.
+        if (event->type() == QEvent::ToolTip) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            // The gutter's rows are the viewport's rows.
+            const QString tip = m_pView->DiagnosticTipAt(QPoint(0, help->pos().y()));
+            if (tip.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), tip, this);
+            return true;
+        }
+        return QWidget::event(event);
+    }
 
 private:
     CTavimoreView* m_pView;
@@ -191,6 +211,7 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
     painter.fillRect(event->rect(), QColor(200, 235, 235));
     painter.setFont(font());
     const int marked = MarkedLine();
+    const QList<int> flagged = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
     const int height = fontMetrics().height();
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
@@ -207,10 +228,75 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
             painter.setPen(QColor(0, 0, 128));
             painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
                              LineNumberText(line));
+            // A line with findings: a strip at the gutter's edge, beside the text.
+            if (std::binary_search(flagged.cbegin(), flagged.cend(), line))
+                painter.fillRect(m_pGutter->width() - 3, top, 3, height, DiagnosticColor());
         }
         block = block.next();
         top = bottom;
     }
+}
+
+void CTavimoreView::SetDiagnostics(CScriptDiagnostics* diagnostics)
+{
+    if (m_pDiagnostics != nullptr) disconnect(m_pDiagnostics, nullptr, this, nullptr);
+    m_pDiagnostics = diagnostics;
+    if (m_pDiagnostics != nullptr)
+        connect(m_pDiagnostics, &CScriptDiagnostics::Checked, this,
+                &CTavimoreView::ShowDiagnostics);
+    ShowDiagnostics();
+}
+
+void CTavimoreView::ShowDiagnostics()
+{
+    // The underlines are selections drawn over the text: they are no part of it, so
+    // the text, its undo history and its modified flag stay as they are. Each holds
+    // its line's text and moves with it until the next check.
+    QList<QTextEdit::ExtraSelection> selections;
+    const QList<int> lines = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
+    for (int line : lines) {
+        const QTextBlock block = document()->findBlockByNumber(line);
+        if (!block.isValid()) continue;
+        const QString text = block.text();
+        const int length = static_cast<int>(text.size());
+        int first = 0;
+        while (first < length && text[first] == QLatin1Char(' '))
+            ++first;
+        QTextEdit::ExtraSelection underline;
+        underline.cursor = QTextCursor(block);
+        underline.cursor.setPosition(block.position() + first);
+        underline.cursor.setPosition(block.position() + length, QTextCursor::KeepAnchor);
+        underline.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        underline.format.setUnderlineColor(DiagnosticColor());
+        selections << underline;
+    }
+    setExtraSelections(selections);
+    m_pGutter->update();
+}
+
+QString CTavimoreView::DiagnosticTipAt(const QPoint& viewportPoint) const
+{
+    if (m_pDiagnostics == nullptr) return QString();
+    const QTextBlock block = cursorForPosition(viewportPoint).block();
+    // Only within the line's own rows: below the last line there is nothing to explain.
+    const QRectF area = blockBoundingGeometry(block).translated(contentOffset());
+    if (!block.isValid() || viewportPoint.y() < area.top() || viewportPoint.y() > area.bottom())
+        return QString();
+    return m_pDiagnostics->MessagesAt(block.blockNumber());
+}
+
+bool CTavimoreView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = DiagnosticTipAt(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 int CTavimoreView::CaretLine() const

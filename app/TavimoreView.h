@@ -17,6 +17,7 @@
 #include <QTextCursor>
 
 class CScriptHighlighter;
+class CScriptDiagnostics;
 class CLineNumberArea;
 
 class CTavimoreView final : public QPlainTextEdit {
@@ -59,6 +60,14 @@ public:
     void MarkStatement(int line);
     int MarkedLine() const;
 
+    // Shows the findings of a checker: a wavy underline on each line that has one,
+    // with its messages as the tool tip, and a mark at the gutter's edge.
+    void SetDiagnostics(CScriptDiagnostics* diagnostics);
+    // The messages the tool tip shows at a point of the viewport ("" when none).
+    QString DiagnosticTipAt(const QPoint& viewportPoint) const;
+    // The colour of the gutter's mark of a line with findings.
+    static QColor DiagnosticColor() { return QColor(220, 0, 0); }
+
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }
     static QColor BackgroundColor() { return QColor(127, 255, 255); }
@@ -90,17 +99,20 @@ protected:
     // that keep each character's code for pasting back into the editor.
     QMimeData* createMimeDataFromSelection() const override;
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class CLineNumberArea;
     void ApplyEditorFont();
     void UpdateGutterWidth();
     void PaintGutter(QPaintEvent* event);
+    void ShowDiagnostics();
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
 
     CScriptHighlighter* m_pHighlighter = nullptr;
     CLineNumberArea* m_pGutter = nullptr;
+    CScriptDiagnostics* m_pDiagnostics = nullptr;
     bool m_bFromOne = false;
     // The marked statement: a cursor in its line, which edits move with the line;
     // null when nothing is marked.

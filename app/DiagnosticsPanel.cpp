@@ -35,6 +35,7 @@ CDiagnosticsPanel::CDiagnosticsPanel(CScriptDiagnostics* diagnostics, QWidget* p
     m_pTable->setWordWrap(false);
     m_pTable->verticalHeader()->hide();
     m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     m_pTable->setColumnWidth(CScriptDiagnostics::LineColumn, 60);
     m_pTable->setColumnWidth(CScriptDiagnostics::KindColumn, 150);

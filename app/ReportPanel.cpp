@@ -16,18 +16,27 @@ void CReportModel::SetReport(CRunReport report)
 {
     beginResetModel();
     m_report = std::move(report);
-    m_lineStarts.clear();
-    m_lineStarts.reserve(m_report.statusLines.size());
+    m_statusStarts.clear();
+    m_statusStarts.reserve(m_report.statusLines.size() + 1);
+    // Each status line of the report starts with "/ " and ends with CR LF; a status
+    // can hold line breaks of its own (a window list), whose lines continue it. Rows
+    // never outnumber the recorded sources (a note on omitted lines may follow them).
     const std::string& text = m_report.statusText;
-    // Lines end at CR LF, as in the editor; a status may not hold one of its own, but
-    // rows never outnumber the recorded sources.
+    const size_t count = m_report.statusLines.size();
     size_t at = 0;
-    while (at < text.size() && m_lineStarts.size() < m_report.statusLines.size()) {
-        m_lineStarts.push_back(static_cast<uint32_t>(at));
+    while (at < text.size()) {
+        if (m_statusStarts.empty() || text.compare(at, 2, "/ ") == 0) {
+            if (m_statusStarts.size() == count) break;
+            m_statusStarts.push_back(static_cast<uint32_t>(at));
+        }
         const size_t brk = text.find("\r\n", at);
-        if (brk == std::string::npos) break;
+        if (brk == std::string::npos) {
+            at = text.size();
+            break;
+        }
         at = brk + 2;
     }
+    m_nStatusEnd = static_cast<uint32_t>(at);
     endResetModel();
 }
 
@@ -46,13 +55,17 @@ QString CReportModel::TextOf(int row) const
         return box.caption.isEmpty() ? text : box.caption + QStringLiteral(": ") + text;
     }
     const size_t status = static_cast<size_t>(row - BoxCount());
-    if (status >= m_lineStarts.size()) return QString();
-    const std::string& text = m_report.statusText;
-    size_t start = m_lineStarts[status];
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
+    if (status >= m_statusStarts.size()) return QString();
+    const std::string_view text = m_report.statusText;
+    size_t start = m_statusStarts[status];
+    size_t end = status + 1 < m_statusStarts.size() ? m_statusStarts[status + 1] : m_nStatusEnd;
     if (text.compare(start, 2, "/ ") == 0) start += 2;
-    return doctext::Decode(std::string_view(text).substr(start, end - start));
+    while (end > start && (text[end - 1] == '\n' || text[end - 1] == '\r'))
+        --end;
+    // The lines of a status of several lines, on one row.
+    QString shown = doctext::Decode(text.substr(start, end - start));
+    shown.replace(QLatin1Char('\n'), QStringLiteral(" ⏎ "));
+    return shown;
 }
 
 void CReportModel::SetLineNumberBase(int base)

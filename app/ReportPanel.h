@@ -3,7 +3,7 @@
 // Each message box it showed and each status line of its report, with the 0-based
 // line of the statement that produced it; choosing a row asks for the caret on that
 // statement. A run's report can hold hundreds of thousands of status lines, so the
-// model keeps the report's bytes as they are and an offset per line, and makes a
+// model keeps the report's bytes as they are and an offset per status, and makes a
 // row's text only when the table shows it.
 #pragma once
 
@@ -43,7 +43,8 @@ public:
 
 private:
     CRunReport m_report;
-    std::vector<uint32_t> m_lineStarts; // offset of each status line in statusText
+    std::vector<uint32_t> m_statusStarts; // offset of each status in statusText
+    uint32_t m_nStatusEnd = 0;            // where the last status ends
     int m_nLineBase = 0;
 };
 

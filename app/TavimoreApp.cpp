@@ -252,6 +252,8 @@ void CTavimoreApp::CreateResultPanels()
     frame->addDockWidget(Qt::BottomDockWidgetArea, m_pDiagnosticsPanel);
     frame->tabifyDockWidget(m_pDiagnosticsPanel, m_pReportPanel);
     m_pDiagnosticsPanel->raise();
+    // The panels take a strip below the text, which keeps most of the height.
+    frame->resizeDocks({m_pDiagnosticsPanel}, {150}, Qt::Vertical);
     connect(m_pDiagnosticsPanel, &CDiagnosticsPanel::LineChosen, this, &CTavimoreApp::GoToLine);
     connect(m_pReportPanel, &CReportPanel::LineChosen, this, &CTavimoreApp::GoToLine);
 

@@ -1,0 +1,89 @@
+// The レポート panel: the message boxes and status lines of the last run or step, each
+// with the line of its statement, and a click that goes to that statement.
+#include <QTableView>
+#include <QTest>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+#include "ReportPanel.h"
+
+namespace {
+
+// Clicks a row of the panel's table.
+void ClickRow(CReportPanel& panel, int row)
+{
+    QTableView* table = panel.Table();
+    const QModelIndex cell = table->model()->index(row, CReportModel::TextColumn);
+    table->scrollTo(cell);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(cell).center());
+}
+
+} // namespace
+
+class CReportTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void RowsAreBoxesThenStatusesAndAStatusKeepsItsOwnLines()
+    {
+        CReportModel model;
+        CRunReport report;
+        // The second status is a list of two lines; the note on omitted lines is no row.
+        report.statusText = Sj("/ one\r\n/ list:\r\nwindow A\r\n/ three\r\n"
+                               "/ ログの上限に達したため省略したステータス行は5行です\r\n");
+        report.statusLines = {4, 7, 9};
+        report.boxes = {{7, QStringLiteral("CAUTION!!!"), QStringLiteral("bad\nregister")}};
+        model.SetReport(report);
+        QCOMPARE(model.rowCount(), 4);
+        QCOMPARE(model.LineOf(0), 7);
+        QCOMPARE(model.TextOf(0), QStringLiteral("CAUTION!!!: bad register"));
+        QCOMPARE(model.LineOf(1), 4);
+        QCOMPARE(model.TextOf(1), QStringLiteral("one"));
+        QCOMPARE(model.TextOf(2), QStringLiteral("list: \u23CE window A"));
+        QCOMPARE(model.LineOf(3), 9);
+        QCOMPARE(model.TextOf(3), QStringLiteral("three"));
+        model.SetLineNumberBase(1);
+        QCOMPARE(model.index(3, CReportModel::LineColumn).data().toInt(), 10);
+    }
+
+    void AManyLinedReportIsReadOnlyWhereShown()
+    {
+        CReportPanel panel;
+        CRunReport report;
+        const int count = 400000;
+        report.statusText.reserve(static_cast<size_t>(count) * 12);
+        for (int i = 0; i < count; ++i) {
+            report.statusText += "/ s" + std::to_string(i) + "\r\n";
+            report.statusLines.push_back(i % 3);
+        }
+        panel.ShowReport(std::move(report));
+        QCOMPARE(panel.Model()->rowCount(), count);
+        QCOMPARE(panel.Model()->TextOf(count - 1), QStringLiteral("s399999"));
+        // The table holds no item per row: it has only the model.
+        QCOMPARE(panel.Table()->model(), panel.Model());
+        QVERIFY(panel.Summary().contains(QStringLiteral("400000")));
+    }
+
+    void AClickOnARowPutsTheCaretOnItsStatement()
+    {
+        CAppFixture fixture;
+        fixture.Frame().show();
+        fixture.SetText(QStringLiteral("WAIT 0\nWAIT 1\nWAIT 2\nWAIT 3"));
+        CReportPanel& panel = *fixture.App().ReportPanel();
+        CRunReport report;
+        report.statusText = "/ a\r\n/ b\r\n";
+        report.statusLines = {2, 3};
+        report.boxes = {{1, QStringLiteral("c"), QStringLiteral("t")}};
+        panel.ShowReport(report);
+        panel.show();
+        panel.raise();
+        fixture.PutCaret(0);
+        ClickRow(panel, 0);
+        QCOMPARE(fixture.CaretLine(), 1);
+        ClickRow(panel, 2);
+        QCOMPARE(fixture.CaretLine(), 3);
+    }
+};
+
+TAVIMORE_APP_TEST(CReportTest, "Report");
+
+#include "ReportTests.moc"

@@ -60,6 +60,16 @@ uint32_t NextCheck(uint32_t executed, uint32_t nextPoll, uint32_t statementLimit
     return guardAhead ? std::min(nextPoll, statementLimit + 1) : nextPoll;
 }
 
+// Points one of the engine's pointers (the source sink) at a run's record for the run,
+// and clears it however the run leaves.
+template <class T> struct CPointerScope {
+    T*& pointer;
+    CPointerScope(T*& p, T* value) : pointer(p) { pointer = value; }
+    ~CPointerScope() { pointer = nullptr; }
+    CPointerScope(const CPointerScope&) = delete;
+    CPointerScope& operator=(const CPointerScope&) = delete;
+};
+
 // Clears the re-entry guard however Run leaves.
 struct CRunGuard {
     bool& flag;
@@ -111,28 +121,96 @@ int CScriptEngine::Run(int startLine)
     }
     CRunGuard guard(m_bInRun);
 
-    m_lines.SetText(m_strScript);
-    m_lines.SetLineSeparator();
-    m_lines.SetCapacity(3000);
-    m_lines.Split();
-
     std::string log;
     CRunTally tally;
-    {
-        CRunState run;
-        run.compiled.resize(static_cast<size_t>(m_lines.GetCount()));
-        run.compiledBudget = std::max(kCompiledFloor, m_strScript.size());
-        CRunScope scope(*this, run);
-        RunStatements(run, startLine, log, tally);
-        // The compiled lines go here, before the output is built, so the two are
-        // never held at once.
-    }
+    m_sources = {};
+    CPointerScope sink(m_pSink, m_bRecordSources ? &m_sources : nullptr);
+    m_strStatus.clear();
+    const bool step = startLine != -1;
+    RunLines(step ? startLine : 0, step, log, tally, nullptr);
 
     if (m_bRunning == 0 && (tally.end == RunEnd::EndOfScript || tally.end == RunEnd::EndRequest))
         tally.end = RunEnd::Stopped;
     m_eRunEnd = tally.end;
     BuildReport(std::move(log), tally);
     return m_nLine - 1;
+}
+
+int CScriptEngine::DebugRun(int startLine, CRunProbe& probe)
+{
+    if (m_bInRun) {
+        m_eRunEnd = RunEnd::Refused;
+        return -1;
+    }
+    CRunGuard guard(m_bInRun);
+
+    if (m_pDebug) {
+        // Continuing: the status and the request in place are the paused run's, as if
+        // it had never paused (a statement that sets neither leaves them standing).
+        m_strStatus = std::move(m_pDebug->status);
+        m_pAction = m_pDebug->action;
+        m_nActionValue = m_pDebug->actionValue;
+    } else {
+        m_pDebug = std::make_unique<CDebugState>();
+        m_strStatus.clear();
+    }
+    CDebugState& debug = *m_pDebug;
+    {
+        CPointerScope sink(m_pSink, m_bRecordSources ? &debug.sources : nullptr);
+        RunLines(startLine, false, debug.log, debug.tally, &probe);
+    }
+
+    if (debug.tally.end == RunEnd::Paused) {
+        debug.pausedLine = m_nLine;
+        debug.status = m_strStatus;
+        debug.action = m_pAction;
+        debug.actionValue = m_nActionValue;
+        m_sources = debug.sources;
+        m_eRunEnd = RunEnd::Paused;
+        return m_nLine - 1;
+    }
+    std::unique_ptr<CDebugState> finished = std::move(m_pDebug);
+    if (m_bRunning == 0 &&
+        (finished->tally.end == RunEnd::EndOfScript || finished->tally.end == RunEnd::EndRequest))
+        finished->tally.end = RunEnd::Stopped;
+    m_eRunEnd = finished->tally.end;
+    m_sources = std::move(finished->sources);
+    BuildReport(std::move(finished->log), finished->tally);
+    return m_nLine - 1;
+}
+
+int CScriptEngine::PausedLine() const
+{
+    return m_pDebug ? m_pDebug->pausedLine : -1;
+}
+
+void CScriptEngine::AbandonDebugRun()
+{
+    if (!m_pDebug || m_bInRun) return;
+    m_pDebug.reset();
+    m_eRunEnd = RunEnd::Stopped;
+}
+
+// Splits the script into lines and runs them with the caches of one run, through the
+// loop that asks and records only when there is something to ask or record.
+void CScriptEngine::RunLines(int startLine, bool step, std::string& log, CRunTally& tally,
+                             CRunProbe* probe)
+{
+    m_lines.SetText(m_strScript);
+    m_lines.SetLineSeparator();
+    m_lines.SetCapacity(3000);
+    m_lines.Split();
+
+    CRunState run;
+    run.compiled.resize(static_cast<size_t>(m_lines.GetCount()));
+    run.compiledBudget = std::max(kCompiledFloor, m_strScript.size());
+    CRunScope scope(*this, run);
+    if (probe != nullptr || m_pSink != nullptr)
+        RunStatements<true>(run, startLine, step, log, tally, probe);
+    else
+        RunStatements<false>(run, startLine, step, log, tally, nullptr);
+    // The compiled lines go when this returns, before the output is built, so the two
+    // are never held at once.
 }
 
 // Acts on the absolute jump to line target, the commonest request; inline, as it runs
@@ -168,20 +246,25 @@ void CScriptEngine::ReportJumpError(int target)
         ShowMessage(msg::kJumpToSelf, msg::kJumpToSelfCaption);
 }
 
-// Executes statements from startLine (-1: the whole script from line 0; any other line:
-// that one statement), acting on each statement's request and collecting its status.
-void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally)
+// Executes statements from startLine (a step: that one statement), acting on each
+// statement's request and collecting its status. The tally's counts go on from where a
+// paused debug run left them.
+template <bool kObserved>
+void CScriptEngine::RunStatements(CRunState& run, int startLine, bool step, std::string& log,
+                                  CRunTally& tally, CRunProbe* probe)
 {
     // The counts and the line being executed live in locals for the loop (the handlers
     // it calls could otherwise make every update a store); the line goes to m_nLine
     // before each statement, where handlers and requests read and move it, and the
     // counts go to the tally when the loop ends.
-    uint32_t executed = 0;
-    uint32_t omitted = 0;
+    // (Only a debug run carries counts over; the plain loop starts them at 0 as
+    // constants, which keeps a register free in it.)
+    const uint32_t executedBefore = kObserved ? tally.executed : 0;
+    uint32_t executed = executedBefore;
+    uint32_t omitted = kObserved ? tally.omitted : 0;
     RunEnd end = RunEnd::EndOfScript;
     int limit = m_lines.GetCount();
-    const bool step = startLine != -1;
-    int current = step ? startLine : 0;
+    int current = startLine;
     size_t compiledSincePoll = 0;
     const uint32_t statementLimit = m_nStatementLimit;
     // Room the log keeps free for what goes in front of it when the run ends.
@@ -189,17 +272,26 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
     // The count of executed statements after which the host is next asked about a stop
     // (a step ends there instead), and the next count at which the loop looks at that
     // or at the statement guard: one comparison a statement for both.
-    uint32_t nextPoll = step ? 1 : kPollInterval;
+    uint32_t nextPoll = executed + (step ? 1 : kPollInterval);
+    // The first statement of a debug run's call runs without being asked about.
+    [[maybe_unused]] bool askBefore = false;
 
     // The table of compiled lines does not change size during the run.
     std::unique_ptr<CCompiledLine>* const table = run.compiled.data();
     const auto lineCount = static_cast<unsigned>(run.compiled.size());
 
-    m_strStatus.clear();
     m_bRunning = 1;
     m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
 
     while (current < limit) {
+        if constexpr (kObserved) {
+            if (probe != nullptr && askBefore && probe->PauseBefore(current)) {
+                end = RunEnd::Paused;
+                break;
+            }
+            askBefore = true;
+        }
+        [[maybe_unused]] const int ran = current;
         ++executed;
         m_nLine = current;
         CCompiledLine* line;
@@ -242,6 +334,9 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
         if (!m_strStatus.empty()) {
             if (omitted == 0 && log.size() + 2 + m_strStatus.size() <= m_nLogLimit) {
                 AppendLogLine(log, m_strStatus, headroom);
+                if constexpr (kObserved) {
+                    if (m_pSink != nullptr) m_pSink->statusLines.push_back(ran);
+                }
             } else {
                 ++omitted;
             }
@@ -268,10 +363,16 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, std::string& lo
             }
             m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
         }
+        if constexpr (kObserved) {
+            if (probe != nullptr && current < limit && probe->PauseAfter(ran)) {
+                end = RunEnd::Paused;
+                break;
+            }
+        }
     }
     m_nLine = current;
     // The request of the last statement executed, kept for GetJumpDistance.
-    if (executed > 0) {
+    if (executed > executedBefore) {
         m_pLastAction = m_pAction;
         m_pLastActionValue = m_pActionValue;
     }

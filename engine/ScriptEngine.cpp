@@ -66,7 +66,30 @@ void CScriptEngine::SetError(int errorNumber)
 
 void CScriptEngine::ShowMessage(std::string_view text, std::string_view caption)
 {
-    m_host.ShowMessage(text, caption, MessageButtons::Ok);
+    m_boxHost.ShowMessage(text, caption, MessageButtons::Ok);
+}
+
+MessageAnswer CScriptEngine::CBoxNotingHost::ShowMessage(std::string_view text,
+                                                         std::string_view caption,
+                                                         MessageButtons buttons)
+{
+    Note(text, caption);
+    return m_engine.m_host.ShowMessage(text, caption, buttons);
+}
+
+void CScriptEngine::CBoxNotingHost::ShowAppMessage(std::string_view text)
+{
+    // Both hosts show the application's name as the caption.
+    Note(text, "Tavimore");
+    m_engine.m_host.ShowAppMessage(text);
+}
+
+// Noted before the box is shown, so that the box is listed even when the user stops the
+// run while it is open.
+void CScriptEngine::CBoxNotingHost::Note(std::string_view text, std::string_view caption)
+{
+    if (CSources* sink = m_engine.m_pSink)
+        sink->boxes.push_back({m_engine.m_nLine, std::string(caption), std::string(text)});
 }
 
 void CScriptEngine::Fail(std::string_view text, std::string_view caption, int errorNumber)

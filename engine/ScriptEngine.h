@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "DesktopServices.h"
 #include "Ft245Device.h"
@@ -47,6 +48,19 @@ enum class RunEnd {
     JumpError,   // a jump to a negative line, to its own line, or by 0 lines
     CountGuard,  // more statements than the guard allows in one run
     Refused,     // a run was already in progress; nothing was done
+    Paused,      // a debug run paused before or after a statement; no report yet
+};
+
+// What a debug run asks around each statement; a debugger implements it (breakpoints,
+// break on a change). Both questions are asked only while the run goes on.
+class CRunProbe {
+public:
+    virtual ~CRunProbe() = default;
+    // Before the statement on line runs; true pauses the run there (it does not run).
+    virtual bool PauseBefore(int line) = 0;
+    // After the statement on line ran and its request was acted on; true pauses the run
+    // before the next statement.
+    virtual bool PauseAfter(int line) = 0;
 };
 
 class CScriptEngine {
@@ -103,6 +117,40 @@ public:
     int CurrentLine() const { return m_nLine; }
     bool IsRunInProgress() const { return m_bInRun; }
     RunEnd GetRunEnd() const { return m_eRunEnd; }
+
+    // ---- Debug runs
+    // Runs like Run(-1) (requests, stop questions, the statement guard, the debug level
+    // and the log bound) but from startLine, asking probe around each statement. The
+    // first statement of a call is not asked PauseBefore, so a call that continues from
+    // a breakpoint runs the statement there. When the probe pauses the run, GetRunEnd()
+    // is RunEnd::Paused, PausedLine() is the next statement to run and the output is
+    // not touched; the log, the statement count, the status and the request in place
+    // are kept, and the next DebugRun continues the same run from the line it is given.
+    // Any other end builds the report of the whole debug run (every part's status
+    // lines, the total count) into the output as Run does, and the debug run is over.
+    // Returns like Run. Run and steps may be called while a debug run is paused; they
+    // leave it as it is.
+    int DebugRun(int startLine, CRunProbe& probe);
+    bool IsDebugPaused() const { return m_pDebug != nullptr; }
+    // The next statement of the paused debug run; -1 when none is paused.
+    int PausedLine() const;
+    // Drops a paused debug run and its log; nothing when none is paused.
+    void AbandonDebugRun();
+
+    // ---- Where the report came from (recorded only while switched on)
+    // For each status line of the last output's report, in order, the 0-based script
+    // line of the statement that set it (a status may itself hold several text lines,
+    // such as a window list). And each message box shown during the last run, step or
+    // debug run, in order, with the line of the statement that showed it.
+    struct CBoxRecord {
+        int line = 0;
+        std::string caption; // cp932, as shown
+        std::string text;
+    };
+    void SetRecordSources(bool on) { m_bRecordSources = on; }
+    bool RecordsSources() const { return m_bRecordSources; }
+    const std::vector<int>& StatusLineSources() const { return m_sources.statusLines; }
+    const std::vector<CBoxRecord>& BoxSources() const { return m_sources.boxes; }
 
     // ---- Registers and operands
     int ParseRegister(std::string_view token);
@@ -405,7 +453,29 @@ public:
     uint32_t GetRegL() const { return m_nRegLAddress; }
     void SetRegL(uint32_t value) { m_nRegLAddress = value; }
     int GetCallDepth() const { return m_nCallDepth; }
-    CHost& Host() { return m_host; }
+    // The host for instructions and bindings: the installed host, through a layer that
+    // notes the message boxes shown while sources are recorded.
+    CHost& Host() { return m_boxHost; }
+
+    // ---- Read-only views for a watch panel; they never report and change nothing.
+    // REG0..REG9999, REGL (kRegL) and REGW (kRegW); 0 for any other index.
+    uint32_t PeekRegister(int index) const
+    {
+        if (static_cast<unsigned>(index) < static_cast<unsigned>(kRegisterCount))
+            return m_pRegisters[static_cast<size_t>(index)];
+        if (index == kRegL) return m_nRegLAddress;
+        if (index == kRegW) return m_nRegWAddress;
+        return 0;
+    }
+    // The entry CALL pushed at depth 0..GetCallDepth()-1 (0 is the oldest): the line of
+    // that CALL, after which RET goes on. -1 for any other depth.
+    int32_t CallStackEntry(int depth) const
+    {
+        if (depth < 0 || depth >= m_nCallDepth) return -1;
+        return m_pCallStack[static_cast<size_t>(depth)];
+    }
+    // The byte the last port-bit read took in.
+    uint8_t BitIn() const { return m_byBitIn; }
 
     // The guard against runaway runs: the run ends with its message once this many
     // statements have been started. The default is the full 32-bit count; tests lower it.
@@ -446,6 +516,49 @@ private:
         CDecodedArgs decoded; // what a bound form of the handler reads
     };
 
+    // Where the report's status lines and the boxes came from.
+    struct CSources {
+        std::vector<int> statusLines;
+        std::vector<CBoxRecord> boxes;
+    };
+    // The installed host with the message boxes noted in the engine's sources while
+    // they are recorded; everything else passes straight through.
+    class CBoxNotingHost final : public CHost {
+    public:
+        explicit CBoxNotingHost(CScriptEngine& engine) : m_engine(engine) {}
+        MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
+                                  MessageButtons buttons) override;
+        void ShowAppMessage(std::string_view text) override;
+        void PumpMessages() override { m_engine.m_host.PumpMessages(); }
+        bool PollStop() override { return m_engine.m_host.PollStop(); }
+        uint32_t GetTickCount() override { return m_engine.m_host.GetTickCount(); }
+        bool Sleep(uint32_t milliseconds) override { return m_engine.m_host.Sleep(milliseconds); }
+        CMediaServices* Media() override { return m_engine.m_host.Media(); }
+        void CloseMediaWindow(std::uintptr_t window) override
+        {
+            m_engine.m_host.CloseMediaWindow(window);
+        }
+        void PlaySound(std::string_view file) override { m_engine.m_host.PlaySound(file); }
+        bool GetLowPowerTimeout(uint32_t& seconds) override
+        {
+            return m_engine.m_host.GetLowPowerTimeout(seconds);
+        }
+        void SetLowPowerTimeout(uint32_t seconds) override
+        {
+            m_engine.m_host.SetLowPowerTimeout(seconds);
+        }
+        CLibraryLoader* Loader() override { return m_engine.m_host.Loader(); }
+        std::string LibraryFile(DeviceLibrary which) override
+        {
+            return m_engine.m_host.LibraryFile(which);
+        }
+        CDesktopServices* Desktop() override { return m_engine.m_host.Desktop(); }
+
+    private:
+        void Note(std::string_view text, std::string_view caption);
+        CScriptEngine& m_engine;
+    };
+
     // The per-run caches: compiled lines and the label index (RunLoop.cpp).
     struct CRunState;
     struct CRunScope;
@@ -454,6 +567,16 @@ private:
         uint32_t executed = 0;
         uint32_t omitted = 0; // status lines left out once the log reached its bound
         RunEnd end = RunEnd::EndOfScript;
+    };
+    // A paused debug run: what carries over to the call that continues it.
+    struct CDebugState {
+        std::string log;
+        CRunTally tally;
+        CSources sources;
+        std::string status; // the status in place, which a statement may log again
+        int* action = nullptr;
+        int actionValue = 0;
+        int pausedLine = 0;
     };
 
     // Clears the running flag; the run loop looks at it after the statement.
@@ -481,7 +604,12 @@ private:
     int RegisterArgSlow(int n);
     int ReadRegisterToken(std::string_view token, bool& readable);
     CCompiledLine& CompileLine(CRunState& run, int line);
-    void RunStatements(CRunState& run, int startLine, std::string& log, CRunTally& tally);
+    // kObserved: the loop of debug runs and of runs that record sources (probe may be
+    // null); the plain loop asks and records nothing.
+    template <bool kObserved>
+    [[gnu::noinline]] void RunStatements(CRunState& run, int startLine, bool step, std::string& log,
+                                         CRunTally& tally, CRunProbe* probe);
+    void RunLines(int startLine, bool step, std::string& log, CRunTally& tally, CRunProbe* probe);
     bool ActOnJump(int target, int count, int line);
     [[gnu::cold]] void ReportJumpError(int target);
     void BuildReport(std::string&& log, const CRunTally& tally);
@@ -491,6 +619,7 @@ private:
     int FindLabelLine(std::string_view foldedToken) const;
 
     CHost& m_host;
+    CBoxNotingHost m_boxHost{*this};
 
     // Fields in the order of the data model; bindings of later families join them.
     int m_nCallDepth = 0;
@@ -498,7 +627,7 @@ private:
     int m_nLine = 0;
     // FT245RL binding: the D2XX library, the device handles and the shared bit-mode
     // flag. Declared before the line store so that it is destroyed after it.
-    CFt245Device m_ft{m_host};
+    CFt245Device m_ft{m_boxHost};
     CScriptLines m_lines;
     int m_bMciOpen = 0;
     int* m_pLastAction = nullptr;
@@ -539,7 +668,7 @@ private:
     uint8_t m_byBitIn = 0;
     uint32_t m_dwBitOut = 0;
     uint32_t m_dwDumpAddress = 0;
-    CWinIoPort m_winIo{m_host};
+    CWinIoPort m_winIo{m_boxHost};
 
     // Processes: the launch settings and the last launch's result.
     CStartupInfo m_si;
@@ -554,4 +683,12 @@ private:
     size_t m_nLogLimit = kDefaultLogLimit;
     CRunState* m_pRun = nullptr;
     CCompiledLine* m_pCompiled = nullptr;
+
+    // Debugging: the paused debug run (null when none is), whether sources are recorded,
+    // the sources of the last output, and where the run in progress notes its sources
+    // (null when it records none).
+    std::unique_ptr<CDebugState> m_pDebug;
+    bool m_bRecordSources = false;
+    CSources m_sources;
+    CSources* m_pSink = nullptr;
 };

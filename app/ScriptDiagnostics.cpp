@@ -39,6 +39,10 @@ CScriptDiagnostics::CScriptDiagnostics(QTextDocument* document, std::function<st
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDelayMs);
     connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_bHeld) {
+            m_timer.start();
+            return;
+        }
         if (m_pDocument != nullptr && m_pDocument->blockCount() > kLineBound) {
             // Too long to check as it is typed: the old findings go, since their lines
             // may no longer hold them.
@@ -75,6 +79,11 @@ void CScriptDiagnostics::OnContentsChange(int /*position*/, int removed, int add
     // the characters (a new revision, or a different length) needs a new check.
     if (removed == added && m_pDocument->revision() == m_nRevision) return;
     Schedule();
+}
+
+void CScriptDiagnostics::SetHeld(bool held)
+{
+    m_bHeld = held;
 }
 
 void CScriptDiagnostics::Schedule()

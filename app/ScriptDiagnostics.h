@@ -46,6 +46,9 @@ public:
     void SetDocument(QTextDocument* document);
     // Checks the text now, whatever its length.
     void Check();
+    // While a script runs, a due check waits for its end: a run that pumps messages
+    // would otherwise pay for it.
+    void SetHeld(bool held);
     // Whether the text changed since the last check (a check is due).
     bool IsPending() const { return m_timer.isActive(); }
     // Whether the last automatic check was skipped because the text was too long.
@@ -96,4 +99,5 @@ private:
     int m_nLineBase = 0;
     qint64 m_nLastCheckMs = 0;
     bool m_bSkipped = false;
+    bool m_bHeld = false;
 };

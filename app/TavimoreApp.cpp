@@ -247,6 +247,7 @@ void CTavimoreApp::CreateResultPanels()
     m_pDiagnostics = new CScriptDiagnostics(
         doc->TextDocument(), [doc] { return doc->EngineText(); }, doc);
     view->SetDiagnostics(m_pDiagnostics);
+    connect(doc, &CTavimoreDoc::RunStateChanged, m_pDiagnostics, &CScriptDiagnostics::SetHeld);
     m_pDiagnosticsPanel = new CDiagnosticsPanel(m_pDiagnostics, frame);
     m_pReportPanel = new CReportPanel(frame);
     frame->addDockWidget(Qt::BottomDockWidgetArea, m_pDiagnosticsPanel);
@@ -266,10 +267,10 @@ void CTavimoreApp::CreateResultPanels()
     numberFrom(fromOne->isChecked());
     connect(fromOne, &QAction::toggled, this, numberFrom);
 
-    connect(doc, &CTavimoreDoc::ReportReady, m_pReportPanel, [this](const CRunReport& report) {
-        m_pReportPanel->ShowReport(report);
+    connect(doc, &CTavimoreDoc::ReportReady, m_pReportPanel, [this, doc] {
+        m_pReportPanel->ShowReport(doc->Report());
         // A run that showed message boxes brings the panel forward: they say what failed.
-        if (!report.boxes.empty()) {
+        if (m_pReportPanel->Model()->BoxCount() > 0) {
             m_pReportPanel->show();
             m_pReportPanel->raise();
         }

@@ -130,7 +130,7 @@ private:
     std::string m_strFtdiChoice = "system";
     CCopyDataEndpoint* m_pEndpoint = nullptr;
     CFindReplaceDialog* m_pFind = nullptr;
-    CScriptDiagnostics* m_pDiagnostics = nullptr;     // a child of the document
+    CScriptDiagnostics* m_pDiagnostics = nullptr;     // a child of the document's text
     CDiagnosticsPanel* m_pDiagnosticsPanel = nullptr; // children of the main window
     CReportPanel* m_pReportPanel = nullptr;
     QPointer<QTextBrowser> m_pHelp;

@@ -8,6 +8,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <algorithm>
+
 #include "QtHost.h"
 #include "Stepper.h"
 #include "UiTexts.h"
@@ -19,6 +21,8 @@ CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     // cost the text widget about 2 GB and most of a minute, so the editor's runs keep
     // a quarter of it (still over a million status lines).
     m_pEngine->SetLogLimit(CScriptEngine::kDefaultLogLimit / 4);
+    // The report panel shows which statement produced each box and status line.
+    m_pEngine->SetRecordSources(true);
     m_text.setDocumentLayout(new QPlainTextDocumentLayout(&m_text));
     m_text.setUndoRedoEnabled(true);
 }
@@ -169,6 +173,7 @@ void CTavimoreDoc::RunScript(const std::string& text)
     cursor.endEditBlock();
     emit CaretRequested(cursor);
     RefreshRegL();
+    NoteReport(text.size());
     emit RunFinished();
 }
 
@@ -196,7 +201,8 @@ void CTavimoreDoc::StepLine(int line)
     m_host.ResetStop();
     HandEngineWindowContext();
     emit RunStateChanged(true);
-    const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
+    const std::string document = EngineText();
+    const CStepResult result = StepDocumentLine(*m_pEngine, document, line);
     m_host.EndRun();
     emit RunStateChanged(false);
     if (!result.ran) {
@@ -214,7 +220,29 @@ void CTavimoreDoc::StepLine(int line)
     emit CaretRequested(caret);
     emit StatementMarked(target.isValid() ? result.caretLine : -1);
     RefreshRegL();
+    NoteReport(document.size());
     emit RunFinished();
+}
+
+void CTavimoreDoc::NoteReport(size_t scriptSize)
+{
+    m_nReportScriptSize = scriptSize;
+    emit ReportReady();
+}
+
+CRunReport CTavimoreDoc::Report() const
+{
+    CRunReport report;
+    // The output is the script, CR LF, the report line, CR LF, then the status lines.
+    const std::string& output = m_pEngine->OutputText();
+    const size_t afterScript = std::min(output.size(), m_nReportScriptSize + 2);
+    const size_t brk = output.find("\r\n", afterScript);
+    report.statusText = output.substr(brk == std::string::npos ? output.size() : brk + 2);
+    report.statusLines = m_pEngine->StatusLineSources();
+    for (const CScriptEngine::CBoxRecord& box : m_pEngine->BoxSources())
+        report.boxes.push_back(
+            {box.line, doctext::DecodeMessage(box.caption), doctext::DecodeMessage(box.text)});
+    return report;
 }
 
 void CTavimoreDoc::StopScript()

@@ -5,7 +5,7 @@
 // new text out and painted it, peak the process's peak resident memory (idle: before
 // the run, with the editor's window up), report the
 // size of the text the run left in the editor; then, on a second line,
-//   check cpu SECONDS findings COUNT
+//   check_cpu SECONDS findings COUNT
 // the processor time of the checker over that whole text.
 //   tavimore-bench-editor ITERATIONS
 #include <QApplication>
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     // (typing into a text this long does not check it).
     const double checkStart = CpuSeconds();
     app.Diagnostics()->Check();
-    std::printf("check cpu %.3f findings %d\n", CpuSeconds() - checkStart,
+    std::printf("check_cpu %.3f findings %d\n", CpuSeconds() - checkStart,
                 app.Diagnostics()->Count());
     return 0;
 }

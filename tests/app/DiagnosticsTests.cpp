@@ -110,6 +110,16 @@ private slots:
         QTRY_COMPARE(diagnostics.Lines(), (QList<int>{2, 6, 7}));
         QCOMPARE(WavyLines(view), (QList<int>{2, 6, 7}));
         QVERIFY(fixture.App().DiagnosticsPanel()->Summary().startsWith(QStringLiteral("3 ")));
+
+        // While a script runs (here: waits in a message box), the check waits for its end.
+        QSignalSpy checks(&diagnostics, &CScriptDiagnostics::Checked);
+        diagnostics.SetHeld(true);
+        QTextCursor(view.document()).insertText(QStringLiteral("WIAT\n"));
+        QTest::qWait(2 * CScriptDiagnostics::kDelayMs);
+        QCOMPARE(checks.count(), 0);
+        diagnostics.SetHeld(false);
+        QTRY_COMPARE(checks.count(), 1);
+        QCOMPARE(diagnostics.Lines().constFirst(), 0);
     }
 
     void TheTextAndItsUndoHistoryAreUntouched()

@@ -63,6 +63,46 @@ private slots:
         QVERIFY(panel.Summary().contains(QStringLiteral("400000")));
     }
 
+    void ARunListsItsBoxAndStatusLinesWithTheirStatements()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        fixture.Frame().show();
+        fixture.SetText(QStringLiteral("/ start\nMOV REG1 D'41\nINC REG1\nMOV REG10000 REG1\n"
+                                       "DISPD REG1\nWAIT 0"));
+        view.setFocus();
+        QTest::keyClick(&view, Qt::Key_F5);
+        QCOMPARE(fixture.boxes.size(), 1);
+
+        CReportPanel& panel = *fixture.App().ReportPanel();
+        CReportModel& model = *panel.Model();
+        // The box came from line 3, the one status line at the default level from line 4.
+        QCOMPARE(model.BoxCount(), 1);
+        QCOMPARE(model.LineOf(0), 3);
+        // Its caption and text, on one row.
+        QString shown = fixture.boxes[0];
+        shown.replace(QLatin1Char('|'), QStringLiteral(": "))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        QCOMPARE(model.TextOf(0), shown);
+        QCOMPARE(model.StatusCount(), 1);
+        QCOMPARE(model.LineOf(1), 4);
+        QVERIFY(model.TextOf(1).startsWith(QStringLiteral("DISPD")));
+        QVERIFY(fixture.Text().contains(QStringLiteral("/ ") + model.TextOf(1)));
+        // The box brought the panel forward.
+        QVERIFY(panel.isVisible());
+        QVERIFY(!panel.visibleRegion().isEmpty());
+        ClickRow(panel, 0);
+        QCOMPARE(fixture.CaretLine(), 3);
+
+        // A step shows what its one statement said, with its line.
+        fixture.PutCaret(4);
+        QTest::keyClick(&view, Qt::Key_F7);
+        QCOMPARE(model.BoxCount(), 0);
+        QCOMPARE(model.StatusCount(), 1);
+        QCOMPARE(model.LineOf(0), 4);
+        QVERIFY(model.TextOf(0).startsWith(QStringLiteral("DISPD")));
+    }
+
     void AClickOnARowPutsTheCaretOnItsStatement()
     {
         CAppFixture fixture;

@@ -15,19 +15,25 @@ QString FromCp932(const std::string& text)
     return doctext::Decode(text);
 }
 
-// The kind of a finding as the panel names it.
-QString KindText(const CScriptDiagnostic& found)
+// The kind of a finding as the panel names it: the English name every message of
+// the checker carries in brackets, as in "... (unknown mnemonic): MOVE" or "(too few
+// arguments: MOV takes 2)". The name starts with a small letter and runs to the colon,
+// comma or bracket; brackets of other kinds, such as "(=2)", are passed over.
+QString KindName(const QString& message)
 {
-    // The checker's messages name their kind in English in the first parentheses
-    // ("... (unknown mnemonic): X"); the name runs to the comma or the bracket.
-    const QString message = FromCp932(found.message);
-    const qsizetype open = message.indexOf(QLatin1Char('('));
-    if (open < 0) return QString();
-    qsizetype end = open + 1;
-    while (end < message.size() && message[end] != QLatin1Char(')') &&
-           message[end] != QLatin1Char(','))
-        ++end;
-    return message.mid(open + 1, end - open - 1).trimmed();
+    for (qsizetype open = message.indexOf(QStringLiteral(" (")); open >= 0;
+         open = message.indexOf(QStringLiteral(" ("), open + 1)) {
+        const qsizetype start = open + 2;
+        if (start >= message.size() || message[start] < QLatin1Char('a') ||
+            message[start] > QLatin1Char('z'))
+            continue;
+        qsizetype end = start;
+        while (end < message.size() && message[end] != QLatin1Char(')') &&
+               message[end] != QLatin1Char(',') && message[end] != QLatin1Char(':'))
+            ++end;
+        return message.mid(start, end - start);
+    }
+    return QString();
 }
 
 } // namespace
@@ -109,7 +115,8 @@ void CScriptDiagnostics::Check()
     for (size_t i = 0; i < kept; ++i) {
         const QTextBlock block = m_pDocument->findBlockByNumber(found[i].line);
         if (!block.isValid()) continue;
-        m_findings.push_back({QTextCursor(block), KindText(found[i]), FromCp932(found[i].message)});
+        const QString message = FromCp932(found[i].message);
+        m_findings.push_back({QTextCursor(block), KindName(message), message});
     }
     endResetModel();
     m_nLastCheckMs = clock.elapsed();

@@ -79,8 +79,8 @@ private slots:
         QCOMPARE(table->model()->rowCount(), 3);
         const QModelIndex third = table->model()->index(2, CScriptDiagnostics::LineColumn);
         QCOMPARE(third.data().toInt(), 5);
-        QVERIFY(
-            !table->model()->index(2, CScriptDiagnostics::KindColumn).data().toString().isEmpty());
+        QCOMPARE(table->model()->index(2, CScriptDiagnostics::KindColumn).data().toString(),
+                 QStringLiteral("no such register"));
         fixture.PutCaret(0);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(third).center());
         QCOMPARE(fixture.CaretLine(), 5);

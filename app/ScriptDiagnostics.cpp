@@ -1,5 +1,6 @@
 #include "ScriptDiagnostics.h"
 
+#include <QColor>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -116,7 +117,11 @@ void CScriptDiagnostics::Check()
         const QTextBlock block = m_pDocument->findBlockByNumber(found[i].line);
         if (!block.isValid()) continue;
         const QString message = FromCp932(found[i].message);
-        m_findings.push_back({QTextCursor(block), KindName(message), message});
+        const bool warning = false;
+        m_findings.push_back(
+            {QTextCursor(block),
+             (warning ? ui::kDiagnosticWarning : ui::kDiagnosticError) + KindName(message), message,
+             warning});
     }
     endResetModel();
     m_nLastCheckMs = clock.elapsed();
@@ -138,10 +143,20 @@ QString CScriptDiagnostics::MessagesAt(int line) const
 
 QList<int> CScriptDiagnostics::Lines() const
 {
+    return LinesOf(false);
+}
+
+QList<int> CScriptDiagnostics::ErrorLines() const
+{
+    return LinesOf(true);
+}
+
+QList<int> CScriptDiagnostics::LinesOf(bool errorsOnly) const
+{
     QList<int> lines;
     lines.reserve(Count());
     for (const Finding& finding : m_findings)
-        lines << finding.at.blockNumber();
+        if (!errorsOnly || !finding.warning) lines << finding.at.blockNumber();
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     return lines;
@@ -179,6 +194,8 @@ QVariant CScriptDiagnostics::data(const QModelIndex& index, int role) const
         }
     }
     if (role == Qt::ToolTipRole && index.column() == MessageColumn) return MessageOf(index.row());
+    if (role == Qt::ForegroundRole && index.column() == KindColumn)
+        return QColor(IsWarning(index.row()) ? QColor(170, 90, 0) : QColor(190, 0, 0));
     if (role == Qt::TextAlignmentRole && index.column() == LineColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};

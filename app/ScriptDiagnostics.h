@@ -62,11 +62,15 @@ public:
     // The current 0-based line of a finding (it moves with edits), its kind and message.
     int LineOf(int row) const;
     QString KindOf(int row) const { return m_findings[static_cast<size_t>(row)].kind; }
+    // Whether a finding is a warning (code that runs, but most likely not as meant)
+    // rather than an error (code that fails or misbehaves when it runs).
+    bool IsWarning(int row) const { return m_findings[static_cast<size_t>(row)].warning; }
     QString MessageOf(int row) const { return m_findings[static_cast<size_t>(row)].message; }
     // The messages of the findings on a line, one per line of the result.
     QString MessagesAt(int line) const;
-    // The lines that hold findings, each once, in order.
+    // The lines that hold findings, each once, in order; and those holding an error.
     QList<int> Lines() const;
+    QList<int> ErrorLines() const;
 
     // How the panel numbers lines (0-based like the language, or from 1).
     void SetLineNumberBase(int base);
@@ -86,7 +90,9 @@ private:
         QTextCursor at; // start of the line; moves with edits
         QString kind;
         QString message;
+        bool warning;
     };
+    QList<int> LinesOf(bool errorsOnly) const;
     void OnContentsChange(int position, int removed, int added);
     void Schedule();
 

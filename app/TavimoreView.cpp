@@ -212,6 +212,8 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
     painter.setFont(font());
     const int marked = MarkedLine();
     const QList<int> flagged = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
+    const QList<int> errors =
+        m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
     const int height = fontMetrics().height();
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
@@ -230,7 +232,9 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
                              LineNumberText(line));
             // A line with findings: a strip at the gutter's edge, beside the text.
             if (std::binary_search(flagged.cbegin(), flagged.cend(), line))
-                painter.fillRect(m_pGutter->width() - 3, top, 3, height, DiagnosticColor());
+                painter.fillRect(
+                    m_pGutter->width() - 3, top, 3, height,
+                    DiagnosticColor(!std::binary_search(errors.cbegin(), errors.cend(), line)));
         }
         block = block.next();
         top = bottom;
@@ -254,6 +258,8 @@ void CTavimoreView::ShowDiagnostics()
     // its line's text and moves with it until the next check.
     QList<QTextEdit::ExtraSelection> selections;
     const QList<int> lines = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
+    const QList<int> errors =
+        m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
     for (int line : lines) {
         const QTextBlock block = document()->findBlockByNumber(line);
         if (!block.isValid()) continue;
@@ -267,7 +273,8 @@ void CTavimoreView::ShowDiagnostics()
         underline.cursor.setPosition(block.position() + first);
         underline.cursor.setPosition(block.position() + length, QTextCursor::KeepAnchor);
         underline.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        underline.format.setUnderlineColor(DiagnosticColor());
+        underline.format.setUnderlineColor(
+            DiagnosticColor(!std::binary_search(errors.cbegin(), errors.cend(), line)));
         selections << underline;
     }
     setExtraSelections(selections);

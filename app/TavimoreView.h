@@ -65,8 +65,12 @@ public:
     void SetDiagnostics(CScriptDiagnostics* diagnostics);
     // The messages the tool tip shows at a point of the viewport ("" when none).
     QString DiagnosticTipAt(const QPoint& viewportPoint) const;
-    // The colour of the gutter's mark of a line with findings.
-    static QColor DiagnosticColor() { return QColor(220, 0, 0); }
+    // The colour of a line's underline and gutter mark: red for an error, dark orange
+    // when the line holds only warnings.
+    static QColor DiagnosticColor(bool warning = false)
+    {
+        return warning ? QColor(215, 110, 0) : QColor(220, 0, 0);
+    }
 
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }

@@ -190,6 +190,9 @@ inline const QString kColumnMessage = QStringLiteral("メッセージ");
 inline const QString kColumnText = QStringLiteral("内容");
 inline const QString kReportKindBox = QStringLiteral("メッセージ ボックス");
 inline const QString kReportKindStatus = QStringLiteral("ステータス");
+// The kinds of findings, before the checker's name of the fault.
+inline const QString kDiagnosticError = QStringLiteral("エラー: ");
+inline const QString kDiagnosticWarning = QStringLiteral("警告: ");
 inline const QString kDiagnosticsNone =
     QStringLiteral("問題は見つかりませんでした (no problems found)");
 inline const QString kDiagnosticsCount = QStringLiteral("%1 件 (%1 found)");

@@ -80,7 +80,7 @@ private slots:
         const QModelIndex third = table->model()->index(2, CScriptDiagnostics::LineColumn);
         QCOMPARE(third.data().toInt(), 5);
         QCOMPARE(table->model()->index(2, CScriptDiagnostics::KindColumn).data().toString(),
-                 QStringLiteral("no such register"));
+                 QStringLiteral("エラー: no such register"));
         fixture.PutCaret(0);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(third).center());
         QCOMPARE(fixture.CaretLine(), 5);

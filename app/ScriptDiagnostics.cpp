@@ -102,8 +102,6 @@ void CScriptDiagnostics::Check()
 {
     m_timer.stop();
     if (m_pDocument == nullptr) return;
-    QElapsedTimer clock;
-    clock.start();
     m_nRevision = m_pDocument->revision();
     const std::vector<CScriptDiagnostic> found = CheckScript(m_text());
 
@@ -124,7 +122,6 @@ void CScriptDiagnostics::Check()
              warning});
     }
     endResetModel();
-    m_nLastCheckMs = clock.elapsed();
     emit Checked();
 }
 

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QElapsedTimer>
 #include <QList>
 #include <QTextCursor>
 #include <QTimer>
@@ -55,8 +54,6 @@ public:
     bool SkippedLongText() const { return m_bSkipped; }
     // Findings left out beyond kMaxFindings.
     int Omitted() const { return m_nOmitted; }
-    // How long the last check took.
-    qint64 LastCheckMs() const { return m_nLastCheckMs; }
 
     int Count() const { return static_cast<int>(m_findings.size()); }
     // The current 0-based line of a finding (it moves with edits), its kind and message.
@@ -103,7 +100,6 @@ private:
     int m_nRevision = -1;
     int m_nOmitted = 0;
     int m_nLineBase = 0;
-    qint64 m_nLastCheckMs = 0;
     bool m_bSkipped = false;
     bool m_bHeld = false;
 };

@@ -256,7 +256,8 @@ void CTavimoreView::ShowDiagnostics()
     // The underlines are selections drawn over the text: they are no part of it, so
     // the text, its undo history and its modified flag stay as they are. Each holds
     // its line's text and moves with it until the next check.
-    QList<QTextEdit::ExtraSelection> selections;
+    QList<QTextEdit::ExtraSelection>& selections = m_diagnosticSelections;
+    selections.clear();
     const QList<int> lines = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
     const QList<int> errors =
         m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
@@ -277,8 +278,14 @@ void CTavimoreView::ShowDiagnostics()
             DiagnosticColor(!std::binary_search(errors.cbegin(), errors.cend(), line)));
         selections << underline;
     }
-    setExtraSelections(selections);
+    ApplyExtraSelections();
     m_pGutter->update();
+}
+
+void CTavimoreView::ApplyExtraSelections()
+{
+    // Every kind of mark drawn over the text, in one list (the view keeps only one).
+    setExtraSelections(m_diagnosticSelections);
 }
 
 QString CTavimoreView::DiagnosticTipAt(const QPoint& viewportPoint) const

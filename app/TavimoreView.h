@@ -111,12 +111,14 @@ private:
     void UpdateGutterWidth();
     void PaintGutter(QPaintEvent* event);
     void ShowDiagnostics();
+    void ApplyExtraSelections();
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
 
     CScriptHighlighter* m_pHighlighter = nullptr;
     CLineNumberArea* m_pGutter = nullptr;
     CScriptDiagnostics* m_pDiagnostics = nullptr;
+    QList<QTextEdit::ExtraSelection> m_diagnosticSelections; // the findings' underlines
     bool m_bFromOne = false;
     // The marked statement: a cursor in its line, which edits move with the line;
     // null when nothing is marked.

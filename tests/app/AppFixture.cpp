@@ -8,7 +8,6 @@
 #include <QTextCursor>
 
 #include "DocumentText.h"
-#include "Encoding.h"
 
 CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique<CTavimoreApp>())
 {
@@ -55,24 +54,4 @@ QString TestFolder()
 {
     static QTemporaryDir folder;
     return folder.path();
-}
-
-bool WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-           static_cast<qint64>(bytes.size());
-}
-
-std::string ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
-    return file.readAll().toStdString();
-}
-
-std::string Sj(const char* utf8)
-{
-    return encoding::Utf8ToCp932(utf8);
 }

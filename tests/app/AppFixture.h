@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,7 @@
 #include "TavimoreApp.h"
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
+#include "TestSupport.h"
 
 class CAppFixture {
 public:
@@ -48,6 +50,17 @@ private:
     std::unique_ptr<CTavimoreApp> m_pApp;
 };
 
+// The base of a test class whose every test function starts with a fresh editor.
+class CAppTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
+    void cleanup() { m_pFixture.reset(); }
+
+protected:
+    std::unique_ptr<CAppFixture> m_pFixture;
+};
+
 class QMessageBox;
 
 // The message boxes on the screen.
@@ -63,7 +76,14 @@ template <class T, class F> void WhenModal(F act)
 
 // A folder for the test's files, removed afterwards.
 QString TestFolder();
-bool WriteBytes(const QString& path, const std::string& bytes);
-std::string ReadBytes(const QString& path);
-// UTF-8 to the cp932 bytes of a document.
-std::string Sj(const char* utf8);
+// The shared whole-file reads and writes, for the editor's paths: a missing file reads
+// as "<missing>", and a write is true when the file then holds the bytes.
+inline std::string ReadBytes(const QString& path)
+{
+    return QFile::exists(path) ? ReadFile(QFile::encodeName(path).toStdString()) : "<missing>";
+}
+inline bool WriteBytes(const QString& path, const std::string& bytes)
+{
+    WriteFile(QFile::encodeName(path).toStdString(), bytes);
+    return ReadBytes(path) == bytes;
+}

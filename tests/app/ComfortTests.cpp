@@ -10,12 +10,9 @@
 #include "AppTests.h"
 #include "RecentFiles.h"
 
-class CComfortTest final : public QObject {
+class CComfortTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
-    void cleanup() { m_pFixture.reset(); }
-
     void RunAndStepShowRunningAndGreyRun()
     {
         CMainFrame& frame = m_pFixture->Frame();
@@ -100,9 +97,6 @@ private slots:
                   QStringLiteral("Tavimore"))
             .remove(QStringLiteral("Editor/Font"));
     }
-
-private:
-    std::unique_ptr<CAppFixture> m_pFixture;
 };
 
 TAVIMORE_APP_TEST(CComfortTest, "Comfort");

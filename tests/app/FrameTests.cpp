@@ -14,7 +14,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -48,36 +47,25 @@ void SendText(const QString& path, const QByteArray& text)
     client.disconnectFromServer();
 }
 
-// A socket file nobody listens on, as an editor that was killed leaves it.
-void MakeStaleSocket(const QString& path)
+// A socket of the endpoint's kind at path; binds it when bind is true (a socket file
+// nobody listens on, as an editor that was killed leaves it), or else connects it.
+int UnixSocket(const QByteArray& path, bool bind)
 {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
-                 sizeof address.sun_path - 1);
-    QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    const auto* a = reinterpret_cast<sockaddr*>(&address);
+    const int result = bind ? ::bind(fd, a, sizeof address) : ::connect(fd, a, sizeof address);
     close(fd);
+    return result;
 }
 
 } // namespace
 
-class CFrameTest final : public QObject {
+class CFrameTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void init() { m_pFixture = std::make_unique<CAppFixture>(); }
-    void cleanup() { m_pFixture.reset(); }
-
-    void StartsEmptyWithTheTemplateTitle()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        QVERIFY(frame.isVisible());
-        QCOMPARE(frame.windowTitle(), QStringLiteral("Tavimore"));
-        QCOMPARE(m_pFixture->Text(), QString());
-        QVERIFY(!m_pFixture->App().OptionDialog()->isVisible());
-        QCOMPARE(frame.RegLDisplay()->text(), QString());
-    }
-
     void CutAndCopyFollowTheSelection()
     {
         CMainFrame& frame = m_pFixture->Frame();
@@ -148,7 +136,8 @@ private slots:
         frame.statusBar()->clearMessage();
         QCOMPARE(frame.PaneText(0),
                  QStringLiteral("ヘルプを表示するには F1 キーを押してください。"));
-        // Stop with no run in progress refreshes the REGL display.
+        // The REGL display starts empty; Stop with no run in progress refreshes it.
+        QCOMPARE(frame.RegLDisplay()->text(), QString());
         frame.Action(cmd::kScriptStop)->trigger();
         QCOMPARE(frame.RegLDisplay()->text(), QStringLiteral("000000000@h"));
         frame.Action(cmd::kViewStatusBar)->trigger();
@@ -200,15 +189,9 @@ private slots:
         QVERIFY(!endpoint->SocketPath().isEmpty());
         QStringList shown;
         endpoint->SetShowText([&](const QString& text) { shown << text; });
-        QSignalSpy received(endpoint, &CCopyDataEndpoint::TextReceived);
-
-        QLocalSocket client;
-        client.connectToServer(endpoint->SocketPath());
-        QVERIFY(client.waitForConnected(2000));
         const std::string text = Sj("外から\n届いた") + std::string("\0ignored", 8);
-        client.write(text.data(), static_cast<qint64>(text.size()));
-        client.flush();
-        client.disconnectFromServer();
+        SendText(endpoint->SocketPath(),
+                 QByteArray(text.data(), static_cast<qsizetype>(text.size())));
         QTRY_COMPARE(shown, QStringList{QStringLiteral("外から\n届いた")});
 
         // The real box: an empty caption, the text, OK.
@@ -228,12 +211,7 @@ private slots:
         const pid_t child = fork();
         if (child == 0) {
             if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
-            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-            const int result = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-            _exit(result == 0 ? 1 : 0);
+            _exit(UnixSocket(path, false) == 0 ? 1 : 0);
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -249,8 +227,9 @@ private slots:
         const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath();
 
         // Killed editors left their sockets; a live one keeps its own.
-        MakeStaleSocket(folder + QStringLiteral("/copydata-1"));
-        MakeStaleSocket(folder + QStringLiteral("/copydata-999999"));
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-1")), true), 0);
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-999999")), true),
+                 0);
         QLocalServer live;
         QVERIFY(live.listen(folder + QStringLiteral("/copydata-424242")));
 
@@ -314,27 +293,9 @@ private slots:
         QWidget* options = m_pFixture->App().OptionDialog();
         QCOMPARE(options->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
 
-        // The script's boxes, the about box: fixed size, no maximise button. Each
-        // window is looked at and closed first, so that a failure cannot leave it open.
-        m_pFixture->App().Host().SetMessageHook(nullptr);
-        m_pFixture->SetText(QStringLiteral("JMPR 0"));
-        int boxCount = 0;
-        QWindow* boxOwner = nullptr;
-        Qt::WindowFlags boxFlags;
-        QTimer::singleShot(0, [&] {
-            const QList<QMessageBox*> boxes = VisibleBoxes();
-            boxCount = static_cast<int>(boxes.size());
-            for (QMessageBox* box : boxes) {
-                boxOwner = box->windowHandle()->transientParent();
-                boxFlags = box->windowFlags();
-                box->buttons()[0]->click();
-            }
-        });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QCOMPARE(boxCount, 1);
-        QCOMPARE(boxOwner, m_pFixture->Frame().windowHandle());
-        QCOMPARE(boxFlags, kFixedDialogFlags);
-
+        // The about box, like the script's boxes (see the stop tests): fixed size, no
+        // maximise button. It is looked at and closed first, so that a failure cannot
+        // leave it open.
         QString aboutName;
         Qt::WindowFlags aboutFlags;
         bool aboutFixed = false;
@@ -416,9 +377,6 @@ private slots:
         QVERIFY2(note.endsWith(QStringLiteral("ヘルプ → 環境チェック で直し方を確認できます")),
                  qPrintable(note));
     }
-
-private:
-    std::unique_ptr<CAppFixture> m_pFixture;
 };
 
 TAVIMORE_APP_TEST(CFrameTest, "Frame");

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "AppFixture.h"
 #include "AppTests.h"
@@ -93,13 +94,18 @@ private slots:
         m_pFixture->App().Host().SetMessageHook(nullptr);
         m_pFixture->SetText(QStringLiteral("JMPR 0"));
         bool checked = false;
-        QTimer::singleShot(50, [this, &checked] {
+        QWindow* owner = nullptr;
+        Qt::WindowFlags flags;
+        QTimer::singleShot(50, [&] {
             const QList<QMessageBox*> boxes = VisibleBoxes();
             QCOMPARE(boxes.size(), 1);
             QMessageBox* box = boxes[0];
             QCOMPARE(box->windowTitle(), QStringLiteral("無限ループになってしまいます"));
             QCOMPARE(box->text(), QStringLiteral("Jump Error"));
             QVERIFY(box->parentWidget() == nullptr);
+            // Above the main window all the same, fixed in size, no maximise button.
+            owner = box->windowHandle()->transientParent();
+            flags = box->windowFlags();
             QCOMPARE(QApplication::activeModalWidget(), nullptr);
             // A second run and a step are refused; typing still works.
             QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
@@ -112,6 +118,8 @@ private slots:
         });
         QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
         QVERIFY(checked);
+        QCOMPARE(owner, m_pFixture->Frame().windowHandle());
+        QCOMPARE(flags, kFixedDialogFlags);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::JumpError);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0\n/ 実行したニーモニック数は1行です\n"));
     }

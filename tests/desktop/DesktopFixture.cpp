@@ -2,20 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <sstream>
 
 #include "Spawn.h"
-
-extern char** environ;
 
 namespace {
 
@@ -43,73 +36,22 @@ bool ReadLine(int fd, std::string& line, int timeoutMs)
 // killed, so that no X server, window manager or bus outlives the test that started it.
 bool StartTied(const std::vector<std::string>& argv, pid_t& pid, int fd = -1, int passAs = -1)
 {
-    if (argv.empty()) return false;
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    int report[2]; // carries errno of a failed exec, closed unread by a successful one
-    if (pipe2(report, O_CLOEXEC) != 0) return false;
-    const pid_t parent = getpid();
-    pid_t child = fork();
-    if (child < 0) {
-        close(report[0]);
-        close(report[1]);
-        return false;
-    }
-    if (child == 0) {
-        setpgid(0, 0);
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent) _exit(127); // the test ended before the tie was made
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int s = 1; s < NSIG; ++s)
-            signal(s, SIG_DFL);
-        if (fd >= 0 && passAs >= 0) {
-            if (fd == passAs) {
-                fcntl(fd, F_SETFD, 0);
-            } else {
-                dup2(fd, passAs);
-            }
-        }
-        int null = open("/dev/null", O_RDWR | O_CLOEXEC); // after passAs is taken
-        for (int target = 0; target <= 2; ++target)
-            if (target != passAs) dup2(null, target);
-        execvp(args[0], args.data());
-        int error = errno;
-        ssize_t written = write(report[1], &error, sizeof error);
-        (void)written;
-        _exit(127);
-    }
-    close(report[1]);
-    int error = 0;
-    ssize_t n;
-    do
-        n = read(report[0], &error, sizeof error);
-    while (n < 0 && errno == EINTR);
-    close(report[0]);
-    if (n > 0) {
-        waitpid(child, nullptr, 0);
-        return false;
-    }
-    pid = child;
-    return true;
+    std::vector<std::string> tied = {"setpriv", "--pdeathsig", "TERM", "--"};
+    tied.insert(tied.end(), argv.begin(), argv.end());
+    return SpawnProcess(tied, SpawnGroup::NewProcessGroup, pid, fd, passAs);
 }
 
-// Starts argv with fd handed over as descriptor 3 (for -displayfd, --print-address).
-bool StartWithPipe(const std::vector<std::string>& argv, pid_t& pid, int& readEnd)
+// Starts argv tied to this process with a pipe as descriptor 3, and reads the first
+// line the program writes there (-displayfd, --print-address), at most 15 s.
+bool StartAndReadLine(const std::vector<std::string>& argv, pid_t& pid, std::string& line)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    bool started = StartTied(argv, pid, fds[1], 3);
+    const bool started = StartTied(argv, pid, fds[1], 3);
     close(fds[1]);
-    if (!started) {
-        close(fds[0]);
-        return false;
-    }
-    readEnd = fds[0];
-    return true;
+    const bool read = started && ReadLine(fds[0], line, 15000) && !line.empty();
+    close(fds[0]);
+    return read;
 }
 
 std::vector<std::string> Words(const std::string& text)
@@ -136,67 +78,27 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
 std::string Capture(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                     int* status, std::string* standardError)
 {
-    // Extra entries go through env(1), which sets them over this process's environment.
-    std::vector<std::string> command;
-    if (!env.empty()) command.push_back("env");
-    command.insert(command.end(), env.begin(), env.end());
-    command.insert(command.end(), argv.begin(), argv.end());
-    std::vector<char*> args;
-    for (const std::string& a : command)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = 0;
-    int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    std::string text, errors;
-    if (spawned == 0) {
-        long long deadline = MonotonicMs() + 20000;
-        bool outOpen = true, errOpen = true;
-        while ((outOpen || errOpen) && MonotonicMs() < deadline) {
-            pollfd p[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
-            if (poll(p, 2, 100) <= 0) continue;
-            char buffer[4096];
-            for (int i = 0; i < 2; ++i) {
-                if (!(p[i].revents & (POLLIN | POLLHUP))) continue;
-                ssize_t n = read(p[i].fd, buffer, sizeof buffer);
-                if (n > 0)
-                    (i == 0 ? text : errors).append(buffer, static_cast<size_t>(n));
-                else
-                    (i == 0 ? outOpen : errOpen) = false;
-            }
+    // Through sh: env(1) sets the extra entries over this process's environment, and
+    // timeout(1) bounds the wait.
+    CTempDir dir;
+    std::string command = "timeout -k 2 20 env";
+    for (const std::vector<std::string>* words : {&env, &argv})
+        for (const std::string& word : *words) {
+            command += " '";
+            for (char c : word)
+                command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+            command += '\'';
         }
-        int code = -1;
-        long long end = MonotonicMs() + 2000;
-        for (;;) {
-            int st = 0;
-            pid_t r = waitpid(pid, &st, WNOHANG);
-            if (r == pid) {
-                code = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-                break;
-            }
-            if (MonotonicMs() >= end) {
-                EndProcess(pid, 500);
-                break;
-            }
-            SleepMs(5);
-        }
-        if (status != nullptr) *status = code;
-    } else if (status != nullptr) {
-        *status = -1;
-    }
-    close(out[0]);
-    close(err[0]);
-    if (standardError != nullptr) *standardError = errors;
+    command += " </dev/null 2>" + dir.File("stderr");
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    for (size_t n; pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
+    const int code = pipe == nullptr ? -1 : pclose(pipe);
+    if (status != nullptr)
+        *status = code == -1 ? -1 : WIFEXITED(code) ? WEXITSTATUS(code) : 128 + WTERMSIG(code);
+    if (standardError != nullptr) *standardError = ReadFile(dir.File("stderr"));
     return text;
 }
 
@@ -255,20 +157,11 @@ CXServer::~CXServer()
 
 bool CXServer::Start(std::string& why)
 {
-    int fd = -1;
-    if (!StartWithPipe({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-                        "tcp", "-noreset"},
-                       m_xvfb, fd)) {
-        why = "Xvfb cannot be started (is the xvfb package installed?)";
-        return false;
-    }
     std::string number;
-    bool ok = ReadLine(fd, number, 15000) && !number.empty();
-    close(fd);
-    if (!ok) {
-        why = "Xvfb started but reported no display within 15 s";
-        EndProcess(m_xvfb, 1000);
-        m_xvfb = 0;
+    if (!StartAndReadLine({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
+                           "tcp", "-noreset"},
+                          m_xvfb, number)) {
+        why = "Xvfb reported no display within 15 s (is the xvfb package installed?)";
         return false;
     }
     m_strDisplay = ":" + number;
@@ -279,7 +172,7 @@ bool CXServer::Start(std::string& why)
 bool CXServer::StartWindowManager(std::string& why)
 {
     if (!m_wm.Start({"openbox", "--sm-disable"})) {
-        why = "openbox cannot be started (is the openbox package installed?)";
+        why = "openbox cannot be started";
         return false;
     }
     // Ready once it has published its check window and the stacking list.
@@ -292,7 +185,8 @@ bool CXServer::StartWindowManager(std::string& why)
         },
         15000);
     if (!ready) {
-        why = "openbox did not take over the display within 15 s";
+        why = "openbox did not take over the display within 15 s (is the openbox package "
+              "installed?)";
         return false;
     }
     // Those properties come before openbox has finished starting, and a window mapped
@@ -374,18 +268,12 @@ CPrivateBus::~CPrivateBus()
 
 bool CPrivateBus::Start(const std::string& folder, std::string& why, const std::string& canPowerOff)
 {
-    int fd = -1;
-    if (!StartWithPipe({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                        "--address=unix:path=" + folder + "/bus", "--print-address=3"},
-                       m_daemon, fd)) {
-        why = "dbus-daemon cannot be started (is the dbus-daemon package installed?)";
-        return false;
-    }
-    bool ok = ReadLine(fd, m_strAddress, 15000) &&
-              m_strAddress.rfind("unix:path=" + folder + "/bus", 0) == 0;
-    close(fd);
-    if (!ok) {
-        why = "dbus-daemon reported no address of our private bus";
+    if (!StartAndReadLine({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                           "--address=unix:path=" + folder + "/bus", "--print-address=3"},
+                          m_daemon, m_strAddress) ||
+        m_strAddress.rfind("unix:path=" + folder + "/bus", 0) != 0) {
+        why = "dbus-daemon reported no address of our private bus (is the dbus-daemon "
+              "package installed?)";
         m_strAddress.clear();
         return false;
     }

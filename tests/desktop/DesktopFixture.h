@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "TestSupport.h"
 
 // Polls the condition every 20 ms until it holds or timeoutMs passed.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);

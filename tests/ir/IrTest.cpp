@@ -294,36 +294,17 @@ TEST(IrDecoders, CapturesSampledAtEitherPolarityAndWithAGlitch)
               "NEC address=0x04 command=0x08");
 }
 
-TEST(IrExport, EveryFormatOfAShortCapture)
+// Every format of a real capture is compared whole by the export tests of the
+// shipped frames; here, what those captures do not reach: a last gap taken from the
+// burst before, and Flipper's parsed form for extended NEC, RC5X and raw bursts.
+TEST(IrExport, LastGapAndFlipperProtocols)
 {
     CIrExportInput in;
     in.durations = {900, 450, 560, 1690, 560, 20000, 2400, 600, 1200, 45000};
-    EXPECT_EQ(ExportCapture(IrExportFormat::Mode2, in).substr(0, 47),
-              "space 100000\npulse 900\nspace 450\npulse 560\nspac");
     EXPECT_EQ(
         ExportCapture(IrExportFormat::Pronto, in),
         "tavimore_1:0000 006D 0003 0000 0022 0011 0015 0040 0015 02F9\n"
         "tavimore_2:0000 006D 0002 0000 005B 0017 002E 02F9\n"); // the last gap as the one before
-    EXPECT_EQ(
-        ExportCapture(IrExportFormat::Lircd, in),
-        "# Raw codes captured by Tavimore: one code for each burst of the capture.\n"
-        "begin remote\n  name  tavimore\n  flags RAW_CODES\n  eps   30\n  aeps  100\n  gap   "
-        "20000\n"
-        "  frequency 38000\n  begin raw_codes\n    name tavimore_1\n      900 450 560 1690 560\n"
-        "    name tavimore_2\n      2400 600 1200\n  end raw_codes\nend remote\n");
-    EXPECT_EQ(ExportCapture(IrExportFormat::Csv, in).substr(0, 70),
-              "time_us,level,duration_us,kind\n0,0,900,mark\n900,1,450,space\n1350,0,560");
-    EXPECT_EQ(
-        ExportCapture(IrExportFormat::Vcd, in),
-        "$version Tavimore infrared capture $end\n$timescale 1 us $end\n$scope module ir $end\n"
-        "$var wire 1 ! ir $end\n$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n1!\n$end\n"
-        "#10000\n0!\n#10900\n1!\n#11350\n0!\n#11910\n1!\n#13600\n0!\n#14160\n1!\n#34160\n0!\n"
-        "#36560\n1!\n#37160\n0!\n#38360\n1!\n#93360\n");
-    EXPECT_EQ(
-        ExportCapture(IrExportFormat::FlipperRaw, in),
-        "Filetype: IR signals file\nVersion: 1\n#\nname: tavimore_1\ntype: raw\nfrequency: 38000\n"
-        "duty_cycle: 0.330000\ndata: 900 450 560 1690 560 20000\n#\nname: tavimore_2\ntype: raw\n"
-        "frequency: 38000\nduty_cycle: 0.330000\ndata: 2400 600 1200 45000\n");
     // Parsed where Flipper has a name for the protocol, raw where not.
     in.durations = Nec(0x04, 0x08);
     const Durations ext = Nec(0x1A40, 0x12, true), rc5 = Rc5(1, 70, 0);

@@ -117,16 +117,6 @@ private slots:
         QVERIFY(first);
     }
 
-    void theStopRequestClosesTheOpenWindow()
-    {
-        Run("MCI clip.ogv");
-        QPointer<CMediaWindow> window = m_pServices->Window(Handle(1));
-        QVERIFY(window);
-        m_pEngine->RequestStop();
-        QTRY_VERIFY(window.isNull());
-        QVERIFY(!m_pServices->Window(Handle(1)));
-    }
-
     void aFileThatCannotBeOpenedGivesAnEmptyWindowAndNoMessage()
     {
         Run("MCI no-such-clip.ogv");

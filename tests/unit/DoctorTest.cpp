@@ -9,10 +9,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
+
+#include "TestSupport.h"
 
 namespace fs = std::filesystem;
 using doctor::CFinding;
@@ -22,19 +21,12 @@ namespace {
 
 class CFakeProbe final : public doctor::CDoctorProbe {
 public:
-    CFakeProbe()
-    {
-        char pattern[] = "/tmp/tavimore-doctor-XXXXXX";
-        root = mkdtemp(pattern);
-    }
-    ~CFakeProbe() override { fs::remove_all(root); }
-
     // Writes a file of the fake tree (a path from its root), making its folders.
     void Write(const std::string& path, const std::string& text, unsigned mode = 0644,
                unsigned gid = 0)
     {
         fs::create_directories(fs::path(root + path).parent_path());
-        std::ofstream(root + path) << text;
+        WriteFile(root + path, text);
         chmod((root + path).c_str(), mode);
         if (gid != 0 && chown((root + path).c_str(), 0, gid) != 0)
             ADD_FAILURE() << "chown " << path;
@@ -72,7 +64,8 @@ public:
     unsigned Uid() const override { return 1000; }
     std::vector<unsigned> Groups() const override { return {1000}; }
 
-    std::string root;
+    CTempDir folder;
+    const std::string root = folder.Path();
     std::map<std::string, std::string> env{{"PATH", "/usr/bin"}};
     int ioperm = ENOSYS;
     std::map<std::string, int> openErrors;
@@ -117,14 +110,6 @@ const CFinding& Find(const std::vector<CFinding>& findings, const std::string& a
     return none;
 }
 
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 // ---- Ports and memory
 
 TEST(DoctorPorts, LockedDownKernelRefusesEveryWayButThePrinterPort)
@@ -152,21 +137,17 @@ TEST(DoctorPorts, LockedDownKernelRefusesEveryWayButThePrinterPort)
     EXPECT_TRUE(doctor::AllNeededOk(doctor::CheckPorts(probe, sim)));
 }
 
-TEST(DoctorPorts, MissingDevPortAndNoCapabilityGiveTheSetcapCommand)
+// What a machine without port access reports is compared whole with the golden report
+// at the end; this is the one without the capability.
+TEST(DoctorPorts, NoCapabilityGivesTheSetcapCommand)
 {
     CFakeProbe probe;
     probe.Write("/proc/self/status", "CapEff:\t0000000000000000\n");
     const auto findings = doctor::CheckPorts(probe, MachineSetup());
-    EXPECT_EQ(Find(findings, "ports", "lockdown").verdict, Verdict::Ok);
     const CFinding& cap = Find(findings, "ports", "capability");
     EXPECT_EQ(cap.verdict, Verdict::Fails);
     EXPECT_EQ(cap.fix.rfind("setcap cap_sys_rawio+ep /opt/tavimore/bin/tavimore-run\n", 0), 0u);
     EXPECT_NE(cap.fix.find("as good as root"), std::string::npos); // the consequence is stated
-    EXPECT_NE(Find(findings, "ports", "ioperm").cause.find("ENOSYS"), std::string::npos);
-    EXPECT_NE(Find(findings, "ports", "dev-port").cause.find("no /dev/port"), std::string::npos);
-    EXPECT_EQ(Find(findings, "memory", "dev-mem").verdict, Verdict::Fails);
-    EXPECT_EQ(Find(findings, "ports", "parport").fix.rfind("modprobe parport_pc ppdev", 0), 0u);
-    EXPECT_EQ(Find(findings, "ports", "access").verdict, Verdict::Fails);
 }
 
 TEST(DoctorPorts, GrantedIopermAndDevPortAreEnough)
@@ -342,7 +323,7 @@ TEST(DoctorDesktop, WaylandWithoutXWaylandFailsAndXWaylandWarns)
     EXPECT_TRUE(doctor::AllNeededOk(findings));
 }
 
-TEST(DoctorDesktop, WindowManagerCompositorAndLogind)
+TEST(DoctorDesktop, WindowManagerCompositorLogindSoundAndMedia)
 {
     CFakeProbe probe;
     probe.env["DISPLAY"] = ":1";
@@ -365,26 +346,16 @@ TEST(DoctorDesktop, WindowManagerCompositorAndLogind)
     probe.x11.compositor = true;
     probe.logind = {true, "", "yes"};
     probe.Write("/usr/bin/xterm", "", 0755);
-    findings = doctor::CheckDesktop(probe, MachineSetup());
-    for (const char* check : {"window-manager", "compositor", "poweroff", "terminal"})
-        EXPECT_EQ(Find(findings, "desktop", check).verdict, Verdict::Ok) << check;
-    EXPECT_TRUE(doctor::AllNeededOk(findings));
-}
-
-TEST(DoctorDesktop, SoundServerAndMediaDecoders)
-{
-    CFakeProbe probe;
-    auto findings = doctor::CheckDesktop(probe, MachineSetup());
-    EXPECT_EQ(Find(findings, "desktop", "sound").verdict, Verdict::Warning);
-    EXPECT_EQ(Find(findings, "desktop", "media").verdict, Verdict::Warning);
     probe.env["XDG_RUNTIME_DIR"] = "/run/user/1000";
     probe.Write("/run/user/1000/pulse/native", "");
     for (const char* plugin :
          {"libgstogg.so", "libgsttheora.so", "libgstvorbis.so", "libgstplayback.so"})
         probe.Write(std::string("/usr/lib/x86_64-linux-gnu/gstreamer-1.0/") + plugin, "");
     findings = doctor::CheckDesktop(probe, MachineSetup());
-    EXPECT_EQ(Find(findings, "desktop", "sound").verdict, Verdict::Ok);
-    EXPECT_EQ(Find(findings, "desktop", "media").verdict, Verdict::Ok);
+    for (const char* check :
+         {"window-manager", "compositor", "poweroff", "terminal", "sound", "media"})
+        EXPECT_EQ(Find(findings, "desktop", check).verdict, Verdict::Ok) << check;
+    EXPECT_TRUE(doctor::AllNeededOk(findings));
 }
 
 // ---- The program
@@ -429,11 +400,11 @@ TEST(DoctorOutput, TextAndJsonMatchTheirGoldenFiles)
     const std::string base = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/doctor/no-ports";
     if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN");
         update && std::string(update) == "1") {
-        std::ofstream(base + ".txt") << text;
+        std::ofstream(base + ".out") << text;
         std::ofstream(base + ".json") << json;
     }
-    EXPECT_EQ(text, Contents(base + ".txt"));
-    EXPECT_EQ(json, Contents(base + ".json"));
+    EXPECT_EQ(text, ReadFile(base + ".out"));
+    EXPECT_EQ(json, ReadFile(base + ".json"));
     EXPECT_FALSE(doctor::AllNeededOk(findings));
 }
 

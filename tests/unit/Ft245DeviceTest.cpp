@@ -12,8 +12,8 @@
 #include "DlLoader.h"
 #include "Ft245Device.h"
 #include "ScriptEngine.h"
-#include "TestFiles.h"
 #include "TestHost.h"
+#include "TestSupport.h"
 
 namespace {
 

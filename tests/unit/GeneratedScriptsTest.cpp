@@ -40,18 +40,12 @@ std::string Register(CDraw& draw)
 {
     // Mostly the few registers the scripts share, now and then REGL, an indirect
     // access, the last register or one that does not exist.
-    switch (draw.Below(12)) {
-    case 0:
-        return "REGL";
-    case 1:
-        return "REG:" + std::to_string(draw.Below(4));
-    case 2:
-        return "REG9999";
-    case 3:
-        return "REG10000";
-    default:
-        return "REG" + std::to_string(draw.Below(6));
-    }
+    const uint32_t kind = draw.Below(12);
+    if (kind == 0) return "REGL";
+    if (kind == 1) return "REG:" + std::to_string(draw.Below(4));
+    if (kind == 2) return "REG9999";
+    if (kind == 3) return "REG10000";
+    return "REG" + std::to_string(draw.Below(6));
 }
 
 std::string Value(CDraw& draw)
@@ -59,30 +53,20 @@ std::string Value(CDraw& draw)
     static const char* const autoTokens[] = {"0",         "1",   "10",       "12",
                                              "1F",        "101", "7FFFFFFF", "FFFFFFFF",
                                              "100000000", "-1",  "0xFF",     "H'XYZ"};
-    switch (draw.Below(6)) {
-    case 0:
-        return "D'" + std::to_string(static_cast<int>(draw.Below(40)) - 5);
-    case 1:
-        return "H'" + std::to_string(draw.Below(100));
-    case 2:
-        return autoTokens[draw.Below(std::size(autoTokens))];
-    case 3:
-        return "B'" + std::to_string(draw.Below(2)) + std::to_string(draw.Below(2));
-    default:
-        return Register(draw);
-    }
+    const uint32_t kind = draw.Below(6);
+    if (kind == 0) return "D'" + std::to_string(static_cast<int>(draw.Below(40)) - 5);
+    if (kind == 1) return "H'" + std::to_string(draw.Below(100));
+    if (kind == 2) return autoTokens[draw.Below(std::size(autoTokens))];
+    if (kind == 3) return "B'" + std::to_string(draw.Below(2)) + std::to_string(draw.Below(2));
+    return Register(draw);
 }
 
 std::string Target(CDraw& draw, int lines)
 {
-    switch (draw.Below(5)) {
-    case 0:
-        return std::to_string(draw.Below(static_cast<uint32_t>(lines) + 2));
-    case 1:
-        return "L'NOWHERE";
-    default:
-        return "L'L" + std::to_string(draw.Below(3));
-    }
+    const uint32_t kind = draw.Below(5);
+    if (kind == 0) return std::to_string(draw.Below(static_cast<uint32_t>(lines) + 2));
+    if (kind == 1) return "L'NOWHERE";
+    return "L'L" + std::to_string(draw.Below(3));
 }
 
 std::string Statement(CDraw& draw, int lines)
@@ -92,60 +76,39 @@ std::string Statement(CDraw& draw, int lines)
                                             "~", "<<", ">>", "&&", "+=", "+-", "|"};
     static const char* const counters[] = {"INC", "DEC", "INCZ", "DECZ", "inc", "Dec"};
     static const char* const displays[] = {"DISPD", "DISPH", "DISPB"};
-    switch (draw.Below(24)) {
-    case 0:
-    case 1:
-    case 2:
-        return "MOV " + Register(draw) + " " + Value(draw);
-    case 3:
-    case 4:
-    case 5: {
+    static const char* const levels[] = {"5", "10", "20", "100", "-1"};
+    const uint32_t kind = draw.Below(24);
+    if (kind < 3) return "MOV " + Register(draw) + " " + Value(draw);
+    if (kind < 6) {
         std::string s = draw.Pick(counters);
         if (draw.Below(5) != 0) s += " " + Register(draw);
         return s;
     }
-    case 6:
-    case 7:
-    case 8:
+    if (kind < 9)
         return std::string(draw.Below(4) == 0 ? "ifj " : "IFJ ") + Value(draw) + " " +
                draw.Pick(conditions) + " " + Value(draw) + " " + Target(draw, lines);
-    case 9:
+    if (kind == 9)
         return "IFJR " + Value(draw) + " " + draw.Pick(conditions) + " " + Value(draw) + " " +
                std::to_string(static_cast<int>(draw.Below(7)) - 3);
-    case 10:
-        return "JMP " + Target(draw, lines);
-    case 11:
-        return "JMPR " + std::to_string(static_cast<int>(draw.Below(7)) - 3);
-    case 12:
-        return "CALL " + Target(draw, lines);
-    case 13:
-        return "RET";
-    case 14:
-    case 15: {
+    if (kind == 10) return "JMP " + Target(draw, lines);
+    if (kind == 11) return "JMPR " + std::to_string(static_cast<int>(draw.Below(7)) - 3);
+    if (kind == 12) return "CALL " + Target(draw, lines);
+    if (kind == 13) return "RET";
+    if (kind < 16) {
         std::string s = "CALC " + Register(draw) + " " + draw.Pick(operators);
         for (uint32_t n = draw.Below(3); n > 0; --n)
             s += " " + Value(draw);
         return s;
     }
-    case 16:
+    if (kind == 16)
         return std::string(draw.Below(2) ? "OR " : "AND ") + Register(draw) + " " + Value(draw);
-    case 17:
-        return std::string(draw.Below(2) ? "COPY " : "COPYL ") + Register(draw);
-    case 18:
-        return std::string(draw.Pick(displays)) + " " + Register(draw);
-    case 19: {
-        static const char* const levels[] = {"5", "10", "20", "100", "-1"};
-        return std::string("debuglevel ") + draw.Pick(levels);
-    }
-    case 20:
-        return "L'L" + std::to_string(draw.Below(3));
-    case 21:
-        return draw.Below(2) ? "/ note" : "";
-    case 22:
-        return draw.Below(2) ? "FOO REG1" : "# " + Value(draw);
-    default:
-        return "MOV REG1"; // too few tokens
-    }
+    if (kind == 17) return std::string(draw.Below(2) ? "COPY " : "COPYL ") + Register(draw);
+    if (kind == 18) return std::string(draw.Pick(displays)) + " " + Register(draw);
+    if (kind == 19) return std::string("debuglevel ") + draw.Pick(levels);
+    if (kind == 20) return "L'L" + std::to_string(draw.Below(3));
+    if (kind == 21) return draw.Below(2) ? "/ note" : "";
+    if (kind == 22) return draw.Below(2) ? "FOO REG1" : "# " + Value(draw);
+    return "MOV REG1"; // too few tokens
 }
 
 std::string Script(CDraw& draw)

@@ -1,4 +1,5 @@
-// Registers, register indexes, operands and number formatting.
+// Registers, register indexes, operands and number formatting, at the edges the
+// script tests (data/mov.tvm) do not reach.
 #include <gtest/gtest.h>
 
 #include "ScriptEngine.h"
@@ -17,9 +18,6 @@ const std::string kBadRegL = "MessageBox \"CAUTION!!!(間接アドレス指定)\
                              "クセスしました\\nreglの値が不正です\" -> OK";
 const std::string kBinary =
     "MessageBox \"CAUTION!!!\" \"文字列＝＞DWORD変換の\\n最中にエラーが発生しました\" -> OK";
-const std::string kHexLong =
-    "MessageBox \"CAUTION!!!\" \"16進数引数は４バイト\\nまでしか取り込めません\" -> OK";
-const std::string kHexBad = "MessageBox \"CAUTION!!!\" \"16進数の引数取得に失敗しました\" -> OK";
 
 class Operands : public ::testing::Test {
 protected:
@@ -42,16 +40,11 @@ protected:
 
 TEST_F(Operands, AutomaticRadixRule)
 {
-    EXPECT_EQ(Eval("10"), 2u);
     EXPECT_EQ(Eval("100"), 4u);
     EXPECT_EQ(Eval("0"), 0u);
     EXPECT_EQ(Eval("1"), 1u);
-    EXPECT_EQ(Eval("12"), 12u);
     EXPECT_EQ(Eval("20"), 20u);
-    EXPECT_EQ(Eval("1F"), 31u);
     EXPECT_EQ(Eval("ff"), 255u);
-    EXPECT_EQ(Eval("FFFFFFFF"), 0xFFFFFFFFu);
-    EXPECT_EQ(Eval("123456789"), 123456789u);   // nine characters: decimal
     EXPECT_EQ(Eval("1000000000"), 1000000000u); // ten: decimal
     EXPECT_EQ(Eval("10000000001"), 1025u);      // eleven 0s and 1s: binary
     EXPECT_TRUE(Boxes().empty());
@@ -59,7 +52,6 @@ TEST_F(Operands, AutomaticRadixRule)
 
 TEST_F(Operands, PrefixesOverrideTheDefaultRadix)
 {
-    EXPECT_EQ(Eval("D'10"), 10u);
     EXPECT_EQ(Eval("d'-1"), 0xFFFFFFFFu);
     EXPECT_EQ(Eval("D'12AB"), 12u);
     EXPECT_EQ(Eval("D'"), 0u);
@@ -82,12 +74,9 @@ TEST_F(Operands, DecimalOutsideTheRangeWrapsModulo2To32)
 
 TEST_F(Operands, ConversionFailuresShowTheirMessageAndGiveZero)
 {
-    EXPECT_EQ(Eval("-1"), 0u);
-    EXPECT_EQ(Eval("0xFF"), 0u);
-    EXPECT_EQ(Eval("H'123456789"), 0u);
     EXPECT_EQ(Eval("B'"), 0u);
     EXPECT_EQ(Eval(""), 0u);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{kBinary, kHexBad, kHexLong, kBinary, kBinary}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{kBinary, kBinary}));
     host.calls.clear();
     // Thirty-three binary digits fail without a message.
     EXPECT_EQ(Eval(std::string(33, '1')), 0u);
@@ -137,13 +126,6 @@ TEST_F(Operands, DecimalsStopAtTheFirstCharacterThatIsNotADigit)
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Operands, RegisterThatCannotBeReadNamesRegZero)
-{
-    EXPECT_EQ(engine.ParseRegister("ABC"), 0);
-    EXPECT_EQ(Boxes(),
-              (std::vector<std::string>{"MessageBox \"  \" \"レジスタ取得エラー\" -> OK"}));
-}
-
 TEST_F(Operands, RegistersThatDoNotExistAreRefusedWithoutTouchingMemory)
 {
     engine.WriteRegister(10000, 1);
@@ -169,15 +151,11 @@ TEST_F(Operands, IndirectionIsOneLevelDeep)
 
 TEST_F(Operands, LabelsNameTheLineAfterTheFirstMatchingLine)
 {
-    Script("A\r\nB\r\nC\r\nL'LOOP\r\nD\r\nE\r\nF\r\nl'loop\r\nL'SP \r\nL'END ");
+    // (Label lines with a trailing space: script core/trailing-space.)
+    Script("A\r\nB\r\nC\r\nL'LOOP\r\nD\r\nE\r\nF\r\nl'loop");
     EXPECT_EQ(Eval("L'LOOP"), 4u);
     EXPECT_EQ(Eval("l'Loop"), 4u);
-    EXPECT_EQ(Eval("L'END"), 10u); // the last line's trailing space went with the script's
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Eval("L'SP"), 0u); // a label line with a trailing space is not found
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           "MessageBox \"CAUTION!!!\" "
-                           "\"検索しましたが、ラベル名は定義されていないようです\" -> OK"}));
 }
 
 TEST_F(Operands, FormatNumber)

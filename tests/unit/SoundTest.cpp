@@ -5,8 +5,8 @@
 #include <string>
 
 #include "Sound.h"
-#include "TestFiles.h"
 #include "TestHost.h"
+#include "TestSupport.h"
 
 namespace {
 

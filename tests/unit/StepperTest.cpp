@@ -51,18 +51,6 @@ TEST_F(Stepper, CallAndReturnWorkAcrossSteps)
     EXPECT_EQ(r.caretLine, 1);
 }
 
-TEST_F(Stepper, TheSteppedEditorLineIsTheLineThatRunsAfterALeadByteBeforeCrLf)
-{
-    // Line 0 ends in a lone lead byte; line 1 is its own statement, to the editor and
-    // to the engine.
-    const std::string doc = "/ \x82\r\nMOV REG2 D'7\r\nJMP D'0\r\nXYZ";
-    CStepResult r = StepDocumentLine(engine, doc, 1);
-    EXPECT_EQ(engine.ReadRegister(2), 7u);
-    EXPECT_EQ(r.caretLine, 2);
-    r = StepDocumentLine(engine, doc, 2);
-    EXPECT_EQ(r.caretLine, 0);
-}
-
 TEST_F(Stepper, AStepByAFarDistanceEndsAndPutsTheCaretOnTheLastLine)
 {
     engine.SetStatementLimit(1000);

@@ -5,15 +5,6 @@
 #include "Encoding.h"
 #include "ScriptEngine.h"
 
-std::string Sj(std::string_view utf8)
-{
-    return encoding::Utf8ToCp932(utf8);
-}
-std::string Utf(std::string_view cp932)
-{
-    return encoding::Cp932ToUtf8(cp932);
-}
-
 std::string RunUtf8(CScriptEngine& engine, std::string_view script)
 {
     std::string cp932;

@@ -14,6 +14,7 @@
 
 #include "DesktopServices.h"
 #include "Host.h"
+#include "TestSupport.h"
 
 // A desktop that records every call into the host's call list and answers from
 // what the test sets up: the windows there are, whether the text editor starts, the
@@ -138,10 +139,6 @@ public:
 private:
     bool StopDue();
 };
-
-// UTF-8 to cp932 and back, for writing readable tests.
-std::string Sj(std::string_view utf8);
-std::string Utf(std::string_view cp932);
 
 class CScriptEngine;
 // Runs a script written in UTF-8 with LF line breaks (given to the engine as cp932 with

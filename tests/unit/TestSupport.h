@@ -1,5 +1,5 @@
-// Files for tests: a temporary folder removed with its contents, and whole-file reads
-// and writes in binary.
+// What every test program shares: cp932 from readable UTF-8 and back, a temporary
+// folder removed with its contents, and whole-file reads and writes in binary.
 #pragma once
 
 #include <stdlib.h>
@@ -9,6 +9,19 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
+
+#include "Encoding.h"
+
+// UTF-8 to cp932 and back, for writing readable tests.
+inline std::string Sj(std::string_view utf8)
+{
+    return encoding::Utf8ToCp932(utf8);
+}
+inline std::string Utf(std::string_view cp932)
+{
+    return encoding::Cp932ToUtf8(cp932);
+}
 
 class CTempDir {
 public:

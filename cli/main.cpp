@@ -56,8 +56,9 @@ constexpr const char* kUsage =
     "                      on this system, say why each refusal happens and print the\n"
     "                      command that fixes it; exit 0 when all that counts is ready\n"
     "  --check             do not run: print each fault seen in the text as\n"
-    "                      FILE:LINE: message (LINE 0-based, as --step counts);\n"
-    "                      exit 1 when there is any\n"
+    "                      FILE:LINE: message (LINE 0-based, as --step counts),\n"
+    "                      legal but suspect code as FILE:LINE: warning: message;\n"
+    "                      exit 1 when there is any fault, 0 for warnings alone\n"
     "%s"
     "  --help, --version\n"
     "The environment variables TAVIMORE_PORTS and TAVIMORE_FTDI make the choices of\n"
@@ -317,12 +318,16 @@ int main(int argc, char** argv)
     if (bareLineFeeds) document = Replace(document, "\n", "\r\n");
     if (options.check) {
         const std::vector<CScriptDiagnostic> found = CheckScript(document);
+        bool error = false;
         for (const CScriptDiagnostic& diagnostic : found) {
             std::string line = options.file + ":" + std::to_string(diagnostic.line) + ": ";
+            if (diagnostic.warning) line += "warning: ";
             line += options.utf8 ? encoding::Cp932ToUtf8(diagnostic.message) : diagnostic.message;
             std::cout << line << "\n";
+            error = error || !diagnostic.warning;
         }
-        return found.empty() ? kExitDone : 1;
+        // Warnings name legal code, so only errors fail the check.
+        return error ? 1 : kExitDone;
     }
 
     CConsoleHost host(options.answers,

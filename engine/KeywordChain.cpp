@@ -16,14 +16,14 @@ const CKeywordChain& CKeywordChain::Get()
 void CKeywordChain::Add(std::initializer_list<CInstruction> instructions)
 {
     for (const CInstruction& instruction : instructions) {
-        m_entries.push_back(instruction);
         // The first entry of a folded name wins, as the first equal comparison would.
-        m_byFoldedName.emplace(text::FoldCase(instruction.mnemonic), instruction.handler);
+        m_byFoldedName.emplace(text::FoldCase(instruction.mnemonic), m_entries.size());
+        m_entries.push_back(instruction);
     }
 }
 
-InstructionHandler CKeywordChain::Find(std::string_view token) const
+const CInstruction* CKeywordChain::FindEntry(std::string_view token) const
 {
     auto found = m_byFoldedName.find(text::FoldCase(token));
-    return found == m_byFoldedName.end() ? nullptr : found->second;
+    return found == m_byFoldedName.end() ? nullptr : &m_entries[found->second];
 }

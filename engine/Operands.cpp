@@ -135,6 +135,67 @@ uint32_t CScriptEngine::ReadSpecialRegister(int index)
     return cell ? *cell : 0;
 }
 
+operand::CConstantText operand::ReadConstantText(std::string_view upperToken, int defaultRadix)
+{
+    int radix = defaultRadix;
+    std::string_view digits = upperToken;
+    if (StartsWith(digits, "B'")) {
+        radix = 2;
+        digits.remove_prefix(2);
+    } else if (StartsWith(digits, "D'")) {
+        radix = 10;
+        digits.remove_prefix(2);
+    } else if (StartsWith(digits, "H'")) {
+        radix = 16;
+        digits.remove_prefix(2);
+    }
+    if (radix == 0) {
+        if (digits.size() > 10)
+            radix = 2;
+        else if (digits.size() >= 9)
+            radix = 10;
+        else if (ContainsAnyOf(digits, 'A', 'F'))
+            radix = 16;
+        else if (ContainsAnyOf(digits, '2', '9'))
+            radix = 10;
+        else
+            radix = 2;
+    }
+    return {radix, digits};
+}
+
+bool operand::ReadConstantValue(const CConstantText& constant, uint32_t& value)
+{
+    const std::string_view digits = constant.digits;
+    value = 0;
+    switch (constant.radix) {
+    case 10: {
+        int32_t decimal = 0;
+        ReadDecimal(digits, decimal);
+        value = static_cast<uint32_t>(decimal);
+        return true;
+    }
+    case 2:
+        if (digits.empty() || digits.size() > 32) return false;
+        for (char c : digits) {
+            if (c != '0' && c != '1') return false;
+            value = (value << 1) | static_cast<uint32_t>(c - '0');
+        }
+        return true;
+    case 16:
+        if (digits.empty() || digits.size() > 8) return false;
+        for (char c : digits) {
+            const bool decimal = c >= '0' && c <= '9';
+            const bool letter = (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+            if (!decimal && !letter) return false;
+            value = (value << 4) | static_cast<uint32_t>(decimal ? c - '0' : (c | 0x20) - 'a' + 10);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool CScriptEngine::ParseBinary(std::string_view text, uint32_t& out)
 {
     if (text.size() > 32) return false;
@@ -206,18 +267,7 @@ uint32_t CScriptEngine::Evaluate(std::string_view token, int defaultRadix, COper
         learn(Kind::Register, index);
         return ReadRegister(index);
     }
-    int radix = defaultRadix;
-    std::string_view digits(t);
-    if (StartsWith(t, "B'")) {
-        radix = 2;
-        digits.remove_prefix(2);
-    } else if (StartsWith(t, "D'")) {
-        radix = 10;
-        digits.remove_prefix(2);
-    } else if (StartsWith(t, "H'")) {
-        radix = 16;
-        digits.remove_prefix(2);
-    } else if (StartsWith(t, "L'")) {
+    if (StartsWith(t, "L'")) {
         int line = FindLabel(t);
         if (line < 0) {
             learn(Kind::Slow, 0);
@@ -227,18 +277,9 @@ uint32_t CScriptEngine::Evaluate(std::string_view token, int defaultRadix, COper
         learn(Kind::Constant, line + 1);
         return static_cast<uint32_t>(line + 1);
     }
-    if (radix == 0) {
-        if (digits.size() > 10)
-            radix = 2;
-        else if (digits.size() >= 9)
-            radix = 10;
-        else if (ContainsAnyOf(digits, 'A', 'F'))
-            radix = 16;
-        else if (ContainsAnyOf(digits, '2', '9'))
-            radix = 10;
-        else
-            radix = 2;
-    }
+    const operand::CConstantText constant = operand::ReadConstantText(t, defaultRadix);
+    const int radix = constant.radix;
+    const std::string_view digits = constant.digits;
     uint32_t value = 0;
     bool ok;
     switch (radix) {

@@ -155,6 +155,8 @@ int CScriptEngine::DebugRun(int startLine, CRunProbe& probe)
         m_strStatus.clear();
     }
     CDebugState& debug = *m_pDebug;
+    // A line above the script starts at its first line.
+    startLine = std::max(startLine, 0);
     {
         CPointerScope sink(m_pSink, m_bRecordSources ? &debug.sources : nullptr);
         RunLines(startLine, false, debug.log, debug.tally, &probe);
@@ -181,7 +183,7 @@ int CScriptEngine::DebugRun(int startLine, CRunProbe& probe)
 
 int CScriptEngine::PausedLine() const
 {
-    return m_pDebug ? m_pDebug->pausedLine : -1;
+    return IsDebugPaused() ? m_pDebug->pausedLine : -1;
 }
 
 void CScriptEngine::AbandonDebugRun()
@@ -205,10 +207,12 @@ void CScriptEngine::RunLines(int startLine, bool step, std::string& log, CRunTal
     run.compiled.resize(static_cast<size_t>(m_lines.GetCount()));
     run.compiledBudget = std::max(kCompiledFloor, m_strScript.size());
     CRunScope scope(*this, run);
-    if (probe != nullptr || m_pSink != nullptr)
-        RunStatements<true>(run, startLine, step, log, tally, probe);
+    if (probe != nullptr)
+        RunStatements<true, true>(run, startLine, step, log, tally, probe);
+    else if (m_pSink != nullptr)
+        RunStatements<false, true>(run, startLine, step, log, tally, nullptr);
     else
-        RunStatements<false>(run, startLine, step, log, tally, nullptr);
+        RunStatements<false, false>(run, startLine, step, log, tally, nullptr);
     // The compiled lines go when this returns, before the output is built, so the two
     // are never held at once.
 }
@@ -249,7 +253,7 @@ void CScriptEngine::ReportJumpError(int target)
 // Executes statements from startLine (a step: that one statement), acting on each
 // statement's request and collecting its status. The tally's counts go on from where a
 // paused debug run left them.
-template <bool kObserved>
+template <bool kProbe, bool kRecord>
 void CScriptEngine::RunStatements(CRunState& run, int startLine, bool step, std::string& log,
                                   CRunTally& tally, CRunProbe* probe)
 {
@@ -259,9 +263,9 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, bool step, std:
     // counts go to the tally when the loop ends.
     // (Only a debug run carries counts over; the plain loop starts them at 0 as
     // constants, which keeps a register free in it.)
-    const uint32_t executedBefore = kObserved ? tally.executed : 0;
+    const uint32_t executedBefore = kProbe ? tally.executed : 0;
     uint32_t executed = executedBefore;
-    uint32_t omitted = kObserved ? tally.omitted : 0;
+    uint32_t omitted = kProbe ? tally.omitted : 0;
     RunEnd end = RunEnd::EndOfScript;
     int limit = m_lines.GetCount();
     int current = startLine;
@@ -284,8 +288,8 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, bool step, std:
     m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
 
     while (current < limit) {
-        if constexpr (kObserved) {
-            if (probe != nullptr && askBefore && probe->PauseBefore(current)) {
+        if constexpr (kProbe) {
+            if (askBefore && probe->PauseBefore(current)) {
                 end = RunEnd::Paused;
                 break;
             }
@@ -334,7 +338,7 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, bool step, std:
         if (!m_strStatus.empty()) {
             if (omitted == 0 && log.size() + 2 + m_strStatus.size() <= m_nLogLimit) {
                 AppendLogLine(log, m_strStatus, headroom);
-                if constexpr (kObserved) {
+                if constexpr (kRecord) {
                     if (m_pSink != nullptr) m_pSink->statusLines.push_back(ran);
                 }
             } else {
@@ -363,8 +367,8 @@ void CScriptEngine::RunStatements(CRunState& run, int startLine, bool step, std:
             }
             m_nCheckAt = NextCheck(executed, nextPoll, statementLimit);
         }
-        if constexpr (kObserved) {
-            if (probe != nullptr && current < limit && probe->PauseAfter(ran)) {
+        if constexpr (kProbe) {
+            if (current < limit && probe->PauseAfter(ran)) {
                 end = RunEnd::Paused;
                 break;
             }

@@ -128,10 +128,12 @@ public:
     // are kept, and the next DebugRun continues the same run from the line it is given.
     // Any other end builds the report of the whole debug run (every part's status
     // lines, the total count) into the output as Run does, and the debug run is over.
-    // Returns like Run. Run and steps may be called while a debug run is paused; they
-    // leave it as it is.
+    // A negative startLine starts at line 0. Returns like Run. Run and steps may be
+    // called while a debug run is paused; they leave it as it is. A change seen after
+    // the script's last statement does not pause: the run ends.
     int DebugRun(int startLine, CRunProbe& probe);
-    bool IsDebugPaused() const { return m_pDebug != nullptr; }
+    // Whether a debug run is paused (not while one of its parts runs).
+    bool IsDebugPaused() const { return m_pDebug != nullptr && !m_bInRun; }
     // The next statement of the paused debug run; -1 when none is paused.
     int PausedLine() const;
     // Drops a paused debug run and its log; nothing when none is paused.
@@ -604,9 +606,10 @@ private:
     int RegisterArgSlow(int n);
     int ReadRegisterToken(std::string_view token, bool& readable);
     CCompiledLine& CompileLine(CRunState& run, int line);
-    // kObserved: the loop of debug runs and of runs that record sources (probe may be
-    // null); the plain loop asks and records nothing.
-    template <bool kObserved>
+    // One loop, made three times: kProbe asks the probe around each statement (a debug
+    // run; probe is not null), kRecord notes the line behind each status line. The plain
+    // loop of tavimore-run does neither and pays for neither.
+    template <bool kProbe, bool kRecord>
     [[gnu::noinline]] void RunStatements(CRunState& run, int startLine, bool step, std::string& log,
                                          CRunTally& tally, CRunProbe* probe);
     void RunLines(int startLine, bool step, std::string& log, CRunTally& tally, CRunProbe* probe);

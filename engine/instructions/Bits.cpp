@@ -98,11 +98,15 @@ struct CBitInstructions {
 void AddBitInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"GETBIT", CBitInstructions::GetBit},       // REGL = bit b (0-7) of port p, read now
-        {"GETBUFFER", CBitInstructions::GetBuffer}, // REGL = bit b (0-7) of the byte last read
-        {"SETBIT",
-         CBitInstructions::SetBit}, // set (v=0: clear) bit b in the buffer, write it to port p
-        {"SETBUFFER", CBitInstructions::SetBuffer}, // set (v=0: clear) bit b in the buffer only
-        {"SETBUFCLR", CBitInstructions::SetBufClr}, // clear the buffer; REGL = its old value
+        // REGL = bit b (0-7) of port p, read now
+        {"GETBIT", CBitInstructions::GetBit, 3, "vB"},
+        // REGL = bit b (0-7) of the byte last read
+        {"GETBUFFER", CBitInstructions::GetBuffer, 2, "B"},
+        // set (v=0: clear) bit b in the buffer, write it to port p
+        {"SETBIT", CBitInstructions::SetBit, 3, "vbv"},
+        // set (v=0: clear) bit b in the buffer only
+        {"SETBUFFER", CBitInstructions::SetBuffer, 2, "bv"},
+        // clear the buffer; REGL = its old value
+        {"SETBUFCLR", CBitInstructions::SetBufClr, 1, ""},
     });
 }

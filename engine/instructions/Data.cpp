@@ -283,23 +283,37 @@ struct CDataInstructions {
 void AddDataInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"OR", CDataInstructions::Logic<true>},    // REGL = r OR v; [r2 = REGL]
-        {"AND", CDataInstructions::Logic<false>},  // REGL = r AND v; [r2 = REGL]
-        {"DISPB", CDataInstructions::Display<2>},  // show REGL or r in binary
-        {"DISPD", CDataInstructions::Display<10>}, // show REGL or r in decimal
-        {"DISPH", CDataInstructions::Display<16>}, // show REGL or r in hexadecimal
-        {"DISPM", CDataInstructions::DispM},       // box with REGL or r in hexadecimal
-        {"DISPW", CDataInstructions::DispW},       // REGW in hexadecimal (a box without argument)
-        {"COPYL", CDataInstructions::CopyL},       // r = REGL
-        {"COPY", CDataInstructions::Copy},         // REGL = r
-        {"MOV", CDataInstructions::Mov},           // r = v (REGL unchanged)
-        {"CALC", CDataInstructions::Calc},         // x = x op y, or z = x op y; REGL = result
-        {"debuglevel", CDataInstructions::DebugLevel}, // set the debug level (decimal)
-        {msg::kMnemonicComment,
-         CDataInstructions::Comment}, // the rest of the line as a level-5 status
-        {msg::kMnemonicString, CDataInstructions::StoreString<false>}, // store a text at r
-        {msg::kMnemonicStringCrLf,
-         CDataInstructions::StoreString<true>},                    // store a text and CR LF at r
-        {msg::kMnemonicStringShow, CDataInstructions::ShowString}, // the text at r as a status
+        // REGL = r OR v; [r2 = REGL]
+        {"OR", CDataInstructions::Logic<true>, 3, "rvr"},
+        // REGL = r AND v; [r2 = REGL]
+        {"AND", CDataInstructions::Logic<false>, 3, "rvr"},
+        // show REGL or r in binary
+        {"DISPB", CDataInstructions::Display<2>, 1, "r"},
+        // show REGL or r in decimal
+        {"DISPD", CDataInstructions::Display<10>, 1, "r"},
+        // show REGL or r in hexadecimal
+        {"DISPH", CDataInstructions::Display<16>, 1, "r"},
+        // box with REGL or r in hexadecimal
+        {"DISPM", CDataInstructions::DispM, 1, "r"},
+        // REGW in hexadecimal (a box without argument)
+        {"DISPW", CDataInstructions::DispW, 1, ""},
+        // r = REGL
+        {"COPYL", CDataInstructions::CopyL, 2, "r"},
+        // REGL = r
+        {"COPY", CDataInstructions::Copy, 2, "r"},
+        // r = v (REGL unchanged)
+        {"MOV", CDataInstructions::Mov, 3, "rv"},
+        // x = x op y, or z = x op y; REGL = result
+        {"CALC", CDataInstructions::Calc, 3, "vcvr"},
+        // set the debug level (decimal)
+        {"debuglevel", CDataInstructions::DebugLevel, 2, "d"},
+        // the rest of the line as a level-5 status
+        {msg::kMnemonicComment, CDataInstructions::Comment, 2, "*"},
+        // store a text at r
+        {msg::kMnemonicString, CDataInstructions::StoreString<false>, 3, "rt"},
+        // store a text and CR LF at r
+        {msg::kMnemonicStringCrLf, CDataInstructions::StoreString<true>, 3, "rt"},
+        // the text at r as a status
+        {msg::kMnemonicStringShow, CDataInstructions::ShowString, 2, "r"},
     });
 }

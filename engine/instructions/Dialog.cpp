@@ -98,14 +98,19 @@ struct CDialogInstructions {
 void AddDialogInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"MESSAGEBOX", CDialogInstructions::ShowBox}, // box with text 1 and caption 2, OK
-        {"MAYCONTINUE",
-         CDialogInstructions::MayContinue}, // ask OK/Cancel under caption 1; Cancel ends the run
-        {msg::kMnemonicWarning,
-         CDialogInstructions::Warning}, // fixed sound and the "漢字命令です" box
-        {msg::kMnemonicSound, CDialogInstructions::Sound}, // play the fixed sound, or file 1
-        {"MCI", CDialogInstructions::Mci},                 // media window for file 1 and play it
-        {"MCIPLAY", CDialogInstructions::MciPlay},         // play the newest media window again
-        {"MCICLOSE", CDialogInstructions::MciClose},       // close the newest media window
+        // box with text 1 and caption 2, OK
+        {"MESSAGEBOX", CDialogInstructions::ShowBox, 3, "tt"},
+        // ask OK/Cancel under caption 1; Cancel ends the run
+        {"MAYCONTINUE", CDialogInstructions::MayContinue, 2, "t"},
+        // fixed sound and the "漢字命令です" box
+        {msg::kMnemonicWarning, CDialogInstructions::Warning, 1, ""},
+        // play the fixed sound, or file 1
+        {msg::kMnemonicSound, CDialogInstructions::Sound, 1, "t"},
+        // media window for file 1 and play it
+        {"MCI", CDialogInstructions::Mci, 2, "tdd"},
+        // play the newest media window again
+        {"MCIPLAY", CDialogInstructions::MciPlay, 1, ""},
+        // close the newest media window
+        {"MCICLOSE", CDialogInstructions::MciClose, 1, ""},
     });
 }

@@ -197,21 +197,33 @@ struct CFlowInstructions {
 void AddFlowInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"PUMP", CFlowInstructions::Pump}, // dispatch waiting window messages
-        {"WAIT", CFlowInstructions::Wait}, // sleep t ms; REGL = t
-        {"WAITPUMP",
-         CFlowInstructions::WaitPump}, // sleep t ms, pumping each second; REGL = ms spent
-        {msg::kMnemonicCursorLine,
-         CFlowInstructions::CursorLine},              // show this line's index in a box
-        {"JMP", CFlowInstructions::Jmp},              // jump to line (or label) t
-        {"CALL", CFlowInstructions::Call},            // REGL = this line, push it, jump to t
-        {"RET", CFlowInstructions::Ret},              // jump to the line after the last CALL
-        {"JMPR", CFlowInstructions::Jmpr},            // jump by d lines
-        {"INC", CFlowInstructions::Count<1, false>},  // r = r + 1 (REGL without argument)
-        {"INCZ", CFlowInstructions::Count<1, true>},  // r = r + 1; skip the next line if 0
-        {"DEC", CFlowInstructions::Count<-1, false>}, // r = r - 1 (REGL without argument)
-        {"DECZ", CFlowInstructions::Count<-1, true>}, // r = r - 1; skip the next line if 0
-        {"IFJ", CFlowInstructions::IfJump<false>}, // IFJ a op b t: jump to t if a op b (unsigned)
-        {"IFJR", CFlowInstructions::IfJump<true>}, // IFJR a op b d: jump by d if a op b
+        // dispatch waiting window messages
+        {"PUMP", CFlowInstructions::Pump, 1, ""},
+        // sleep t ms; REGL = t
+        {"WAIT", CFlowInstructions::Wait, 2, "d"},
+        // sleep t ms, pumping each second; REGL = ms spent
+        {"WAITPUMP", CFlowInstructions::WaitPump, 2, "d"},
+        // show this line's index in a box
+        {msg::kMnemonicCursorLine, CFlowInstructions::CursorLine, 1, ""},
+        // jump to line (or label) t
+        {"JMP", CFlowInstructions::Jmp, 2, "d"},
+        // REGL = this line, push it, jump to t
+        {"CALL", CFlowInstructions::Call, 2, "d"},
+        // jump to the line after the last CALL
+        {"RET", CFlowInstructions::Ret, 1, ""},
+        // jump by d lines
+        {"JMPR", CFlowInstructions::Jmpr, 2, "d"},
+        // r = r + 1 (REGL without argument)
+        {"INC", CFlowInstructions::Count<1, false>, 1, "r"},
+        // r = r + 1; skip the next line if 0
+        {"INCZ", CFlowInstructions::Count<1, true>, 1, "r"},
+        // r = r - 1 (REGL without argument)
+        {"DEC", CFlowInstructions::Count<-1, false>, 1, "r"},
+        // r = r - 1; skip the next line if 0
+        {"DECZ", CFlowInstructions::Count<-1, true>, 1, "r"},
+        // IFJ a op b t: jump to t if a op b (unsigned)
+        {"IFJ", CFlowInstructions::IfJump<false>, 5, "vcvv"},
+        // IFJR a op b d: jump by d if a op b
+        {"IFJR", CFlowInstructions::IfJump<true>, 5, "vcvv"},
     });
 }

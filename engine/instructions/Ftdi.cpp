@@ -179,22 +179,29 @@ struct CFtdiInstructions {
 void AddFtdiInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"ftgetnumdevices",
-         CFtdiInstructions::GetNumDevices}, // show the number of attached devices
-        {"ftgetserialnumber", CFtdiInstructions::GetSerialNumber}, // show device d's serial number
-                                                                   // (d = 0 without argument)
-        {"ftserialnumberjmp",
-         CFtdiInstructions::SerialNumberJmp},  // jump to t if device d's serial number is s
-        {"ftopen", CFtdiInstructions::Open},   // open every attached device
-        {"ftclose", CFtdiInstructions::Close}, // close every open device
-        {"ftsetbitmode",
-         CFtdiInstructions::SetBitMode},   // bit-bang mode, pins of mask m outputs; REGL = m
-        {"ftout", CFtdiInstructions::Out}, // drive the output pins of device d with v; REGL = v
-        {"lowpower", CFtdiInstructions::LowPower}, // let the display power down for a moment
-        {"ftin", CFtdiInstructions::In},           // REGL = the eight pins of device d
-        {"ftreset", CFtdiInstructions::Reset},     // reset device d; REGL = d
-        {"ftsetbaudrate",
-         CFtdiInstructions::SetBaudRate},    // set device d's baud rate (low 16 bits); REGL = d
-        {"ftread", CFtdiInstructions::Read}, // REGL = one received byte of device d (0 if none)
+        // show the number of attached devices
+        {"ftgetnumdevices", CFtdiInstructions::GetNumDevices, 1, ""},
+        // show device d's serial number (d = 0 without argument)
+        {"ftgetserialnumber", CFtdiInstructions::GetSerialNumber, 1, "v"},
+        // jump to t if device d's serial number is s
+        {"ftserialnumberjmp", CFtdiInstructions::SerialNumberJmp, 4, "vtd"},
+        // open every attached device
+        {"ftopen", CFtdiInstructions::Open, 1, ""},
+        // close every open device
+        {"ftclose", CFtdiInstructions::Close, 1, ""},
+        // bit-bang mode, pins of mask m outputs; REGL = m
+        {"ftsetbitmode", CFtdiInstructions::SetBitMode, 3, "vv"},
+        // drive the output pins of device d with v; REGL = v
+        {"ftout", CFtdiInstructions::Out, 3, "vv"},
+        // let the display power down for a moment
+        {"lowpower", CFtdiInstructions::LowPower, 1, ""},
+        // REGL = the eight pins of device d
+        {"ftin", CFtdiInstructions::In, 2, "v"},
+        // reset device d; REGL = d
+        {"ftreset", CFtdiInstructions::Reset, 2, "v"},
+        // set device d's baud rate (low 16 bits); REGL = d
+        {"ftsetbaudrate", CFtdiInstructions::SetBaudRate, 3, "vv"},
+        // REGL = one received byte of device d (0 if none)
+        {"ftread", CFtdiInstructions::Read, 2, "v"},
     });
 }

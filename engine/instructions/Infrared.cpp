@@ -302,10 +302,9 @@ struct CInfraredInstructions {
 void AddInfraredInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"IRSIGNAL", CInfraredInstructions::IrSignal}, // capture an IR signal into the registers
-                                                       // (S: check send mode)
-        {"IRSIGNAL_DEBUG",
-         CInfraredInstructions::IrSignalDebug}, // echo the sync signal 20 s, count edges, wait for
-                                                // the receiver
+        // capture an IR signal into the registers (S: check send mode)
+        {"IRSIGNAL", CInfraredInstructions::IrSignal, 1, "tvbb"},
+        // echo the sync signal 20 s, count edges, wait for the receiver
+        {"IRSIGNAL_DEBUG", CInfraredInstructions::IrSignalDebug, 1, "vbb"},
     });
 }

@@ -239,19 +239,33 @@ struct CPortInstructions {
 void AddPortInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"IN", CPortInstructions::In},     // REGL = byte read from port p
-        {"WIN", CPortInstructions::Win},   // REGL = word read from port p
-        {"DIN", CPortInstructions::Din},   // REGL = double word read from port p
-        {"OUT", CPortInstructions::Out},   // write byte v to port p; REGL = v & 0xFF
-        {"WOUT", CPortInstructions::Wout}, // write word v to port p; REGL = v & 0xFFFF
-        {"DOUT", CPortInstructions::Dout}, // write double word v to port p; REGL = v
-        {"D", CPortInstructions::D},       // REGL = 32 bits of physical memory at hex a
-        {"DT", CPortInstructions::Dt},     // dump 16 bytes of physical memory at a, or the next 16
-        {"dummycheck", CPortInstructions::DummyCheck}, // show the dump-line formatter's test line
-        {"REGL?", CPortInstructions::ReglLocation},    // show where the REGL cell lives
-        {"E", CPortInstructions::E}, // write 32 bits v to physical memory at a (both hex)
-        {"GETTICK_DEBUG", CPortInstructions::GetTickDebug}, // REGL = port-bit reads done in 2 s
-        {"WINIO", CPortInstructions::WinIo},                // check that port access is available
-        {msg::kMnemonicTestOutput, CPortInstructions::TestOutput}, // 0xFF to ports 0x61 and 0x3F8
+        // REGL = byte read from port p
+        {"IN", CPortInstructions::In, 2, "v"},
+        // REGL = word read from port p
+        {"WIN", CPortInstructions::Win, 2, "v"},
+        // REGL = double word read from port p
+        {"DIN", CPortInstructions::Din, 2, "v"},
+        // write byte v to port p; REGL = v & 0xFF
+        {"OUT", CPortInstructions::Out, 3, "vv"},
+        // write word v to port p; REGL = v & 0xFFFF
+        {"WOUT", CPortInstructions::Wout, 3, "vv"},
+        // write double word v to port p; REGL = v
+        {"DOUT", CPortInstructions::Dout, 3, "vv"},
+        // REGL = 32 bits of physical memory at hex a
+        {"D", CPortInstructions::D, 2, "t"},
+        // dump 16 bytes of physical memory at a, or the next 16
+        {"DT", CPortInstructions::Dt, 1, "h"},
+        // show the dump-line formatter's test line
+        {"dummycheck", CPortInstructions::DummyCheck, 1, ""},
+        // show where the REGL cell lives
+        {"REGL?", CPortInstructions::ReglLocation, 1, ""},
+        // write 32 bits v to physical memory at a (both hex)
+        {"E", CPortInstructions::E, 3, "tt"},
+        // REGL = port-bit reads done in 2 s
+        {"GETTICK_DEBUG", CPortInstructions::GetTickDebug, 1, ""},
+        // check that port access is available
+        {"WINIO", CPortInstructions::WinIo, 1, ""},
+        // 0xFF to ports 0x61 and 0x3F8
+        {msg::kMnemonicTestOutput, CPortInstructions::TestOutput, 1, ""},
     });
 }

@@ -250,20 +250,31 @@ struct CSystemInstructions {
 void AddSystemInstructions(CKeywordChain& chain)
 {
     chain.Add({
-        {"EXITWIN", CSystemInstructions::ExitWin},     // power the machine off
-        {"EXECCLOSE", CSystemInstructions::ExecClose}, // ask window h to close
-        {"EXEC", CSystemInstructions::Exec},   // start a command line, wait until ready; REGL = its
-                                               // process id
-        {"EXECD", CSystemInstructions::ExecD}, // run a shell command hidden; r = its window
-        {"EXECP", CSystemInstructions::ExecP}, // start a command line shown; r = its window
-        {"terminate", CSystemInstructions::Terminate}, // text editor for 5 s, then end it
-        {"notepat", CSystemInstructions::Terminate},   // same as terminate
-        {"HANDLELIST",
-         CSystemInstructions::HandleList},         // list the top-level windows: handle and title
-        {"TIME", CSystemInstructions::Time},       // REGL (and r) = the millisecond tick
-        {"WINDOW", CSystemInstructions::Window},   // HIDE or SHOW the application's main window
-        {"layer", CSystemInstructions::Layer},     // opacity p % for window h (main window)
-        {"opencon", CSystemInstructions::OpenCon}, // open the application's console, write "dir\n"
-        {"freecon", CSystemInstructions::FreeCon}, // close the application's console
+        // power the machine off
+        {"EXITWIN", CSystemInstructions::ExitWin, 1, ""},
+        // ask window h to close
+        {"EXECCLOSE", CSystemInstructions::ExecClose, 2, "v"},
+        // start a command line, wait until ready; REGL = its process id
+        {"EXEC", CSystemInstructions::Exec, 2, "*"},
+        // run a shell command hidden; r = its window
+        {"EXECD", CSystemInstructions::ExecD, 3, "r*"},
+        // start a command line shown; r = its window
+        {"EXECP", CSystemInstructions::ExecP, 3, "r*"},
+        // text editor for 5 s, then end it
+        {"terminate", CSystemInstructions::Terminate, 1, ""},
+        // same as terminate
+        {"notepat", CSystemInstructions::Terminate, 1, ""},
+        // list the top-level windows: handle and title
+        {"HANDLELIST", CSystemInstructions::HandleList, 1, ""},
+        // REGL (and r) = the millisecond tick
+        {"TIME", CSystemInstructions::Time, 1, "r"},
+        // HIDE or SHOW the application's main window
+        {"WINDOW", CSystemInstructions::Window, 2, "t"},
+        // opacity p % for window h (main window)
+        {"layer", CSystemInstructions::Layer, 2, "dh"},
+        // open the application's console, write "dir\n"
+        {"opencon", CSystemInstructions::OpenCon, 1, ""},
+        // close the application's console
+        {"freecon", CSystemInstructions::FreeCon, 1, ""},
     });
 }

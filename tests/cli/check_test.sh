@@ -28,6 +28,14 @@ sed 's/$/\r/' faults.tvm | iconv -f UTF-8 -t CP932 >"$work/faults-cp932.tvm"
 diff -q faults.expected "$work/cp932-out" >/dev/null ||
     { echo "FAIL: the cp932 document gives another listing"; diff faults.expected "$work/cp932-out"; failures=$((failures + 1)); }
 
+# Warnings alone name legal code: they are printed, and the check still passes.
+printf 'MOV REG1 10\nSETBUFFER D'"'"'9\n' >"$work/warnings.tvm"
+"$runner" --check --encoding utf8 "$work/warnings.tvm" >"$work/out" 2>&1
+status=$?
+if [ "$status" != 0 ] || [ "$(grep -c ': warning: ' "$work/out")" != 2 ]; then
+    echo "FAIL: a script with warnings only exited $status"; cat "$work/out"; failures=$((failures + 1))
+fi
+
 for example in "$source"/examples/*.tvm; do
     "$runner" --check "$example" >"$work/out" 2>&1
     status=$?

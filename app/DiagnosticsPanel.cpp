@@ -38,7 +38,7 @@ CDiagnosticsPanel::CDiagnosticsPanel(CScriptDiagnostics* diagnostics, QWidget* p
     m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     m_pTable->setColumnWidth(CScriptDiagnostics::LineColumn, 60);
-    m_pTable->setColumnWidth(CScriptDiagnostics::KindColumn, 150);
+    m_pTable->setColumnWidth(CScriptDiagnostics::KindColumn, 230);
     layout->addWidget(m_pTable);
     setWidget(body);
 

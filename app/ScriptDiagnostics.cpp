@@ -115,7 +115,7 @@ void CScriptDiagnostics::Check()
         const QTextBlock block = m_pDocument->findBlockByNumber(found[i].line);
         if (!block.isValid()) continue;
         const QString message = FromCp932(found[i].message);
-        const bool warning = false;
+        const bool warning = found[i].warning;
         m_findings.push_back(
             {QTextCursor(block),
              (warning ? ui::kDiagnosticWarning : ui::kDiagnosticError) + KindName(message), message,

@@ -254,7 +254,7 @@ void CTavimoreApp::CreateResultPanels()
     frame->tabifyDockWidget(m_pDiagnosticsPanel, m_pReportPanel);
     m_pDiagnosticsPanel->raise();
     // The panels take a strip below the text, which keeps most of the height.
-    frame->resizeDocks({m_pDiagnosticsPanel}, {150}, Qt::Vertical);
+    frame->resizeDocks({m_pDiagnosticsPanel}, {190}, Qt::Vertical);
     connect(m_pDiagnosticsPanel, &CDiagnosticsPanel::LineChosen, this, &CTavimoreApp::GoToLine);
     connect(m_pReportPanel, &CReportPanel::LineChosen, this, &CTavimoreApp::GoToLine);
 

@@ -70,14 +70,15 @@ shot() {
 
 script diagnostics.tvm \
     "/ 診断の例: 実行する前に見つかる問題 (faults seen before a run)" \
-    "MOV REG1 D'10" \
+    "MOV REG1 10" \
     "MOVE REG2 0" \
     "L'LOOP" \
     "INC REG2" \
     "IFJ REG2 < REG1 L'LOP" \
     "MOV REG10000 REG2" \
     "L'LOOP" \
-    "DISPD REG2"
+    "GETBIT H'379 8" \
+    "MOV REG3"
 script report.tvm \
     "/ レポートの例: どの文が何を出したか (which statement said what)" \
     "MOV REG1 D'41" \

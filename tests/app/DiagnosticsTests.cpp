@@ -16,14 +16,16 @@
 
 namespace {
 
-// Faults on lines 1 (unknown mnemonic), 3 (no such label) and 5 (no such register).
+// Errors on lines 1 (unknown mnemonic), 3 (no such label) and 5 (no such register);
+// a warning on line 7 (a bare 10 reads as binary).
 const QString kSample = QStringLiteral("WAIT 0\n"
                                        "WIAT 0\n"
                                        "L'TOP\n"
                                        "JMP L'NOWHERE\n"
                                        "/ comment\n"
                                        "MOV REG10000 1\n"
-                                       "JMP L'TOP");
+                                       "JMP L'TOP\n"
+                                       "MOV REG2 10");
 
 // The lines the view underlines with a wave.
 QList<int> WavyLines(const CTavimoreView& view)
@@ -35,13 +37,13 @@ QList<int> WavyLines(const CTavimoreView& view)
     return lines;
 }
 
-// Whether the gutter paints the diagnostics mark on the row of a line.
-bool GutterMarks(CTavimoreView& view, int line)
+// The colour the gutter paints at its edge on the row of a line.
+QRgb GutterMark(CTavimoreView& view, int line)
 {
     QTextCursor cursor(view.document()->findBlockByNumber(line));
     const int y = view.cursorRect(cursor).center().y();
     const QImage picture = view.Gutter()->grab().toImage();
-    return picture.pixel(picture.width() - 2, y) == CTavimoreView::DiagnosticColor().rgb();
+    return picture.pixel(picture.width() - 2, y);
 }
 
 } // namespace
@@ -59,14 +61,24 @@ private slots:
         // The check waits for a pause in the typing, then runs by itself.
         QVERIFY(diagnostics.IsPending());
         QTRY_VERIFY(!diagnostics.IsPending());
-        QCOMPARE(diagnostics.Lines(), (QList<int>{1, 3, 5}));
+        QCOMPARE(diagnostics.Lines(), (QList<int>{1, 3, 5, 7}));
+        QCOMPARE(diagnostics.ErrorLines(), (QList<int>{1, 3, 5}));
         // Colouring and underlining change no character: no further check follows.
         QSignalSpy checks(&diagnostics, &CScriptDiagnostics::Checked);
         QTest::qWait(2 * CScriptDiagnostics::kDelayMs);
         QCOMPARE(checks.count(), 0);
-        QCOMPARE(WavyLines(view), (QList<int>{1, 3, 5}));
-        for (int line = 0; line < 7; ++line)
-            QCOMPARE(GutterMarks(view, line), line == 1 || line == 3 || line == 5);
+        QCOMPARE(WavyLines(view), (QList<int>{1, 3, 5, 7}));
+        const QRgb error = CTavimoreView::DiagnosticColor(false).rgb();
+        const QRgb warning = CTavimoreView::DiagnosticColor(true).rgb();
+        for (int line = 0; line < 8; ++line) {
+            const QRgb mark = GutterMark(view, line);
+            if (line == 7)
+                QCOMPARE(mark, warning);
+            else if (line % 2 == 1)
+                QCOMPARE(mark, error);
+            else
+                QVERIFY(mark != error && mark != warning);
+        }
 
         // Hovering a line shows its message; a clean line has none.
         const QPoint onLine3 =
@@ -76,7 +88,9 @@ private slots:
 
         // The panel lists line, kind and message; a click puts the caret on the line.
         QTableView* table = fixture.App().DiagnosticsPanel()->Table();
-        QCOMPARE(table->model()->rowCount(), 3);
+        QCOMPARE(table->model()->rowCount(), 4);
+        QCOMPARE(table->model()->index(3, CScriptDiagnostics::KindColumn).data().toString(),
+                 QStringLiteral("警告: read as binary"));
         const QModelIndex third = table->model()->index(2, CScriptDiagnostics::LineColumn);
         QCOMPARE(third.data().toInt(), 5);
         QCOMPARE(table->model()->index(2, CScriptDiagnostics::KindColumn).data().toString(),
@@ -101,15 +115,15 @@ private slots:
         diagnostics.Check();
         // A line typed above moves the findings down with their lines at once.
         QTextCursor(view.document()).insertText(QStringLiteral("WAIT 1\n"));
-        QCOMPARE(diagnostics.Lines(), (QList<int>{2, 4, 6}));
-        QCOMPARE(WavyLines(view), (QList<int>{2, 4, 6}));
+        QCOMPARE(diagnostics.Lines(), (QList<int>{2, 4, 6, 8}));
+        QCOMPARE(WavyLines(view), (QList<int>{2, 4, 6, 8}));
         // Mending the label line's name clears its finding at the next check.
         QTextCursor label(view.document()->findBlockByNumber(3));
         label.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         label.insertText(QStringLiteral("L'NOWHERE"));
-        QTRY_COMPARE(diagnostics.Lines(), (QList<int>{2, 6, 7}));
-        QCOMPARE(WavyLines(view), (QList<int>{2, 6, 7}));
-        QVERIFY(fixture.App().DiagnosticsPanel()->Summary().startsWith(QStringLiteral("3 ")));
+        QTRY_COMPARE(diagnostics.Lines(), (QList<int>{2, 6, 7, 8}));
+        QCOMPARE(WavyLines(view), (QList<int>{2, 6, 7, 8}));
+        QVERIFY(fixture.App().DiagnosticsPanel()->Summary().startsWith(QStringLiteral("4 ")));
 
         // While a script runs (here: waits in a message box), the check waits for its end.
         QSignalSpy checks(&diagnostics, &CScriptDiagnostics::Checked);

@@ -267,7 +267,9 @@ void CTavimoreApp::CreateResultPanels()
     numberFrom(fromOne->isChecked());
     connect(fromOne, &QAction::toggled, this, numberFrom);
 
-    connect(doc, &CTavimoreDoc::ReportReady, m_pReportPanel, [this, doc] {
+    connect(doc, &CTavimoreDoc::RunFinished, m_pReportPanel, [this, doc] {
+        // A paused debug run has no report yet: the panel keeps the last one.
+        if (doc->Engine().GetRunEnd() == RunEnd::Paused) return;
         m_pReportPanel->ShowReport(doc->Report());
         // A run that showed message boxes brings the panel forward: they say what failed.
         if (m_pReportPanel->Model()->BoxCount() > 0) {

@@ -173,7 +173,6 @@ void CTavimoreDoc::RunScript(const std::string& text)
     cursor.endEditBlock();
     emit CaretRequested(cursor);
     RefreshRegL();
-    NoteReport(text.size());
     emit RunFinished();
 }
 
@@ -201,8 +200,7 @@ void CTavimoreDoc::StepLine(int line)
     m_host.ResetStop();
     HandEngineWindowContext();
     emit RunStateChanged(true);
-    const std::string document = EngineText();
-    const CStepResult result = StepDocumentLine(*m_pEngine, document, line);
+    const CStepResult result = StepDocumentLine(*m_pEngine, EngineText(), line);
     m_host.EndRun();
     emit RunStateChanged(false);
     if (!result.ran) {
@@ -220,14 +218,7 @@ void CTavimoreDoc::StepLine(int line)
     emit CaretRequested(caret);
     emit StatementMarked(target.isValid() ? result.caretLine : -1);
     RefreshRegL();
-    NoteReport(document.size());
     emit RunFinished();
-}
-
-void CTavimoreDoc::NoteReport(size_t scriptSize)
-{
-    m_nReportScriptSize = scriptSize;
-    emit ReportReady();
 }
 
 CRunReport CTavimoreDoc::Report() const
@@ -235,7 +226,7 @@ CRunReport CTavimoreDoc::Report() const
     CRunReport report;
     // The output is the script, CR LF, the report line, CR LF, then the status lines.
     const std::string& output = m_pEngine->OutputText();
-    const size_t afterScript = std::min(output.size(), m_nReportScriptSize + 2);
+    const size_t afterScript = std::min(output.size(), m_pEngine->ScriptText().size() + 2);
     const size_t brk = output.find("\r\n", afterScript);
     report.statusText = output.substr(brk == std::string::npos ? output.size() : brk + 2);
     report.statusLines = m_pEngine->StatusLineSources();

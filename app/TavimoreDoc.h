@@ -70,11 +70,8 @@ public:
     void StopScript();
     bool IsRunInProgress() const { return m_pEngine->IsRunInProgress(); }
     // What the last run or step showed and reported, with the statement line behind
-    // each box and status line (read from the engine when asked).
+    // each box and status line (read from the engine's last output when asked).
     CRunReport Report() const;
-    // Offers the engine's report of a run of a script scriptSize bytes long to the
-    // panels (ReportReady).
-    void NoteReport(size_t scriptSize);
 
 signals:
     void TitleChanged();
@@ -89,8 +86,6 @@ signals:
     // The statement a step left the caret on, to be marked until the next run or
     // step; -1 when a run ends and nothing is marked.
     void StatementMarked(int line);
-    // A run or step ended: Report() tells what it showed and reported.
-    void ReportReady();
     // REGL, as the dialog bar shows it, after a run, a step or a stop.
     void RegLChanged(const QString& text);
 
@@ -106,5 +101,4 @@ private:
     QString m_strPath;
     QString m_strTitle;
     doctext::LineBreaks m_eLineBreaks = doctext::LineBreaks::CrLf;
-    size_t m_nReportScriptSize = 0; // the length of the script the last report follows
 };

@@ -104,6 +104,22 @@ const std::vector<Command>& Commands()
         {.id = kViewFont, .text = ui::kCmdViewFont, .prompt = ui::kCmdViewFontPrompt,
          .menu = M::View, .menuGroup = 2, .handler = [](CTavimoreApp& app) { app.OnChooseFont(); }},
 
+        // Debug
+        {.id = kDebugToggleBreakpoint, .text = ui::kCmdDebugToggleBreakpoint,
+         .prompt = ui::kCmdDebugToggleBreakpointPrompt,
+         .keys = {QKeyCombination(Qt::Key_F9), kNoKey}, .menu = M::Debug, .menuGroup = 1,
+         .handler = [](CTavimoreApp& app) { app.OnToggleBreakpoint(); }},
+        {.id = kDebugRun, .text = ui::kCmdDebugRun, .prompt = ui::kCmdDebugRunPrompt,
+         .keys = {Qt::CTRL | Qt::Key_F5, kNoKey}, .menu = M::Debug, .menuGroup = 1,
+         .handler = [](CTavimoreApp& app) { app.OnDebugRun(); }},
+        {.id = kDebugAddWatch, .text = ui::kCmdDebugAddWatch,
+         .prompt = ui::kCmdDebugAddWatchPrompt, .keys = {Qt::SHIFT | Qt::Key_F9, kNoKey},
+         .menu = M::Debug, .menuGroup = 2, .handler = [](CTavimoreApp& app) { app.OnAddWatch(); }},
+        {.id = kDebugWatchPanel, .text = ui::kCmdViewWatchPanel,
+         .prompt = ui::kCmdViewWatchPanelPrompt, .keys = {Qt::CTRL | Qt::ALT | Qt::Key_W, kNoKey},
+         .menu = M::Debug, .menuGroup = 2, .checkable = true,
+         .handler = [](CTavimoreApp& app) { app.OnToggleWatchPanel(); }},
+
         // Help
         {.id = kHelpFinder, .text = ui::kCmdHelpFinder, .prompt = ui::kCmdHelpFinderPrompt,
          .menu = M::Help, .menuGroup = 1, .handler = [](CTavimoreApp& app) { app.OnHelpFinder(); }},

@@ -56,10 +56,14 @@ enum Id : int {
     kViewLinesFromOne = 32778,
     kHelpKeys = 32779,
     kViewFont = 32780,
+    kDebugToggleBreakpoint = 32800,
+    kDebugRun = 32801,
+    kDebugAddWatch = 32802,
+    kDebugWatchPanel = 32803,
 };
 
 // The menu a command is listed in.
-enum class Menu { None, File, Edit, View, Help };
+enum class Menu { None, File, Edit, View, Debug, Help };
 
 struct Command {
     Id id;

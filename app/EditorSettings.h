@@ -2,6 +2,7 @@
 // the recent-file list.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace editorsettings {
@@ -17,5 +18,9 @@ void SetLineNumbersFromOne(bool on);
 // The editor font the user chose, as QFont::toString gives it; "" for the editor's own.
 QString EditorFont();
 void SetEditorFont(const QString& font);
+
+// The breakpoint lines of a file, by its absolute path (an empty list forgets them).
+QList<int> Breakpoints(const QString& path);
+void SetBreakpoints(const QString& path, const QList<int>& lines);
 
 } // namespace editorsettings

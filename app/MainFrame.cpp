@@ -122,13 +122,11 @@ void CMainFrame::CreateMenus()
 {
     using cmd::Menu;
     const std::pair<Menu, const QString*> menus[] = {
-        {Menu::File, &ui::kMenuFile},
-        {Menu::Edit, &ui::kMenuEdit},
-        {Menu::View, &ui::kMenuView},
-        {Menu::Help, &ui::kMenuHelp},
+        {Menu::File, &ui::kMenuFile},   {Menu::Edit, &ui::kMenuEdit}, {Menu::View, &ui::kMenuView},
+        {Menu::Debug, &ui::kMenuDebug}, {Menu::Help, &ui::kMenuHelp},
     };
-    const char* names[] = {"fileMenu", "editMenu", "viewMenu", "helpMenu"};
-    for (int i = 0; i < 4; ++i) {
+    const char* names[] = {"fileMenu", "editMenu", "viewMenu", "debugMenu", "helpMenu"};
+    for (int i = 0; i < 5; ++i) {
         QMenu* menu = menuBar()->addMenu(*menus[i].second);
         menu->setObjectName(QLatin1String(names[i]));
         if (menus[i].first == Menu::File) m_pFileMenu = menu;
@@ -209,6 +207,14 @@ void CMainFrame::ShowRunning(bool running)
     m_pRunningPane->setStyleSheet(running ? QStringLiteral("color: #a00000; font-weight: bold;")
                                           : QString());
     Action(cmd::kScriptRun)->setEnabled(!running);
+    Action(cmd::kDebugRun)->setEnabled(!running);
+}
+
+void CMainFrame::ShowPaused(bool paused)
+{
+    m_pRunningPane->setText(paused ? ui::kPausedIndicator : QString());
+    m_pRunningPane->setStyleSheet(paused ? QStringLiteral("color: #0000a0; font-weight: bold;")
+                                         : QString());
 }
 
 void CMainFrame::ShowModified(bool modified)
@@ -239,7 +245,9 @@ void CMainFrame::CreateStatusBar()
     m_pRunningPane = new QLabel(bar);
     m_pRunningPane->setObjectName(QStringLiteral("runningPane"));
     m_pRunningPane->setMinimumWidth(
-        m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator) + 12);
+        qMax(m_pRunningPane->fontMetrics().horizontalAdvance(ui::kRunningIndicator),
+             m_pRunningPane->fontMetrics().horizontalAdvance(ui::kPausedIndicator)) +
+        12);
     m_pRunningPane->setAlignment(Qt::AlignCenter);
     bar->insertPermanentWidget(0, m_pRunningPane);
     m_pModifiedPane = new QLabel(bar);

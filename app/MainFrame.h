@@ -31,6 +31,8 @@ public:
     // While the text has changes not yet saved: "変更" in the status bar.
     void ShowModified(bool modified);
     QLabel* ModifiedPane() const { return m_pModifiedPane; }
+    // While a debug run is paused: "一時停止中" in the same pane.
+    void ShowPaused(bool paused);
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CTavimoreView* View() const { return m_pView; }

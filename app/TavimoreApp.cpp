@@ -9,6 +9,7 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -31,6 +33,7 @@
 
 #include "Commands.h"
 #include "CopyDataEndpoint.h"
+#include "Debugger.h"
 #include "DeviceOptions.h"
 #include "DiagnosticsPanel.h"
 #include "EditorSettings.h"
@@ -45,6 +48,7 @@
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
+#include "WatchPanel.h"
 
 #ifndef TAVIMORE_DOC_DIR
 #define TAVIMORE_DOC_DIR ""
@@ -206,8 +210,8 @@ void CTavimoreApp::ConnectCommands()
     connect(view, &CTavimoreView::RunRequested, doc, &CTavimoreDoc::RunText);
     connect(view, &CTavimoreView::StepRequested, doc, &CTavimoreDoc::StepLine);
     connect(view, &CTavimoreView::StopRequested, doc, [doc] {
-        // Esc stops a run; with none in progress it does nothing.
-        if (doc->IsRunInProgress()) doc->StopScript();
+        // Esc stops a run, or a paused debug run; with neither it does nothing.
+        if (doc->IsRunInProgress() || doc->IsDebugPaused()) doc->StopScript();
     });
     connect(view, &CTavimoreView::TitleToggledOn, doc, [doc] { doc->SetTitle(ui::kTitleToggle); });
     connect(doc, &CTavimoreDoc::TextReplaced, view, &CTavimoreView::OnTextReplaced);
@@ -235,7 +239,121 @@ void CTavimoreApp::ConnectCommands()
     infrared->hide();
     connect(doc, &CTavimoreDoc::RunFinished, infrared,
             [infrared, doc] { infrared->UpdateFromEngine(doc->Engine()); });
+
     CreateResultPanels();
+    ConnectDebugger();
+}
+
+void CTavimoreApp::ConnectDebugger()
+{
+    CMainFrame* frame = m_pFrame.get();
+    CTavimoreView* view = frame->View();
+    CTavimoreDoc* doc = m_pDocument.get();
+    CDebugger* debugger = &doc->Debugger();
+    view->SetBreakpointSource([debugger] { return debugger->BreakpointLines(); });
+    connect(debugger, &CDebugger::BreakpointsChanged, view->Gutter(),
+            qOverload<>(&QWidget::update));
+    connect(view, &CTavimoreView::BreakpointToggleRequested, debugger,
+            [debugger](int line) { debugger->ToggleBreakpoint(line); });
+
+    // The watch panel sits right of the text; hidden until asked for or until a debug
+    // run first pauses, it follows every run, step and pause.
+    m_pWatchPanel = new CWatchPanel(doc->Engine(), *debugger, frame);
+    frame->addDockWidget(Qt::RightDockWidgetArea, m_pWatchPanel);
+    m_pWatchPanel->hide();
+    QAction* toggle = frame->Action(cmd::kDebugWatchPanel);
+    connect(m_pWatchPanel, &QDockWidget::visibilityChanged, toggle,
+            [this, toggle] { toggle->setChecked(m_pWatchPanel->isVisible()); });
+    connect(doc, &CTavimoreDoc::RunFinished, m_pWatchPanel, &CWatchPanel::Refresh);
+    connect(m_pWatchPanel, &CWatchPanel::ValueRejected, frame,
+            [frame](const QString& why) { frame->statusBar()->showMessage(why, 5000); });
+
+    // A pause says where and why until the debug run goes on or ends.
+    connect(doc, &CTavimoreDoc::DebugPaused, frame,
+            [this, frame, view](int line, const QString& changedWatch) {
+                // The line as the gutter numbers it.
+                const QString number = view->LineNumberText(line);
+                frame->statusBar()->showMessage(
+                    changedWatch.isEmpty() ? ui::kPausedAtBreakpoint.arg(number)
+                                           : ui::kPausedOnChange.arg(number, changedWatch));
+                frame->ShowPaused(true);
+                ShowWatchPanel(false);
+            });
+    connect(doc, &CTavimoreDoc::DebugEnded, frame, [frame] {
+        frame->statusBar()->clearMessage();
+        frame->ShowPaused(false);
+    });
+    connect(doc, &CTavimoreDoc::RunStateChanged, frame, [frame, doc](bool running) {
+        if (running && doc->IsDebugPaused()) frame->statusBar()->clearMessage();
+    });
+    // A step taken while paused leaves the debug run paused, which the bar goes on saying.
+    connect(doc, &CTavimoreDoc::RunFinished, frame, [frame, doc] {
+        if (!doc->IsDebugPaused()) return;
+        frame->ShowPaused(true);
+        if (frame->statusBar()->currentMessage().isEmpty())
+            frame->statusBar()->showMessage(ui::kStillPaused);
+    });
+}
+
+void CTavimoreApp::OnToggleBreakpoint()
+{
+    m_pDocument->Debugger().ToggleBreakpoint(m_pFrame->View()->CaretLine());
+}
+
+void CTavimoreApp::OnDebugRun()
+{
+    m_pDocument->DebugRun(m_pFrame->View()->CaretLine());
+}
+
+void CTavimoreApp::OnAddWatch()
+{
+    QString text;
+    if (m_askWatch) {
+        text = m_askWatch();
+    } else {
+        bool ok = false;
+        text = QInputDialog::getText(m_pFrame.get(),
+                                     ui::kCmdDebugAddWatchPrompt.section(QLatin1Char('\n'), 1),
+                                     ui::kAddWatchLabel, QLineEdit::Normal, QString(), &ok);
+        if (!ok) return;
+    }
+    if (text.trimmed().isEmpty()) return;
+    QString error;
+    if (!m_pDocument->Debugger().AddWatch(text, error)) {
+        ReportError(error);
+        return;
+    }
+    ShowWatchPanel(false);
+}
+
+void CTavimoreApp::ShowWatchPanel(bool focus)
+{
+    // At its first showing the panel gets room for its columns.
+    static constexpr int kFirstWidth = 400;
+    const bool first = !m_bWatchPanelShown;
+    m_bWatchPanelShown = true;
+    m_pWatchPanel->show();
+    m_pWatchPanel->raise();
+    if (first && !m_pWatchPanel->isFloating())
+        m_pFrame->resizeDocks({m_pWatchPanel}, {kFirstWidth}, Qt::Horizontal);
+    if (focus) m_pWatchPanel->Tree()->setFocus();
+}
+
+void CTavimoreApp::OnToggleWatchPanel()
+{
+    // Showing the panel gives it the keyboard, so that its values can be read and
+    // copied without the mouse; on a panel shown but not in use the command does that
+    // instead of hiding it.
+    QAction* toggle = m_pFrame->Action(cmd::kDebugWatchPanel);
+    const bool inUse = m_pWatchPanel->isAncestorOf(QApplication::focusWidget());
+    if (m_pWatchPanel->isVisible() && !inUse) {
+        toggle->setChecked(true);
+    } else if (!toggle->isChecked()) {
+        m_pWatchPanel->hide();
+        m_pFrame->View()->setFocus();
+        return;
+    }
+    ShowWatchPanel(true);
 }
 
 void CTavimoreApp::CreateResultPanels()
@@ -244,8 +362,9 @@ void CTavimoreApp::CreateResultPanels()
     CTavimoreView* view = frame->View();
     CTavimoreDoc* doc = m_pDocument.get();
 
+    // The findings hold cursors in the text, so they go with it.
     m_pDiagnostics = new CScriptDiagnostics(
-        doc->TextDocument(), [doc] { return doc->EngineText(); }, doc);
+        doc->TextDocument(), [doc] { return doc->EngineText(); }, doc->TextDocument());
     view->SetDiagnostics(m_pDiagnostics);
     connect(doc, &CTavimoreDoc::RunStateChanged, m_pDiagnostics, &CScriptDiagnostics::SetHeld);
     m_pDiagnosticsPanel = new CDiagnosticsPanel(m_pDiagnostics, frame);

@@ -28,6 +28,7 @@ class CMainFrame;
 class COptionDialog;
 class CQtHost;
 class CTavimoreDoc;
+class CWatchPanel;
 
 // The about box.
 class CAboutDialog final : public QDialog {
@@ -84,6 +85,15 @@ public:
     static QString HelpFile();
     QWidget* HelpWindow() const;
     void OnEditFind(bool replace);
+    // The debugger: F9 on the caret line, Ctrl+F5, a new watch, the watch panel.
+    void OnToggleBreakpoint();
+    void OnDebugRun();
+    void OnAddWatch();
+    void OnToggleWatchPanel();
+    CWatchPanel* WatchPanel() const { return m_pWatchPanel; }
+    // Answers the new-watch question instead of asking (tests): the text typed, or ""
+    // for Cancel.
+    void SetWatchQuestion(std::function<QString()> ask) { m_askWatch = std::move(ask); }
 
     // Asks whether to save a modified document: true when the caller may go on.
     bool SaveModified();
@@ -114,6 +124,8 @@ private:
     void CreateResultPanels();
     // Puts the caret at the start of a line of the text and the focus in the editor.
     void GoToLine(int line);
+    void ConnectDebugger();
+    void ShowWatchPanel(bool focus);
     void RebuildRecentMenu();
     void ReportError(const QString& text);
     bool SaveTo(const QString& path);
@@ -133,6 +145,9 @@ private:
     CScriptDiagnostics* m_pDiagnostics = nullptr;     // a child of the document's text
     CDiagnosticsPanel* m_pDiagnosticsPanel = nullptr; // children of the main window
     CReportPanel* m_pReportPanel = nullptr;
+    CWatchPanel* m_pWatchPanel = nullptr; // a child of the main window
+    bool m_bWatchPanelShown = false;
+    std::function<QString()> m_askWatch;
     QPointer<QTextBrowser> m_pHelp;
     CRecentFileList m_recent;
     QList<QAction*> m_recentActions;

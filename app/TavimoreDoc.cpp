@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "Debugger.h"
 #include "QtHost.h"
 #include "Stepper.h"
 #include "UiTexts.h"
@@ -25,6 +26,7 @@ CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     m_pEngine->SetRecordSources(true);
     m_text.setDocumentLayout(new QPlainTextDocumentLayout(&m_text));
     m_text.setUndoRedoEnabled(true);
+    m_pDebugger = std::make_unique<CDebugger>(m_text, *m_pEngine);
 }
 
 CTavimoreDoc::~CTavimoreDoc() = default;
@@ -57,6 +59,8 @@ QString CTavimoreDoc::Text() const
 
 bool CTavimoreDoc::OnNewDocument()
 {
+    AbandonDebugRun();
+    m_pDebugger->LoadBreakpoints(QString());
     m_strPath.clear();
     m_eLineBreaks = doctext::LineBreaks::CrLf;
     SetTitle(QString());
@@ -77,10 +81,14 @@ bool CTavimoreDoc::OnOpenDocument(const QString& path, QString& error)
         return false;
     }
     const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+    AbandonDebugRun();
+    // The old file's breakpoints are let go before its text is.
+    m_pDebugger->LoadBreakpoints(QString());
     m_eLineBreaks = doctext::DetectLineBreaks(view);
     m_strPath = QFileInfo(path).absoluteFilePath();
     SetTitle(QFileInfo(path).fileName());
     ReplaceText(doctext::Decode(view, m_eLineBreaks));
+    m_pDebugger->LoadBreakpoints(m_strPath);
     return true;
 }
 
@@ -126,6 +134,7 @@ bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
     m_strPath = QFileInfo(path).absoluteFilePath();
     SetTitle(QFileInfo(path).fileName());
     SetModified(false);
+    m_pDebugger->KeepFor(m_strPath);
     return true;
 }
 
@@ -155,6 +164,7 @@ void CTavimoreDoc::RunScript(const std::string& text)
         Refuse();
         return;
     }
+    AbandonDebugRun();
     m_host.ResetStop();
     HandEngineWindowContext();
     m_pEngine->SetScript(text);
@@ -162,8 +172,12 @@ void CTavimoreDoc::RunScript(const std::string& text)
     m_pEngine->Run(-1);
     m_host.EndRun();
     emit RunStateChanged(false);
-    emit StatementMarked(-1);
+    ShowRunOutput();
+}
 
+void CTavimoreDoc::ShowRunOutput()
+{
+    emit StatementMarked(-1);
     // The whole text, replaced as one edit that undo takes back; the caret ends
     // after the output.
     QTextCursor cursor(&m_text);
@@ -208,9 +222,20 @@ void CTavimoreDoc::StepLine(int line)
         Refuse();
         return;
     }
+    // The rewrite replaces the line: its breakpoint stays on it, and those below
+    // move down by the lines the result added.
+    const std::vector<int> breakpoints = m_pDebugger->BreakpointLines();
+    const int blocksBefore = m_text.blockCount();
     lineCursor.beginEditBlock();
     lineCursor.insertText(doctext::Decode(result.replacement));
     lineCursor.endEditBlock();
+    if (!breakpoints.empty()) {
+        const int added = m_text.blockCount() - blocksBefore;
+        std::vector<int> moved;
+        for (int mark : breakpoints)
+            moved.push_back(mark > line ? mark + added : mark);
+        m_pDebugger->SetBreakpointLines(moved);
+    }
     // The caret goes to the statement that would run next.
     const QTextBlock target = m_text.findBlockByNumber(result.caretLine);
     QTextCursor caret(&m_text);
@@ -238,6 +263,13 @@ CRunReport CTavimoreDoc::Report() const
 
 void CTavimoreDoc::StopScript()
 {
+    if (!m_pEngine->IsRunInProgress() && m_pEngine->IsDebugPaused()) {
+        // A stop while paused ends the debug run where it stands: what ran so far is
+        // reported as for a stopped run.
+        m_pEngine->RequestStop();
+        FinishDebugRun();
+        return;
+    }
     if (m_pEngine->IsRunInProgress()) m_host.NoteStopRequest();
     m_pEngine->RequestStop();
     RefreshRegL();
@@ -248,4 +280,61 @@ void CTavimoreDoc::RefreshRegL()
     const std::string text =
         m_pEngine->FormatNumber(static_cast<int32_t>(m_pEngine->GetRegL()), 8, 16);
     emit RegLChanged(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void CTavimoreDoc::DebugRun(int line)
+{
+    if (m_pEngine->IsRunInProgress()) {
+        Refuse();
+        return;
+    }
+    const bool continuing = m_pEngine->IsDebugPaused();
+    m_host.ResetStop();
+    HandEngineWindowContext();
+    // A continuation runs the text as it stands now (a step meanwhile may have written
+    // its result into it), from the caret's line; its report shows that text.
+    m_pEngine->SetScript(EngineText());
+    m_pDebugger->PrepareRun();
+    emit StatementMarked(-1);
+    emit RunStateChanged(true);
+    m_pEngine->DebugRun(continuing ? line : 0, *m_pDebugger);
+    m_host.EndRun();
+    emit RunStateChanged(false);
+
+    if (m_pEngine->GetRunEnd() == RunEnd::Paused) {
+        // The text stays; the caret and the mark go to the statement that runs next.
+        const int paused = m_pEngine->PausedLine();
+        const QTextBlock block = m_text.findBlockByNumber(paused);
+        QTextCursor caret(&m_text);
+        if (block.isValid())
+            caret.setPosition(block.position());
+        else
+            caret.movePosition(QTextCursor::End);
+        emit CaretRequested(caret);
+        emit StatementMarked(block.isValid() ? paused : -1);
+        RefreshRegL();
+        emit DebugPaused(paused,
+                         m_pDebugger->PausedOnChange() ? m_pDebugger->ChangedWatch() : QString());
+        emit RunFinished();
+        return;
+    }
+    ShowRunOutput();
+    emit DebugEnded();
+}
+
+void CTavimoreDoc::FinishDebugRun()
+{
+    // Continuing past the last line runs nothing and builds the report.
+    m_pEngine->SetScript(EngineText());
+    m_pEngine->DebugRun(m_text.blockCount(), *m_pDebugger);
+    ShowRunOutput();
+    emit DebugEnded();
+}
+
+void CTavimoreDoc::AbandonDebugRun()
+{
+    if (!m_pEngine->IsDebugPaused()) return;
+    m_pEngine->AbandonDebugRun();
+    emit StatementMarked(-1);
+    emit DebugEnded();
 }

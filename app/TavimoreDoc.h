@@ -24,6 +24,7 @@
 #include "RunReport.h"
 #include "ScriptEngine.h"
 
+class CDebugger;
 class CQtHost;
 
 class CTavimoreDoc final : public QObject {
@@ -73,6 +74,17 @@ public:
     // each box and status line (read from the engine's last output when asked).
     CRunReport Report() const;
 
+    // ---- Debugging
+    CDebugger& Debugger() { return *m_pDebugger; }
+    // Runs the whole text from line 0 as RunText does, pausing where the debugger
+    // asks; while a debug run is paused, continues it from `line`. A pause leaves the
+    // text as it is and the caret on the statement that runs next; the end writes the
+    // report as a run does.
+    void DebugRun(int line);
+    bool IsDebugPaused() const { return m_pEngine->IsDebugPaused(); }
+    // Drops a paused debug run and its log (nothing when none is paused).
+    void AbandonDebugRun();
+
 signals:
     void TitleChanged();
     void RunFinished();
@@ -88,9 +100,18 @@ signals:
     void StatementMarked(int line);
     // REGL, as the dialog bar shows it, after a run, a step or a stop.
     void RegLChanged(const QString& text);
+    // A debug run paused before `line`: at a breakpoint, or after a change of the watch
+    // named `changedWatch` ("" for a breakpoint).
+    void DebugPaused(int line, const QString& changedWatch);
+    // A paused debug run ended or was dropped.
+    void DebugEnded();
 
 private:
     void ReplaceText(const QString& text);
+    // Replaces the text with the last run's output, as one edit that undo takes back.
+    void ShowRunOutput();
+    // Ends a paused debug run without running more, with its report.
+    void FinishDebugRun();
     void HandEngineWindowContext();
     void RefreshRegL();
     void Refuse() const;
@@ -98,6 +119,7 @@ private:
     CQtHost& m_host;
     std::unique_ptr<CScriptEngine> m_pEngine;
     QTextDocument m_text;
+    std::unique_ptr<CDebugger> m_pDebugger;
     QString m_strPath;
     QString m_strTitle;
     doctext::LineBreaks m_eLineBreaks = doctext::LineBreaks::CrLf;

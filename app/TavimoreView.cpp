@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -47,6 +48,12 @@ protected:
             return true;
         }
         return QWidget::event(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton) return;
+        const int line = m_pView->GutterLineAt(event->position().toPoint().y());
+        if (line >= 0) emit m_pView->BreakpointToggleRequested(line);
     }
 
 private:
@@ -173,10 +180,11 @@ QWidget* CTavimoreView::Gutter() const
 
 int CTavimoreView::GutterWidth() const
 {
-    // Room for the largest number, a marker and a little space either side.
+    // Room for a breakpoint's disc, the largest number, a marker and a little space
+    // either side.
     const QString widest = LineNumberText(qMax(0, blockCount() - 1));
-    return fontMetrics().horizontalAdvance(widest) +
-           fontMetrics().horizontalAdvance(QLatin1Char('>')) + 10;
+    return BreakpointDiameter() + fontMetrics().horizontalAdvance(widest) +
+           fontMetrics().horizontalAdvance(QLatin1Char('>')) + 12;
 }
 
 void CTavimoreView::UpdateGutterWidth()
@@ -205,16 +213,38 @@ int CTavimoreView::MarkedLine() const
     return m_markCursor.block().blockNumber();
 }
 
+int CTavimoreView::BreakpointDiameter() const
+{
+    return qMax(6, fontMetrics().height() - 5);
+}
+
+int CTavimoreView::GutterLineAt(int y) const
+{
+    QTextBlock block = firstVisibleBlock();
+    const QPointF offset = contentOffset();
+    while (block.isValid()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > y) break;
+        if (block.isVisible() && y < box.bottom()) return block.blockNumber();
+        block = block.next();
+    }
+    return -1;
+}
+
 void CTavimoreView::PaintGutter(QPaintEvent* event)
 {
     QPainter painter(m_pGutter);
     painter.fillRect(event->rect(), QColor(200, 235, 235));
     painter.setFont(font());
+    painter.setRenderHint(QPainter::Antialiasing);
     const int marked = MarkedLine();
     const QList<int> flagged = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
     const QList<int> errors =
         m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
     const int height = fontMetrics().height();
+    const int disc = BreakpointDiameter();
+    const std::vector<int> breakpoints = m_breakpoints ? m_breakpoints() : std::vector<int>();
+    auto next = breakpoints.begin();
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     while (block.isValid() && top <= event->rect().bottom()) {
@@ -224,8 +254,16 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
             if (line == marked) {
                 painter.fillRect(0, top, m_pGutter->width(), height, QColor(255, 230, 120));
                 painter.setPen(QColor(160, 0, 0));
-                painter.drawText(2, top, m_pGutter->width(), height, Qt::AlignLeft,
+                painter.drawText(disc + 4, top, m_pGutter->width(), height, Qt::AlignLeft,
                                  QStringLiteral(">"));
+            }
+            while (next != breakpoints.end() && *next < line)
+                ++next;
+            if (next != breakpoints.end() && *next == line) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(BreakpointColor());
+                painter.drawEllipse(2, top + (height - disc) / 2, disc, disc);
+                painter.setBrush(Qt::NoBrush);
             }
             painter.setPen(QColor(0, 0, 128));
             painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
@@ -354,8 +392,11 @@ bool CTavimoreView::event(QEvent* event)
 {
     // F5, F6 and F7 are the view's before any shortcut of the window sees them.
     if (event->type() == QEvent::ShortcutOverride) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_F5 || key == Qt::Key_F6 || key == Qt::Key_F7) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
+        // Ctrl+F5 is the debug run, a command of the window.
+        const bool debugRun = key == Qt::Key_F5 && (press->modifiers() & Qt::ControlModifier);
+        if (!debugRun && (key == Qt::Key_F5 || key == Qt::Key_F6 || key == Qt::Key_F7)) {
             event->accept();
             return true;
         }
@@ -367,6 +408,8 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_F5:
+        // Ctrl+F5 belongs to the debug run; it reaches here only while that is greyed.
+        if (event->modifiers() & Qt::ControlModifier) return;
         emit RunRequested();
         break;
     case Qt::Key_F6: {

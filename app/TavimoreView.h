@@ -16,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
+#include <functional>
+#include <vector>
+
 class CScriptHighlighter;
 class CScriptDiagnostics;
 class CLineNumberArea;
@@ -59,6 +62,15 @@ public:
     // its line as the text is edited.
     void MarkStatement(int line);
     int MarkedLine() const;
+    // Where the gutter learns which lines hold a breakpoint (ascending line numbers).
+    void SetBreakpointSource(std::function<std::vector<int>()> source)
+    {
+        m_breakpoints = std::move(source);
+    }
+    // The line whose gutter row holds the gutter's point y, or -1 below the last line.
+    int GutterLineAt(int y) const;
+    // The colour of a breakpoint's disc in the gutter.
+    static QColor BreakpointColor() { return QColor(200, 0, 0); }
 
     // Shows the findings of a checker: a wavy underline on each line that has one,
     // with its messages as the tool tip, and a mark at the gutter's edge.
@@ -89,6 +101,8 @@ signals:
     void StopRequested();
     // The title toggle turned on.
     void TitleToggledOn();
+    // A click in the gutter beside this line.
+    void BreakpointToggleRequested(int line);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -109,6 +123,7 @@ private:
     friend class CLineNumberArea;
     void ApplyEditorFont();
     void UpdateGutterWidth();
+    int BreakpointDiameter() const;
     void PaintGutter(QPaintEvent* event);
     void ShowDiagnostics();
     void ApplyExtraSelections();
@@ -123,6 +138,7 @@ private:
     // The marked statement: a cursor in its line, which edits move with the line;
     // null when nothing is marked.
     QTextCursor m_markCursor;
+    std::function<std::vector<int>()> m_breakpoints;
     bool m_bHighlighting = true;
     int m_nFontHeight = 15;
     bool m_bStepArmed = false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace ui {
 
@@ -12,6 +13,7 @@ inline const QString kIdleText = QStringLiteral("ヘルプを表示するには 
 inline const QString kMenuFile = QStringLiteral("ファイル(&F)");
 inline const QString kMenuEdit = QStringLiteral("編集(&E)");
 inline const QString kMenuView = QStringLiteral("表示(&V)");
+inline const QString kMenuDebug = QStringLiteral("デバッグ(&D)");
 inline const QString kMenuHelp = QStringLiteral("ヘルプ(&H)");
 inline const QString kRecentPlaceholder = QStringLiteral("最近使ったファイル");
 inline const QString kRecentPrompt = QStringLiteral("指定のファイルを開く");
@@ -81,6 +83,7 @@ inline const QString kCmdScriptStopPrompt = QStringLiteral("\n実行中のスク
 inline const QString kCmdShowOptionsPrompt =
     QStringLiteral("\nオプション: REGW、デバッグ レベル、出力ウィンドウ");
 inline const QString kRunningIndicator = QStringLiteral("実行中");
+inline const QString kPausedIndicator = QStringLiteral("一時停止中");
 inline const QString kCmdHelpKeys = QStringLiteral("キー一覧(&K)...");
 inline const QString kCmdHelpKeysPrompt = QStringLiteral("エディタで使えるキーの一覧\nキー一覧");
 inline const QString kKeysTitle = QStringLiteral("キー一覧 (keys)");
@@ -88,6 +91,10 @@ inline const QString kKeysTitle = QStringLiteral("キー一覧 (keys)");
 inline const QString kKeysList =
     QStringLiteral("F5\tスクリプト全体を実行し、結果を文書に書き込む\n"
                    "F7\tカーソル行の文を 1 つ実行する (ステップ)\n"
+                   "Ctrl+F5\tデバッグ実行 (停止中はカーソル行から続行)\n"
+                   "F9\tブレークポイントの切り替え (行番号の欄のクリックでも)\n"
+                   "Shift+F9\tウォッチの追加 (REGn または REGa-REGb)\n"
+                   "Ctrl+Alt+W\tウォッチ パネルを表示してキー入力を移す / 隠す\n"
                    ". .\t2 回目の '.' でカーソル行を実行する (1 回目は入力される)\n"
                    "F6\t次のキーを区切りキーとして送る ('.' の準備を解除)\n"
                    "Esc\t実行中のスクリプトを停止する\n"
@@ -103,6 +110,45 @@ inline const QString kKeysList =
 inline const QString kCmdViewFont = QStringLiteral("フォント(&F)...");
 inline const QString kCmdViewFontPrompt =
     QStringLiteral("エディタのフォントとサイズを選ぶ\nフォント");
+// The debugger: commands, the watch panel and the status bar's notes.
+inline const QString kCmdDebugToggleBreakpoint =
+    QStringLiteral("ブレークポイントの切り替え\tF9(&B)");
+inline const QString kCmdDebugToggleBreakpointPrompt =
+    QStringLiteral("カーソル行のブレークポイントを設定/解除\nブレークポイント");
+inline const QString kCmdDebugRun = QStringLiteral("デバッグ実行\tCtrl+F5(&D)");
+inline const QString kCmdDebugRunPrompt = QStringLiteral(
+    "ブレークポイントで止まりながら実行 (停止中はカーソル行から続行)\nデバッグ実行 (Ctrl+F5)");
+inline const QString kCmdDebugAddWatch = QStringLiteral("ウォッチの追加...\tShift+F9(&A)");
+inline const QString kCmdDebugAddWatchPrompt =
+    QStringLiteral("レジスタ (REGn または REGa-REGb) をウォッチに追加\nウォッチの追加");
+inline const QString kCmdViewWatchPanel = QStringLiteral("ウォッチ\tCtrl+Alt+W(&W)");
+inline const QString kCmdViewWatchPanelPrompt =
+    QStringLiteral("ウォッチ パネル (watch) の表示/非表示\nウォッチ");
+inline const QString kWatchCaption = QStringLiteral("ウォッチ (watch)");
+inline const QString kAddWatchLabel =
+    QStringLiteral("レジスタ: REGn または範囲 REGa-REGb (例: REG1, REG10-REG20)");
+inline const QString kWatchBadName =
+    QStringLiteral("REGn または REGa-REGb (n は 0 から 9999) で指定してください。");
+inline const QString kWatchTooLong = QStringLiteral("範囲は %1 レジスタまでです。");
+inline const QString kWatchBadValue =
+    QStringLiteral("値は 10 進数、H'16進数 または B'2進数 で入力してください。");
+inline const QStringList kWatchColumns = {
+    QStringLiteral("名前"), QStringLiteral("16進"),   QStringLiteral("10進"),
+    QStringLiteral("2進"),  QStringLiteral("文字列"), QStringLiteral("値が変わったら停止")};
+inline const QString kWatchDebugLevel = QStringLiteral("デバッグ レベル");
+inline const QString kWatchCallStack = QStringLiteral("コール スタック (戻り行)");
+inline const QString kWatchCallEmpty = QStringLiteral("(空)");
+inline const QString kWatchCalledFrom = QStringLiteral("%1 行目の CALL から");
+inline const QString kWatchBitIn = QStringLiteral("ビット バッファ (入力)");
+inline const QString kWatchBitOut = QStringLiteral("ビット バッファ (出力)");
+inline const QString kWatchRemove = QStringLiteral("ウォッチを削除(&D)");
+inline const QString kWatchCopy = QStringLiteral("コピー(&C)");
+inline const QString kPausedAtBreakpoint =
+    QStringLiteral("%1 行目のブレークポイントで停止中 — Ctrl+F5 で続行、F7 でステップ、Esc で停止");
+inline const QString kStillPaused =
+    QStringLiteral("デバッグ実行は停止中 — Ctrl+F5 でカーソル行から続行、Esc で停止");
+inline const QString kPausedOnChange =
+    QStringLiteral("%2 が変わったため %1 行目で停止中 — Ctrl+F5 で続行、F7 でステップ、Esc で停止");
 inline const QString kCmdHelpFinder = QStringLiteral("トピックの検索(&H)");
 inline const QString kCmdHelpFinderPrompt =
     QStringLiteral("ヘルプ トピックの一覧\nヘルプ トピック");

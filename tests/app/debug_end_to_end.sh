@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The debugger in a real X session: opens examples/calc.tvm in tavimore under Xvfb
+# (with openbox), sets a breakpoint inside its loop with F9, watches REG1 and REG2
+# (Shift+F9), debug-runs to the breakpoint (Ctrl+F5), steps twice with F7, reads the
+# watch panel through the clipboard each time, removes the breakpoint, continues to
+# the end and checks the report.
+#
+#   debug_end_to_end.sh TAVIMORE TAVIMORE-RUN CLIPBOARD EXAMPLE OUTDIR
+# Exit 77 (skipped) when no X server can be started here.
+set -uo pipefail
+tavimore=$1 runner=$2 clipboard=$3 example=$4 out=$5
+skip() { echo "SKIPPED: $*" >&2; exit 77; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+for tool in Xvfb xdotool iconv; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb, xdotool)"
+done
+rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
+work=$(mktemp -d) || fail "no temporary folder"
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
+export DISPLAY=":$(head -1 "$work/display")"
+if command -v openbox >/dev/null; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+fi
+
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+doc=$work/calc.tvm
+cp "$example" "$doc" || fail "cannot copy $example"
+# What F5 gives, from the runner that shares the engine.
+"$runner" --ports none --ftdi none "$doc" 2>/dev/null | tr -d '\r' >"$work/plain" ||
+    fail "tavimore-run could not run $example"
+
+"$tavimore" --ports none --ftdi none "$doc" >"$out/tavimore.log" 2>&1 &
+pids+=($!)
+window=$(timeout 20 xdotool search --sync --name '^calc\.tvm - Tavimore$' | head -1)
+[ -n "$window" ] || fail "the window did not appear"
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+sleep 0.5
+
+# Waits until the watch panel, copied with Ctrl+A Ctrl+C while it has the keyboard,
+# shows each "NAME HEX DECIMAL" row given. Ctrl+Alt+W (デバッグ → ウォッチ) shows the
+# panel and gives it the keyboard; pressed again there, it hides it and gives the
+# keyboard back to the text.
+expect_rows() {
+    local rows="" row name hex decimal ok
+    xdotool key ctrl+alt+w
+    for _ in $(seq 30); do
+        sleep 0.2
+        xdotool key ctrl+a ctrl+c
+        sleep 0.1
+        rows=$("$clipboard")
+        ok=1
+        for row in "$@"; do
+            read -r name hex decimal <<<"$row"
+            grep -qP "^$name\t$hex\t$decimal\t" <<<"$rows" || ok=0
+        done
+        [ $ok = 1 ] && break
+    done
+    printf '%s\n----\n' "$rows" >>"$out/watch.txt"
+    [ $ok = 1 ] || { echo "$rows" >&2; fail "the watch panel does not show $*"; }
+    xdotool key ctrl+alt+w
+    sleep 0.3
+}
+
+# Line 6, CALC REG1 + REG2, is inside the loop: a breakpoint there.
+xdotool key ctrl+Home
+for _ in 1 2 3 4 5 6; do xdotool key Down; done
+xdotool key F9
+# Two watches through デバッグ → ウォッチの追加 (Shift+F9).
+for reg in REG1 REG2; do
+    xdotool key shift+F9
+    dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^ウォッチの追加$' | head -1)
+    [ -n "$dialog" ] || fail "the new-watch dialog did not appear"
+    xdotool type --delay 20 "$reg"; xdotool key Return
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name '^ウォッチの追加$' >/dev/null || break
+        sleep 0.1
+    done
+done
+
+# The debug run stops before the breakpoint's first run: REG2 is 1, REG1 still 0.
+xdotool key ctrl+F5
+expect_rows "REG1 00000000 0" "REG2 00000001 1"
+
+# Two steps: CALC adds REG2 to REG1, IFJ jumps back to INC on line 5.
+xdotool key F7; sleep 0.3
+xdotool key F7; sleep 0.3
+expect_rows "REG1 00000001 1" "REG2 00000001 1"
+
+# Off with the breakpoint (line 6), back to the paused line 5, and on to the end.
+xdotool key Down F9 Up
+xdotool key ctrl+F5
+sleep 0.5
+xdotool key ctrl+s
+# The report is F5's, but for the two statements the steps ran outside the debug run.
+count=$(grep -oP '実行したニーモニック数は\K[0-9]+' <(iconv -f CP932 -t UTF-8 "$work/plain"))
+[ -n "$count" ] || fail "no report line in tavimore-run's output"
+iconv -f CP932 -t UTF-8 "$work/plain" |
+    sed "s/実行したニーモニック数は$count行/実行したニーモニック数は$((count - 2))行/" >"$work/expected"
+for _ in $(seq 50); do
+    iconv -f CP932 -t UTF-8 "$doc" 2>/dev/null | tr -d '\r' | cmp -s - "$work/expected" && break
+    sleep 0.1
+done
+if ! iconv -f CP932 -t UTF-8 "$doc" | tr -d '\r' | cmp -s - "$work/expected"; then
+    diff <(iconv -f CP932 -t UTF-8 "$doc" | tr -d '\r') "$work/expected" | head -20
+    fail "the debug run's report is not F5's"
+fi
+echo "watch panel rows: $out/watch.txt"

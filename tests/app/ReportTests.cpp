@@ -94,12 +94,28 @@ private slots:
         ClickRow(panel, 1);
         QCOMPARE(fixture.CaretLine(), 4);
 
+        // A debug run shows nothing while paused, then the report of the whole run.
+        fixture.SetText(QStringLiteral("MOV REG10000 1\nWAIT 0\nDISPD REG1"));
+        fixture.PutCaret(1);
+        fixture.Frame().Action(cmd::kDebugToggleBreakpoint)->trigger();
+        fixture.PutCaret(0);
+        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        QVERIFY(fixture.Doc().IsDebugPaused());
+        QCOMPARE(model.BoxCount(), 1);
+        QCOMPARE(model.LineOf(0), 3); // still the run before
+        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        QVERIFY(!fixture.Doc().IsDebugPaused());
+        QCOMPARE(model.BoxCount(), 1);
+        QCOMPARE(model.LineOf(0), 0);
+        QCOMPARE(model.StatusCount(), 1);
+        QCOMPARE(model.LineOf(1), 2);
+
         // A step shows what its one statement said, with its line.
-        fixture.PutCaret(4);
+        fixture.PutCaret(2);
         QTest::keyClick(&view, Qt::Key_F7);
         QCOMPARE(model.BoxCount(), 0);
         QCOMPARE(model.StatusCount(), 1);
-        QCOMPARE(model.LineOf(0), 4);
+        QCOMPARE(model.LineOf(0), 2);
         QVERIFY(model.TextOf(0).startsWith(QStringLiteral("DISPD")));
     }
 };

@@ -21,7 +21,7 @@ for tool in Xvfb openbox xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 1; }
 done
 
-Xvfb -displayfd 3 -screen 0 1000x760x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1100x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
@@ -55,7 +55,7 @@ shot() {
         return 1
     fi
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-    xdotool windowmove "$window" 0 0 windowsize "$window" 1000 740
+    xdotool windowmove "$window" 0 0 windowsize "$window" 1100 780
     sleep 0.8
     for command in "$@"; do
         # shellcheck disable=SC2086  # a command is xdotool's words
@@ -79,6 +79,16 @@ script diagnostics.tvm \
     "L'LOOP" \
     "GETBIT H'379 8" \
     "MOV REG3"
+script watch.tvm \
+    "/ ウォッチの例: REG1 と REG2 を見ながら止める (watching REG1 and REG2)" \
+    "MOV REG1 D'0" \
+    "MOV REG2 D'0" \
+    "L'LOOP" \
+    "INC REG1" \
+    "INC REG2" \
+    "INC REG2" \
+    "IFJ REG1 < D'8 L'LOOP" \
+    "DISPD REG2"
 script report.tvm \
     "/ レポートの例: どの文が何を出したか (which statement said what)" \
     "MOV REG1 D'41" \
@@ -93,3 +103,8 @@ shot editor.png examples/calc.tvm "key ctrl+Home" "key Down Down Down Down Down 
 shot editor-diagnostics.png diagnostics.tvm "mousemove 120 150" "mousemove 122 151" "sleep 1"
 # The report panel after a run that showed a message box (answered with Return).
 shot editor-report.png report.tvm "key F5" "key Return"
+# A debug run paused at a breakpoint in the loop with REG1 and REG2 watched, after
+# two passes (their changes highlighted).
+shot editor-watch.png watch.tvm "key ctrl+Home" "key Down Down Down Down Down" "key F9" \
+    "key shift+F9" "type REG1" "key Return" "key shift+F9" "type REG2" "key Return" \
+    "key ctrl+Home" "key ctrl+F5" "key ctrl+F5" "key ctrl+F5"

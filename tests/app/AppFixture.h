@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QList>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -17,6 +18,7 @@
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
+#include "RecentFiles.h"
 #include "TavimoreApp.h"
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
@@ -72,6 +74,14 @@ template <class T, class F> void WhenModal(F act)
     QTimer::singleShot(0, [act] {
         if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) act(window);
     });
+}
+
+// Forgets every setting the editor keeps between sessions.
+inline void ForgetEditorSettings()
+{
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
+              QStringLiteral("Tavimore"))
+        .clear();
 }
 
 // A folder for the test's files, removed afterwards.

@@ -111,9 +111,7 @@ private slots:
         CTavimoreView& view = m_pFixture->View();
         QVERIFY(!view.IsStepArmed());
         m_pFixture->SetText(QStringLiteral("WAIT 7"));
-        QTextCursor end = view.textCursor();
-        end.movePosition(QTextCursor::End);
-        view.setTextCursor(end);
+        view.moveCursor(QTextCursor::End);
         QTest::keyClick(&view, '.');
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7."));
         QVERIFY(view.IsStepArmed());
@@ -205,9 +203,7 @@ private slots:
         // Other programs get the characters alone.
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("髙≒ A"));
         // Pasted back in the editor they keep their codes...
-        QTextCursor end = m_pFixture->View().textCursor();
-        end.movePosition(QTextCursor::End);
-        m_pFixture->View().setTextCursor(end);
+        m_pFixture->View().moveCursor(QTextCursor::End);
         m_pFixture->View().paste();
         QCOMPARE(m_pFixture->Doc().EngineText(), bytes + bytes);
         // ...while the same text from another program is typed fresh.
@@ -231,9 +227,7 @@ private slots:
 
         // Backspace after 髙 takes the character, not only its invisible selector.
         m_pFixture->SetText(doctext::Decode("\xEE\xE0"));
-        QTextCursor caret(m_pFixture->View().document());
-        caret.movePosition(QTextCursor::End);
-        m_pFixture->View().setTextCursor(caret);
+        m_pFixture->View().moveCursor(QTextCursor::End);
         QTest::keyClick(&m_pFixture->View(), Qt::Key_Backspace);
         QCOMPARE(m_pFixture->Text(), QString());
     }

@@ -127,10 +127,8 @@ private slots:
         CMainFrame& frame = m_pFixture->Frame();
         QVERIFY(frame.DialogBar()->findChild<QLineEdit*>(QStringLiteral("regLDisplay")) != nullptr);
         QVERIFY(frame.DialogBar()->findChild<QLabel*>(QStringLiteral("animation")) != nullptr);
-        QCOMPARE(frame.statusBar()
-                     ->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^pane[0-3]$")))
-                     .size(),
-                 4);
+        const QRegularExpression pane(QStringLiteral("^pane[0-3]$"));
+        QCOMPARE(frame.statusBar()->findChildren<QLabel*>(pane).size(), 4);
         // A prompt shown in the message pane gives way to the idle text.
         frame.statusBar()->showMessage(QStringLiteral("prompt"));
         frame.statusBar()->clearMessage();

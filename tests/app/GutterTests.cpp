@@ -1,22 +1,13 @@
 // The gutter: line numbers from 0 or 1 (remembered), room for the widest number, and
 // the mark on the statement a step left the caret on.
 #include <QImage>
-#include <QSettings>
 #include <QTest>
 #include <QTextBlock>
 
 #include "AppFixture.h"
 #include "AppTests.h"
-#include "RecentFiles.h"
 
 namespace {
-
-void ClearSettings()
-{
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
-              QStringLiteral("Tavimore"))
-        .clear();
-}
 
 // Whether a row of the gutter's picture holds the colour anywhere.
 bool RowHolds(const QImage& image, int y, QRgb colour)
@@ -33,7 +24,7 @@ class CGutterTest final : public QObject {
 private slots:
     void NumbersCountFromZeroOrOneAndTheChoiceIsKept()
     {
-        ClearSettings();
+        ForgetEditorSettings();
         {
             CAppFixture fixture;
             CTavimoreView& view = fixture.View();
@@ -52,7 +43,7 @@ private slots:
         CAppFixture again;
         QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
         QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
-        ClearSettings();
+        ForgetEditorSettings();
     }
 
     void AStepMarksTheNextStatementUntilARun()

@@ -1,13 +1,11 @@
 // Colouring: the class of each piece of a line, the formats the editor draws, and the
 // 表示 menu toggle that is remembered between sessions.
-#include <QSettings>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
 #include "AppFixture.h"
 #include "AppTests.h"
-#include "RecentFiles.h"
 #include "ScriptHighlighter.h"
 
 namespace {
@@ -15,13 +13,16 @@ namespace {
 using Kind = CScriptHighlighter::Kind;
 using Span = CScriptHighlighter::Span;
 
-// The kind of each coloured piece, with its text.
-QList<QPair<QString, Kind>> Pieces(const QString& line)
+// Each coloured piece as "text:kind", separated by '|'.
+QString Pieces(const QString& line)
 {
-    QList<QPair<QString, Kind>> pieces;
+    static const char* const kinds[] = {"mnemonic", "unknown", "label", "constant",
+                                        "register", "comment", "quoted"};
+    QStringList pieces;
     for (const Span& span : CScriptHighlighter::Classify(line))
-        pieces.append({line.mid(span.start, span.length), span.kind});
-    return pieces;
+        pieces << line.mid(span.start, span.length) + QLatin1Char(':') +
+                      QLatin1String(kinds[static_cast<int>(span.kind)]);
+    return pieces.join(QLatin1Char('|'));
 }
 
 // The format the layout applies at a column of a line.
@@ -39,50 +40,32 @@ class CHighlightTest final : public QObject {
 private slots:
     void LinesAndOperandsAreClassedAsTheEngineReadsThem()
     {
-        using P = QPair<QString, Kind>;
         // Mnemonics in any case and every operand prefix.
         QCOMPARE(Pieces(QStringLiteral("  ifj REG2 < D'100 L'LOOP")),
-                 (QList<P>{{QStringLiteral("ifj"), Kind::Mnemonic},
-                           {QStringLiteral("REG2"), Kind::Register},
-                           {QStringLiteral("D'100"), Kind::Constant},
-                           {QStringLiteral("L'LOOP"), Kind::Label}}));
+                 QStringLiteral("ifj:mnemonic|REG2:register|D'100:constant|L'LOOP:label"));
         // A '/' after the mnemonic is CALC's division, not the start of a comment.
         QCOMPARE(Pieces(QStringLiteral("CALC REG1 / REG2")),
-                 (QList<P>{{QStringLiteral("CALC"), Kind::Mnemonic},
-                           {QStringLiteral("REG1"), Kind::Register},
-                           {QStringLiteral("REG2"), Kind::Register}}));
+                 QStringLiteral("CALC:mnemonic|REG1:register|REG2:register"));
         QCOMPARE(Pieces(QStringLiteral("CALC reg:3 & h'FF0 REGL")),
-                 (QList<P>{{QStringLiteral("CALC"), Kind::Mnemonic},
-                           {QStringLiteral("reg:3"), Kind::Register},
-                           {QStringLiteral("h'FF0"), Kind::Constant},
-                           {QStringLiteral("REGL"), Kind::Register}}));
+                 QStringLiteral("CALC:mnemonic|reg:3:register|h'FF0:constant|REGL:register"));
         // A bare number keeps the plain colour; a text in quotes holds its spaces.
         QCOMPARE(Pieces(QStringLiteral("文字列 REG1 \"a b\" 10")),
-                 (QList<P>{{QStringLiteral("文字列"), Kind::Mnemonic},
-                           {QStringLiteral("REG1"), Kind::Register},
-                           {QStringLiteral("\"a b\""), Kind::Quoted}}));
+                 QStringLiteral("文字列:mnemonic|REG1:register|\"a b\":quoted"));
         // Comment lines (and the report's lines), label lines, the operand check.
         QCOMPARE(Pieces(QStringLiteral("/ 実行したニーモニック数は2行です")),
-                 (QList<P>{{QStringLiteral("/ 実行したニーモニック数は2行です"), Kind::Comment}}));
-        QCOMPARE(Pieces(QStringLiteral("l'loop")),
-                 (QList<P>{{QStringLiteral("l'loop"), Kind::Label}}));
-        QCOMPARE(Pieces(QStringLiteral("# REG1")),
-                 (QList<P>{{QStringLiteral("#"), Kind::Mnemonic},
-                           {QStringLiteral("REG1"), Kind::Register}}));
+                 QStringLiteral("/ 実行したニーモニック数は2行です:comment"));
+        QCOMPARE(Pieces(QStringLiteral("l'loop")), QStringLiteral("l'loop:label"));
+        QCOMPARE(Pieces(QStringLiteral("# REG1")), QStringLiteral("#:mnemonic|REG1:register"));
         // What the engine does not know, including a mnemonic after a tab.
         QCOMPARE(Pieces(QStringLiteral("MOVE REG1 0")),
-                 (QList<P>{{QStringLiteral("MOVE"), Kind::Unknown},
-                           {QStringLiteral("REG1"), Kind::Register}}));
-        QCOMPARE(Pieces(QStringLiteral("\tMOV")),
-                 (QList<P>{{QStringLiteral("\tMOV"), Kind::Unknown}}));
+                 QStringLiteral("MOVE:unknown|REG1:register"));
+        QCOMPARE(Pieces(QStringLiteral("\tMOV")), QStringLiteral("\tMOV:unknown"));
         QVERIFY(Pieces(QStringLiteral("   ")).isEmpty());
     }
 
     void EditorDrawsTheClassesAndTheToggleIsRemembered()
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
-                  QStringLiteral("Tavimore"))
-            .clear();
+        ForgetEditorSettings();
         {
             CAppFixture fixture;
             QAction* toggle = fixture.Frame().Action(cmd::kViewHighlight);

@@ -12,7 +12,7 @@
 
 using Action = COptionDialog::Action;
 
-class COptionDialogTest final : public QObject {
+class COptionDialogTest final : public CAppTest {
     Q_OBJECT
 private slots:
     void init()
@@ -20,7 +20,6 @@ private slots:
         m_pFixture = std::make_unique<CAppFixture>();
         m_pDialog = m_pFixture->App().OptionDialog();
     }
-    void cleanup() { m_pFixture.reset(); }
 
     void CreatedHiddenShownByCommandAndHiddenOnClose()
     {
@@ -170,7 +169,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<CAppFixture> m_pFixture;
     COptionDialog* m_pDialog = nullptr;
 };
 

@@ -18,7 +18,7 @@ const QString kRunaway = QStringLiteral("L'A\n/ loop\nJMP L'A");
 
 } // namespace
 
-class CStopTest final : public QObject {
+class CStopTest final : public CAppTest {
     Q_OBJECT
 private slots:
     void init()
@@ -28,7 +28,6 @@ private slots:
         m_pFixture->Engine().SetStatementLimit(300000000);
         m_pFixture->SetText(kRunaway);
     }
-    void cleanup() { m_pFixture.reset(); }
 
     void StopButtonEndsARunawayLoop()
     {
@@ -123,9 +122,6 @@ private slots:
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::JumpError);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0\n/ 実行したニーモニック数は1行です\n"));
     }
-
-private:
-    std::unique_ptr<CAppFixture> m_pFixture;
 };
 
 TAVIMORE_APP_TEST(CStopTest, "Stop");

@@ -15,17 +15,6 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-std::string Hex(unsigned long value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%lx", value);
-    return text;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     std::string title = "tavimore test window";
@@ -80,7 +69,9 @@ int main(int argc, char** argv)
         if (event.type == ClientMessage && event.xclient.message_type == protocols &&
             static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
             if (!closedFile.empty()) {
-                std::string line = "closed " + Hex(event.xclient.window);
+                char closed[32];
+                std::snprintf(closed, sizeof closed, "closed %lx", event.xclient.window);
+                std::string line = closed;
                 Atom type = None;
                 int format = 0;
                 unsigned long count = 0, after = 0;

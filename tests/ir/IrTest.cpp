@@ -131,6 +131,19 @@ std::vector<CIrFrame> DecodeSampled(const Durations& d, double syncHz, int rest)
     return DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(syncHz))));
 }
 
+// The first frame decoded from the durations, described.
+std::string First(const Durations& d)
+{
+    return DescribeFrame(DecodeCapture(d)[0]);
+}
+
+Durations Joined(Durations d, std::initializer_list<Durations> more)
+{
+    for (const Durations& m : more)
+        d.insert(d.end(), m.begin(), m.end());
+    return d;
+}
+
 } // namespace
 
 TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
@@ -156,9 +169,9 @@ TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
         EXPECT_DOUBLE_EQ(runs[0].dMicroseconds, 150);
         EXPECT_FALSE(runs[1].bMark);
         EXPECT_EQ(runs[4].nSamples, 1u);
+        // The whole rest: 7998 samples in complete bytes, 3 in the partial one.
         if (rest == 1) {
-            EXPECT_EQ(runs[5].nSamples,
-                      8001u); // the whole rest: 7998 in complete bytes, 3 in the partial one
+            EXPECT_EQ(runs[5].nSamples, 8001u);
         }
     }
 }
@@ -175,12 +188,9 @@ TEST(IrCapture, RegistersWithoutACaptureAreEmpty)
 
 TEST(IrDecoders, NecWithExtendedAddressesAndRepeats)
 {
-    Durations capture = Nec(0x04, 0x08);
     const Durations repeat{9000, 2250, 563, 96000};
-    for (int i = 0; i < 3; ++i)
-        capture.insert(capture.end(), repeat.begin(), repeat.end());
-    const Durations extended = Nec(0x1A40, 0x12, true);
-    capture.insert(capture.end(), extended.begin(), extended.end());
+    const Durations capture =
+        Joined(Nec(0x04, 0x08), {repeat, repeat, repeat, Nec(0x1A40, 0x12, true)});
 
     const auto frames = DecodeCapture(capture);
     ASSERT_EQ(frames.size(), 2u);
@@ -217,14 +227,9 @@ TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
     auto rc5 = DecodeCapture(Rc5(0x05, 0x35, 1));
     ASSERT_EQ(rc5.size(), 1u);
     EXPECT_EQ(DescribeFrame(rc5[0]), "RC5 address=0x05 command=0x35 toggle=1");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc5(0x1F, 0x50, 0))[0]),
-              "RC5 address=0x1F command=0x50 toggle=0");
+    EXPECT_EQ(First(Rc5(0x1F, 0x50, 0)), "RC5 address=0x1F command=0x50 toggle=0");
     // The same key held repeats; a new press flips the toggle and counts as a frame.
-    Durations held = Rc5(3, 1, 0);
-    const Durations again = Rc5(3, 1, 0), next = Rc5(3, 1, 1);
-    held.insert(held.end(), again.begin(), again.end());
-    held.insert(held.end(), next.begin(), next.end());
-    const auto presses = DecodeCapture(held);
+    const auto presses = DecodeCapture(Joined(Rc5(3, 1, 0), {Rc5(3, 1, 0), Rc5(3, 1, 1)}));
     ASSERT_EQ(presses.size(), 2u);
     EXPECT_EQ(presses[0].nRepeats, 1u);
     EXPECT_EQ(presses[1].nToggle, 1);
@@ -235,10 +240,8 @@ TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
     d[1] = d[1] + static_cast<uint32_t>(0.03 * 889);
     EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
 
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc6(0x00, 0x0C, 1))[0]),
-              "RC6 address=0x00 command=0x0C toggle=1");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Rc6(0xA5, 0xFE, 0))[0]),
-              "RC6 address=0xA5 command=0xFE toggle=0");
+    EXPECT_EQ(First(Rc6(0x00, 0x0C, 1)), "RC6 address=0x00 command=0x0C toggle=1");
+    EXPECT_EQ(First(Rc6(0xA5, 0xFE, 0)), "RC6 address=0xA5 command=0xFE toggle=0");
     Durations r6 = Rc6(0x12, 0x34, 0);
     r6[1] = static_cast<uint32_t>(r6[1] * 1.29); // the leader within 30 %
     r6[3] += static_cast<uint32_t>(0.29 * 444);  // a unit within 0.3 unit
@@ -249,12 +252,9 @@ TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
 
 TEST(IrDecoders, SircOfTwelveFifteenAndTwentyBits)
 {
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0x01, 0x15, 12))[0]),
-              "SIRC12 address=0x01 command=0x15");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0xA4, 0x33, 15))[0]),
-              "SIRC15 address=0xA4 command=0x33");
-    EXPECT_EQ(DescribeFrame(DecodeCapture(Sirc(0x1A3A, 0x7F, 20))[0]),
-              "SIRC20 address=0x1A3A command=0x7F");
+    EXPECT_EQ(First(Sirc(0x01, 0x15, 12)), "SIRC12 address=0x01 command=0x15");
+    EXPECT_EQ(First(Sirc(0xA4, 0x33, 15)), "SIRC15 address=0xA4 command=0x33");
+    EXPECT_EQ(First(Sirc(0x1A3A, 0x7F, 20)), "SIRC20 address=0x1A3A command=0x7F");
     Durations d = Sirc(1, 2, 12);
     d[4] = 1200 * 13 / 10 + 10;
     EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
@@ -268,9 +268,7 @@ TEST(IrDecoders, SircOfTwelveFifteenAndTwentyBits)
 
 TEST(IrDecoders, CapturesSampledAtEitherPolarityAndWithAGlitch)
 {
-    Durations necPair = Nec(0x04, 0x08);
-    const Durations repeat{9000, 2250, 563, 96000};
-    necPair.insert(necPair.end(), repeat.begin(), repeat.end());
+    const Durations necPair = Joined(Nec(0x04, 0x08), {{9000, 2250, 563, 96000}});
     for (int rest : {1, 0}) {
         const auto nec = DecodeSampled(necPair, 10000, rest);
         ASSERT_EQ(nec.size(), 1u) << rest;
@@ -306,11 +304,7 @@ TEST(IrExport, LastGapAndFlipperProtocols)
         "tavimore_1:0000 006D 0003 0000 0022 0011 0015 0040 0015 02F9\n"
         "tavimore_2:0000 006D 0002 0000 005B 0017 002E 02F9\n"); // the last gap as the one before
     // Parsed where Flipper has a name for the protocol, raw where not.
-    in.durations = Nec(0x04, 0x08);
-    const Durations ext = Nec(0x1A40, 0x12, true), rc5 = Rc5(1, 70, 0);
-    in.durations.insert(in.durations.end(), ext.begin(), ext.end());
-    in.durations.insert(in.durations.end(), rc5.begin(), rc5.end());
-    in.durations.insert(in.durations.end(), {300, 30000});
+    in.durations = Joined(Nec(0x04, 0x08), {Nec(0x1A40, 0x12, true), Rc5(1, 70, 0), {300, 30000}});
     EXPECT_EQ(ExportCapture(IrExportFormat::FlipperParsed, in),
               "Filetype: IR signals file\nVersion: 1\n"
               "#\nname: tavimore_1\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 08 "

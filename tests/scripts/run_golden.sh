@@ -6,12 +6,12 @@
 #
 # SCRIPT.tvm is UTF-8 and is run with --encoding utf8; a script named *.sjis.tvm, or
 # any script with --raw (the examples), holds raw cp932 bytes and is run as it stands.
-# The expected files are BASE.out and BASE.err (default: beside the script). Leading comment lines may say how to run it:
+# The expected files are BASE.out (standard output) and BASE.err (standard error), by
+# default beside the script. Leading comment lines may say how to run it:
 #   / run: --debug-level 100 --answer cancel     options for tavimore-run
 #   / exit: 3                                   the expected exit status (default 0)
 #   / stdin: FILE                               run with "-" and FILE (beside the
 #                                               script) on standard input
-# Expected standard output is in SCRIPT.out, expected standard error in SCRIPT.err.
 # With TAVIMORE_UPDATE_GOLDEN=1 the expected files are written instead of compared.
 set -u
 raw=0

@@ -37,16 +37,6 @@ private:
     uint32_t m_last = 0;
 };
 
-std::string CrLf(std::string_view utf8)
-{
-    std::string out;
-    for (char c : Sj(utf8)) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 struct CDebugged {
     CTestHost host;
     CScriptEngine engine{host};
@@ -79,7 +69,7 @@ struct CDebugged {
 TEST(DebugRun, PausesBeforeABreakpointAndContinuingRunsThatStatement)
 {
     CDebugged d;
-    d.engine.SetScript(CrLf("MOV REG1 1\nMOV REG2 2\nMOV REG3 3"));
+    d.engine.SetScript(ScriptText("MOV REG1 1\nMOV REG2 2\nMOV REG3 3"));
     d.probe.breakpoints = {1};
     EXPECT_EQ(d.engine.DebugRun(0, d.probe), 0);
     EXPECT_EQ(d.engine.GetRunEnd(), RunEnd::Paused);
@@ -102,9 +92,10 @@ TEST(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRun)
     // A loop with a call, statuses of several levels, and EXEC, which sets no status of
     // its own and so logs the previous statement's again: pausing before it (line 4)
     // must keep that status.
-    const std::string script = CrLf("MOV REG1 0\nL'TOP\nINC REG1\nCALL L'SUB\nEXEC editor\n"
-                                    "IFJ REG1 < D'5 L'TOP\nJMP L'END\nL'SUB\nCALC REG2 + REG1\n"
-                                    "RET\nL'END\nDISPD REG2");
+    const std::string script =
+        ScriptText("MOV REG1 0\nL'TOP\nINC REG1\nCALL L'SUB\nEXEC editor\n"
+                   "IFJ REG1 < D'5 L'TOP\nJMP L'END\nL'SUB\nCALC REG2 + REG1\n"
+                   "RET\nL'END\nDISPD REG2");
     for (int level : {10, 20, 100}) {
         for (const std::set<int>& breaks : {std::set<int>{}, std::set<int>{4, 8}}) {
             SCOPED_TRACE(level);
@@ -124,7 +115,7 @@ TEST(DebugRun, PausesAfterAWatchedRegisterChanges)
 {
     CDebugged d;
     d.probe.watched = 5;
-    d.engine.SetScript(CrLf("MOV REG1 1\nMOV REG5 7\nMOV REG5 7\nMOV REG2 2"));
+    d.engine.SetScript(ScriptText("MOV REG1 1\nMOV REG5 7\nMOV REG5 7\nMOV REG2 2"));
     d.engine.DebugRun(0, d.probe);
     EXPECT_EQ(d.engine.PausedLine(), 2);
     // Storing the same value again is no change.
@@ -135,7 +126,7 @@ TEST(DebugRun, PausesAfterAWatchedRegisterChanges)
 
 TEST(DebugRun, AStopAndTheStatementGuardEndTheRunAsInAPlainRun)
 {
-    const std::string loop = CrLf("L'A\nINC REG1\nJMP L'A");
+    const std::string loop = ScriptText("L'A\nINC REG1\nJMP L'A");
     CDebugged stopped;
     stopped.host.stopAtPoll = 3; // every 32 statements
     stopped.ToTheEnd(loop);
@@ -157,7 +148,7 @@ TEST(DebugRun, ACallPausedInsideTheSubroutineReturnsWhenContinued)
 {
     CDebugged d;
     const std::string script =
-        CrLf("CALL L'SUB\nMOV REG2 2\nJMP L'END\nL'SUB\nMOV REG1 1\nRET\nL'END");
+        ScriptText("CALL L'SUB\nMOV REG2 2\nJMP L'END\nL'SUB\nMOV REG1 1\nRET\nL'END");
     d.probe.breakpoints = {4};
     d.engine.SetScript(script);
     d.engine.DebugRun(0, d.probe);
@@ -178,7 +169,7 @@ TEST(DebugRun, StatusLinesAndBoxesKnowTheirLines)
     CDebugged d;
     d.engine.SetDebugLevel(100);
     d.engine.SetScript(
-        CrLf("MOV REG1 1\n/ note\nMOV REG2 H'XYZ\nMESSAGEBOX text caption\nJMP L'NONE\nINC"));
+        ScriptText("MOV REG1 1\n/ note\nMOV REG2 H'XYZ\nMESSAGEBOX text caption\nJMP L'NONE\nINC"));
     d.engine.Run(-1);
     EXPECT_TRUE(d.engine.StatusLineSources().empty()); // off until asked for
     EXPECT_TRUE(d.engine.BoxSources().empty());
@@ -210,7 +201,7 @@ TEST(DebugRun, AnAbandonedRunStartsAfresh)
     CDebugged d;
     d.probe.breakpoints = {1};
     d.probe.pausesLeft = 1;
-    d.engine.SetScript(CrLf("MOV REG1 1\nMOV REG2 2"));
+    d.engine.SetScript(ScriptText("MOV REG1 1\nMOV REG2 2"));
     d.engine.DebugRun(0, d.probe);
     ASSERT_TRUE(d.engine.IsDebugPaused());
     d.engine.AbandonDebugRun();

@@ -7,15 +7,13 @@
 
 namespace {
 
-const std::string kMissing =
-    "MessageBox \"CAUTION!!!\" "
-    "\"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\" -> OK";
+const std::string kNoRegister =
+    "レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました";
+const std::string kMissing = "MessageBox \"CAUTION!!!\" \"" + kNoRegister + "\" -> OK";
 const std::string kMissingIndirect =
-    "MessageBox \"CAUTION!!!(間接アドレス指定)\" "
-    "\"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nアクセスしました\" -> OK";
-const std::string kBadRegL = "MessageBox \"CAUTION!!!(間接アドレス指定)\" "
-                             "\"レジスタ取得に\\n問題が発生しました\\n\\n存在しないレジスタに\\nア"
-                             "クセスしました\\nreglの値が不正です\" -> OK";
+    "MessageBox \"CAUTION!!!(間接アドレス指定)\" \"" + kNoRegister + "\" -> OK";
+const std::string kBadRegL = "MessageBox \"CAUTION!!!(間接アドレス指定)\" \"" + kNoRegister +
+                             "\\nreglの値が不正です\" -> OK";
 const std::string kBinary =
     "MessageBox \"CAUTION!!!\" \"文字列＝＞DWORD変換の\\n最中にエラーが発生しました\" -> OK";
 

@@ -199,21 +199,10 @@ TEST_F(RunLoop, AStatementHandedInAfterARunFindsTheLabelsOfThatRun)
     // still reports.
     engine.SetDebugLevel(20);
     Run("L'A\n/ x\nl'b\nL'B");
-    auto execute = [&](const char* text) {
-        CScriptLines statement;
-        statement.SetSeparatorChar(' ');
-        statement.SetQuoteChar('"');
-        statement.SetText(text);
-        statement.SetStatementMode();
-        statement.Split();
-        engine.SetStatement(&statement);
-        engine.ExecuteStatement();
-        engine.SetStatement(nullptr);
-        return engine.GetStatus();
-    };
-    EXPECT_EQ(execute("JMP L'B"), Sj("JMPしました…0000003@d\r\n"));
+    ExecuteLine(engine, "JMP L'B");
+    EXPECT_EQ(engine.GetStatus(), Sj("JMPしました…0000003@d\r\n"));
     EXPECT_TRUE(host.Messages().empty());
-    execute("JMP L'NONE");
+    ExecuteLine(engine, "JMP L'NONE");
     EXPECT_TRUE(engine.ErrorRequested());
     EXPECT_EQ(host.Messages().size(), 1u);
 }

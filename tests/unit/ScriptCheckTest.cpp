@@ -19,15 +19,7 @@ bool RefusedForCount(std::string_view mnemonic, int count)
     std::string text(mnemonic);
     for (int i = 1; i < count; ++i)
         text += " 1";
-    CScriptLines statement;
-    statement.SetSeparatorChar(' ');
-    statement.SetQuoteChar('"');
-    statement.SetText(text);
-    statement.SetStatementMode();
-    statement.Split();
-    engine.SetStatement(&statement);
-    engine.ExecuteStatement();
-    engine.SetStatement(nullptr);
+    ExecuteLine(engine, text);
     for (const std::string& box : host.Messages())
         if (box.find("引数の数が足りません") != std::string::npos) return true;
     return false;

@@ -22,11 +22,7 @@ std::vector<std::string> Lines(const std::string& text)
 std::vector<std::string> Tokens(const std::string& line)
 {
     CScriptLines statement;
-    statement.SetSeparatorChar(' ');
-    statement.SetQuoteChar('"');
-    statement.SetText(line);
-    statement.SetStatementMode();
-    statement.Split();
+    SplitStatement(statement, line);
     std::vector<std::string> out;
     for (int i = 0; i < statement.GetCount(); ++i)
         out.push_back(statement.GetItem(i));
@@ -44,13 +40,9 @@ TEST(LineStore, TrailingWhiteSpaceOfTheScriptIsDroppedBeforeCutting)
     EXPECT_EQ(Lines("  A  \r\nB"), (V{"  A  ", "B"}));
 }
 
-TEST(LineStore, OnlyCrLfBreaksALine)
+TEST(LineStore, OnlyCrLfBreaksALineEvenAfterALeadByte)
 {
     EXPECT_EQ(Lines("A\rB\nC\r\nD"), (V{"A\rB\nC", "D"}));
-}
-
-TEST(LineStore, ALeadByteBeforeCrLfDoesNotJoinTwoLines)
-{
     // CR cannot be the trail byte of a double-byte character, so the editor shows two
     // lines here; the line store must count the same lines.
     EXPECT_EQ(Lines("A\x81\r\nB\r\nC"), (V{"A\x81", "B", "C"}));
@@ -67,13 +59,14 @@ TEST(LineStore, GrowsPastTheCapacity)
     EXPECT_EQ(lines[4999], "L4999");
 }
 
-TEST(Statement, SpacesSeparateAndRunsAreSkipped)
+TEST(Statement, SpacesSeparateAndRunsAreSkippedFullWidthOnesAreOrdinary)
 {
     EXPECT_EQ(Tokens("   JMP    L'A   "), (V{"JMP", "L'A"}));
     EXPECT_EQ(Tokens("JMP\tL'A"), (V{"JMP\tL'A"}));
     EXPECT_EQ(Tokens("\tJMP L'A"), (V{"\tJMP", "L'A"}));
     EXPECT_EQ(Tokens(""), (V{""}));
     EXPECT_EQ(Tokens("a,b c"), (V{"a,b", "c"}));
+    EXPECT_EQ(Tokens(Sj("A　B ”C D”")), (V{Sj("A　B"), Sj("”C"), Sj("D”")}));
 }
 
 TEST(Statement, QuoteRule)
@@ -89,19 +82,10 @@ TEST(Statement, QuoteRule)
     EXPECT_EQ(Tokens(Sj("文字列 REG1 \"abc\" X")), (V{Sj("文字列"), "REG1", "\"abc", "X"}));
 }
 
-TEST(Statement, FullWidthSpaceAndQuoteAreOrdinary)
-{
-    EXPECT_EQ(Tokens(Sj("A　B ”C D”")), (V{Sj("A　B"), Sj("”C"), Sj("D”")}));
-}
-
 TEST(Statement, ItemsPastTheCountAreEmptyAndToEndKeepsTheRest)
 {
     CScriptLines statement;
-    statement.SetSeparatorChar(' ');
-    statement.SetQuoteChar('"');
-    statement.SetText("EXEC xterm -e  top");
-    statement.SetStatementMode();
-    statement.Split();
+    SplitStatement(statement, "EXEC xterm -e  top");
     EXPECT_EQ(statement.GetCount(), 4);
     EXPECT_EQ(statement.GetItem(7), "");
     EXPECT_EQ(statement.GetItemLength(1), 5);

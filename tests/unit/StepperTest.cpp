@@ -8,16 +8,6 @@
 
 namespace {
 
-std::string Doc(std::initializer_list<const char*> lines)
-{
-    std::string text;
-    for (const char* line : lines) {
-        if (!text.empty()) text += "\r\n";
-        text += Sj(line);
-    }
-    return text;
-}
-
 class Stepper : public ::testing::Test {
 protected:
     CTestHost host;
@@ -26,8 +16,8 @@ protected:
 
 TEST_F(Stepper, TheLastLineGainsALineBreakAndJumpsPastTheEndStopThere)
 {
-    CStepResult r = StepDocumentLine(engine, Doc({"A", "JMP D'50"}), 1);
-    EXPECT_EQ(r.text, Doc({"A", "JMP D'50", ""}));
+    CStepResult r = StepDocumentLine(engine, ScriptText("A\nJMP D'50"), 1);
+    EXPECT_EQ(r.text, ScriptText("A\nJMP D'50\n"));
     EXPECT_EQ(r.caretLine, 2);
 }
 
@@ -43,7 +33,7 @@ TEST_F(Stepper, LinesOf255BytesOrMoreAreCutWithAMessage)
 
 TEST_F(Stepper, CallAndReturnWorkAcrossSteps)
 {
-    std::string doc = Doc({"CALL L'S", "XYZ", "L'S", "RET"});
+    std::string doc = ScriptText("CALL L'S\nXYZ\nL'S\nRET");
     StepDocumentLine(engine, doc, 0);
     EXPECT_EQ(engine.GetCallDepth(), 1);
     CStepResult r = StepDocumentLine(engine, doc, 3);
@@ -55,11 +45,11 @@ TEST_F(Stepper, AStepByAFarDistanceEndsAndPutsTheCaretOnTheLastLine)
 {
     engine.SetStatementLimit(1000);
     for (const char* jump : {"JMPR H'7FFFFFFF", "IFJR 1 = 1 D'2147483646", "JMP H'7FFFFFFF"}) {
-        CStepResult r = StepDocumentLine(engine, Doc({"A", jump, "B"}), 1);
+        CStepResult r = StepDocumentLine(engine, ScriptText(std::string("A\n") + jump + "\nB"), 1);
         EXPECT_EQ(r.caretLine, 2) << jump;
         EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript) << jump;
     }
-    CStepResult r = StepDocumentLine(engine, Doc({"A", "JMPR H'80000000", "B"}), 1);
+    CStepResult r = StepDocumentLine(engine, ScriptText("A\nJMPR H'80000000\nB"), 1);
     EXPECT_EQ(r.caretLine, 0);
 }
 

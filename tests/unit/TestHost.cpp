@@ -4,20 +4,44 @@
 
 #include "Encoding.h"
 #include "ScriptEngine.h"
+#include "ScriptLines.h"
 
-std::string RunUtf8(CScriptEngine& engine, std::string_view script)
+std::string ScriptText(std::string_view utf8)
 {
     std::string cp932;
-    for (char c : Sj(script)) {
+    for (char c : Sj(utf8)) {
         if (c == '\n') cp932 += '\r';
         cp932 += c;
     }
-    engine.SetScript(cp932);
+    return cp932;
+}
+
+std::string RunUtf8(CScriptEngine& engine, std::string_view script)
+{
+    engine.SetScript(ScriptText(script));
     engine.Run(-1);
     std::string out;
     for (char c : Utf(engine.GetOutput()))
         if (c != '\r') out += c;
     return out;
+}
+
+void SplitStatement(CScriptLines& statement, std::string_view line)
+{
+    statement.SetSeparatorChar(' ');
+    statement.SetQuoteChar('"');
+    statement.SetText(line);
+    statement.SetStatementMode();
+    statement.Split();
+}
+
+void ExecuteLine(CScriptEngine& engine, std::string_view line)
+{
+    CScriptLines statement;
+    SplitStatement(statement, line);
+    engine.SetStatement(&statement);
+    engine.ExecuteStatement();
+    engine.SetStatement(nullptr);
 }
 
 MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view caption,

@@ -141,6 +141,12 @@ private:
 };
 
 class CScriptEngine;
-// Runs a script written in UTF-8 with LF line breaks (given to the engine as cp932 with
-// CR LF) and returns the output in UTF-8 with LF line breaks.
+// A script written in UTF-8 with LF line breaks as the engine reads it: cp932, CR LF.
+std::string ScriptText(std::string_view utf8);
+// Runs such a script and returns the output in UTF-8 with LF line breaks.
 std::string RunUtf8(CScriptEngine& engine, std::string_view script);
+class CScriptLines;
+// Splits one line into a statement's tokens, as the run loop does.
+void SplitStatement(CScriptLines& statement, std::string_view line);
+// Hands one line to the engine as a statement on its own, as a step does, and runs it.
+void ExecuteLine(CScriptEngine& engine, std::string_view line);

@@ -217,6 +217,13 @@ void CMainFrame::ShowPaused(bool paused)
                                          : QString());
 }
 
+void CMainFrame::ShowModified(bool modified)
+{
+    // The title is the document's name as typed or opened; the changed state shows here.
+    m_pModifiedPane->setText(modified ? ui::kModifiedIndicator : QString());
+    m_pModifiedPane->setToolTip(modified ? ui::kModifiedTip : QString());
+}
+
 void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
@@ -243,6 +250,12 @@ void CMainFrame::CreateStatusBar()
         12);
     m_pRunningPane->setAlignment(Qt::AlignCenter);
     bar->insertPermanentWidget(0, m_pRunningPane);
+    m_pModifiedPane = new QLabel(bar);
+    m_pModifiedPane->setObjectName(QStringLiteral("modifiedPane"));
+    m_pModifiedPane->setMinimumWidth(
+        m_pModifiedPane->fontMetrics().horizontalAdvance(ui::kModifiedIndicator) + 12);
+    m_pModifiedPane->setAlignment(Qt::AlignCenter);
+    bar->addPermanentWidget(m_pModifiedPane);
     Action(cmd::kViewStatusBar)->setChecked(true);
     connect(Action(cmd::kViewStatusBar), &QAction::toggled, bar, &QStatusBar::setVisible);
     // When a command's prompt leaves the message pane, the idle text comes back.

@@ -28,6 +28,9 @@ public:
     // While a run or step is in progress: "実行中" in the status bar, Run greyed.
     void ShowRunning(bool running);
     QLabel* RunningPane() const { return m_pRunningPane; }
+    // While the text has changes not yet saved: "変更" in the status bar.
+    void ShowModified(bool modified);
+    QLabel* ModifiedPane() const { return m_pModifiedPane; }
     // While a debug run is paused: "一時停止中" in the same pane.
     void ShowPaused(bool paused);
     explicit CMainFrame(QWidget* parent = nullptr);
@@ -70,6 +73,7 @@ protected:
 
 private:
     QLabel* m_pRunningPane = nullptr;
+    QLabel* m_pModifiedPane = nullptr;
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
@@ -34,6 +35,7 @@
 #include "CopyDataEndpoint.h"
 #include "Debugger.h"
 #include "DeviceOptions.h"
+#include "DiagnosticsPanel.h"
 #include "EditorSettings.h"
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
@@ -41,6 +43,8 @@
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
+#include "ReportPanel.h"
+#include "ScriptDiagnostics.h"
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -236,6 +240,7 @@ void CTavimoreApp::ConnectCommands()
     connect(doc, &CTavimoreDoc::RunFinished, infrared,
             [infrared, doc] { infrared->UpdateFromEngine(doc->Engine()); });
 
+    CreateResultPanels();
     ConnectDebugger();
 }
 
@@ -349,6 +354,61 @@ void CTavimoreApp::OnToggleWatchPanel()
         return;
     }
     ShowWatchPanel(true);
+}
+
+void CTavimoreApp::CreateResultPanels()
+{
+    CMainFrame* frame = m_pFrame.get();
+    CTavimoreView* view = frame->View();
+    CTavimoreDoc* doc = m_pDocument.get();
+
+    // The findings hold cursors in the text, so they go with it.
+    m_pDiagnostics = new CScriptDiagnostics(
+        doc->TextDocument(), [doc] { return doc->EngineText(); }, doc->TextDocument());
+    view->SetDiagnostics(m_pDiagnostics);
+    connect(doc, &CTavimoreDoc::RunStateChanged, m_pDiagnostics, &CScriptDiagnostics::SetHeld);
+    m_pDiagnosticsPanel = new CDiagnosticsPanel(m_pDiagnostics, frame);
+    m_pReportPanel = new CReportPanel(frame);
+    frame->addDockWidget(Qt::BottomDockWidgetArea, m_pDiagnosticsPanel);
+    frame->tabifyDockWidget(m_pDiagnosticsPanel, m_pReportPanel);
+    m_pDiagnosticsPanel->raise();
+    // The panels take a strip below the text, which keeps most of the height.
+    frame->resizeDocks({m_pDiagnosticsPanel}, {190}, Qt::Vertical);
+    connect(m_pDiagnosticsPanel, &CDiagnosticsPanel::LineChosen, this, &CTavimoreApp::GoToLine);
+    connect(m_pReportPanel, &CReportPanel::LineChosen, this, &CTavimoreApp::GoToLine);
+
+    // The panels number lines as the gutter does.
+    QAction* fromOne = frame->Action(cmd::kViewLinesFromOne);
+    auto numberFrom = [this](bool one) {
+        m_pDiagnostics->SetLineNumberBase(one ? 1 : 0);
+        m_pReportPanel->Model()->SetLineNumberBase(one ? 1 : 0);
+    };
+    numberFrom(fromOne->isChecked());
+    connect(fromOne, &QAction::toggled, this, numberFrom);
+
+    connect(doc, &CTavimoreDoc::RunFinished, m_pReportPanel, [this, doc] {
+        // A paused debug run has no report yet: the panel keeps the last one.
+        if (doc->Engine().GetRunEnd() == RunEnd::Paused) return;
+        m_pReportPanel->ShowReport(doc->Report());
+        // A run that showed message boxes brings the panel forward: they say what failed.
+        if (m_pReportPanel->Model()->BoxCount() > 0) {
+            m_pReportPanel->show();
+            m_pReportPanel->raise();
+        }
+    });
+
+    frame->ShowModified(doc->IsModified());
+    connect(doc->TextDocument(), &QTextDocument::modificationChanged, frame,
+            &CMainFrame::ShowModified);
+}
+
+void CTavimoreApp::GoToLine(int line)
+{
+    CTavimoreView* view = m_pFrame->View();
+    const QTextBlock block = view->document()->findBlockByNumber(line);
+    if (!block.isValid()) return;
+    view->ShowCaret(QTextCursor(block));
+    view->setFocus();
 }
 
 bool CTavimoreApp::RefuseWhileRunning()

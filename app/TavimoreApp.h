@@ -17,6 +17,9 @@
 #include "RecentFiles.h"
 
 class CCopyDataEndpoint;
+class CDiagnosticsPanel;
+class CReportPanel;
+class CScriptDiagnostics;
 class QFileDialog;
 class QTextBrowser;
 class CEnvironmentDialog;
@@ -52,6 +55,9 @@ public:
     CCopyDataEndpoint* CopyDataEndpoint() const { return m_pEndpoint; }
     CRecentFileList& RecentFiles() { return m_recent; }
     CFindReplaceDialog* FindReplace() const { return m_pFind; }
+    CScriptDiagnostics* Diagnostics() const { return m_pDiagnostics; }
+    CDiagnosticsPanel* DiagnosticsPanel() const { return m_pDiagnosticsPanel; }
+    CReportPanel* ReportPanel() const { return m_pReportPanel; }
 
     // ---- Commands
     void OnFileNew();
@@ -114,6 +120,10 @@ public:
 
 private:
     void ConnectCommands();
+    // The diagnostics and report panels beside the editor, and what feeds them.
+    void CreateResultPanels();
+    // Puts the caret at the start of a line of the text and the focus in the editor.
+    void GoToLine(int line);
     void ConnectDebugger();
     void ShowWatchPanel(bool focus);
     void RebuildRecentMenu();
@@ -132,6 +142,9 @@ private:
     std::string m_strFtdiChoice = "system";
     CCopyDataEndpoint* m_pEndpoint = nullptr;
     CFindReplaceDialog* m_pFind = nullptr;
+    CScriptDiagnostics* m_pDiagnostics = nullptr;     // a child of the document's text
+    CDiagnosticsPanel* m_pDiagnosticsPanel = nullptr; // children of the main window
+    CReportPanel* m_pReportPanel = nullptr;
     CWatchPanel* m_pWatchPanel = nullptr; // a child of the main window
     bool m_bWatchPanelShown = false;
     std::function<QString()> m_askWatch;

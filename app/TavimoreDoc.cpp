@@ -8,6 +8,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <algorithm>
+
 #include "Debugger.h"
 #include "QtHost.h"
 #include "Stepper.h"
@@ -20,6 +22,8 @@ CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     // cost the text widget about 2 GB and most of a minute, so the editor's runs keep
     // a quarter of it (still over a million status lines).
     m_pEngine->SetLogLimit(CScriptEngine::kDefaultLogLimit / 4);
+    // The report panel shows which statement produced each box and status line.
+    m_pEngine->SetRecordSources(true);
     m_text.setDocumentLayout(new QPlainTextDocumentLayout(&m_text));
     m_text.setUndoRedoEnabled(true);
     m_pDebugger = std::make_unique<CDebugger>(m_text, *m_pEngine);
@@ -240,6 +244,21 @@ void CTavimoreDoc::StepLine(int line)
     emit StatementMarked(target.isValid() ? result.caretLine : -1);
     RefreshRegL();
     emit RunFinished();
+}
+
+CRunReport CTavimoreDoc::Report() const
+{
+    CRunReport report;
+    // The output is the script, CR LF, the report line, CR LF, then the status lines.
+    const std::string& output = m_pEngine->OutputText();
+    const size_t afterScript = std::min(output.size(), m_pEngine->ScriptText().size() + 2);
+    const size_t brk = output.find("\r\n", afterScript);
+    report.statusText = output.substr(brk == std::string::npos ? output.size() : brk + 2);
+    report.statusLines = m_pEngine->StatusLineSources();
+    for (const CScriptEngine::CBoxRecord& box : m_pEngine->BoxSources())
+        report.boxes.push_back(
+            {box.line, doctext::DecodeMessage(box.caption), doctext::DecodeMessage(box.text)});
+    return report;
 }
 
 void CTavimoreDoc::StopScript()

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "DocumentText.h"
+#include "RunReport.h"
 #include "ScriptEngine.h"
 
 class CDebugger;
@@ -69,6 +70,9 @@ public:
     void StepLine(int line);
     void StopScript();
     bool IsRunInProgress() const { return m_pEngine->IsRunInProgress(); }
+    // What the last run or step showed and reported, with the statement line behind
+    // each box and status line (read from the engine's last output when asked).
+    CRunReport Report() const;
 
     // ---- Debugging
     CDebugger& Debugger() { return *m_pDebugger; }

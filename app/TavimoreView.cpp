@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -13,8 +14,12 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QToolTip>
+
+#include <algorithm>
 
 #include "DocumentText.h"
+#include "ScriptDiagnostics.h"
 #include "ScriptHighlighter.h"
 #include "UiTexts.h"
 
@@ -31,6 +36,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override { m_pView->PaintGutter(event); }
+    bool event(QEvent* event) override
+    {
+        // Hovering a line's mark shows its findings, as hovering the line does.
+        if (event->type() == QEvent::ToolTip) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            // The gutter's rows are the viewport's rows.
+            const QString tip = m_pView->DiagnosticTipAt(QPoint(0, help->pos().y()));
+            if (tip.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), tip, this);
+            return true;
+        }
+        return QWidget::event(event);
+    }
     void mousePressEvent(QMouseEvent* event) override
     {
         if (event->button() != Qt::LeftButton) return;
@@ -232,6 +252,9 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
     painter.setFont(font());
     painter.setRenderHint(QPainter::Antialiasing);
     const int marked = MarkedLine();
+    const QList<int> flagged = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
+    const QList<int> errors =
+        m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
     const int height = fontMetrics().height();
     const int disc = BreakpointDiameter();
     const std::vector<int> breakpoints = m_breakpoints ? m_breakpoints() : std::vector<int>();
@@ -259,10 +282,87 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
             painter.setPen(QColor(0, 0, 128));
             painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
                              LineNumberText(line));
+            // A line with findings: a strip at the gutter's edge, beside the text.
+            if (std::binary_search(flagged.cbegin(), flagged.cend(), line))
+                painter.fillRect(
+                    m_pGutter->width() - 3, top, 3, height,
+                    DiagnosticColor(!std::binary_search(errors.cbegin(), errors.cend(), line)));
         }
         block = block.next();
         top = bottom;
     }
+}
+
+void CTavimoreView::SetDiagnostics(CScriptDiagnostics* diagnostics)
+{
+    if (m_pDiagnostics != nullptr) disconnect(m_pDiagnostics, nullptr, this, nullptr);
+    m_pDiagnostics = diagnostics;
+    if (m_pDiagnostics != nullptr)
+        connect(m_pDiagnostics, &CScriptDiagnostics::Checked, this,
+                &CTavimoreView::ShowDiagnostics);
+    ShowDiagnostics();
+}
+
+void CTavimoreView::ShowDiagnostics()
+{
+    // The underlines are selections drawn over the text: they are no part of it, so
+    // the text, its undo history and its modified flag stay as they are. Each holds
+    // its line's text and moves with it until the next check.
+    QList<QTextEdit::ExtraSelection>& selections = m_diagnosticSelections;
+    selections.clear();
+    const QList<int> lines = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
+    const QList<int> errors =
+        m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
+    for (int line : lines) {
+        const QTextBlock block = document()->findBlockByNumber(line);
+        if (!block.isValid()) continue;
+        const QString text = block.text();
+        const int length = static_cast<int>(text.size());
+        int first = 0;
+        while (first < length && text[first] == QLatin1Char(' '))
+            ++first;
+        QTextEdit::ExtraSelection underline;
+        underline.cursor = QTextCursor(block);
+        underline.cursor.setPosition(block.position() + first);
+        underline.cursor.setPosition(block.position() + length, QTextCursor::KeepAnchor);
+        underline.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        underline.format.setUnderlineColor(
+            DiagnosticColor(!std::binary_search(errors.cbegin(), errors.cend(), line)));
+        selections << underline;
+    }
+    ApplyExtraSelections();
+    m_pGutter->update();
+}
+
+void CTavimoreView::ApplyExtraSelections()
+{
+    // Every kind of mark drawn over the text, in one list (the view keeps only one).
+    setExtraSelections(m_diagnosticSelections);
+}
+
+QString CTavimoreView::DiagnosticTipAt(const QPoint& viewportPoint) const
+{
+    if (m_pDiagnostics == nullptr) return QString();
+    const QTextBlock block = cursorForPosition(viewportPoint).block();
+    // Only within the line's own rows: below the last line there is nothing to explain.
+    const QRectF area = blockBoundingGeometry(block).translated(contentOffset());
+    if (!block.isValid() || viewportPoint.y() < area.top() || viewportPoint.y() > area.bottom())
+        return QString();
+    return m_pDiagnostics->MessagesAt(block.blockNumber());
+}
+
+bool CTavimoreView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = DiagnosticTipAt(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 int CTavimoreView::CaretLine() const

@@ -20,6 +20,7 @@
 #include <vector>
 
 class CScriptHighlighter;
+class CScriptDiagnostics;
 class CLineNumberArea;
 
 class CTavimoreView final : public QPlainTextEdit {
@@ -73,6 +74,18 @@ public:
     // The colour of a breakpoint's disc in the gutter.
     static QColor BreakpointColor() { return QColor(200, 0, 0); }
 
+    // Shows the findings of a checker: a wavy underline on each line that has one,
+    // with its messages as the tool tip, and a mark at the gutter's edge.
+    void SetDiagnostics(CScriptDiagnostics* diagnostics);
+    // The messages the tool tip shows at a point of the viewport ("" when none).
+    QString DiagnosticTipAt(const QPoint& viewportPoint) const;
+    // The colour of a line's underline and gutter mark: red for an error, dark orange
+    // when the line holds only warnings.
+    static QColor DiagnosticColor(bool warning = false)
+    {
+        return warning ? QColor(215, 110, 0) : QColor(220, 0, 0);
+    }
+
     // The editor's colours: blue text on red 127, green 255, blue 255.
     static QColor TextColor() { return QColor(0, 0, 255); }
     static QColor BackgroundColor() { return QColor(127, 255, 255); }
@@ -106,6 +119,7 @@ protected:
     // that keep each character's code for pasting back into the editor.
     QMimeData* createMimeDataFromSelection() const override;
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class CLineNumberArea;
@@ -113,11 +127,15 @@ private:
     void UpdateGutterWidth();
     int BreakpointDiameter() const;
     void PaintGutter(QPaintEvent* event);
+    void ShowDiagnostics();
+    void ApplyExtraSelections();
     // A typed character; false when it must not reach the text.
     bool OnChar(QChar c, bool shift);
 
     CScriptHighlighter* m_pHighlighter = nullptr;
     CLineNumberArea* m_pGutter = nullptr;
+    CScriptDiagnostics* m_pDiagnostics = nullptr;
+    QList<QTextEdit::ExtraSelection> m_diagnosticSelections; // the findings' underlines
     bool m_bFromOne = false;
     // The marked statement: a cursor in its line, which edits move with the line;
     // null when nothing is marked.

@@ -227,4 +227,33 @@ inline const QString kFindNext = QStringLiteral("次を検索(&F)");
 inline const QString kReplace = QStringLiteral("置換して次に(&R)");
 inline const QString kReplaceAll = QStringLiteral("すべて置換(&A)");
 
+// The diagnostics and report panels
+inline const QString kDiagnosticsTitle = QStringLiteral("診断");
+inline const QString kReportTitle = QStringLiteral("レポート");
+inline const QString kColumnLine = QStringLiteral("行");
+inline const QString kColumnKind = QStringLiteral("種類");
+inline const QString kColumnMessage = QStringLiteral("メッセージ");
+inline const QString kColumnText = QStringLiteral("内容");
+inline const QString kReportKindBox = QStringLiteral("メッセージ ボックス");
+inline const QString kReportKindStatus = QStringLiteral("ステータス");
+// The kinds of findings, before the checker's name of the fault.
+inline const QString kDiagnosticError = QStringLiteral("エラー: ");
+inline const QString kDiagnosticWarning = QStringLiteral("警告: ");
+inline const QString kDiagnosticsNone =
+    QStringLiteral("問題は見つかりませんでした (no problems found)");
+inline const QString kDiagnosticsCount = QStringLiteral("%1 件 (%1 found)");
+inline const QString kDiagnosticsOmitted =
+    QStringLiteral("%1 件、ほか %2 件は省略 (%1 shown, %2 more not listed)");
+inline const QString kDiagnosticsSkipped =
+    QStringLiteral("%1 行を超える文書は入力中に診断しません。[今すぐ診断] で診断します "
+                   "(long text: not checked while typing)");
+inline const QString kDiagnosticsCheckNow = QStringLiteral("今すぐ診断(&C)");
+inline const QString kReportEmpty =
+    QStringLiteral("実行またはステップの後、ステータス行とメッセージ ボックスを表示します");
+inline const QString kReportSummary =
+    QStringLiteral("ステータス行 %1、メッセージ ボックス %2 (status lines, message boxes)");
+// The status-bar indicator of a text changed since it was opened or saved.
+inline const QString kModifiedIndicator = QStringLiteral("変更");
+inline const QString kModifiedTip = QStringLiteral("保存されていない変更があります (modified)");
+
 } // namespace ui

@@ -4,7 +4,9 @@
 // where cpu is the processor time from the run command until the view has laid the
 // new text out and painted it, peak the process's peak resident memory (idle: before
 // the run, with the editor's window up), report the
-// size of the text the run left in the editor.
+// size of the text the run left in the editor; then, on a second line,
+//   check_cpu SECONDS findings COUNT
+// the processor time of the checker over that whole text.
 //   tavimore-bench-editor ITERATIONS
 #include <QApplication>
 #include <QTextBlock>
@@ -16,6 +18,7 @@
 #include <string>
 
 #include "MainFrame.h"
+#include "ScriptDiagnostics.h"
 #include "TavimoreApp.h"
 #include "TavimoreDoc.h"
 #include "TavimoreView.h"
@@ -72,5 +75,12 @@ int main(int argc, char** argv)
     const long peak = PeakKiB();
     std::printf("cpu %.3f peak %ld idle %ld report %zu lines %d\n", cpu, peak, idle,
                 doc.Engine().OutputText().size(), doc.TextDocument()->blockCount());
+
+    // The checker over the whole report, as the diagnostics panel's "check now" runs it
+    // (typing into a text this long does not check it).
+    const double checkStart = CpuSeconds();
+    app.Diagnostics()->Check();
+    std::printf("check_cpu %.3f findings %d\n", CpuSeconds() - checkStart,
+                app.Diagnostics()->Count());
     return 0;
 }

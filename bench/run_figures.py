@@ -109,6 +109,10 @@ if os.path.exists(editor):
           % (peak / 1e6, peak / report))
     print("   of which the run added %.0f MB, %.1f x the report (idle editor %.0f MB)"
           % ((peak - idle) / 1e6, (peak - idle) / report, idle / 1e6))
+    if "check_cpu" in fields:
+        print("   diagnostics over the whole text %.3f s cpu, %.0f%% of the editor's run"
+              " (typing checks texts up to 100,000 lines only)"
+              % (float(fields["check_cpu"]), 100 * float(fields["check_cpu"]) / cpu))
 else:
     print("\n7. the editor is not built: no editor figure")
 

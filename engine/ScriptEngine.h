@@ -92,6 +92,8 @@ public:
     // SetScript that takes the text over without a copy (a large document is held
     // once, not twice).
     void TakeScript(std::string&& text) { m_strScript = std::move(text); }
+    // The script last set: the start of the output, before the report line.
+    const std::string& ScriptText() const { return m_strScript; }
     std::string GetOutput() const { return m_strOutput; }
     // The output without a copy, valid until the next run.
     const std::string& OutputText() const { return m_strOutput; }

@@ -1,0 +1,216 @@
+// Diagnostics in the editor: the checker's findings as underlines, gutter marks, tool
+// tips and the 診断 panel, which only read the text; and the modified indicator.
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QTextBlock>
+
+#include "AppFixture.h"
+#include "AppTests.h"
+#include "DiagnosticsPanel.h"
+#include "ScriptDiagnostics.h"
+
+namespace {
+
+// Errors on lines 1 (unknown mnemonic), 3 (no such label) and 5 (no such register);
+// a warning on line 7 (a bare 10 reads as binary).
+const QString kSample = QStringLiteral("WAIT 0\n"
+                                       "WIAT 0\n"
+                                       "L'TOP\n"
+                                       "JMP L'NOWHERE\n"
+                                       "/ comment\n"
+                                       "MOV REG10000 1\n"
+                                       "JMP L'TOP\n"
+                                       "MOV REG2 10");
+
+// The lines the view underlines with a wave.
+QList<int> WavyLines(const CTavimoreView& view)
+{
+    QList<int> lines;
+    for (const QTextEdit::ExtraSelection& selection : view.extraSelections())
+        if (selection.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+            lines << selection.cursor.block().blockNumber();
+    return lines;
+}
+
+// The colour the gutter paints at its edge on the row of a line.
+QRgb GutterMark(CTavimoreView& view, int line)
+{
+    QTextCursor cursor(view.document()->findBlockByNumber(line));
+    const int y = view.cursorRect(cursor).center().y();
+    const QImage picture = view.Gutter()->grab().toImage();
+    return picture.pixel(picture.width() - 2, y);
+}
+
+} // namespace
+
+class CDiagnosticsTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void FindingsAreUnderlinedMarkedListedAndLeadToTheirLines()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
+        fixture.Frame().show();
+        fixture.SetText(kSample);
+        // The check waits for a pause in the typing, then runs by itself.
+        QVERIFY(diagnostics.IsPending());
+        QTRY_VERIFY(!diagnostics.IsPending());
+        QCOMPARE(diagnostics.Lines(), (QList<int>{1, 3, 5, 7}));
+        QCOMPARE(diagnostics.ErrorLines(), (QList<int>{1, 3, 5}));
+        // Colouring and underlining change no character: no further check follows.
+        QSignalSpy checks(&diagnostics, &CScriptDiagnostics::Checked);
+        QTest::qWait(2 * CScriptDiagnostics::kDelayMs);
+        QCOMPARE(checks.count(), 0);
+        QCOMPARE(WavyLines(view), (QList<int>{1, 3, 5, 7}));
+        const QRgb error = CTavimoreView::DiagnosticColor(false).rgb();
+        const QRgb warning = CTavimoreView::DiagnosticColor(true).rgb();
+        for (int line = 0; line < 8; ++line) {
+            const QRgb mark = GutterMark(view, line);
+            if (line == 7)
+                QCOMPARE(mark, warning);
+            else if (line % 2 == 1)
+                QCOMPARE(mark, error);
+            else
+                QVERIFY(mark != error && mark != warning);
+        }
+
+        // Hovering a line shows its message; a clean line has none.
+        const QPoint onLine3 =
+            view.cursorRect(QTextCursor(view.document()->findBlockByNumber(3))).center();
+        QVERIFY(view.DiagnosticTipAt(onLine3).contains(QStringLiteral("L'NOWHERE")));
+        QCOMPARE(view.DiagnosticTipAt(onLine3 - QPoint(0, view.fontMetrics().height())), QString());
+
+        // The panel lists line, kind and message; a click puts the caret on the line.
+        QTableView* table = fixture.App().DiagnosticsPanel()->Table();
+        QCOMPARE(table->model()->rowCount(), 4);
+        QCOMPARE(table->model()->index(3, CScriptDiagnostics::KindColumn).data().toString(),
+                 QStringLiteral("警告: read as binary"));
+        const QModelIndex third = table->model()->index(2, CScriptDiagnostics::LineColumn);
+        QCOMPARE(third.data().toInt(), 5);
+        QCOMPARE(table->model()->index(2, CScriptDiagnostics::KindColumn).data().toString(),
+                 QStringLiteral("エラー: no such register"));
+        fixture.PutCaret(0);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(third).center());
+        QCOMPARE(fixture.CaretLine(), 5);
+        QVERIFY(view.hasFocus());
+
+        // With lines counted from 1, the panel numbers them as the gutter does.
+        fixture.Frame().Action(cmd::kViewLinesFromOne)->trigger();
+        QCOMPARE(third.data().toInt(), 6);
+        fixture.Frame().Action(cmd::kViewLinesFromOne)->trigger();
+    }
+
+    void FindingsFollowEditsAndAreCheckedAgain()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
+        fixture.SetText(kSample);
+        diagnostics.Check();
+        // A line typed above moves the findings down with their lines at once.
+        QTextCursor(view.document()).insertText(QStringLiteral("WAIT 1\n"));
+        QCOMPARE(diagnostics.Lines(), (QList<int>{2, 4, 6, 8}));
+        QCOMPARE(WavyLines(view), (QList<int>{2, 4, 6, 8}));
+        // Mending the label line's name clears its finding at the next check.
+        QTextCursor label(view.document()->findBlockByNumber(3));
+        label.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        label.insertText(QStringLiteral("L'NOWHERE"));
+        QTRY_COMPARE(diagnostics.Lines(), (QList<int>{2, 6, 7, 8}));
+        QCOMPARE(WavyLines(view), (QList<int>{2, 6, 7, 8}));
+        QVERIFY(fixture.App().DiagnosticsPanel()->Summary().startsWith(QStringLiteral("4 ")));
+
+        // While a script runs (here: waits in a message box), the check waits for its end.
+        QSignalSpy checks(&diagnostics, &CScriptDiagnostics::Checked);
+        diagnostics.SetHeld(true);
+        QTextCursor(view.document()).insertText(QStringLiteral("WIAT\n"));
+        QTest::qWait(2 * CScriptDiagnostics::kDelayMs);
+        QCOMPARE(checks.count(), 0);
+        diagnostics.SetHeld(false);
+        QTRY_COMPARE(checks.count(), 1);
+        QCOMPARE(diagnostics.Lines().constFirst(), 0);
+    }
+
+    void TheTextAndItsUndoHistoryAreUntouched()
+    {
+        CAppFixture fixture;
+        const QString path = TestFolder() + QStringLiteral("/faults.tvm");
+        QVERIFY(WriteBytes(path, "WIAT 0\r\nJMP L'X\r\n"));
+        QVERIFY(fixture.App().OpenDocumentFile(path));
+        QTextDocument* text = fixture.View().document();
+        CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
+        QSignalSpy edits(text, &QTextDocument::undoCommandAdded);
+        diagnostics.Check();
+        QCOMPARE(diagnostics.Count(), 2);
+        QCOMPARE(fixture.Text(), QStringLiteral("WIAT 0\nJMP L'X\n"));
+        QVERIFY(!text->isModified());
+        QCOMPARE(text->availableUndoSteps(), 0);
+        QCOMPARE(edits.count(), 0);
+
+        // After an edit, the check adds nothing to what undo takes back.
+        fixture.PutCaret(0);
+        QTest::keyClicks(&fixture.View(), QStringLiteral("/"));
+        const int steps = text->availableUndoSteps();
+        diagnostics.Check();
+        QCOMPARE(text->availableUndoSteps(), steps);
+        fixture.View().undo();
+        QCOMPARE(fixture.Text(), QStringLiteral("WIAT 0\nJMP L'X\n"));
+
+        // A run goes ahead whatever the findings; the report replaces the text as always.
+        fixture.View().setFocus();
+        QTest::keyClick(&fixture.View(), Qt::Key_F5);
+        QVERIFY(fixture.Text().contains(QStringLiteral("/ 実行したニーモニック数は")));
+    }
+
+    void ALongTextIsCheckedOnlyOnRequest()
+    {
+        CAppFixture fixture;
+        CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
+        CDiagnosticsPanel& panel = *fixture.App().DiagnosticsPanel();
+        fixture.SetText(QStringLiteral("WIAT 0\n") +
+                        QStringLiteral("/ x\n").repeated(CScriptDiagnostics::kLineBound));
+        QTRY_VERIFY(!diagnostics.IsPending());
+        QVERIFY(diagnostics.SkippedLongText());
+        QCOMPARE(diagnostics.Count(), 0);
+        auto* checkNow = panel.findChild<QPushButton*>(QStringLiteral("diagnosticsCheckNow"));
+        QVERIFY(!checkNow->isHidden());
+        checkNow->click();
+        QCOMPARE(diagnostics.Lines(), QList<int>{0});
+        QVERIFY(checkNow->isHidden());
+    }
+
+    void TheStatusBarShowsAChangedText()
+    {
+        CAppFixture fixture;
+        CMainFrame& frame = fixture.Frame();
+        QLabel* pane = frame.ModifiedPane();
+        QVERIFY(frame.statusBar()->isAncestorOf(pane));
+        QCOMPARE(pane->text(), QString());
+        fixture.View().setFocus();
+        QTest::keyClicks(&fixture.View(), QStringLiteral("W"));
+        QCOMPARE(pane->text(), QStringLiteral("変更"));
+        // The title keeps its own text: the document's name, "true" once typed into.
+        QCOMPARE(frame.windowTitle(), QStringLiteral("true - Tavimore"));
+        fixture.View().undo();
+        QCOMPARE(pane->text(), QString());
+
+        QTest::keyClicks(&fixture.View(), QStringLiteral("WAIT 0"));
+        const QString path = TestFolder() + QStringLiteral("/modified.tvm");
+        fixture.App().SetSaveAsName([path] { return path; });
+        QVERIFY(fixture.App().OnFileSaveAs());
+        QCOMPARE(pane->text(), QString());
+        QTest::keyClick(&fixture.View(), Qt::Key_Return);
+        QCOMPARE(pane->text(), QStringLiteral("変更"));
+        fixture.App().OnFileNew();
+        QCOMPARE(pane->text(), QString());
+    }
+};
+
+TAVIMORE_APP_TEST(CDiagnosticsTest, "Diagnostics");
+
+#include "DiagnosticsTests.moc"

@@ -1,6 +1,5 @@
 #include "InfraredPanel.h"
 
-#include <QByteArrayMatcher>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -17,7 +16,9 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "ScriptEngine.h"
 
@@ -51,6 +52,28 @@ QString FormatUs(double us)
     if (us >= 1e6) return QString::number(us / 1e6, 'f', 3) + QStringLiteral(" s");
     if (us >= 1e4) return QString::number(us / 1e3, 'f', 1) + QStringLiteral(" ms");
     return QString::number(std::lround(us)) + QStringLiteral(" µs");
+}
+
+// Whether a line of script starts with the statement mnemonic (upper case), in any
+// letter case as the engine reads mnemonics, after any leading spaces.
+bool HasStatement(std::string_view script, std::string_view mnemonic)
+{
+    size_t at = 0;
+    while (at < script.size()) {
+        size_t end = script.find('\n', at);
+        if (end == std::string_view::npos) end = script.size();
+        std::string_view line = script.substr(at, end - at);
+        line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
+        if (line.size() >= mnemonic.size() &&
+            std::equal(mnemonic.begin(), mnemonic.end(), line.begin(), [](char m, char c) {
+                return m == std::toupper(static_cast<unsigned char>(c));
+            })) {
+            const std::string_view rest = line.substr(mnemonic.size());
+            if (rest.empty() || rest[0] == ' ' || rest[0] == '\r') return true;
+        }
+        at = end + 1;
+    }
+    return false;
 }
 
 } // namespace
@@ -338,16 +361,16 @@ CInfraredPanel::CInfraredPanel(QWidget* parent) : QDockWidget(kTitle, parent)
 void CInfraredPanel::UpdateFromEngine(CScriptEngine& engine)
 {
     // A run of IRSIGNAL_DEBUG leaves its count of sync edges in 20 seconds in REGL.
-    const std::string& output = engine.OutputText();
-    static const QByteArrayMatcher kDebugMnemonic(QByteArrayLiteral("IRSIGNAL_DEBUG"));
-    const QByteArray upper =
-        QByteArray::fromRawData(output.data(), static_cast<qsizetype>(output.size())).toUpper();
-    if (engine.GetRegL() > 0 && kDebugMnemonic.indexIn(upper) >= 0) {
+    const std::string& script = engine.ScriptText();
+    if (engine.GetRegL() > 0 && HasStatement(script, "IRSIGNAL_DEBUG")) {
         m_dOfferedHz = CIrCapture::SyncHzFromDebugEdges(engine.GetRegL());
         m_pOfferText->setText(QStringLiteral("IRSIGNAL_DEBUG: %1 Hz").arg(m_dOfferedHz, 0, 'f', 1));
         m_pOffer->show();
     }
 
+    // Only a script that captures leaves a capture in the registers: any other script
+    // that leaves REGL and registers non-zero (a sum, a string) would read as one.
+    if (!HasStatement(script, "IRSIGNAL")) return;
     std::vector<uint32_t> registers(CScriptEngine::kRegisterCount);
     for (int i = 0; i < CScriptEngine::kRegisterCount; ++i)
         registers[static_cast<size_t>(i)] = engine.ReadRegister(i);

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "AppFixture.h"
 #include "AppTests.h"
 #include "InfraredPanel.h"
 
@@ -67,6 +68,23 @@ private slots:
         QVERIFY(vcd.find("$var wire 1 ! ir $end") != std::string::npos);
         QVERIFY(vcd.find("#19000\n1!\n") !=
                 std::string::npos); // the leader's mark ends after 9000 us
+    }
+
+    // After a run the panel opens on the capture the registers hold, but only when the
+    // script has a capture statement: other scripts leave REGL and registers non-zero too.
+    void OpensAfterARunOnlyForAScriptThatCaptures()
+    {
+        CAppFixture fixture;
+        auto* panel = fixture.Frame().findChild<CInfraredPanel*>();
+        QVERIFY(panel != nullptr);
+        const QString leaveBits =
+            QStringLiteral("MOV REG0 H'00FF00FF\nMOV REG1 H'0F0F0F0F\nMOV REGL D'6\n");
+        fixture.SetText(leaveBits + QStringLiteral("/ IRSIGNAL REG0 D'6"));
+        fixture.Doc().RunText();
+        QVERIFY(panel->isHidden());
+        fixture.SetText(leaveBits + QStringLiteral("JMP L'END\n  irsignal REG0 D'6\nL'END"));
+        fixture.Doc().RunText();
+        QVERIFY(!panel->isHidden());
     }
 };
 

@@ -1,12 +1,11 @@
 #include "DiagnosticsPanel.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
+#include "LineTable.h"
 #include "ScriptDiagnostics.h"
 #include "UiTexts.h"
 
@@ -26,27 +25,11 @@ CDiagnosticsPanel::CDiagnosticsPanel(CScriptDiagnostics* diagnostics, QWidget* p
     top->addWidget(m_pCheckNow);
     layout->addLayout(top);
 
-    m_pTable = new QTableView(body);
-    m_pTable->setObjectName(QStringLiteral("diagnosticsTable"));
-    m_pTable->setModel(diagnostics);
-    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_pTable->setWordWrap(false);
-    m_pTable->verticalHeader()->hide();
-    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
-    m_pTable->horizontalHeader()->setStretchLastSection(true);
-    m_pTable->setColumnWidth(CScriptDiagnostics::LineColumn, 60);
-    m_pTable->setColumnWidth(CScriptDiagnostics::KindColumn, 230);
+    m_pTable = linetable::Make(body, diagnostics, QStringLiteral("diagnosticsTable"), 230,
+                               [this](int row) { emit LineChosen(m_pDiagnostics->LineOf(row)); });
     layout->addWidget(m_pTable);
     setWidget(body);
 
-    auto choose = [this](const QModelIndex& index) {
-        if (index.isValid()) emit LineChosen(m_pDiagnostics->LineOf(index.row()));
-    };
-    connect(m_pTable, &QTableView::clicked, this, choose);
-    connect(m_pTable, &QTableView::activated, this, choose);
     connect(m_pCheckNow, &QPushButton::clicked, diagnostics, &CScriptDiagnostics::Check);
     connect(diagnostics, &CScriptDiagnostics::Checked, this, &CDiagnosticsPanel::ShowSummary);
     ShowSummary();

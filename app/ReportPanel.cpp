@@ -2,12 +2,11 @@
 
 #include <QBrush>
 #include <QColor>
-#include <QHeaderView>
 #include <QLabel>
-#include <QTableView>
 #include <QVBoxLayout>
 
 #include "DocumentText.h"
+#include "LineTable.h"
 #include "UiTexts.h"
 
 CReportModel::CReportModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -113,17 +112,7 @@ QVariant CReportModel::data(const QModelIndex& index, int role) const
 
 QVariant CReportModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    switch (section) {
-    case LineColumn:
-        return ui::kColumnLine;
-    case KindColumn:
-        return ui::kColumnKind;
-    case TextColumn:
-        return ui::kColumnText;
-    default:
-        return {};
-    }
+    return linetable::Header(section, orientation, role, ui::kColumnText);
 }
 
 CReportPanel::CReportPanel(QWidget* parent) : QDockWidget(ui::kReportTitle, parent)
@@ -137,29 +126,10 @@ CReportPanel::CReportPanel(QWidget* parent) : QDockWidget(ui::kReportTitle, pare
     layout->addWidget(m_pSummary);
 
     m_pModel = new CReportModel(this);
-    m_pTable = new QTableView(body);
-    m_pTable->setObjectName(QStringLiteral("reportTable"));
-    m_pTable->setModel(m_pModel);
-    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_pTable->setWordWrap(false);
-    // Rows of one fixed height: the table then never measures hundreds of thousands
-    // of rows, it only paints the ones in sight.
-    m_pTable->verticalHeader()->hide();
-    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
-    m_pTable->horizontalHeader()->setStretchLastSection(true);
-    m_pTable->setColumnWidth(CReportModel::LineColumn, 60);
-    m_pTable->setColumnWidth(CReportModel::KindColumn, 130);
+    m_pTable = linetable::Make(body, m_pModel, QStringLiteral("reportTable"), 130,
+                               [this](int row) { emit LineChosen(m_pModel->LineOf(row)); });
     layout->addWidget(m_pTable);
     setWidget(body);
-
-    auto choose = [this](const QModelIndex& index) {
-        if (index.isValid()) emit LineChosen(m_pModel->LineOf(index.row()));
-    };
-    connect(m_pTable, &QTableView::clicked, this, choose);
-    connect(m_pTable, &QTableView::activated, this, choose);
 }
 
 void CReportPanel::ShowReport(CRunReport report)

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "DocumentText.h"
+#include "LineTable.h"
 #include "UiTexts.h"
 
 namespace {
@@ -200,15 +201,5 @@ QVariant CScriptDiagnostics::data(const QModelIndex& index, int role) const
 
 QVariant CScriptDiagnostics::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    switch (section) {
-    case LineColumn:
-        return ui::kColumnLine;
-    case KindColumn:
-        return ui::kColumnKind;
-    case MessageColumn:
-        return ui::kColumnMessage;
-    default:
-        return {};
-    }
+    return linetable::Header(section, orientation, role, ui::kColumnMessage);
 }

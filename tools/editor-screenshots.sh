@@ -9,26 +9,11 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${2:-$root/docs}" && cd "${2:-$root/docs}" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 for tool in Xvfb openbox xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 1; }
 done
-
-Xvfb -displayfd 3 -screen 0 1100x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$root/tools/x-session.sh"
+x_session 1100x800 || { echo "Xvfb did not start"; exit 1; }
 
 # A script written as UTF-8 here, saved as the editor's cp932 with CR LF.
 script() {
@@ -65,7 +50,7 @@ shot() {
     sleep 0.5
     "$build/tests/app/tavimore-screengrab" "$out/$image" && echo "$out/$image"
     kill "$editor"
-    wait "$editor" 2>/dev/null
+    wait "$editor" 2>/dev/null || true # it ends by the kill above
 }
 
 script diagnostics.tvm \

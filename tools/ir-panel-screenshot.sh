@@ -7,23 +7,8 @@
 set -uo pipefail
 build=$1 out=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1100x860x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$root/tools/x-session.sh"
+x_session 1100x860 || { echo "Xvfb did not start"; exit 1; }
 cp "$root/examples/ir-capture.tvm" "$root/examples/ir-nec.ini" "$root/examples/ir-nec.mode2" "$work/"
 "$build/app/tavimore" --ports sim --sim-config "$work/ir-nec.ini" "$work/ir-capture.tvm" >"$work/log" 2>&1 &
 pids+=($!)

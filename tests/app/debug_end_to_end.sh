@@ -16,27 +16,8 @@ for tool in Xvfb xdotool iconv; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb, xdotool)"
 done
 rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
-work=$(mktemp -d) || fail "no temporary folder"
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-export DISPLAY=":$(head -1 "$work/display")"
-if command -v openbox >/dev/null; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    pids+=($!)
-fi
-
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../../tools/x-session.sh"
+x_session 1280x800 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
 doc=$work/calc.tvm
 cp "$example" "$doc" || fail "cannot copy $example"
 # What F5 gives, from the runner that shares the engine.

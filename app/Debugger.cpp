@@ -22,6 +22,19 @@ CDebugger::CDebugger(QTextDocument& text, CScriptEngine& engine, QObject* parent
     connect(&m_text, &QTextDocument::contentsChange, this, &CDebugger::OnContentsChange);
 }
 
+namespace {
+
+// The mark of a breakpoint on block: a cursor at its start that stays before text
+// inserted there.
+QTextCursor LineMark(const QTextBlock& block)
+{
+    QTextCursor mark(block);
+    mark.setKeepPositionOnInsert(true);
+    return mark;
+}
+
+} // namespace
+
 int CDebugger::BlockCount() const
 {
     return m_text.blockCount();
@@ -47,7 +60,7 @@ void CDebugger::SetBreakpoint(int line, bool on)
     const QTextBlock block = m_text.findBlockByNumber(line);
     if (!block.isValid()) return;
     std::erase_if(m_breakpoints, [line](const QTextCursor& c) { return c.blockNumber() == line; });
-    if (on) m_breakpoints.emplace_back(block);
+    if (on) m_breakpoints.push_back(LineMark(block));
     Remember();
     SaveBreakpoints();
     emit BreakpointsChanged();
@@ -69,7 +82,8 @@ void CDebugger::SetBreakpointLines(const std::vector<int>& lines)
     m_breakpoints.clear();
     for (int line : lines) {
         const QTextBlock block = m_text.findBlockByNumber(line);
-        if (line >= 0 && block.isValid() && !HasBreakpoint(line)) m_breakpoints.emplace_back(block);
+        if (line >= 0 && block.isValid() && !HasBreakpoint(line))
+            m_breakpoints.push_back(LineMark(block));
     }
     Remember();
     SaveBreakpoints();
@@ -106,6 +120,14 @@ void CDebugger::OnContentsChange(int position, int removed, int added)
         KeepPastTheEnd(before);
         SaveBreakpoints();
         return;
+    }
+    // Lines inserted where a mark stands push its line down: the mark follows the
+    // line's text to the start of the block it now begins.
+    if (removed == 0 && added > 0) {
+        const QTextBlock landed = m_text.findBlock(position + added);
+        if (landed.isValid() && landed != m_text.findBlock(position))
+            for (QTextCursor& mark : m_breakpoints)
+                if (mark.position() == position) mark.setPosition(landed.position());
     }
     // A deleted line leaves its cursor on a neighbour, which may hold one already.
     std::vector<QTextCursor> kept;

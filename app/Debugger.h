@@ -2,9 +2,12 @@
 // gutter and the watch panel.
 //
 // Breakpoints are kept as cursors at the start of their lines, so that they move with
-// their lines as the text is edited: text inserted at the start of a line (a line
-// typed above it, a paste) pushes the cursor along with the line, which a block's
-// user data would not do (it stays with the upper half of a split line). The
+// their lines as the text is edited. A cursor keeps its place when text is inserted
+// there, so that a line replaced in one step (a paste over it, the undo of a step's
+// rewrite) keeps its breakpoint; a pure insertion there that holds a line break (a
+// line typed above, Enter at the line's start) moves the cursor to where the line's
+// text went, which a block's user data would not do (it stays with the upper half
+// of a split line). The
 // document's own rewrites (a run's report, a step's result) and an undo of them
 // replace lines wholesale; the debugger puts the breakpoints back on their line
 // numbers then. Each file's breakpoints are kept in the settings under its absolute

@@ -143,6 +143,19 @@ private slots:
             QTest::keyClick(&fixture.View(), Qt::Key_F7);
             QCOMPARE(fixture.Text().count(QLatin1Char('\n')), 5);
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 4}));
+            // Stepping the breakpoint's own line and taking the step back leave it there;
+            // so does a paste over the whole line.
+            debugger.SetBreakpoint(2, true);
+            fixture.PutCaret(2);
+            QTest::keyClick(&fixture.View(), Qt::Key_F7);
+            QCOMPARE(debugger.BreakpointLines(), Lines({1, 2, 5}));
+            fixture.View().undo();
+            QCOMPARE(debugger.BreakpointLines(), Lines({1, 2, 4}));
+            QTextCursor whole(fixture.View().document()->findBlockByNumber(2));
+            whole.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+            whole.insertText(QStringLiteral("DISPD REG2\n"));
+            QCOMPARE(debugger.BreakpointLines(), Lines({1, 2, 4}));
+            debugger.SetBreakpoint(2, false);
             // A new document has none, and does not take the file's away.
             fixture.Frame().Action(cmd::kFileNew)->trigger();
             QVERIFY(debugger.BreakpointLines().empty());

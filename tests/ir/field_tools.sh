@@ -9,8 +9,7 @@
 # Exit 77 (skipped) when the tool is not installed.
 set -u
 runner=$1 examples=$2 check=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../TestSupport.sh"
 cd "$work" || exit 1
 export XDG_CACHE_HOME=$work # irsimreceive's log
 

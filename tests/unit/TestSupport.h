@@ -1,7 +1,9 @@
 // What every test program shares: cp932 from readable UTF-8 and back, a temporary
-// folder removed with its contents, and whole-file reads and writes in binary.
+// folder removed with its contents, whole-file reads and writes in binary, and a
+// library opened by the test itself.
 #pragma once
 
+#include <dlfcn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -51,6 +53,28 @@ inline std::string ReadFile(const std::string& path)
     text << in.rdbuf();
     return text.str();
 }
+
+// A shared library the test opens itself: the file the code under test loads is then
+// the same library, so a fake's controls and records are reached through this one.
+class CLibrary {
+public:
+    explicit CLibrary(const char* path) : m_pModule(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {}
+    ~CLibrary()
+    {
+        if (m_pModule != nullptr) dlclose(m_pModule);
+    }
+    CLibrary(const CLibrary&) = delete;
+    CLibrary& operator=(const CLibrary&) = delete;
+    bool Loaded() const { return m_pModule != nullptr; }
+    // The function named name as a Pointer (a function pointer type); null when missing.
+    template <class Pointer> Pointer Get(const char* name) const
+    {
+        return m_pModule == nullptr ? nullptr : reinterpret_cast<Pointer>(dlsym(m_pModule, name));
+    }
+
+private:
+    void* m_pModule;
+};
 
 // Writes text and returns the path, so a test can name the file where it needs it.
 inline std::string WriteFile(const std::string& path, const std::string& text,

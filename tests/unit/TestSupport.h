@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,6 +25,14 @@ inline std::string Sj(std::string_view utf8)
 inline std::string Utf(std::string_view cp932)
 {
     return encoding::Cp932ToUtf8(cp932);
+}
+
+// A window id as eight upper-case hex digits, as HANDLELIST shows it.
+inline std::string Hex8(uint32_t window)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", window);
+    return text;
 }
 
 class CTempDir {

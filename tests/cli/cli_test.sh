@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# tavimore-run's command line: usage errors and unreadable files (Ctrl+C: limits_test.sh).
+# tavimore-run's command line: usage errors, unreadable files, libraries an elevated run
+# refuses, the environment check (Ctrl+C: limits_test.sh).
 #   cli_test.sh TAVIMORE-RUN
 set -u
 runner=$1
@@ -29,6 +30,16 @@ expect_status 2 "$runner" --sim-config "$work/missing.ini" "$work/doc.tvm"
 expect_status 2 "$runner" "$work/doc.tvm" "$work/doc.tvm"
 expect_status 0 "$runner" --help
 grep -q -- '--step LINE' "$work/out" || fail "--help lists no options"
+
+# An elevated run loads no library of the user's choosing, named on the command line
+# or in the environment (read as the editor reads it), and says why.
+refused=" is refused: this program runs with more privilege than its user"
+for option in ports ftdi; do
+    TAVIMORE_ASSUME_ELEVATED=1 expect_status 2 "$runner" --$option "$work/own.so" "$work/doc.tvm"
+    grep -qF -- "--$option '$work/own.so'$refused" "$work/err" || fail "elevated --$option: no refusal"
+done
+TAVIMORE_ASSUME_ELEVATED=1 TAVIMORE_FTDI=$work/own.so expect_status 2 "$runner" "$work/doc.tvm"
+grep -qF "TAVIMORE_FTDI '$work/own.so'$refused" "$work/err" || fail "elevated TAVIMORE_FTDI: no refusal"
 
 # --doctor: no document needed; the exit status agrees with the summary line, and the
 # JSON form says the same.

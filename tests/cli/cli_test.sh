@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # tavimore-run's command line: usage errors, unreadable files, libraries an elevated run
-# refuses, the environment check (Ctrl+C: limits_test.sh).
+# refuses, infrared options, the environment check (Ctrl+C: limits_test.sh).
 #   cli_test.sh TAVIMORE-RUN
 set -u
 runner=$1
@@ -40,6 +40,14 @@ for option in ports ftdi; do
 done
 TAVIMORE_ASSUME_ELEVATED=1 TAVIMORE_FTDI=$work/own.so expect_status 2 "$runner" "$work/doc.tvm"
 grep -qF "TAVIMORE_FTDI '$work/own.so'$refused" "$work/err" || fail "elevated TAVIMORE_FTDI: no refusal"
+
+# A capture whose timing is unknown is reported as such, not decoded at a guessed rate;
+# an export that cannot be written fails the program.
+examples=$(dirname "$0")/../../examples
+expect_status 0 "$runner" --ports sim --sim-config "$examples/ir-sim.ini" --ir-decode "$examples/ir-capture.tvm"
+grep -Eq '^IR a capture of [0-9]+ samples; its timing needs the sync frequency: give --ir-sync-hz$' "$work/err" ||
+    fail "--ir-decode without the sync frequency does not ask for it"
+expect_status 2 "$runner" --ports sim --sim-config "$examples/ir-nec.ini" --ir-export csv:/nonexistent/x.csv "$examples/ir-capture.tvm"
 
 # --doctor: no document needed; the exit status agrees with the summary line, and the
 # JSON form says the same.

@@ -7,18 +7,16 @@ set -u
 runner=$1
 source=$2
 here=$(dirname "$0")/check
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+. "$(dirname "$0")/../TestSupport.sh"
 
 cd "$here" || exit 1
 "$runner" --check --encoding utf8 faults.tvm >"$work/out" 2>"$work/err"
 status=$?
-[ "$status" = 1 ] || { echo "FAIL: --check on faults.tvm exited $status, expected 1"; cat "$work/err"; failures=$((failures + 1)); }
+[ "$status" = 1 ] || { fail "--check on faults.tvm exited $status, expected 1"; cat "$work/err"; }
 if [ "${TAVIMORE_UPDATE_GOLDEN:-}" = 1 ]; then
     cp "$work/out" faults.expected
 elif ! diff -u faults.expected "$work/out"; then
-    echo "FAIL: --check listing differs from faults.expected"; failures=$((failures + 1))
+    fail "--check listing differs from faults.expected"
 fi
 
 # A document with CR LF line breaks in cp932 gives the same listing in cp932.
@@ -26,23 +24,22 @@ sed 's/$/\r/' faults.tvm | iconv -f UTF-8 -t CP932 >"$work/faults-cp932.tvm"
 (cd "$work" && "$runner" --check faults-cp932.tvm) | iconv -f CP932 -t UTF-8 |
     sed 's/^faults-cp932/faults/' >"$work/cp932-out"
 diff -q faults.expected "$work/cp932-out" >/dev/null ||
-    { echo "FAIL: the cp932 document gives another listing"; diff faults.expected "$work/cp932-out"; failures=$((failures + 1)); }
+    { fail "the cp932 document gives another listing"; diff faults.expected "$work/cp932-out"; }
 
 # Warnings alone name legal code: they are printed, and the check still passes.
 printf 'MOV REG1 10\nSETBUFFER D'"'"'9\n' >"$work/warnings.tvm"
 "$runner" --check --encoding utf8 "$work/warnings.tvm" >"$work/out" 2>&1
 status=$?
 if [ "$status" != 0 ] || [ "$(grep -c ': warning: ' "$work/out")" != 2 ]; then
-    echo "FAIL: a script with warnings only exited $status"; cat "$work/out"; failures=$((failures + 1))
+    fail "a script with warnings only exited $status"; cat "$work/out"
 fi
 
 for example in "$source"/examples/*.tvm; do
     "$runner" --check "$example" >"$work/out" 2>&1
     status=$?
     if [ "$status" != 0 ] || [ -s "$work/out" ]; then
-        echo "FAIL: --check flags the example $example (exit $status)"; cat "$work/out"; failures=$((failures + 1))
+        fail "--check flags the example $example (exit $status)"; cat "$work/out"
     fi
 done
 
-[ "$failures" = 0 ] && echo "check: all passed"
-exit $((failures > 0))
+finish check

@@ -7,11 +7,9 @@
 set -u
 export LC_ALL=C
 runner=$1
-work=$(mktemp -d)
+. "$(dirname "$0")/../TestSupport.sh"
 running=
 trap '[ -n "$running" ] && kill -9 "$running" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 report=$'\x8e\xc0\x8d\x73'         # "実行" in cp932: the report line was printed
 omitted=$'\x8f\xc8\x97\xaa'         # "省略": the line that counts what the log left out
 
@@ -117,5 +115,4 @@ TAVIMORE_DOCUMENT_LIMIT=1048576 unreadable "a document over the size limit" "$ru
 grep -q 'larger than the limit' "$work/err" || fail "over the size limit: the message does not say why"
 TAVIMORE_LOG_LIMIT=lots run_bounded 20 2 "a bad limit" "$runner" "$work/wait.tvm"
 
-[ "$failures" = 0 ] && echo "all limit checks passed"
-exit $((failures > 0))
+finish limits

@@ -54,15 +54,6 @@ bool StartAndReadLine(const std::vector<std::string>& argv, pid_t& pid, std::str
     return read;
 }
 
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
-}
-
 } // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
@@ -215,7 +206,8 @@ std::vector<uint32_t> XpropClients()
     std::vector<uint32_t> windows;
     size_t hash = text.find('#');
     if (hash == std::string::npos) return windows;
-    for (std::string word : Words(text.substr(hash + 1))) {
+    std::istringstream words(text.substr(hash + 1));
+    for (std::string word; words >> word;) {
         if (!word.empty() && word.back() == ',') word.pop_back();
         windows.insert(windows.begin(), static_cast<uint32_t>(std::stoul(word, nullptr, 16)));
     }
@@ -251,13 +243,6 @@ uint32_t WaitForWindow(const std::string& title)
         return found != 0;
     });
     return found;
-}
-
-std::string Hex8(uint32_t window)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", window);
-    return text;
 }
 
 CPrivateBus::~CPrivateBus()

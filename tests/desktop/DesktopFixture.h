@@ -67,7 +67,6 @@ std::string XpropTitle(uint32_t window);
 // The window titled title, once it is managed (0 after 10 s without it).
 uint32_t WaitForWindow(const std::string& title);
 std::string XpropValue(uint32_t window, const std::string& property);
-std::string Hex8(uint32_t window);
 
 // A private bus (dbus-daemon) with the stand-in logind owning its name.
 class CPrivateBus {

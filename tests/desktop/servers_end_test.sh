@@ -8,26 +8,18 @@ set -u
 tests=$1
 command -v Xvfb >/dev/null && command -v openbox >/dev/null || { echo "no Xvfb or openbox"; exit 77; }
 
-# The children of a process, from /proc.
-children() {
-    local stat
-    for stat in /proc/[0-9]*/stat; do
-        { read -r line <"$stat"; } 2>/dev/null || continue
-        rest=${line##*) }
-        set -- $rest
-        [ "$2" = "$target" ] && { p=${stat#/proc/}; echo "${p%/stat}"; }
-    done
-}
+# The children of process $1, from /proc (a process name may hold anything but ends at
+# the last ")"; the parent is the second field after it).
+children() { cat /proc/[0-9]*/stat 2>/dev/null | awk -v p="$1" '{ pid = $1; sub(/.*\) /, ""); if ($2 == p) print pid }'; }
 
 alive() { [ -e "/proc/$1" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null; }
 
 # Every test of the suite in one process, so that its servers live long enough to be seen.
 "$tests" --gtest_filter='Desktop.*' >/dev/null 2>&1 &
 pid=$!
-target=$pid
 started=()
 for _ in $(seq 1 300); do
-    started=($(children))
+    started=($(children "$pid"))
     [ ${#started[@]} -ge 2 ] && break
     sleep 0.05
 done

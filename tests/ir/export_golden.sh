@@ -9,20 +9,18 @@
 # export. With TAVIMORE_UPDATE_GOLDEN=1 they are written instead of compared.
 set -u
 runner=$1 examples=$2 name=$3 expected=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../TestSupport.sh"
 formats="mode2 lircd pronto flipper flipper-raw csv vcd"
 args=()
 for f in $formats; do args+=(--ir-export "$f:$work/$name.$f"); done
 "$runner" --ports sim --sim-config "$examples/$name.ini" --ir-decode "${args[@]}" \
     "$examples/ir-capture.tvm" >/dev/null 2>"$work/stderr" || { cat "$work/stderr"; exit 1; }
 grep '^IR ' "$work/stderr" >"$work/$name.decode"
-status=0
 for f in decode $formats; do
     if [ "${TAVIMORE_UPDATE_GOLDEN:-}" = 1 ]; then
         cp "$work/$name.$f" "$expected/$name.$f"
     elif ! diff -u "$expected/$name.$f" "$work/$name.$f"; then
-        status=1
+        fail "$name.$f differs"
     fi
 done
-exit $status
+finish "$name exports"

@@ -9,8 +9,8 @@
 # Exit 77 (skipped) when the tool is not installed.
 set -u
 runner=$1 examples=$2 check=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../TestSupport.sh"
+here=$(cd "$(dirname "$0")" && pwd)
 cd "$work" || exit 1
 export XDG_CACHE_HOME=$work # irsimreceive's log
 
@@ -37,33 +37,11 @@ expect() {
     [ $status = 0 ] || { echo "--- what the tool printed:"; cat "$file"; exit 1; }
 }
 
-# An NEC remote as LIRC describes it: address 0x04, command 0x08 is the code
-# 0x20DF10EF (the bits in the order they are sent).
-cat >nec.lircd.conf <<'CONF'
-begin remote
-  name  nec_remote
-  bits           32
-  flags SPACE_ENC|CONST_LENGTH
-  eps            30
-  aeps          100
-  header       9000  4500
-  one           562  1687
-  zero          562   562
-  ptrail        562
-  repeat       9000  2250
-  gap          108000
-  begin codes
-    KEY_ADDR04_CMD08   0x20DF10EF
-    KEY_ADDR04_CMD09   0x20DF906F
-  end codes
-end remote
-CONF
-
 case $check in
 lirc-nec)
     need irsimreceive lirc
     capture ir-nec mode2
-    irsimreceive nec.lircd.conf ir-nec.mode2 >decoded 2>&1
+    irsimreceive "$here/nec.lircd.conf" ir-nec.mode2 >decoded 2>&1
     expect decoded "0000000020df10ef 00 KEY_ADDR04_CMD08 nec_remote" "0000000020df10ef 01 KEY_ADDR04_CMD08 nec_remote"
     ;;
 pronto-nec)

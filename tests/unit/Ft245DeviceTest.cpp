@@ -48,27 +48,14 @@ public:
 };
 
 // The controls of the fake library, reached by loading the same file.
-struct CFake {
-    void* module = nullptr;
-    void (*reset)(int) = nullptr;
-    void (*failOpenAt)(int) = nullptr;
-    void (*failListAt)(int) = nullptr;
-    void (*failCount)(int) = nullptr;
-    const char* (*takeLog)() = nullptr;
-    void (*setSerial)(const char*, int) = nullptr;
-
-    explicit CFake(const char* path)
-    {
-        module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) return;
-        reset = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxReset"));
-        failOpenAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailOpenAt"));
-        failListAt = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailListAt"));
-        failCount = reinterpret_cast<void (*)(int)>(dlsym(module, "FakeD2xxFailCount"));
-        takeLog = reinterpret_cast<const char* (*)()>(dlsym(module, "FakeD2xxTakeLog"));
-        setSerial =
-            reinterpret_cast<void (*)(const char*, int)>(dlsym(module, "FakeD2xxSetSerial"));
-    }
+struct CFake : CLibrary {
+    using CLibrary::CLibrary;
+    void (*reset)(int) = Get<void (*)(int)>("FakeD2xxReset");
+    void (*failOpenAt)(int) = Get<void (*)(int)>("FakeD2xxFailOpenAt");
+    void (*failListAt)(int) = Get<void (*)(int)>("FakeD2xxFailListAt");
+    void (*failCount)(int) = Get<void (*)(int)>("FakeD2xxFailCount");
+    const char* (*takeLog)() = Get<const char* (*)()>("FakeD2xxTakeLog");
+    void (*setSerial)(const char*, int) = Get<void (*)(const char*, int)>("FakeD2xxSetSerial");
     std::string Log() const { return takeLog(); }
 };
 
@@ -79,7 +66,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_NE(fake.module, nullptr) << dlerror();
+        ASSERT_TRUE(fake.Loaded()) << dlerror();
         fake.reset(2);
         host.file = TAVIMORE_FAKE_D2XX;
     }
@@ -89,7 +76,7 @@ TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
 {
     host.file = TAVIMORE_FAKE_D2XX_INCOMPLETE;
     CFake incomplete(TAVIMORE_FAKE_D2XX_INCOMPLETE);
-    ASSERT_NE(incomplete.module, nullptr);
+    ASSERT_TRUE(incomplete.Loaded());
     incomplete.reset(2);
     {
         CFt245Device ft(host);
@@ -193,11 +180,11 @@ TEST(FtdiAdapter, WithNoDeviceAttachedCountsZeroAndRefusesEverything)
     }
     EXPECT_TRUE(host.Messages().empty());
 
-    void* adapter = dlopen(TAVIMORE_D2XX_ADAPTER, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(adapter, nullptr);
-    auto open = reinterpret_cast<d2xx::FtOpenFn>(dlsym(adapter, "FT_Open"));
-    auto write = reinterpret_cast<d2xx::FtWriteFn>(dlsym(adapter, "FT_Write"));
-    auto close = reinterpret_cast<d2xx::FtCloseFn>(dlsym(adapter, "FT_Close"));
+    CLibrary adapter(TAVIMORE_D2XX_ADAPTER);
+    ASSERT_TRUE(adapter.Loaded());
+    auto open = adapter.Get<d2xx::FtOpenFn>("FT_Open");
+    auto write = adapter.Get<d2xx::FtWriteFn>("FT_Write");
+    auto close = adapter.Get<d2xx::FtCloseFn>("FT_Close");
     d2xx::FT_HANDLE handle = nullptr;
     EXPECT_EQ(open(0, &handle), d2xx::FT_DEVICE_NOT_FOUND);
     EXPECT_EQ(handle, nullptr);
@@ -206,7 +193,6 @@ TEST(FtdiAdapter, WithNoDeviceAttachedCountsZeroAndRefusesEverything)
     d2xx::DWORD written = 5;
     EXPECT_EQ(write(&notAHandle, &byte, 1, &written), d2xx::FT_INVALID_HANDLE);
     EXPECT_EQ(close(&notAHandle), d2xx::FT_INVALID_HANDLE);
-    dlclose(adapter);
 }
 
 // ---- The simulated library's configuration file

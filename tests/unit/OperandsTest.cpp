@@ -1,5 +1,5 @@
 // Registers, register indexes, operands and number formatting, at the edges the
-// script tests (data/mov.tvm) do not reach.
+// script tests (data/mov.tvm, data/radix.tvm) do not reach.
 #include <gtest/gtest.h>
 
 #include "ScriptEngine.h"
@@ -36,49 +36,19 @@ protected:
     std::vector<std::string> Boxes() { return host.Messages(); }
 };
 
-TEST_F(Operands, AutomaticRadixRule)
+// The script data/radix covers the radix rules and prefixes in value positions; here
+// what a statement cannot pass: a radix asked for by the caller, leading blanks, an
+// empty token.
+TEST_F(Operands, RadixAskedForAndTokensNoStatementHolds)
 {
-    EXPECT_EQ(Eval("100"), 4u);
-    EXPECT_EQ(Eval("0"), 0u);
-    EXPECT_EQ(Eval("1"), 1u);
-    EXPECT_EQ(Eval("20"), 20u);
-    EXPECT_EQ(Eval("ff"), 255u);
-    EXPECT_EQ(Eval("1000000000"), 1000000000u); // ten: decimal
-    EXPECT_EQ(Eval("10000000001"), 1025u);      // eleven 0s and 1s: binary
-    EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(Operands, PrefixesOverrideTheDefaultRadix)
-{
-    EXPECT_EQ(Eval("d'-1"), 0xFFFFFFFFu);
-    EXPECT_EQ(Eval("D'12AB"), 12u);
-    EXPECT_EQ(Eval("D'"), 0u);
-    EXPECT_EQ(Eval("B'101"), 5u);
-    EXPECT_EQ(Eval("H'FFFFFFFF"), 0xFFFFFFFFu);
-    EXPECT_EQ(Eval("h'ff"), 255u);
     EXPECT_EQ(Eval("  H'10"), 16u);
     EXPECT_EQ(Eval("10", 10), 10u);
     EXPECT_EQ(Eval("10", 16), 16u);
-    EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(Operands, DecimalOutsideTheRangeWrapsModulo2To32)
-{
-    EXPECT_EQ(Eval("D'4294967295"), 0xFFFFFFFFu);
-    EXPECT_EQ(Eval("D'4294967296"), 0u);
-    EXPECT_EQ(Eval("D'-2147483648"), 0x80000000u);
     EXPECT_EQ(Eval("4294967297", 10), 1u);
-}
-
-TEST_F(Operands, ConversionFailuresShowTheirMessageAndGiveZero)
-{
-    EXPECT_EQ(Eval("B'"), 0u);
-    EXPECT_EQ(Eval(""), 0u);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{kBinary, kBinary}));
-    host.calls.clear();
-    // Thirty-three binary digits fail without a message.
-    EXPECT_EQ(Eval(std::string(33, '1')), 0u);
     EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Eval(""), 0u);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{kBinary}));
+    host.calls.clear();
     EXPECT_EQ(Eval("12", 7), 0u);
     EXPECT_EQ(
         Boxes(),
@@ -116,7 +86,6 @@ TEST_F(Operands, DecimalsStopAtTheFirstCharacterThatIsNotADigit)
     // White space after D', REG or REG: is not skipped: no digits read give 0.
     EXPECT_EQ(Eval("D'\t5"), 0u);
     EXPECT_EQ(Eval("D'-\t5"), 0u);
-    EXPECT_EQ(Eval("D'+5"), 5u);
     EXPECT_EQ(Eval("D'12\t3"), 12u);
     EXPECT_EQ(engine.ParseRegister("REG\t2"), 0);
     EXPECT_EQ(engine.ParseRegister("REG:\t3"), 0xFFFF);

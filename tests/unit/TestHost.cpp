@@ -119,17 +119,6 @@ void CTestHost::PlaySound(std::string_view file)
     calls.push_back("PlaySound \"" + encoding::QuoteForLog(file) + "\"");
 }
 
-namespace {
-
-std::string Hex(uint32_t window)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", window);
-    return text;
-}
-
-} // namespace
-
 bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
                           CProcessInformation& pi)
 {
@@ -187,12 +176,12 @@ std::string CTestDesktop::WindowTitle(uint32_t window)
 
 void CTestDesktop::CloseWindow(uint32_t window)
 {
-    m_calls.push_back("CloseWindow " + Hex(window));
+    m_calls.push_back("CloseWindow 0x" + Hex8(window));
 }
 
 void CTestDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
 {
-    m_calls.push_back("SetWindowOpacity " + Hex(window) + " " + std::to_string(alpha));
+    m_calls.push_back("SetWindowOpacity 0x" + Hex8(window) + " " + std::to_string(alpha));
 }
 
 void CTestDesktop::WriteConsole(std::string_view text)

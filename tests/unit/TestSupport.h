@@ -1,10 +1,14 @@
 // What every test program shares: cp932 from readable UTF-8 and back, a temporary
-// folder removed with its contents, and whole-file reads and writes in binary.
+// folder removed with its contents, whole-file reads and writes in binary, and a
+// library opened by the test itself.
 #pragma once
 
+#include <dlfcn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,6 +25,14 @@ inline std::string Sj(std::string_view utf8)
 inline std::string Utf(std::string_view cp932)
 {
     return encoding::Cp932ToUtf8(cp932);
+}
+
+// A window id as eight upper-case hex digits, as HANDLELIST shows it.
+inline std::string Hex8(uint32_t window)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", window);
+    return text;
 }
 
 class CTempDir {
@@ -51,6 +63,28 @@ inline std::string ReadFile(const std::string& path)
     text << in.rdbuf();
     return text.str();
 }
+
+// A shared library the test opens itself: the file the code under test loads is then
+// the same library, so a fake's controls and records are reached through this one.
+class CLibrary {
+public:
+    explicit CLibrary(const char* path) : m_pModule(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {}
+    ~CLibrary()
+    {
+        if (m_pModule != nullptr) dlclose(m_pModule);
+    }
+    CLibrary(const CLibrary&) = delete;
+    CLibrary& operator=(const CLibrary&) = delete;
+    bool Loaded() const { return m_pModule != nullptr; }
+    // The function named name as a Pointer (a function pointer type); null when missing.
+    template <class Pointer> Pointer Get(const char* name) const
+    {
+        return m_pModule == nullptr ? nullptr : reinterpret_cast<Pointer>(dlsym(m_pModule, name));
+    }
+
+private:
+    void* m_pModule;
+};
 
 // Writes text and returns the path, so a test can name the file where it needs it.
 inline std::string WriteFile(const std::string& path, const std::string& text,

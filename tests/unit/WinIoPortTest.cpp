@@ -1,7 +1,6 @@
 // The port-access binding against the fake libraries of tests/unit/fakes: loading,
 // refusal and reloading, the width masks, and the instructions' behaviour where a
 // script cannot see it (library calls, a missing library in loops).
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -54,32 +53,18 @@ public:
     std::string file;
 };
 
-// The fake library's own controls, reached through a handle of our own (dlopen of
-// the same file gives the same library, so the engine's calls show here).
-class CFake {
-public:
-    explicit CFake(const char* path) : m_handle(dlopen(path, RTLD_NOW | RTLD_LOCAL))
+// The fake library's own controls, reset when the test opens it; the engine's calls
+// show in its record.
+struct CFake : CLibrary {
+    explicit CFake(const char* path) : CLibrary(path)
     {
-        if (m_handle == nullptr) return;
-        m_calls = reinterpret_cast<const char* (*)()>(dlsym(m_handle, "FakeCalls"));
-        m_reset = reinterpret_cast<void (*)()>(dlsym(m_handle, "FakeReset"));
-        m_setPort = reinterpret_cast<void (*)(uint32_t)>(dlsym(m_handle, "FakeSetPortValue"));
-        m_reset();
+        if (Complete()) reset();
     }
-    ~CFake()
-    {
-        if (m_handle) dlclose(m_handle);
-    }
-    bool Loaded() const { return m_handle != nullptr && m_calls && m_reset && m_setPort; }
-    std::string Calls() const { return m_calls(); }
-    void Reset() { m_reset(); }
-    void SetPortValue(uint32_t value) { m_setPort(value); }
-
-private:
-    void* m_handle;
-    const char* (*m_calls)() = nullptr;
-    void (*m_reset)() = nullptr;
-    void (*m_setPort)(uint32_t) = nullptr;
+    bool Complete() const { return Loaded() && calls && reset && setPortValue; }
+    std::string Calls() const { return calls(); }
+    const char* (*calls)() = Get<const char* (*)()>("FakeCalls");
+    void (*reset)() = Get<void (*)()>("FakeReset");
+    void (*setPortValue)(uint32_t) = Get<void (*)(uint32_t)>("FakeSetPortValue");
 };
 
 class WinIoPort : public ::testing::Test {
@@ -124,7 +109,7 @@ TEST_F(WinIoPort, ALibraryThatLacksAnEntryPointOrFailsToInitialiseIsReleasedAndT
     for (const char* path : {TAVIMORE_FAKE_WINIO_NO_SHUTDOWN, TAVIMORE_FAKE_WINIO_INIT_FAILS}) {
         SCOPED_TRACE(path);
         CFake fake(path);
-        ASSERT_TRUE(fake.Loaded());
+        ASSERT_TRUE(fake.Complete());
         host.file = path;
         host.loader.opens = host.loader.closes = 0;
         for (int run = 1; run <= 2; ++run) {
@@ -148,9 +133,9 @@ TEST_F(WinIoPort, ALibraryThatLacksAnEntryPointOrFailsToInitialiseIsReleasedAndT
 TEST_F(WinIoPort, LoadsOnceReadsBitsAndShutsTheLibraryDownWithTheEngine)
 {
     CFake fake(TAVIMORE_FAKE_WINIO);
-    ASSERT_TRUE(fake.Loaded());
+    ASSERT_TRUE(fake.Complete());
     host.file = TAVIMORE_FAKE_WINIO;
-    fake.SetPortValue(0xAABBCCDD);
+    fake.setPortValue(0xAABBCCDD);
     Run("IN H'70"); // the library answers all 32 bits: the read keeps its width
     EXPECT_EQ(engine->GetRegL(), 0xDDu);
     Run("WIN H'70");
@@ -159,14 +144,14 @@ TEST_F(WinIoPort, LoadsOnceReadsBitsAndShutsTheLibraryDownWithTheEngine)
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(host.loader.opens, 1);
 
-    fake.SetPortValue(0xFF);
+    fake.setPortValue(0xFF);
     EXPECT_TRUE(engine->ReadPortBit(0x379, 7));
     EXPECT_FALSE(engine->ReadPortBit(0x379, 8)); // only bits 0 to 7 exist
     EXPECT_TRUE(engine->TestPortBit(0));
     EXPECT_FALSE(engine->TestPortBit(31));
     EXPECT_FALSE(engine->TestPortBit(0xFFFF));
 
-    fake.Reset();
+    fake.reset();
     engine.reset();
     EXPECT_EQ(fake.Calls(), "ShutdownWinIo\n");
     EXPECT_EQ(host.loader.closes, 1);

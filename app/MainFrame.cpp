@@ -12,12 +12,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include <algorithm>
 
 #include "EditorSettings.h"
+#include "LargeTextView.h"
 #include "LockKeys.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -30,8 +32,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     setAcceptDrops(true);
     resize(760, 520);
 
-    m_pView = new CTavimoreView(this);
-    setCentralWidget(m_pView);
+    m_pCentre = new QStackedWidget(this);
+    m_pView = new CTavimoreView(m_pCentre);
+    m_pLongView = new CLargeTextView(m_pCentre);
+    m_pLongView->setFont(m_pView->font());
+    m_pCentre->addWidget(m_pView);
+    m_pCentre->addWidget(m_pLongView);
+    setCentralWidget(m_pCentre);
 
     CreateActions();
     CreateMenus();
@@ -45,6 +52,31 @@ QString CMainFrame::FrameTitle(const QString& documentTitle)
 {
     return documentTitle.isEmpty() ? ui::kAppTitle
                                    : documentTitle + QStringLiteral(" - ") + ui::kAppTitle;
+}
+
+void CMainFrame::ShowLongOutput(bool shown)
+{
+    QWidget* from = m_pCentre->currentWidget();
+    QWidget* to = shown ? static_cast<QWidget*>(m_pLongView) : m_pView;
+    if (from == to) return;
+    const bool focused = from->hasFocus();
+    m_pCentre->setCurrentWidget(to);
+    if (focused) to->setFocus();
+    // Copy follows the selection of the one shown.
+    const bool selection = shown ? m_pLongView->HasSelection() : m_pView->textCursor().hasSelection();
+    Action(cmd::kEditCut)->setEnabled(selection);
+    Action(cmd::kEditCopy)->setEnabled(selection);
+}
+
+bool CMainFrame::IsLongOutputShown() const
+{
+    return m_pCentre->currentWidget() == m_pLongView;
+}
+
+void CMainFrame::SetEditorFont(const QFont& font)
+{
+    m_pView->SetEditorFont(font);
+    m_pLongView->setFont(m_pView->font());
 }
 
 QAction* CMainFrame::Action(cmd::Id id) const
@@ -96,24 +128,30 @@ void CMainFrame::CreateActions()
     connect(m_pView, &QPlainTextEdit::undoAvailable, Action(kEditUndo), &QAction::setEnabled);
     Action(kEditRedo)->setEnabled(false);
     connect(m_pView, &QPlainTextEdit::redoAvailable, Action(kEditRedo), &QAction::setEnabled);
+    connect(m_pLongView, &CLargeTextView::copyAvailable, Action(kEditCut), &QAction::setEnabled);
+    connect(m_pLongView, &CLargeTextView::copyAvailable, Action(kEditCopy), &QAction::setEnabled);
 
     // Colouring follows the user's last choice.
     QAction* highlight = Action(kViewHighlight);
     highlight->setChecked(editorsettings::Highlighting());
     m_pView->SetHighlighting(highlight->isChecked());
+    m_pLongView->SetHighlighting(highlight->isChecked());
     connect(highlight, &QAction::toggled, this, [this](bool on) {
         m_pView->SetHighlighting(on);
+        m_pLongView->SetHighlighting(on);
         editorsettings::SetHighlighting(on);
     });
     if (const QString font = editorsettings::EditorFont(); !font.isEmpty()) {
         QFont chosen;
-        if (chosen.fromString(font)) m_pView->SetEditorFont(chosen);
+        if (chosen.fromString(font)) SetEditorFont(chosen);
     }
     QAction* fromOne = Action(kViewLinesFromOne);
     fromOne->setChecked(editorsettings::LineNumbersFromOne());
     m_pView->SetLineNumbersFromOne(fromOne->isChecked());
+    m_pLongView->SetLineNumbersFromOne(fromOne->isChecked());
     connect(fromOne, &QAction::toggled, this, [this](bool on) {
         m_pView->SetLineNumbersFromOne(on);
+        m_pLongView->SetLineNumbersFromOne(on);
         editorsettings::SetLineNumbersFromOne(on);
     });
 }
@@ -262,8 +300,9 @@ void CMainFrame::CreateStatusBar()
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (message.isEmpty()) SetPaneText(0, ui::kIdleText);
     });
-    connect(m_pView, &CTavimoreView::CaretLineText, this,
-            [this](const QString& text) { SetPaneText(0, text); });
+    const auto showCaretLine = [this](const QString& text) { SetPaneText(0, text); };
+    connect(m_pView, &CTavimoreView::CaretLineText, this, showCaretLine);
+    connect(m_pLongView, &CLargeTextView::CaretLineText, this, showCaretLine);
     UpdateIndicators();
 }
 

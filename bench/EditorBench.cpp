@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "LargeTextView.h"
 #include "MainFrame.h"
 #include "ScriptDiagnostics.h"
 #include "TavimoreApp.h"
@@ -66,15 +67,17 @@ int main(int argc, char** argv)
 
     const double start = CpuSeconds();
     doc.RunText();
-    // The view lays out and paints the new text.
-    view.viewport()->repaint();
+    // The view (or, for a long output, the viewer) lays out and paints the new text.
+    CMainFrame& frame = *app.MainFrame();
+    (frame.IsLongOutputShown() ? frame.LongView()->viewport() : view.viewport())->repaint();
     QApplication::processEvents();
     const double cpu = CpuSeconds() - start;
 
     // The run's output is the text the editor now shows, in the engine's bytes.
     const long peak = PeakKiB();
     std::printf("cpu %.3f peak %ld idle %ld report %zu lines %d\n", cpu, peak, idle,
-                doc.Engine().OutputText().size(), doc.TextDocument()->blockCount());
+                doc.Engine().OutputText().size(),
+                doc.LongOutput() ? doc.LongOutput()->LineCount() : doc.TextDocument()->blockCount());
 
     // The checker over the whole report, as the diagnostics panel's "check now" runs it
     // (typing into a text this long does not check it).

@@ -409,7 +409,7 @@ bool CLargeTextView::IsEdit(const QKeyEvent* press) const
         break;
     }
     const QString text = press->text();
-    return !text.isEmpty() && text[0].isPrint();
+    return !text.isEmpty() && (text[0].isPrint() || text[0] == QLatin1Char('\t'));
 }
 
 bool CLargeTextView::event(QEvent* event)
@@ -630,6 +630,12 @@ void CLargeTextView::mouseDoubleClickEvent(QMouseEvent* event)
             ++end;
     }
     SetSelection({at.line, start}, {at.line, end});
+}
+
+bool CLargeTextView::focusNextPrevChild(bool)
+{
+    // Tab types a tab in the editor, so here it asks for an edit instead of moving on.
+    return false;
 }
 
 void CLargeTextView::focusInEvent(QFocusEvent* event)

@@ -424,9 +424,10 @@ bool CLargeTextView::event(QEvent* event)
                                    press->matches(QKeySequence::Cut) ||
                                    press->matches(QKeySequence::Undo);
         const int key = press->key();
+        const bool copy = press->matches(QKeySequence::Copy) ||
+                          (key == Qt::Key_Insert && modifiers == Qt::ControlModifier);
         const bool own = (key == Qt::Key_F5 && !(modifiers & Qt::ControlModifier)) ||
-                         key == Qt::Key_F7 || press->matches(QKeySequence::Copy) ||
-                         press->matches(QKeySequence::SelectAll) ||
+                         key == Qt::Key_F7 || copy || press->matches(QKeySequence::SelectAll) ||
                          (plain && !windowCommand &&
                           (key < Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter ||
                            key == Qt::Key_Backspace || key == Qt::Key_Delete ||

@@ -1,6 +1,7 @@
 // The long-text model (lines of the engine's bytes, decoded on demand) and its viewer:
 // lines, text and find as the editor's document gives them; keys, copying, signals,
 // and painting only what is on screen.
+#include <QAction>
 #include <QClipboard>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -165,19 +166,46 @@ private slots:
         QCOMPARE(view.Caret(), (CTextPos{3, 4}));
     }
 
-    void CopyPutsBothFormsOnTheClipboard()
+    void CopyPutsBothFormsOnTheClipboardAndTheWindowKeepsItsCommands()
     {
-        CLargeTextView view;
-        view.SetText(Text("WAIT 1\r\n\x87\x90 x"));
+        // In a window whose commands have keys: paste and cut stay the window's, copy is
+        // the view's.
+        QWidget window;
+        auto* view = new CLargeTextView(&window);
+        QAction paste(QStringLiteral("paste"));
+        QAction cut(QStringLiteral("cut"));
+        QAction copy(QStringLiteral("copy"));
+        paste.setShortcuts({Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert});
+        cut.setShortcuts({Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete});
+        copy.setShortcuts({Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert});
+        window.addActions({&paste, &cut, &copy});
+        QSignalSpy pasted(&paste, &QAction::triggered);
+        QSignalSpy cutByWindow(&cut, &QAction::triggered);
+        QSignalSpy copiedByWindow(&copy, &QAction::triggered);
+        QSignalSpy edits(view, &CLargeTextView::EditRequested);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        view->SetText(Text("WAIT 1\r\n\x87\x90 x"));
         for (const QKeyCombination key : {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}) {
             QApplication::clipboard()->clear();
-            view.SetSelection({0, 5}, {1, 3});
-            QTest::keyClick(&view, key.key(), key.keyboardModifiers());
+            view->SetSelection({0, 5}, {1, 3});
+            QTest::keyClick(view, key.key(), key.keyboardModifiers());
             const QMimeData* copied = QApplication::clipboard()->mimeData();
+            QVERIFY(copied != nullptr);
             const QString text = QStringLiteral("1\n") + doctext::Decode(kDuplicate) + u' ';
             QCOMPARE(copied->text(), QStringLiteral("1\n≒ "));
             QCOMPARE(copied->data(QStringLiteral("application/x-tavimore-text")), text.toUtf8());
         }
+        QCOMPARE(copiedByWindow.count(), 0);
+        QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
+        QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(pasted.count(), 2);
+        QCOMPARE(cutByWindow.count(), 1);
+        QCOMPARE(edits.count(), 0);
     }
 
     void TheEditorsKeysAndTheGutterLeaveAsSignals()

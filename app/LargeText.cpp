@@ -1,6 +1,8 @@
 #include "LargeText.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "DocumentText.h"
@@ -63,17 +65,23 @@ CLargeText::CLargeText(std::string bytes) : m_bytes(std::move(bytes))
     m_starts.push_back(0);
     size_t start = 0;
     size_t at = 0;
+    auto measure = [this](size_t length) {
+        m_nLongestLine = static_cast<int>(std::max<size_t>(static_cast<size_t>(m_nLongestLine),
+                                                           std::min<size_t>(length, INT_MAX)));
+    };
     while (at < size) {
         const void* found = std::memchr(data + at, '\n', size - at);
         if (found == nullptr) break;
         const auto lf = static_cast<size_t>(static_cast<const char*>(found) - data);
         at = lf + 1;
         if (lf == start || data[lf - 1] != '\r') continue; // a lone LF belongs to its line
-        m_nLongestLine = std::max(m_nLongestLine, static_cast<int>(lf - 1 - start));
+        // Offsets are 32 bits: past 4 GiB the rest stays in the last line, whole.
+        if (at > UINT32_MAX || m_starts.size() == INT_MAX) break;
+        measure(lf - 1 - start);
         start = at;
         m_starts.push_back(static_cast<uint32_t>(start));
     }
-    m_nLongestLine = std::max(m_nLongestLine, static_cast<int>(size - start));
+    measure(size - start);
 }
 
 size_t CLargeText::LineEnd(int line) const

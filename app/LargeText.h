@@ -27,8 +27,8 @@ struct CTextPos {
 
 class CLargeText {
 public:
-    // Texts up to 4 GiB - 1 bytes (the offsets are 32 bits; the editor bounds a run's
-    // output far below that).
+    // Lines are indexed within the first 4 GiB (the offsets are 32 bits; the editor
+    // bounds a run's output far below that); bytes past it stay whole in the last line.
     explicit CLargeText(std::string bytes);
     CLargeText(const CLargeText&) = delete;
     CLargeText& operator=(const CLargeText&) = delete;

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <climits>
 
 #include "DocumentText.h"
 #include "ScriptHighlighter.h"
@@ -573,8 +574,9 @@ QVariant CLargeTextView::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImFont:
         return font();
     case Qt::ImCursorRectangle: {
+        // In the view's own coordinates: the viewport lies right of the gutter.
         const int x = kMargin - horizontalScrollBar()->value() + XOf(m_caret);
-        return QRect(x, TopOf(m_caret.line), 1, LineHeight());
+        return QRect(x, TopOf(m_caret.line), 1, LineHeight()).translated(viewport()->pos());
     }
     case Qt::ImCursorPosition:
         return m_caret.column;

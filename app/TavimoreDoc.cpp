@@ -96,13 +96,15 @@ void CTavimoreDoc::MakeEditable()
     const bool modified = m_text.isModified();
     {
         // The switch to the output is the last step of the history: undone, it shows
-        // what was shown before, and the edit below drops it from the redo history.
+        // what was shown before, and the edit that writes the output drops it from the
+        // redo history. Those who watch see one change, from the output to the text.
         const QScopedValueRollback quiet(m_bQuietSwitch, true);
         m_text.undo();
+        WriteText(doctext::Decode(output->Bytes()));
     }
-    WriteText(doctext::Decode(output->Bytes()));
     // The text now holds what was shown: it is as modified as it was.
     m_text.setModified(modified);
+    emit LongOutputChanged();
 }
 
 QString CTavimoreDoc::Text() const

@@ -244,6 +244,7 @@ void CTavimoreDoc::ShowRunOutput()
 {
     emit StatementMarked(-1);
     auto output = std::make_shared<const CLargeText>(m_pEngine->OutputText());
+    m_pRunOutput = output;
     if (output->LineCount() > kLongOutputLines) {
         // The text stays as it is; its history records that the output is shown.
         QTextCursor edit(&m_text);
@@ -325,7 +326,14 @@ CRunReport CTavimoreDoc::Report() const
     const std::string& output = m_pEngine->OutputText();
     const size_t afterScript = std::min(output.size(), m_pEngine->ScriptText().size() + 2);
     const size_t brk = output.find("\r\n", afterScript);
-    report.statusText = output.substr(brk == std::string::npos ? output.size() : brk + 2);
+    const size_t start = brk == std::string::npos ? output.size() : brk + 2;
+    if (m_pRunOutput != nullptr && m_pRunOutput->Bytes() == output) {
+        // The output the run left in the document holds them already.
+        report.owner = m_pRunOutput;
+        report.ownedStatusText = std::string_view(m_pRunOutput->Bytes()).substr(start);
+    } else {
+        report.statusText = output.substr(start);
+    }
     report.statusLines = m_pEngine->StatusLineSources();
     for (const CScriptEngine::CBoxRecord& box : m_pEngine->BoxSources())
         report.boxes.push_back(

@@ -145,6 +145,7 @@ private:
     QTextDocument m_text;
     std::unique_ptr<CDebugger> m_pDebugger;
     std::shared_ptr<const CLargeText> m_pLongOutput;
+    std::shared_ptr<const CLargeText> m_pRunOutput; // the last run's output, as shown
     bool m_bQuietSwitch = false; // LongOutputChanged is held back while set
     QString m_strPath;
     QString m_strTitle;

@@ -396,7 +396,10 @@ bool CLargeTextView::IsEdit(const QKeyEvent* press) const
 {
     if (press->matches(QKeySequence::Paste)) return true;
     if (press->matches(QKeySequence::Cut)) return HasSelection();
-    if (press->matches(QKeySequence::Copy) || press->matches(QKeySequence::SelectAll)) return false;
+    // Undo and redo (Alt+Backspace among them) are the window's, never an edit here.
+    if (press->matches(QKeySequence::Copy) || press->matches(QKeySequence::SelectAll) ||
+        press->matches(QKeySequence::Undo) || press->matches(QKeySequence::Redo))
+        return false;
     switch (press->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -261,6 +261,7 @@ private slots:
             QTest::keyClick(&view, static_cast<Qt::Key>(key));
         QTest::keyClick(&view, Qt::Key_Delete);
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_Backspace, Qt::AltModifier); // undo, the window's
         QVERIFY(requests.isEmpty());
 
         QTest::keyClick(&view, Qt::Key_X);

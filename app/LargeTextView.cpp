@@ -124,7 +124,7 @@ int CLargeTextView::GutterWidth() const
 
 int CLargeTextView::LineHeight() const
 {
-    return std::max(1, fontMetrics().height());
+    return m_nLineHeight;
 }
 
 int CLargeTextView::VisibleLines() const
@@ -182,6 +182,17 @@ CTextPos CLargeTextView::PosAt(const QPoint& point) const
 
 void CLargeTextView::UpdateMetrics()
 {
+    // A row is as high as the editor lays out a line, which rounds the ascent and the
+    // descent up each (a little more than the font's height), also where a Japanese
+    // character comes from another face.
+    m_nLineHeight = 1;
+    for (const QString& sample : {QStringLiteral("0"), QStringLiteral("行")}) {
+        QTextLayout layout(sample, font(), viewport());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        m_nLineHeight = std::max(m_nLineHeight, qCeil(line.height()));
+    }
     const QRect area = contentsRect();
     setViewportMargins(GutterWidth(), 0, 0, 0);
     m_pGutter->setGeometry(QRect(area.left(), area.top(), GutterWidth(), area.height()));
@@ -280,13 +291,16 @@ void CLargeTextView::PaintGutter(QPaintEvent* event)
     painter.fillRect(event->rect(), QColor(200, 235, 235));
     painter.setFont(font());
     painter.setRenderHint(QPainter::Antialiasing);
-    const int height = LineHeight();
-    const int disc = std::max(6, fontMetrics().height() - 5);
+    // The disc and the number sit in the font's height at the top of the row, as in
+    // the editor's gutter.
+    const int height = fontMetrics().height();
+    const int disc = std::max(6, height - 5);
     const std::vector<int> breakpoints = m_breakpoints ? m_breakpoints() : std::vector<int>();
     const int first = FirstVisibleLine();
     auto next = std::lower_bound(breakpoints.begin(), breakpoints.end(), first);
     for (int line = first, top = kMargin;
-         line < m_pText->LineCount() && top <= event->rect().bottom(); ++line, top += height) {
+         line < m_pText->LineCount() && top <= event->rect().bottom();
+         ++line, top += LineHeight()) {
         while (next != breakpoints.end() && *next < line)
             ++next;
         if (next != breakpoints.end() && *next == line) {

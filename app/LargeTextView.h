@@ -62,6 +62,8 @@ public:
     int GutterWidth() const;
     // The line whose row holds the viewport's (or gutter's) y, or -1 below the last line.
     int LineAtY(int y) const;
+    // The height of a line's row, as the editor lays out a line of this font.
+    int LineHeight() const;
 
     // The input method's view of the caret.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -105,7 +107,6 @@ private:
     friend class CLargeTextGutter;
     // A line laid out for drawing or measuring, with its colours when they are on.
     std::unique_ptr<QTextLayout> LayOut(int line) const;
-    int LineHeight() const;
     int VisibleLines() const;
     int TopOf(int line) const;
     int XOf(CTextPos pos) const;
@@ -129,6 +130,7 @@ private:
     std::function<std::vector<int>()> m_breakpoints;
     CTextPos m_anchor;
     CTextPos m_caret;
+    int m_nLineHeight = 1;
     int m_nGoalX = -1;     // the x Up and Down keep to, -1 until they move
     int m_nWidestSeen = 0; // the widest line laid out, in pixels
     bool m_bHighlighting = true;

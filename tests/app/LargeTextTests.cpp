@@ -231,7 +231,7 @@ private slots:
         // The disc is on line 2's row; a click on that row asks to toggle line 2.
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const int row = view.fontMetrics().height();
+        const int row = view.LineHeight();
         const int middle = 4 + 2 * row + row / 2;
         const QImage gutter = view.Gutter()->grab().toImage();
         QVERIFY(RowHolds(gutter, middle, CTavimoreView::BreakpointColor().rgb()));
@@ -295,7 +295,7 @@ private slots:
 
         QVERIFY(view.Find(QStringLiteral("line 300000")));
         QCOMPARE(view.SelectedText(), QStringLiteral("line 300000"));
-        const int shown = view.viewport()->height() / view.fontMetrics().height();
+        const int shown = view.viewport()->height() / view.LineHeight();
         const int first = view.FirstVisibleLine();
         QVERIFY(first <= 600001 && first + shown > 600001);
         const long long before = text->DecodedLines();

@@ -316,6 +316,31 @@ private slots:
         QCOMPARE(view.Caret(), (CTextPos{10, 6}));
         QCOMPARE(view.FirstVisibleLine(), 10);
     }
+
+    void AVeryLongLineScrolledSidewaysLooksAsAShortOne()
+    {
+        // Line 0 is long enough to be drawn a part at a time, line 1 is its first part;
+        // scrolled to the middle of that half the two rows must match pixel for pixel.
+        QString digits;
+        for (int i = 0; i < 400; ++i)
+            digits += QStringLiteral("REG1 D'%1 ").arg(i, 3, 10, QLatin1Char('0'));
+        const std::string line = doctext::Encode(digits);
+        CLargeTextView view;
+        view.resize(300, 120);
+        view.SetText(
+            std::make_shared<const CLargeText>(line + "\r\n" + line.substr(0, 2000) + "\r\n"));
+        view.SetSelection({2, 0}, {2, 0}); // the caret out of the way
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (int x : {0, 4321, 8888}) {
+            view.horizontalScrollBar()->setValue(x);
+            QCOMPARE(view.horizontalScrollBar()->value(), x);
+            const QImage picture = view.viewport()->grab().toImage();
+            const int row = view.LineHeight();
+            QCOMPARE(picture.copy(0, 4, picture.width(), row),
+                     picture.copy(0, 4 + row, picture.width(), row));
+        }
+    }
 };
 
 TAVIMORE_APP_TEST(CLargeTextTests, "LargeText");

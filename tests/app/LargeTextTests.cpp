@@ -164,6 +164,18 @@ private slots:
         QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(view.Anchor(), CTextPos());
         QCOMPARE(view.Caret(), (CTextPos{3, 4}));
+
+        // The mouse: a double-click takes a word, a drag selects from press to release.
+        auto at = [&view](int line, int x) {
+            return QPoint(x, 4 + line * view.LineHeight() + view.LineHeight() / 2);
+        };
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at(3, 6));
+        QCOMPARE(view.SelectedText(), QStringLiteral("last"));
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(3, 1));
+        QTest::mouseMove(view.viewport(), at(0, 200));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(0, 200));
+        QCOMPARE(view.Anchor(), (CTextPos{3, 0}));
+        QCOMPARE(view.Caret(), (CTextPos{0, 3}));
     }
 
     void CopyPutsBothFormsOnTheClipboardAndTheWindowKeepsItsCommands()

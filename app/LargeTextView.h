@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <unordered_map>

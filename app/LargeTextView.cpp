@@ -19,6 +19,8 @@ namespace {
 
 // The space left of and above the text, as the editor's document leaves it.
 constexpr int kMargin = 4;
+// Lines longer than this (in QChars) are drawn a part at a time.
+constexpr int kLongLine = 2000;
 
 // Characters a double-click takes together with their neighbours of the same kind.
 bool IsWordChar(QChar c)
@@ -76,6 +78,7 @@ void CLargeTextView::SetText(std::shared_ptr<const CLargeText> text)
 {
     const bool hadSelection = HasSelection();
     m_pText = text ? std::move(text) : std::make_shared<CLargeText>(std::string());
+    ForgetLayouts();
     m_anchor = m_caret = CTextPos();
     m_nGoalX = -1;
     m_nWidestSeen = 0;
@@ -90,6 +93,7 @@ void CLargeTextView::SetText(std::shared_ptr<const CLargeText> text)
 void CLargeTextView::SetHighlighting(bool on)
 {
     m_bHighlighting = on;
+    ForgetLayouts();
     viewport()->update();
 }
 
@@ -124,7 +128,7 @@ int CLargeTextView::GutterWidth() const
 
 int CLargeTextView::LineHeight() const
 {
-    return std::max(1, fontMetrics().height());
+    return m_nLineHeight;
 }
 
 int CLargeTextView::VisibleLines() const
@@ -149,9 +153,12 @@ int CLargeTextView::LineAtY(int y) const
     return line < m_pText->LineCount() ? line : -1;
 }
 
-std::unique_ptr<QTextLayout> CLargeTextView::LayOut(int line) const
+std::shared_ptr<const QTextLayout> CLargeTextView::LayOut(int line) const
 {
-    auto layout = std::make_unique<QTextLayout>(m_pText->Line(line), font(), viewport());
+    // Painting, the caret and the mouse ask for the same few lines again and again;
+    // a very long line costs far more to lay out than to draw.
+    if (const auto kept = m_layouts.find(line); kept != m_layouts.end()) return kept->second;
+    auto layout = std::make_shared<QTextLayout>(m_pText->Line(line), font(), viewport());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout->setTextOption(option);
@@ -164,7 +171,15 @@ std::unique_ptr<QTextLayout> CLargeTextView::LayOut(int line) const
     layout->beginLayout();
     layout->createLine();
     layout->endLayout();
+    // Enough for a few screens; past that the lines kept start again from none.
+    if (m_layouts.size() >= static_cast<size_t>(4 * VisibleLines() + 16)) m_layouts.clear();
+    m_layouts.emplace(line, layout);
     return layout;
+}
+
+void CLargeTextView::ForgetLayouts()
+{
+    m_layouts.clear();
 }
 
 int CLargeTextView::XOf(CTextPos pos) const
@@ -182,6 +197,17 @@ CTextPos CLargeTextView::PosAt(const QPoint& point) const
 
 void CLargeTextView::UpdateMetrics()
 {
+    // A row is as high as the editor lays out a line, which rounds the ascent and the
+    // descent up each (a little more than the font's height), also where a Japanese
+    // character comes from another face.
+    m_nLineHeight = 1;
+    for (const QString& sample : {QStringLiteral("0"), QStringLiteral("行")}) {
+        QTextLayout layout(sample, font(), viewport());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        m_nLineHeight = std::max(m_nLineHeight, qCeil(line.height()));
+    }
     const QRect area = contentsRect();
     setViewportMargins(GutterWidth(), 0, 0, 0);
     m_pGutter->setGeometry(QRect(area.left(), area.top(), GutterWidth(), area.height()));
@@ -211,6 +237,7 @@ void CLargeTextView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        ForgetLayouts();
         m_nWidestSeen = 0;
         m_nGoalX = -1;
         UpdateMetrics();
@@ -250,7 +277,7 @@ void CLargeTextView::paintEvent(QPaintEvent* event)
     for (int line = FirstVisibleLine(), top = kMargin;
          line < m_pText->LineCount() && top <= area.bottom(); ++line, top += height) {
         if (top + height < area.top()) continue;
-        const std::unique_ptr<QTextLayout> layout = LayOut(line);
+        const std::shared_ptr<const QTextLayout> layout = LayOut(line);
         const QTextLine row = layout->lineAt(0);
         widest = std::max(widest, qCeil(row.naturalTextWidth()));
         QList<QTextLayout::FormatRange> selections;
@@ -264,7 +291,7 @@ void CLargeTextView::paintEvent(QPaintEvent* event)
                                  fontMetrics().horizontalAdvance(QLatin1Char(' ')), height,
                                  selected.background());
         }
-        layout->draw(&painter, QPointF(left, top), selections);
+        DrawLine(painter, *layout, QPointF(left, top), selections);
         if (line == m_caret.line && hasFocus())
             layout->drawCursor(&painter, QPointF(left, top), m_caret.column, 1);
     }
@@ -274,19 +301,61 @@ void CLargeTextView::paintEvent(QPaintEvent* event)
     }
 }
 
+void CLargeTextView::DrawLine(QPainter& painter, const QTextLayout& layout, QPointF at,
+                              const QList<QTextLayout::FormatRange>& selections) const
+{
+    const auto size = static_cast<int>(layout.text().size());
+    if (size <= kLongLine) {
+        layout.draw(&painter, at, selections);
+        return;
+    }
+    // Drawing a line costs as much as its glyphs, seen or not: of a very long line only
+    // the part in sight, and a little either side, is laid out again and drawn.
+    const QTextLine row = layout.lineAt(0);
+    const qreal slack = 4 * LineHeight();
+    int start = row.xToCursor(-at.x() - slack);
+    int end = row.xToCursor(-at.x() + viewport()->width() + slack);
+    const QString& text = layout.text();
+    while (start > 0 && (doctext::IsVariantSelector(text[start]) || text[start].isLowSurrogate()))
+        --start;
+    while (end < size && (doctext::IsVariantSelector(text[end]) || text[end].isLowSurrogate()))
+        ++end;
+    if (end <= start) return;
+    // The part's formats and selections, cut to it and counted from its start.
+    auto cut = [start, end](const QList<QTextLayout::FormatRange>& ranges) {
+        QList<QTextLayout::FormatRange> part;
+        for (const QTextLayout::FormatRange& range : ranges) {
+            const int from = std::max(range.start, start);
+            const int to = std::min(range.start + range.length, end);
+            if (to > from) part.append({from - start, to - from, range.format});
+        }
+        return part;
+    };
+    QTextLayout part(text.mid(start, end - start), layout.font(), viewport());
+    part.setTextOption(layout.textOption());
+    part.setFormats(cut(layout.formats()));
+    part.beginLayout();
+    part.createLine();
+    part.endLayout();
+    part.draw(&painter, QPointF(at.x() + row.cursorToX(start), at.y()), cut(selections));
+}
+
 void CLargeTextView::PaintGutter(QPaintEvent* event)
 {
     QPainter painter(m_pGutter);
     painter.fillRect(event->rect(), QColor(200, 235, 235));
     painter.setFont(font());
     painter.setRenderHint(QPainter::Antialiasing);
-    const int height = LineHeight();
-    const int disc = std::max(6, fontMetrics().height() - 5);
+    // The disc and the number sit in the font's height at the top of the row, as in
+    // the editor's gutter.
+    const int height = fontMetrics().height();
+    const int disc = std::max(6, height - 5);
     const std::vector<int> breakpoints = m_breakpoints ? m_breakpoints() : std::vector<int>();
     const int first = FirstVisibleLine();
     auto next = std::lower_bound(breakpoints.begin(), breakpoints.end(), first);
     for (int line = first, top = kMargin;
-         line < m_pText->LineCount() && top <= event->rect().bottom(); ++line, top += height) {
+         line < m_pText->LineCount() && top <= event->rect().bottom();
+         ++line, top += LineHeight()) {
         while (next != breakpoints.end() && *next < line)
             ++next;
         if (next != breakpoints.end() && *next == line) {
@@ -308,7 +377,7 @@ void CLargeTextView::EnsureCaretVisible()
         vertical->setValue(m_caret.line);
     else if (m_caret.line >= vertical->value() + VisibleLines())
         vertical->setValue(m_caret.line - VisibleLines() + 1);
-    const std::unique_ptr<QTextLayout> layout = LayOut(m_caret.line);
+    const std::shared_ptr<const QTextLayout> layout = LayOut(m_caret.line);
     const int lineWidth = qCeil(layout->lineAt(0).naturalTextWidth());
     if (lineWidth > m_nWidestSeen) {
         m_nWidestSeen = lineWidth;
@@ -396,7 +465,10 @@ bool CLargeTextView::IsEdit(const QKeyEvent* press) const
 {
     if (press->matches(QKeySequence::Paste)) return true;
     if (press->matches(QKeySequence::Cut)) return HasSelection();
-    if (press->matches(QKeySequence::Copy) || press->matches(QKeySequence::SelectAll)) return false;
+    // Undo and redo (Alt+Backspace among them) are the window's, never an edit here.
+    if (press->matches(QKeySequence::Copy) || press->matches(QKeySequence::SelectAll) ||
+        press->matches(QKeySequence::Undo) || press->matches(QKeySequence::Redo))
+        return false;
     switch (press->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -13,8 +13,10 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "LargeText.h"
@@ -62,6 +64,8 @@ public:
     int GutterWidth() const;
     // The line whose row holds the viewport's (or gutter's) y, or -1 below the last line.
     int LineAtY(int y) const;
+    // The height of a line's row, as the editor lays out a line of this font.
+    int LineHeight() const;
 
     // The input method's view of the caret.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -104,8 +108,12 @@ protected:
 private:
     friend class CLargeTextGutter;
     // A line laid out for drawing or measuring, with its colours when they are on.
-    std::unique_ptr<QTextLayout> LayOut(int line) const;
-    int LineHeight() const;
+    std::shared_ptr<const QTextLayout> LayOut(int line) const;
+    // Draws a laid-out line with its top left at `at`.
+    void DrawLine(QPainter& painter, const QTextLayout& layout, QPointF at,
+                  const QList<QTextLayout::FormatRange>& selections) const;
+    // Drops the lines laid out: the text, its font or its colouring changed.
+    void ForgetLayouts();
     int VisibleLines() const;
     int TopOf(int line) const;
     int XOf(CTextPos pos) const;
@@ -129,6 +137,8 @@ private:
     std::function<std::vector<int>()> m_breakpoints;
     CTextPos m_anchor;
     CTextPos m_caret;
+    mutable std::unordered_map<int, std::shared_ptr<const QTextLayout>> m_layouts;
+    int m_nLineHeight = 1;
     int m_nGoalX = -1;     // the x Up and Down keep to, -1 until they move
     int m_nWidestSeen = 0; // the widest line laid out, in pixels
     bool m_bHighlighting = true;

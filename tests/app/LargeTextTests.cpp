@@ -164,6 +164,18 @@ private slots:
         QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(view.Anchor(), CTextPos());
         QCOMPARE(view.Caret(), (CTextPos{3, 4}));
+
+        // The mouse: a double-click takes a word, a drag selects from press to release.
+        auto at = [&view](int line, int x) {
+            return QPoint(x, 4 + line * view.LineHeight() + view.LineHeight() / 2);
+        };
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at(3, 6));
+        QCOMPARE(view.SelectedText(), QStringLiteral("last"));
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(3, 1));
+        QTest::mouseMove(view.viewport(), at(0, 200));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(0, 200));
+        QCOMPARE(view.Anchor(), (CTextPos{3, 0}));
+        QCOMPARE(view.Caret(), (CTextPos{0, 3}));
     }
 
     void CopyPutsBothFormsOnTheClipboardAndTheWindowKeepsItsCommands()
@@ -231,7 +243,7 @@ private slots:
         // The disc is on line 2's row; a click on that row asks to toggle line 2.
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const int row = view.fontMetrics().height();
+        const int row = view.LineHeight();
         const int middle = 4 + 2 * row + row / 2;
         const QImage gutter = view.Gutter()->grab().toImage();
         QVERIFY(RowHolds(gutter, middle, CTavimoreView::BreakpointColor().rgb()));
@@ -261,6 +273,7 @@ private slots:
             QTest::keyClick(&view, static_cast<Qt::Key>(key));
         QTest::keyClick(&view, Qt::Key_Delete);
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_Backspace, Qt::AltModifier); // undo, the window's
         QVERIFY(requests.isEmpty());
 
         QTest::keyClick(&view, Qt::Key_X);
@@ -294,7 +307,7 @@ private slots:
 
         QVERIFY(view.Find(QStringLiteral("line 300000")));
         QCOMPARE(view.SelectedText(), QStringLiteral("line 300000"));
-        const int shown = view.viewport()->height() / view.fontMetrics().height();
+        const int shown = view.viewport()->height() / view.LineHeight();
         const int first = view.FirstVisibleLine();
         QVERIFY(first <= 600001 && first + shown > 600001);
         const long long before = text->DecodedLines();
@@ -314,6 +327,31 @@ private slots:
                           QTextDocument::FindBackward | QTextDocument::FindWholeWords));
         QCOMPARE(view.Caret(), (CTextPos{10, 6}));
         QCOMPARE(view.FirstVisibleLine(), 10);
+    }
+
+    void AVeryLongLineScrolledSidewaysLooksAsAShortOne()
+    {
+        // Line 0 is long enough to be drawn a part at a time, line 1 is its first part;
+        // scrolled to the middle of that half the two rows must match pixel for pixel.
+        QString digits;
+        for (int i = 0; i < 400; ++i)
+            digits += QStringLiteral("REG1 D'%1 ").arg(i, 3, 10, QLatin1Char('0'));
+        const std::string line = doctext::Encode(digits);
+        CLargeTextView view;
+        view.resize(300, 120);
+        view.SetText(
+            std::make_shared<const CLargeText>(line + "\r\n" + line.substr(0, 2000) + "\r\n"));
+        view.SetSelection({2, 0}, {2, 0}); // the caret out of the way
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (int x : {0, 4321, 8888}) {
+            view.horizontalScrollBar()->setValue(x);
+            QCOMPARE(view.horizontalScrollBar()->value(), x);
+            const QImage picture = view.viewport()->grab().toImage();
+            const int row = view.LineHeight();
+            QCOMPARE(picture.copy(0, 4, picture.width(), row),
+                     picture.copy(0, 4 + row, picture.width(), row));
+        }
     }
 };
 

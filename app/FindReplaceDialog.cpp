@@ -114,7 +114,8 @@ void CFindReplaceDialog::SetViewer(CLargeTextView* viewer, std::function<void()>
 
 bool CFindReplaceDialog::ViewerShown() const
 {
-    return m_pViewer != nullptr && m_pViewer->Text() != nullptr;
+    // The window shows the viewer or the editor, never both.
+    return m_pViewer != nullptr && m_pViewer->isVisibleTo(m_pViewer->parentWidget());
 }
 
 bool CFindReplaceDialog::Find(bool backward, bool beep)

@@ -114,7 +114,6 @@ void CFindReplaceDialog::SetViewer(CLargeTextView* viewer, std::function<void()>
 
 bool CFindReplaceDialog::ViewerShown() const
 {
-    // The window shows the viewer or the editor, never both.
     return m_pViewer != nullptr && m_pViewer->isVisibleTo(m_pViewer->parentWidget());
 }
 

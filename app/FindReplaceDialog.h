@@ -18,8 +18,8 @@ class CFindReplaceDialog final : public QDialog {
 public:
     CFindReplaceDialog(QPlainTextEdit* editor, QWidget* parent);
 
-    // A run's long output may be shown in `viewer` instead of the editor (in its
-    // place, in the same parent): finding searches it there; replacing first makes it the
+    // A run's long output may be shown in `viewer` over the editor (a child of the
+    // editor, hidden while it is not shown): finding searches it there; replacing first makes it the
     // editor's text through `makeEditable`.
     void SetViewer(CLargeTextView* viewer, std::function<void()> makeEditable);
 

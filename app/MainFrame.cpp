@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -32,13 +31,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     setAcceptDrops(true);
     resize(760, 520);
 
-    m_pCentre = new QStackedWidget(this);
-    m_pView = new CTavimoreView(m_pCentre);
-    m_pLongView = new CLargeTextView(m_pCentre);
+    m_pView = new CTavimoreView(this);
+    setCentralWidget(m_pView);
+    // The viewer lies over the whole view while it is shown: the view stays in the
+    // window, so that what a run puts inside it (a video) still shows, on top.
+    m_pLongView = new CLargeTextView(m_pView);
     m_pLongView->setFont(m_pView->font());
-    m_pCentre->addWidget(m_pView);
-    m_pCentre->addWidget(m_pLongView);
-    setCentralWidget(m_pCentre);
+    m_pLongView->hide();
 
     CreateActions();
     CreateMenus();
@@ -56,21 +55,24 @@ QString CMainFrame::FrameTitle(const QString& documentTitle)
 
 void CMainFrame::ShowLongOutput(bool shown)
 {
-    QWidget* from = m_pCentre->currentWidget();
+    if (shown == IsLongOutputShown()) return;
+    QWidget* from = shown ? static_cast<QWidget*>(m_pView) : m_pLongView;
     QWidget* to = shown ? static_cast<QWidget*>(m_pLongView) : m_pView;
-    if (from == to) return;
     const bool focused = from->hasFocus();
-    m_pCentre->setCurrentWidget(to);
+    m_pLongView->setGeometry(m_pView->rect());
+    m_pLongView->setVisible(shown);
+    if (shown) m_pLongView->raise();
     if (focused) to->setFocus();
     // Copy follows the selection of the one shown.
-    const bool selection = shown ? m_pLongView->HasSelection() : m_pView->textCursor().hasSelection();
+    const bool selection =
+        shown ? m_pLongView->HasSelection() : m_pView->textCursor().hasSelection();
     Action(cmd::kEditCut)->setEnabled(selection);
     Action(cmd::kEditCopy)->setEnabled(selection);
 }
 
 bool CMainFrame::IsLongOutputShown() const
 {
-    return m_pCentre->currentWidget() == m_pLongView;
+    return !m_pLongView->isHidden();
 }
 
 void CMainFrame::SetEditorFont(const QFont& font)
@@ -338,6 +340,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyRelease && watched->isWidgetType())
         UpdateIndicators();
+    else if (event->type() == QEvent::Resize && watched == m_pView)
+        m_pLongView->setGeometry(m_pView->rect());
+    // The view under the viewer never keeps the keyboard: keys would edit a text that
+    // is not the one shown.
+    else if (event->type() == QEvent::FocusIn && watched == m_pView && IsLongOutputShown())
+        m_pLongView->setFocus();
     else if (event->type() == QEvent::WindowActivate && watched == this)
         UpdateIndicators();
     return QMainWindow::eventFilter(watched, event);

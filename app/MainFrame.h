@@ -17,7 +17,6 @@
 
 class CLargeTextView;
 class CTavimoreView;
-class QStackedWidget;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -38,10 +37,10 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CTavimoreView* View() const { return m_pView; }
-    // The viewer of a run's long output, shown in the view's place (ShowLongOutput).
+    // The viewer of a run's long output, shown over the view (ShowLongOutput).
     CLargeTextView* LongView() const { return m_pLongView; }
-    // Shows the viewer (true) or the view (false) in the window; the one shown takes
-    // the keyboard when the other had it.
+    // Shows the viewer over the view (true) or the view alone (false); the one shown
+    // takes the keyboard when the other had it.
     void ShowLongOutput(bool shown);
     bool IsLongOutputShown() const;
     // The editor's font, for the view and the viewer alike.
@@ -93,7 +92,6 @@ private:
 
     CTavimoreView* m_pView = nullptr;
     CLargeTextView* m_pLongView = nullptr;
-    QStackedWidget* m_pCentre = nullptr;
     std::vector<CommandAction> m_commands;
     QToolBar* m_pToolBar = nullptr;
     QToolBar* m_pDialogBar = nullptr;

@@ -40,8 +40,11 @@ private slots:
         QCOMPARE(f.Text(), doctext::Decode(output));
         QCOMPARE(Viewer().Caret(), f.Doc().LongOutput()->End());
         QVERIFY(f.Doc().IsModified());
-        // The text widget still holds the script, untouched by the run.
+        // The text widget still holds the script, untouched by the run, and never the
+        // keyboard while the viewer lies over it.
         QCOMPARE(f.View().toPlainText(), m_strScript.arg(12000));
+        f.View().setFocus();
+        QVERIFY(Viewer().hasFocus());
 
         Trigger(cmd::kEditUndo);
         QVERIFY(!Shown());

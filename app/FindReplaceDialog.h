@@ -19,8 +19,8 @@ public:
     CFindReplaceDialog(QPlainTextEdit* editor, QWidget* parent);
 
     // A run's long output may be shown in `viewer` over the editor (a child of the
-    // editor, hidden while it is not shown): finding searches it there; replacing first makes it the
-    // editor's text through `makeEditable`.
+    // editor, hidden while it is not shown): finding searches it there; replacing first makes it
+    // the editor's text through `makeEditable`.
     void SetViewer(CLargeTextView* viewer, std::function<void()> makeEditable);
 
     // Shows the window for finding only, or for finding and replacing.

@@ -273,10 +273,11 @@ void CTavimoreApp::ConnectLongOutput()
     connect(debugger, &CDebugger::BreakpointsChanged, viewer->viewport(),
             qOverload<>(&QWidget::update));
     // Breakpoints belong to the text's lines, which the output becomes first.
-    connect(viewer, &CLargeTextView::BreakpointToggleRequested, debugger, [this, debugger](int line) {
-        MakeEditable();
-        debugger->ToggleBreakpoint(line);
-    });
+    connect(viewer, &CLargeTextView::BreakpointToggleRequested, debugger,
+            [this, debugger](int line) {
+                MakeEditable();
+                debugger->ToggleBreakpoint(line);
+            });
 }
 
 void CTavimoreApp::MakeEditable()

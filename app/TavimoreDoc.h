@@ -146,7 +146,7 @@ private:
     std::unique_ptr<CDebugger> m_pDebugger;
     std::shared_ptr<const CLargeText> m_pLongOutput;
     std::shared_ptr<const CLargeText> m_pRunOutput; // the last run's output, as shown
-    bool m_bQuietSwitch = false; // LongOutputChanged is held back while set
+    bool m_bQuietSwitch = false;                    // LongOutputChanged is held back while set
     QString m_strPath;
     QString m_strTitle;
     doctext::LineBreaks m_eLineBreaks = doctext::LineBreaks::CrLf;

@@ -77,7 +77,8 @@ int main(int argc, char** argv)
     const long peak = PeakKiB();
     std::printf("cpu %.3f peak %ld idle %ld report %zu lines %d\n", cpu, peak, idle,
                 doc.Engine().OutputText().size(),
-                doc.LongOutput() ? doc.LongOutput()->LineCount() : doc.TextDocument()->blockCount());
+                doc.LongOutput() ? doc.LongOutput()->LineCount()
+                                 : doc.TextDocument()->blockCount());
 
     // The checker over the whole report, as the diagnostics panel's "check now" runs it
     // (typing into a text this long does not check it).

@@ -14,7 +14,8 @@
 class CLongOutputTest final : public CAppTest {
     Q_OBJECT
 
-    const QString m_strScript = QStringLiteral("MOV REG1 0\nL'LOOP\nINC REG1\nIFJ REG1 < D'%1 L'LOOP");
+    const QString m_strScript =
+        QStringLiteral("MOV REG1 0\nL'LOOP\nINC REG1\nIFJ REG1 < D'%1 L'LOOP");
 
     // Runs a loop whose report at debug level 100 holds two lines an iteration.
     std::string RunLoop(int iterations = 12000, int level = 100)
@@ -135,8 +136,8 @@ private slots:
         find.ReplaceEdit()->setText(QStringLiteral("IFJ "));
         find.ReplaceNext();
         QVERIFY(!Shown());
-        QVERIFY(f.Text().startsWith(m_strScript.arg(12000).replace(QStringLiteral("IFJ"),
-                                                                   QStringLiteral("IFJ "))));
+        QVERIFY(f.Text().startsWith(
+            m_strScript.arg(12000).replace(QStringLiteral("IFJ"), QStringLiteral("IFJ "))));
 
         // F7 in the viewer steps the caret's line of the text the output becomes.
         RunLoop(12000);

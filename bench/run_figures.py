@@ -119,6 +119,9 @@ if os.path.exists(editor):
         print("   diagnostics over the whole text %.3f s cpu, %.0f%% of the editor's run"
               " (typing checks texts up to 100,000 lines only)"
               % (float(fields["check_cpu"]), 100 * float(fields["check_cpu"]) / cpu))
+    if "editable_cpu" in fields:
+        print("   the first edit of it (the output written into the text widget) %.2f s cpu"
+              % float(fields["editable_cpu"]))
 else:
     print("\n7. the editor is not built: no editor figure")
 

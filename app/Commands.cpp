@@ -2,6 +2,7 @@
 
 #include <QWhatsThis>
 
+#include "LargeTextView.h"
 #include "MainFrame.h"
 #include "TavimoreApp.h"
 #include "TavimoreDoc.h"
@@ -15,6 +16,20 @@ namespace {
 CTavimoreView& View(CTavimoreApp& app)
 {
     return *app.MainFrame()->View();
+}
+
+// The view, with a run's long output shown made its text first: for the commands
+// that change the text.
+CTavimoreView& EditableView(CTavimoreApp& app)
+{
+    app.MakeEditable();
+    return View(app);
+}
+
+// The viewer of a long output when it is shown, else null.
+CLargeTextView* ShownViewer(CTavimoreApp& app)
+{
+    return app.MainFrame()->IsLongOutputShown() ? app.MainFrame()->LongView() : nullptr;
 }
 
 constexpr QKeyCombination kNoKey(Qt::Key_unknown);
@@ -69,19 +84,25 @@ const std::vector<Command>& Commands()
          .menuGroup = 1, .handler = [](CTavimoreApp& app) { View(app).redo(); }},
         {.id = kEditCut, .text = ui::kCmdEditCut, .prompt = ui::kCmdEditCutPrompt, .icon = "cut",
          .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .menu = M::Edit,
-         .menuGroup = 2, .toolGroup = 3, .handler = [](CTavimoreApp& app) { View(app).cut(); }},
+         .menuGroup = 2, .toolGroup = 3, .handler = [](CTavimoreApp& app) { EditableView(app).cut(); }},
         {.id = kEditCopy, .text = ui::kCmdEditCopy, .prompt = ui::kCmdEditCopyPrompt,
          .icon = "copy", .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert},
          .menu = M::Edit, .menuGroup = 2, .toolGroup = 3,
-         .handler = [](CTavimoreApp& app) { View(app).copy(); }},
+         .handler = [](CTavimoreApp& app) {
+             if (CLargeTextView* viewer = ShownViewer(app)) viewer->Copy();
+             else View(app).copy();
+         }},
         {.id = kEditPaste, .text = ui::kCmdEditPaste, .prompt = ui::kCmdEditPastePrompt,
          .icon = "paste", .keys = {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert},
          .menu = M::Edit, .menuGroup = 2, .toolGroup = 3,
-         .handler = [](CTavimoreApp& app) { View(app).paste(); }},
+         .handler = [](CTavimoreApp& app) { EditableView(app).paste(); }},
         {.id = kEditSelectAll, .text = ui::kCmdEditSelectAll,
          .prompt = ui::kCmdEditSelectAllPrompt, .keys = {Qt::CTRL | Qt::Key_A, kNoKey},
          .menu = M::Edit, .menuGroup = 2,
-         .handler = [](CTavimoreApp& app) { View(app).selectAll(); }},
+         .handler = [](CTavimoreApp& app) {
+             if (CLargeTextView* viewer = ShownViewer(app)) viewer->SelectAll();
+             else View(app).selectAll();
+         }},
         {.id = kEditFind, .text = ui::kCmdEditFind, .prompt = ui::kCmdEditFindPrompt,
          .keys = {Qt::CTRL | Qt::Key_F, kNoKey}, .menu = M::Edit, .menuGroup = 3,
          .handler = [](CTavimoreApp& app) { app.OnEditFind(false); }},

@@ -158,14 +158,17 @@ uint16_t OtherCode(const CTables& tables, char16_t c, QChar selector)
 QString StripVariants(const QString& text)
 {
     const CTables& tables = Tables();
-    QString out;
-    out.reserve(text.size());
+    // The result is never longer than the text: written in place, then cut to length.
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* const begin = out.data();
+    QChar* next = begin;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        out += text[i];
+        *next++ = text[i];
         if (i + 1 < text.size() && IsVariantSelector(text[i + 1]) &&
             OtherCode(tables, text[i].unicode(), text[i + 1]) != 0xFFFF)
             ++i;
     }
+    out.truncate(next - begin);
     return out;
 }
 
@@ -179,42 +182,43 @@ LineBreaks DetectLineBreaks(std::string_view bytes)
 QString Decode(std::string_view bytes, LineBreaks breaks)
 {
     const CTables& tables = Tables();
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
+    // A byte gives at most one QChar (a double-byte code at most two), so the text is
+    // written in place into room for one per byte, then cut to length.
     const size_t n = bytes.size();
+    QString text(static_cast<qsizetype>(n), Qt::Uninitialized);
+    QChar* const begin = text.data();
+    QChar* out = begin;
     for (size_t i = 0; i < n; ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (breaks == LineBreaks::CrLf && c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            text += QChar(u'\n');
+            *out++ = QChar(u'\n');
             ++i;
             continue;
         }
         if (breaks == LineBreaks::Lf && c == '\n') {
-            text += QChar(u'\n');
+            *out++ = QChar(u'\n');
             continue;
         }
         if (c == '\r' || c == '\n') {
             // Not the document's line break: the text widget would make it one.
-            text += QChar(static_cast<char16_t>(kRawByteBase + c));
+            *out++ = QChar(static_cast<char16_t>(kRawByteBase + c));
             continue;
         }
         if (IsLeadByte(c) && i + 1 < n && IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
             const auto code =
                 static_cast<uint16_t>(c << 8 | static_cast<unsigned char>(bytes[i + 1]));
             if (char16_t u = tables.decode[code]; u != 0) {
-                text += QChar(u);
+                *out++ = QChar(u);
                 if (const uint8_t k = tables.variant[code]; k != 0)
-                    text += QChar(static_cast<char16_t>(kVariantBase + k - 1));
+                    *out++ = QChar(static_cast<char16_t>(kVariantBase + k - 1));
                 ++i;
                 continue;
             }
         }
         const char16_t u = tables.decode[c];
-        if (u != 0 || c == 0)
-            text += QChar(u);
-        else
-            text += QChar(static_cast<char16_t>(kRawByteBase + c));
+        *out++ = u != 0 || c == 0 ? QChar(u) : QChar(static_cast<char16_t>(kRawByteBase + c));
     }
+    text.truncate(out - begin);
     return text;
 }
 

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include "LargeTextView.h"
 #include <QVBoxLayout>
 
 #include "DocumentText.h"
@@ -91,7 +93,8 @@ void CFindReplaceDialog::ShowFor(bool replace)
     m_pReplaceAllButton->setVisible(replace);
     m_pDirection->setVisible(!replace);
     if (m_pEditor != nullptr) {
-        const QString selected = doctext::StripVariants(m_pEditor->textCursor().selectedText());
+        const QString selected = doctext::StripVariants(
+            ViewerShown() ? m_pViewer->SelectedText() : m_pEditor->textCursor().selectedText());
         if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
             m_pFind->setText(selected);
     }
@@ -103,6 +106,17 @@ void CFindReplaceDialog::ShowFor(bool replace)
     m_pFind->selectAll();
 }
 
+void CFindReplaceDialog::SetViewer(CLargeTextView* viewer, std::function<void()> makeEditable)
+{
+    m_pViewer = viewer;
+    m_makeEditable = std::move(makeEditable);
+}
+
+bool CFindReplaceDialog::ViewerShown() const
+{
+    return m_pViewer != nullptr && m_pViewer->isVisibleTo(m_pViewer->parentWidget());
+}
+
 bool CFindReplaceDialog::Find(bool backward, bool beep)
 {
     if (m_pEditor == nullptr || m_pFind->text().isEmpty()) return false;
@@ -110,6 +124,11 @@ bool CFindReplaceDialog::Find(bool backward, bool beep)
     if (backward) flags |= QTextDocument::FindBackward;
     if (m_pMatchCase->isChecked()) flags |= QTextDocument::FindCaseSensitively;
     if (m_pWholeWord->isChecked()) flags |= QTextDocument::FindWholeWords;
+    if (ViewerShown()) {
+        const bool found = m_pViewer->Find(m_pFind->text(), flags);
+        if (!found && beep) QApplication::beep();
+        return found;
+    }
     QTextCursor found =
         m_pEditor->document()->find(m_pFind->text(), m_pEditor->textCursor(), flags);
     if (!found.isNull()) {
@@ -149,6 +168,7 @@ bool CFindReplaceDialog::SelectionMatches() const
 bool CFindReplaceDialog::ReplaceNext()
 {
     if (m_pEditor == nullptr) return false;
+    if (ViewerShown() && m_makeEditable) m_makeEditable();
     if (SelectionMatches()) m_pEditor->textCursor().insertText(m_pReplace->text());
     return Find(false, true);
 }
@@ -156,6 +176,7 @@ bool CFindReplaceDialog::ReplaceNext()
 int CFindReplaceDialog::ReplaceAll()
 {
     if (m_pEditor == nullptr || m_pFind->text().isEmpty()) return 0;
+    if (ViewerShown() && m_makeEditable) m_makeEditable();
     QTextCursor start(m_pEditor->document());
     m_pEditor->setTextCursor(start);
     int count = 0;

@@ -4,6 +4,9 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+
+class CLargeTextView;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -14,6 +17,11 @@ class CFindReplaceDialog final : public QDialog {
     Q_OBJECT
 public:
     CFindReplaceDialog(QPlainTextEdit* editor, QWidget* parent);
+
+    // A run's long output may be shown in `viewer` over the editor (a child of the
+    // editor, hidden while it is not shown): finding searches it there; replacing first makes it
+    // the editor's text through `makeEditable`.
+    void SetViewer(CLargeTextView* viewer, std::function<void()> makeEditable);
 
     // Shows the window for finding only, or for finding and replacing.
     void ShowFor(bool replace);
@@ -33,7 +41,11 @@ private:
     bool SelectionMatches() const;
     bool Find(bool backward, bool beep);
 
+    bool ViewerShown() const;
+
     QPointer<QPlainTextEdit> m_pEditor;
+    CLargeTextView* m_pViewer = nullptr;
+    std::function<void()> m_makeEditable;
     QLineEdit* m_pFind = nullptr;
     QLineEdit* m_pReplace = nullptr;
     QCheckBox* m_pMatchCase = nullptr;

@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "EditorSettings.h"
+#include "LargeTextView.h"
 #include "LockKeys.h"
 #include "TavimoreView.h"
 #include "UiTexts.h"
@@ -32,6 +33,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 
     m_pView = new CTavimoreView(this);
     setCentralWidget(m_pView);
+    // The viewer lies over the whole view while it is shown: the view stays in the
+    // window, so that what a run puts inside it (a video) still shows, on top.
+    m_pLongView = new CLargeTextView(m_pView);
+    m_pLongView->setFont(m_pView->font());
+    m_pLongView->hide();
 
     CreateActions();
     CreateMenus();
@@ -45,6 +51,34 @@ QString CMainFrame::FrameTitle(const QString& documentTitle)
 {
     return documentTitle.isEmpty() ? ui::kAppTitle
                                    : documentTitle + QStringLiteral(" - ") + ui::kAppTitle;
+}
+
+void CMainFrame::ShowLongOutput(bool shown)
+{
+    if (shown == IsLongOutputShown()) return;
+    QWidget* from = shown ? static_cast<QWidget*>(m_pView) : m_pLongView;
+    QWidget* to = shown ? static_cast<QWidget*>(m_pLongView) : m_pView;
+    const bool focused = from->hasFocus();
+    m_pLongView->setGeometry(m_pView->rect());
+    m_pLongView->setVisible(shown);
+    if (shown) m_pLongView->raise();
+    if (focused) to->setFocus();
+    // Copy follows the selection of the one shown.
+    const bool selection =
+        shown ? m_pLongView->HasSelection() : m_pView->textCursor().hasSelection();
+    Action(cmd::kEditCut)->setEnabled(selection);
+    Action(cmd::kEditCopy)->setEnabled(selection);
+}
+
+bool CMainFrame::IsLongOutputShown() const
+{
+    return !m_pLongView->isHidden();
+}
+
+void CMainFrame::SetEditorFont(const QFont& font)
+{
+    m_pView->SetEditorFont(font);
+    m_pLongView->setFont(m_pView->font());
 }
 
 QAction* CMainFrame::Action(cmd::Id id) const
@@ -96,24 +130,30 @@ void CMainFrame::CreateActions()
     connect(m_pView, &QPlainTextEdit::undoAvailable, Action(kEditUndo), &QAction::setEnabled);
     Action(kEditRedo)->setEnabled(false);
     connect(m_pView, &QPlainTextEdit::redoAvailable, Action(kEditRedo), &QAction::setEnabled);
+    connect(m_pLongView, &CLargeTextView::copyAvailable, Action(kEditCut), &QAction::setEnabled);
+    connect(m_pLongView, &CLargeTextView::copyAvailable, Action(kEditCopy), &QAction::setEnabled);
 
     // Colouring follows the user's last choice.
     QAction* highlight = Action(kViewHighlight);
     highlight->setChecked(editorsettings::Highlighting());
     m_pView->SetHighlighting(highlight->isChecked());
+    m_pLongView->SetHighlighting(highlight->isChecked());
     connect(highlight, &QAction::toggled, this, [this](bool on) {
         m_pView->SetHighlighting(on);
+        m_pLongView->SetHighlighting(on);
         editorsettings::SetHighlighting(on);
     });
     if (const QString font = editorsettings::EditorFont(); !font.isEmpty()) {
         QFont chosen;
-        if (chosen.fromString(font)) m_pView->SetEditorFont(chosen);
+        if (chosen.fromString(font)) SetEditorFont(chosen);
     }
     QAction* fromOne = Action(kViewLinesFromOne);
     fromOne->setChecked(editorsettings::LineNumbersFromOne());
     m_pView->SetLineNumbersFromOne(fromOne->isChecked());
+    m_pLongView->SetLineNumbersFromOne(fromOne->isChecked());
     connect(fromOne, &QAction::toggled, this, [this](bool on) {
         m_pView->SetLineNumbersFromOne(on);
+        m_pLongView->SetLineNumbersFromOne(on);
         editorsettings::SetLineNumbersFromOne(on);
     });
 }
@@ -262,8 +302,9 @@ void CMainFrame::CreateStatusBar()
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (message.isEmpty()) SetPaneText(0, ui::kIdleText);
     });
-    connect(m_pView, &CTavimoreView::CaretLineText, this,
-            [this](const QString& text) { SetPaneText(0, text); });
+    const auto showCaretLine = [this](const QString& text) { SetPaneText(0, text); };
+    connect(m_pView, &CTavimoreView::CaretLineText, this, showCaretLine);
+    connect(m_pLongView, &CLargeTextView::CaretLineText, this, showCaretLine);
     UpdateIndicators();
 }
 
@@ -299,6 +340,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyRelease && watched->isWidgetType())
         UpdateIndicators();
+    else if (event->type() == QEvent::Resize && watched == m_pView)
+        m_pLongView->setGeometry(m_pView->rect());
+    // The view under the viewer never keeps the keyboard: keys would edit a text that
+    // is not the one shown.
+    else if (event->type() == QEvent::FocusIn && watched == m_pView && IsLongOutputShown())
+        m_pLongView->setFocus();
     else if (event->type() == QEvent::WindowActivate && watched == this)
         UpdateIndicators();
     return QMainWindow::eventFilter(watched, event);

@@ -15,6 +15,7 @@
 
 #include "Commands.h"
 
+class CLargeTextView;
 class CTavimoreView;
 class QAction;
 class QLabel;
@@ -36,6 +37,14 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CTavimoreView* View() const { return m_pView; }
+    // The viewer of a run's long output, shown over the view (ShowLongOutput).
+    CLargeTextView* LongView() const { return m_pLongView; }
+    // Shows the viewer over the view (true) or the view alone (false); the one shown
+    // takes the keyboard when the other had it.
+    void ShowLongOutput(bool shown);
+    bool IsLongOutputShown() const;
+    // The editor's font, for the view and the viewer alike.
+    void SetEditorFont(const QFont& font);
     // Each command of the table with its action, in the table's order.
     using CommandAction = std::pair<const cmd::Command*, QAction*>;
     const std::vector<CommandAction>& CommandActions() const { return m_commands; }
@@ -82,6 +91,7 @@ private:
     QAction* AddAction(const cmd::Command& command);
 
     CTavimoreView* m_pView = nullptr;
+    CLargeTextView* m_pLongView = nullptr;
     std::vector<CommandAction> m_commands;
     QToolBar* m_pToolBar = nullptr;
     QToolBar* m_pDialogBar = nullptr;

@@ -20,7 +20,7 @@ void CReportModel::SetReport(CRunReport report)
     // Each status line of the report starts with "/ " and ends with CR LF; a status
     // can hold line breaks of its own (a window list), whose lines continue it. Rows
     // never outnumber the recorded sources (a note on omitted lines may follow them).
-    const std::string& text = m_report.statusText;
+    const std::string_view text = m_report.StatusText();
     const size_t count = m_report.statusLines.size();
     size_t at = 0;
     while (at < text.size()) {
@@ -55,7 +55,7 @@ QString CReportModel::TextOf(int row) const
     }
     const size_t status = static_cast<size_t>(row - BoxCount());
     if (status >= m_statusStarts.size()) return QString();
-    const std::string_view text = m_report.statusText;
+    const std::string_view text = m_report.StatusText();
     size_t start = m_statusStarts[status];
     size_t end = status + 1 < m_statusStarts.size() ? m_statusStarts[status + 1] : m_nStatusEnd;
     if (text.compare(start, 2, "/ ") == 0) start += 2;

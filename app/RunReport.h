@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct CRunReport {
@@ -15,6 +17,14 @@ struct CRunReport {
     };
     // The report's status lines, cp932, each "/ " and the status, ending in CR LF.
     std::string statusText;
+    // Or, in place of statusText, the status lines within a text that `owner` keeps
+    // (the run's whole output, which the document may be showing: not held twice).
+    std::shared_ptr<const void> owner;
+    std::string_view ownedStatusText;
+    std::string_view StatusText() const
+    {
+        return owner != nullptr ? ownedStatusText : std::string_view(statusText);
+    }
     // The line of the statement behind each status line, in order.
     std::vector<int> statusLines;
     std::vector<Box> boxes;

@@ -40,6 +40,7 @@
 #include "EnvironmentDialog.h"
 #include "FindReplaceDialog.h"
 #include "InfraredPanel.h"
+#include "LargeTextView.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
 #include "QtHost.h"
@@ -165,6 +166,7 @@ bool CTavimoreApp::InitInstance(const QStringList& arguments, QString& error)
     m_pHost->SetFailureNote(
         [this](const QString& note) { m_pFrame->statusBar()->showMessage(note); });
     m_pFind = new CFindReplaceDialog(m_pFrame->View(), m_pFrame.get());
+    m_pFind->SetViewer(m_pFrame->LongView(), [this] { MakeEditable(); });
     ConnectCommands();
     RebuildRecentMenu();
 
@@ -209,10 +211,12 @@ void CTavimoreApp::ConnectCommands()
     CTavimoreDoc* doc = m_pDocument.get();
     connect(view, &CTavimoreView::RunRequested, doc, &CTavimoreDoc::RunText);
     connect(view, &CTavimoreView::StepRequested, doc, &CTavimoreDoc::StepLine);
-    connect(view, &CTavimoreView::StopRequested, doc, [doc] {
+    const auto stop = [doc] {
         // Esc stops a run, or a paused debug run; with neither it does nothing.
         if (doc->IsRunInProgress() || doc->IsDebugPaused()) doc->StopScript();
-    });
+    };
+    connect(view, &CTavimoreView::StopRequested, doc, stop);
+    connect(frame->LongView(), &CLargeTextView::StopRequested, doc, stop);
     connect(view, &CTavimoreView::TitleToggledOn, doc, [doc] { doc->SetTitle(ui::kTitleToggle); });
     connect(doc, &CTavimoreDoc::TextReplaced, view, &CTavimoreView::OnTextReplaced);
     connect(doc, &CTavimoreDoc::CaretRequested, view, &CTavimoreView::ShowCaret);
@@ -242,6 +246,63 @@ void CTavimoreApp::ConnectCommands()
 
     CreateResultPanels();
     ConnectDebugger();
+    ConnectLongOutput();
+}
+
+void CTavimoreApp::ConnectLongOutput()
+{
+    CMainFrame* frame = m_pFrame.get();
+    CLargeTextView* viewer = frame->LongView();
+    CTavimoreDoc* doc = m_pDocument.get();
+    connect(doc, &CTavimoreDoc::LongOutputChanged, frame, [frame, viewer, doc] {
+        const std::shared_ptr<const CLargeText>& output = doc->LongOutput();
+        viewer->SetText(output);
+        // As after a run that writes the text, the caret ends after the output.
+        if (output != nullptr) viewer->SetSelection(output->End(), output->End());
+        frame->ShowLongOutput(output != nullptr);
+    });
+    connect(viewer, &CLargeTextView::RunRequested, doc, &CTavimoreDoc::RunText);
+    connect(viewer, &CLargeTextView::StepRequested, doc, &CTavimoreDoc::StepLine);
+    // A key that would change the output makes it the view's text, which takes the key.
+    connect(viewer, &CLargeTextView::EditRequested, this, [this](QEvent* event) {
+        MakeEditable();
+        QCoreApplication::sendEvent(m_pFrame->View(), event);
+    });
+    CDebugger* debugger = &doc->Debugger();
+    viewer->SetBreakpointSource([debugger] { return debugger->BreakpointLines(); });
+    connect(debugger, &CDebugger::BreakpointsChanged, viewer->viewport(),
+            qOverload<>(&QWidget::update));
+    // Breakpoints belong to the text's lines, which the output becomes first.
+    connect(viewer, &CLargeTextView::BreakpointToggleRequested, debugger,
+            [this, debugger](int line) {
+                MakeEditable();
+                debugger->ToggleBreakpoint(line);
+            });
+}
+
+void CTavimoreApp::MakeEditable()
+{
+    if (m_pDocument->LongOutput() == nullptr) return;
+    CLargeTextView* viewer = m_pFrame->LongView();
+    const CTextPos anchor = viewer->Anchor();
+    const CTextPos caret = viewer->Caret();
+    m_pDocument->MakeEditable();
+    // The caret and the selection stay where they were in the output.
+    CTavimoreView* view = m_pFrame->View();
+    const auto position = [view](CTextPos at) {
+        const QTextBlock block = view->document()->findBlockByNumber(at.line);
+        return block.position() + std::min(at.column, block.length() - 1);
+    };
+    QTextCursor cursor(view->document());
+    cursor.setPosition(position(anchor));
+    cursor.setPosition(position(caret), QTextCursor::KeepAnchor);
+    view->ShowCaret(cursor);
+}
+
+int CTavimoreApp::CaretLine() const
+{
+    return m_pFrame->IsLongOutputShown() ? m_pFrame->LongView()->CaretLine()
+                                         : m_pFrame->View()->CaretLine();
 }
 
 void CTavimoreApp::ConnectDebugger()
@@ -297,12 +358,15 @@ void CTavimoreApp::ConnectDebugger()
 
 void CTavimoreApp::OnToggleBreakpoint()
 {
-    m_pDocument->Debugger().ToggleBreakpoint(m_pFrame->View()->CaretLine());
+    MakeEditable();
+    m_pDocument->Debugger().ToggleBreakpoint(CaretLine());
 }
 
 void CTavimoreApp::OnDebugRun()
 {
-    m_pDocument->DebugRun(m_pFrame->View()->CaretLine());
+    const int line = CaretLine();
+    MakeEditable();
+    m_pDocument->DebugRun(line);
 }
 
 void CTavimoreApp::OnAddWatch()
@@ -404,6 +468,13 @@ void CTavimoreApp::CreateResultPanels()
 
 void CTavimoreApp::GoToLine(int line)
 {
+    if (m_pFrame->IsLongOutputShown()) {
+        CLargeTextView* viewer = m_pFrame->LongView();
+        if (line >= viewer->Text()->LineCount()) return;
+        viewer->SetSelection({line, 0}, {line, 0});
+        viewer->setFocus();
+        return;
+    }
     CTavimoreView* view = m_pFrame->View();
     const QTextBlock block = view->document()->findBlockByNumber(line);
     if (!block.isValid()) return;
@@ -592,7 +663,7 @@ void CTavimoreApp::OnChooseFont()
     const QFont font = QFontDialog::getFont(&chosen, view->font(), m_pFrame.get(),
                                             ui::kCmdViewFontPrompt.section(QLatin1Char('\n'), 1));
     if (!chosen) return;
-    view->SetEditorFont(font);
+    m_pFrame->SetEditorFont(font);
     editorsettings::SetEditorFont(font.toString());
 }
 
@@ -646,16 +717,20 @@ void CTavimoreApp::OnShowOptions()
 void CTavimoreApp::OnFilePrint()
 {
     QPrintDialog dialog(&m_printer, m_pFrame.get());
+    // Printing lays out the text, which a long output becomes first.
+    MakeEditable();
     if (dialog.exec() == QDialog::Accepted) m_pFrame->View()->print(&m_printer);
 }
 
 void CTavimoreApp::OnFilePrintDirect()
 {
+    MakeEditable();
     m_pFrame->View()->print(&m_printer);
 }
 
 void CTavimoreApp::OnFilePrintPreview()
 {
+    MakeEditable();
     QPrintPreviewDialog preview(&m_printer, m_pFrame.get());
     connect(&preview, &QPrintPreviewDialog::paintRequested, m_pFrame->View(),
             &QPlainTextEdit::print);

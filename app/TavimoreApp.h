@@ -95,6 +95,13 @@ public:
     // for Cancel.
     void SetWatchQuestion(std::function<QString()> ask) { m_askWatch = std::move(ask); }
 
+    // A run's long output is shown in a viewer until something changes it: this makes
+    // it the view's text, with the viewer's caret and selection (nothing when none is
+    // shown).
+    void MakeEditable();
+    // The 0-based line of the caret, in the view or the viewer, whichever is shown.
+    int CaretLine() const;
+
     // Asks whether to save a modified document: true when the caller may go on.
     bool SaveModified();
     // Whether the main window may close now. While a script runs the run is stopped
@@ -125,6 +132,8 @@ private:
     // Puts the caret at the start of a line of the text and the focus in the editor.
     void GoToLine(int line);
     void ConnectDebugger();
+    // The viewer of long outputs: shown when the document shows one, its keys.
+    void ConnectLongOutput();
     void ShowWatchPanel(bool focus);
     void RebuildRecentMenu();
     void ReportError(const QString& text);

@@ -1,10 +1,12 @@
 #include "TavimoreDoc.h"
 
+#include <QAbstractUndoItem>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextDocumentLayout>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -14,6 +16,24 @@
 #include "QtHost.h"
 #include "Stepper.h"
 #include "UiTexts.h"
+
+// A step of the text's history that changes what is shown: a long output (before or
+// after), or the text itself (null). The text is not touched.
+class CLongOutputSwitch final : public QAbstractUndoItem {
+public:
+    CLongOutputSwitch(CTavimoreDoc& doc, std::shared_ptr<const CLargeText> before,
+                      std::shared_ptr<const CLargeText> after)
+        : m_doc(doc), m_pBefore(std::move(before)), m_pAfter(std::move(after))
+    {
+    }
+    void undo() override { m_doc.SetLongOutput(m_pBefore); }
+    void redo() override { m_doc.SetLongOutput(m_pAfter); }
+
+private:
+    CTavimoreDoc& m_doc;
+    std::shared_ptr<const CLargeText> m_pBefore;
+    std::shared_ptr<const CLargeText> m_pAfter;
+};
 
 CTavimoreDoc::CTavimoreDoc(CQtHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_pEngine(std::make_unique<CScriptEngine>(host))
@@ -41,14 +61,55 @@ void CTavimoreDoc::SetTitle(const QString& title)
 void CTavimoreDoc::ReplaceText(const QString& text)
 {
     // A loaded text starts with no undo history and unmodified.
+    SetLongOutput(nullptr);
     m_text.setPlainText(text);
     m_text.clearUndoRedoStacks();
     m_text.setModified(false);
     emit TextReplaced();
 }
 
+void CTavimoreDoc::SetLongOutput(std::shared_ptr<const CLargeText> output)
+{
+    if (output == m_pLongOutput) return;
+    m_pLongOutput = std::move(output);
+    if (!m_bQuietSwitch) emit LongOutputChanged();
+}
+
+QTextCursor CTavimoreDoc::WriteText(const QString& text)
+{
+    QTextCursor cursor(&m_text);
+    cursor.beginEditBlock();
+    // A long output shown until now is what undo brings back.
+    if (m_pLongOutput != nullptr)
+        m_text.appendUndoItem(new CLongOutputSwitch(*this, m_pLongOutput, nullptr));
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    SetLongOutput(nullptr);
+    return cursor;
+}
+
+void CTavimoreDoc::MakeEditable()
+{
+    if (m_pLongOutput == nullptr) return;
+    const std::shared_ptr<const CLargeText> output = m_pLongOutput;
+    const bool modified = m_text.isModified();
+    {
+        // The switch to the output is the last step of the history: undone, it shows
+        // what was shown before, and the edit that writes the output drops it from the
+        // redo history. Those who watch see one change, from the output to the text.
+        const QScopedValueRollback quiet(m_bQuietSwitch, true);
+        m_text.undo();
+        WriteText(doctext::Decode(output->Bytes()));
+    }
+    // The text now holds what was shown: it is as modified as it was.
+    m_text.setModified(modified);
+    emit LongOutputChanged();
+}
+
 QString CTavimoreDoc::Text() const
 {
+    if (m_pLongOutput != nullptr) return doctext::Decode(m_pLongOutput->Bytes());
     // The raw text keeps every character (the plain text would turn no-break spaces
     // into spaces); blocks are separated by the paragraph separator.
     QString text = m_text.toRawText();
@@ -106,7 +167,10 @@ QString WriteFailure(const QFileDevice& file)
 
 bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
 {
-    const std::string bytes = doctext::Encode(Text(), m_eLineBreaks);
+    // A long output is written from its bytes when they are the file's form already.
+    const bool asShown = m_pLongOutput != nullptr && m_eLineBreaks == doctext::LineBreaks::CrLf;
+    const std::string encoded = asShown ? std::string() : doctext::Encode(Text(), m_eLineBreaks);
+    const std::string& bytes = asShown ? m_pLongOutput->Bytes() : encoded;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = file.errorString();
@@ -140,6 +204,7 @@ bool CTavimoreDoc::OnSaveDocument(const QString& path, QString& error)
 
 std::string CTavimoreDoc::EngineText() const
 {
+    if (m_pLongOutput != nullptr) return m_pLongOutput->Bytes();
     return doctext::Encode(Text());
 }
 
@@ -178,14 +243,20 @@ void CTavimoreDoc::RunScript(const std::string& text)
 void CTavimoreDoc::ShowRunOutput()
 {
     emit StatementMarked(-1);
-    // The whole text, replaced as one edit that undo takes back; the caret ends
-    // after the output.
-    QTextCursor cursor(&m_text);
-    cursor.beginEditBlock();
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(doctext::Decode(m_pEngine->GetOutput()));
-    cursor.endEditBlock();
-    emit CaretRequested(cursor);
+    auto output = std::make_shared<const CLargeText>(m_pEngine->OutputText());
+    m_pRunOutput = output;
+    if (output->LineCount() > kLongOutputLines) {
+        // The text stays as it is; its history records that the output is shown.
+        QTextCursor edit(&m_text);
+        edit.beginEditBlock();
+        m_text.appendUndoItem(new CLongOutputSwitch(*this, m_pLongOutput, output));
+        edit.endEditBlock();
+        SetLongOutput(std::move(output));
+    } else {
+        // The whole text, replaced as one edit that undo takes back; the caret ends
+        // after the output.
+        emit CaretRequested(WriteText(doctext::Decode(output->Bytes())));
+    }
     RefreshRegL();
     emit RunFinished();
 }
@@ -196,6 +267,8 @@ void CTavimoreDoc::StepLine(int line)
         Refuse();
         return;
     }
+    // A step rewrites its line: a long output becomes the text first.
+    MakeEditable();
     const QTextBlock block = m_text.findBlockByNumber(line);
     if (!block.isValid()) return;
 
@@ -253,7 +326,14 @@ CRunReport CTavimoreDoc::Report() const
     const std::string& output = m_pEngine->OutputText();
     const size_t afterScript = std::min(output.size(), m_pEngine->ScriptText().size() + 2);
     const size_t brk = output.find("\r\n", afterScript);
-    report.statusText = output.substr(brk == std::string::npos ? output.size() : brk + 2);
+    const size_t start = brk == std::string::npos ? output.size() : brk + 2;
+    if (m_pRunOutput != nullptr && m_pRunOutput->Bytes() == output) {
+        // The output the run left in the document holds them already.
+        report.owner = m_pRunOutput;
+        report.ownedStatusText = std::string_view(m_pRunOutput->Bytes()).substr(start);
+    } else {
+        report.statusText = output.substr(start);
+    }
     report.statusLines = m_pEngine->StatusLineSources();
     for (const CScriptEngine::CBoxRecord& box : m_pEngine->BoxSources())
         report.boxes.push_back(
@@ -288,6 +368,8 @@ void CTavimoreDoc::DebugRun(int line)
         Refuse();
         return;
     }
+    // A pause shows its statement in the text: a long output becomes the text first.
+    MakeEditable();
     const bool continuing = m_pEngine->IsDebugPaused();
     m_host.ResetStop();
     HandEngineWindowContext();

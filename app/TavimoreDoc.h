@@ -8,6 +8,13 @@
 // (see DocumentText.h), read and written whole. Run, step and stop go from here to
 // the engine; the text the engine sees is the text in cp932 with CR LF between lines.
 //
+// A run whose output is long (a report of hundreds of thousands of lines) does not
+// put it into the text: building that many blocks would cost many times the run. The
+// output is shown from the engine's bytes instead (LongOutput), and an undo item in
+// the text's history records the switch, so undo and redo, the modified flag and a
+// second run behave as if the text held it. The first change to it makes it the text
+// (MakeEditable), as the run would have written it.
+//
 // The document knows no widget: where the caret should go and what the REGL display
 // should show leave it as signals.
 #pragma once
@@ -21,6 +28,7 @@
 #include <string>
 
 #include "DocumentText.h"
+#include "LargeText.h"
 #include "RunReport.h"
 #include "ScriptEngine.h"
 
@@ -74,6 +82,15 @@ public:
     // each box and status line (read from the engine's last output when asked).
     CRunReport Report() const;
 
+    // ---- A long output shown in place of the text
+    // An output of more lines than this is shown from its bytes.
+    static constexpr int kLongOutputLines = 20000;
+    // The output shown in place of the text, or null when the text is what is shown.
+    const std::shared_ptr<const CLargeText>& LongOutput() const { return m_pLongOutput; }
+    // Makes a long output shown the text itself, in one edit that undo takes back as it
+    // takes back the run; the modified flag stays as it is. Nothing when none is shown.
+    void MakeEditable();
+
     // ---- Debugging
     CDebugger& Debugger() { return *m_pDebugger; }
     // Runs the whole text from line 0 as RunText does, pausing where the debugger
@@ -105,9 +122,16 @@ signals:
     void DebugPaused(int line, const QString& changedWatch);
     // A paused debug run ended or was dropped.
     void DebugEnded();
+    // LongOutput() changed: a run's long output is shown, or the text is again.
+    void LongOutputChanged();
 
 private:
+    friend class CLongOutputSwitch;
     void ReplaceText(const QString& text);
+    void SetLongOutput(std::shared_ptr<const CLargeText> output);
+    // Replaces the whole text in one edit that undo takes back (with the long output
+    // shown until now, if any); returns a cursor at the end of the new text.
+    QTextCursor WriteText(const QString& text);
     // Replaces the text with the last run's output, as one edit that undo takes back.
     void ShowRunOutput();
     // Ends a paused debug run without running more, with its report.
@@ -120,6 +144,9 @@ private:
     std::unique_ptr<CScriptEngine> m_pEngine;
     QTextDocument m_text;
     std::unique_ptr<CDebugger> m_pDebugger;
+    std::shared_ptr<const CLargeText> m_pLongOutput;
+    std::shared_ptr<const CLargeText> m_pRunOutput; // the last run's output, as shown
+    bool m_bQuietSwitch = false;                    // LongOutputChanged is held back while set
     QString m_strPath;
     QString m_strTitle;
     doctext::LineBreaks m_eLineBreaks = doctext::LineBreaks::CrLf;

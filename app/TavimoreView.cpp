@@ -21,7 +21,7 @@
 #include "DocumentText.h"
 #include "ScriptDiagnostics.h"
 #include "ScriptHighlighter.h"
-#include "UiTexts.h"
+#include "TextViewShared.h"
 
 bool CTavimoreView::s_bTitleToggle = false;
 
@@ -64,9 +64,6 @@ private:
 
 namespace {
 
-// The editor's own clipboard format: the text with the selectors that keep codes.
-const QString kEditorTextFormat = QStringLiteral("application/x-tavimore-text");
-
 // The editor font: the Japanese Windows face where it is installed, else a
 // fixed-pitch Japanese face of the Linux desktop.
 QString EditorFontFamily()
@@ -86,11 +83,6 @@ bool HasLocalFiles(const QMimeData* data)
     for (const QUrl& url : data->urls())
         if (url.isLocalFile()) return true;
     return false;
-}
-
-QString LineText(const char* format, int line)
-{
-    return QString::asprintf(format, line) + ui::kLineSuffix;
 }
 
 } // namespace
@@ -375,7 +367,7 @@ void CTavimoreView::OnTextReplaced()
     MarkStatement(-1);
     setTextCursor(QTextCursor(document()));
     ensureCursorVisible();
-    emit CaretLineText(LineText("%04d", CaretLine() + 1));
+    emit CaretLineText(textview::LineText("%04d", CaretLine() + 1));
 }
 
 void CTavimoreView::ShowCaret(const QTextCursor& cursor)
@@ -483,7 +475,7 @@ void CTavimoreView::keyPressEvent(QKeyEvent* event)
 
 void CTavimoreView::keyReleaseEvent(QKeyEvent* event)
 {
-    emit CaretLineText(LineText("%4d", CaretLine()));
+    emit CaretLineText(textview::LineText("%4d", CaretLine()));
     QPlainTextEdit::keyReleaseEvent(event);
 }
 
@@ -534,8 +526,8 @@ void CTavimoreView::insertFromMimeData(const QMimeData* source)
 {
     if (source == nullptr) return;
     QString text;
-    if (source->hasFormat(kEditorTextFormat))
-        text = QString::fromUtf8(source->data(kEditorTextFormat));
+    if (source->hasFormat(textview::kEditorTextFormat))
+        text = QString::fromUtf8(source->data(textview::kEditorTextFormat));
     else if (source->hasText())
         text = doctext::StripVariants(source->text()); // fresh characters: preferred codes
     else
@@ -551,9 +543,5 @@ void CTavimoreView::insertFromMimeData(const QMimeData* source)
 
 QMimeData* CTavimoreView::createMimeDataFromSelection() const
 {
-    const QString text = textCursor().selection().toPlainText();
-    auto* mime = new QMimeData;
-    mime->setText(doctext::StripVariants(text));
-    mime->setData(kEditorTextFormat, text.toUtf8());
-    return mime;
+    return textview::MakeMimeData(textCursor().selection().toPlainText());
 }

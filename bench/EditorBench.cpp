@@ -6,7 +6,10 @@
 // the run, with the editor's window up), report the
 // size of the text the run left in the editor; then, on a second line,
 //   check_cpu SECONDS findings COUNT
-// the processor time of the checker over that whole text.
+// the processor time of the checker over that whole text; then
+//   editable_cpu SECONDS
+// the processor time of making a long output the editable text (the first key that
+// edits it does so).
 //   tavimore-bench-editor ITERATIONS
 #include <QApplication>
 #include <QTextBlock>
@@ -17,6 +20,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "LargeTextView.h"
 #include "MainFrame.h"
 #include "ScriptDiagnostics.h"
 #include "TavimoreApp.h"
@@ -66,15 +70,18 @@ int main(int argc, char** argv)
 
     const double start = CpuSeconds();
     doc.RunText();
-    // The view lays out and paints the new text.
-    view.viewport()->repaint();
+    // The view (or, for a long output, the viewer) lays out and paints the new text.
+    CMainFrame& frame = *app.MainFrame();
+    (frame.IsLongOutputShown() ? frame.LongView()->viewport() : view.viewport())->repaint();
     QApplication::processEvents();
     const double cpu = CpuSeconds() - start;
 
     // The run's output is the text the editor now shows, in the engine's bytes.
     const long peak = PeakKiB();
     std::printf("cpu %.3f peak %ld idle %ld report %zu lines %d\n", cpu, peak, idle,
-                doc.Engine().OutputText().size(), doc.TextDocument()->blockCount());
+                doc.Engine().OutputText().size(),
+                doc.LongOutput() ? doc.LongOutput()->LineCount()
+                                 : doc.TextDocument()->blockCount());
 
     // The checker over the whole report, as the diagnostics panel's "check now" runs it
     // (typing into a text this long does not check it).
@@ -82,5 +89,12 @@ int main(int argc, char** argv)
     app.Diagnostics()->Check();
     std::printf("check_cpu %.3f findings %d\n", CpuSeconds() - checkStart,
                 app.Diagnostics()->Count());
+
+    // The first key that edits a long output writes it into the text widget.
+    const double editStart = CpuSeconds();
+    app.MakeEditable();
+    view.viewport()->repaint();
+    QApplication::processEvents();
+    std::printf("editable_cpu %.3f\n", CpuSeconds() - editStart);
     return 0;
 }

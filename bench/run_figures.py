@@ -94,10 +94,13 @@ if os.path.exists(editor):
     iterations = 200000
     runner_cpu = min(run([runner, "--debug-level", "100", loop_script(iterations)])[1]
                      for _ in range(3))
-    out = subprocess.run([editor, str(iterations)], stdout=subprocess.PIPE,
-                         stderr=subprocess.DEVNULL, text=True,
-                         check=True, env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
-    fields = dict(zip(out.split()[0::2], out.split()[1::2]))
+    def editor_fields(iterations):
+        out = subprocess.run([editor, str(iterations)], stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, text=True, check=True,
+                             env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
+        return dict(zip(out.split()[0::2], out.split()[1::2]))
+    fields = editor_fields(iterations)
+    double = editor_fields(2 * iterations)
     cpu, report = float(fields["cpu"]), int(fields["report"])
     peak, idle = int(fields["peak"]) * 1024, int(fields["idle"]) * 1024
     print("\n7. the editor showing the report of %d statements at debug level 100"
@@ -109,10 +112,16 @@ if os.path.exists(editor):
           % (peak / 1e6, peak / report))
     print("   of which the run added %.0f MB, %.1f x the report (idle editor %.0f MB)"
           % ((peak - idle) / 1e6, (peak - idle) / report, idle / 1e6))
+    print("   twice the report: editor cpu %.2f x, memory added %.2f x   (linear: about 2)"
+          % (float(double["cpu"]) / cpu,
+             (int(double["peak"]) - int(double["idle"])) / (int(fields["peak"]) - int(fields["idle"]))))
     if "check_cpu" in fields:
         print("   diagnostics over the whole text %.3f s cpu, %.0f%% of the editor's run"
               " (typing checks texts up to 100,000 lines only)"
               % (float(fields["check_cpu"]), 100 * float(fields["check_cpu"]) / cpu))
+    if "editable_cpu" in fields:
+        print("   the first edit of it (the output written into the text widget) %.2f s cpu"
+              % float(fields["editable_cpu"]))
 else:
     print("\n7. the editor is not built: no editor figure")
 

@@ -118,12 +118,9 @@ QWidget* CLargeTextView::Gutter() const
 int CLargeTextView::GutterWidth() const
 {
     // As wide as the editor's gutter for the same text, so that switching between the
-    // two does not move the text: a disc, the largest number, room for the editor's
-    // statement mark, and a little space either side.
+    // two does not move the text.
     const int largest = m_pText->LineCount() - 1 + (m_bFromOne ? 1 : 0);
-    const int disc = std::max(6, fontMetrics().height() - 5);
-    return disc + fontMetrics().horizontalAdvance(QString::number(largest)) +
-           fontMetrics().horizontalAdvance(QLatin1Char('>')) + 12;
+    return textview::GutterWidth(fontMetrics(), QString::number(largest));
 }
 
 int CLargeTextView::LineHeight() const
@@ -343,13 +340,11 @@ void CLargeTextView::DrawLine(QPainter& painter, const QTextLayout& layout, QPoi
 void CLargeTextView::PaintGutter(QPaintEvent* event)
 {
     QPainter painter(m_pGutter);
-    painter.fillRect(event->rect(), QColor(200, 235, 235));
+    textview::PaintGutterGround(painter, event->rect());
     painter.setFont(font());
-    painter.setRenderHint(QPainter::Antialiasing);
     // The disc and the number sit in the font's height at the top of the row, as in
     // the editor's gutter.
     const int height = fontMetrics().height();
-    const int disc = std::max(6, height - 5);
     const std::vector<int> breakpoints = m_breakpoints ? m_breakpoints() : std::vector<int>();
     const int first = FirstVisibleLine();
     auto next = std::lower_bound(breakpoints.begin(), breakpoints.end(), first);
@@ -358,15 +353,9 @@ void CLargeTextView::PaintGutter(QPaintEvent* event)
          ++line, top += LineHeight()) {
         while (next != breakpoints.end() && *next < line)
             ++next;
-        if (next != breakpoints.end() && *next == line) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(CTavimoreView::BreakpointColor());
-            painter.drawEllipse(2, top + (height - disc) / 2, disc, disc);
-            painter.setBrush(Qt::NoBrush);
-        }
-        painter.setPen(QColor(0, 0, 128));
-        painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
-                         QString::number(line + (m_bFromOne ? 1 : 0)));
+        textview::PaintGutterRow(painter, m_pGutter->width(), top, height,
+                                 QString::number(line + (m_bFromOne ? 1 : 0)),
+                                 next != breakpoints.end() && *next == line);
     }
 }
 

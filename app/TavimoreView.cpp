@@ -188,9 +188,7 @@ int CTavimoreView::GutterWidth() const
 {
     // Room for a breakpoint's disc, the largest number, a marker and a little space
     // either side.
-    const QString widest = LineNumberText(qMax(0, blockCount() - 1));
-    return BreakpointDiameter() + fontMetrics().horizontalAdvance(widest) +
-           fontMetrics().horizontalAdvance(QLatin1Char('>')) + 12;
+    return textview::GutterWidth(fontMetrics(), LineNumberText(qMax(0, blockCount() - 1)));
 }
 
 void CTavimoreView::UpdateGutterWidth()
@@ -219,11 +217,6 @@ int CTavimoreView::MarkedLine() const
     return m_markCursor.block().blockNumber();
 }
 
-int CTavimoreView::BreakpointDiameter() const
-{
-    return qMax(6, fontMetrics().height() - 5);
-}
-
 int CTavimoreView::GutterLineAt(int y) const
 {
     QTextBlock block = firstVisibleBlock();
@@ -240,15 +233,14 @@ int CTavimoreView::GutterLineAt(int y) const
 void CTavimoreView::PaintGutter(QPaintEvent* event)
 {
     QPainter painter(m_pGutter);
-    painter.fillRect(event->rect(), QColor(200, 235, 235));
+    textview::PaintGutterGround(painter, event->rect());
     painter.setFont(font());
-    painter.setRenderHint(QPainter::Antialiasing);
     const int marked = MarkedLine();
     const QList<int> flagged = m_pDiagnostics != nullptr ? m_pDiagnostics->Lines() : QList<int>();
     const QList<int> errors =
         m_pDiagnostics != nullptr ? m_pDiagnostics->ErrorLines() : QList<int>();
     const int height = fontMetrics().height();
-    const int disc = BreakpointDiameter();
+    const int disc = textview::BreakpointDiameter(fontMetrics());
     const std::vector<int> breakpoints = m_breakpoints ? m_breakpoints() : std::vector<int>();
     auto next = breakpoints.begin();
     QTextBlock block = firstVisibleBlock();
@@ -265,15 +257,8 @@ void CTavimoreView::PaintGutter(QPaintEvent* event)
             }
             while (next != breakpoints.end() && *next < line)
                 ++next;
-            if (next != breakpoints.end() && *next == line) {
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(BreakpointColor());
-                painter.drawEllipse(2, top + (height - disc) / 2, disc, disc);
-                painter.setBrush(Qt::NoBrush);
-            }
-            painter.setPen(QColor(0, 0, 128));
-            painter.drawText(0, top, m_pGutter->width() - 4, height, Qt::AlignRight,
-                             LineNumberText(line));
+            textview::PaintGutterRow(painter, m_pGutter->width(), top, height, LineNumberText(line),
+                                     next != breakpoints.end() && *next == line);
             // A line with findings: a strip at the gutter's edge, beside the text.
             if (std::binary_search(flagged.cbegin(), flagged.cend(), line))
                 painter.fillRect(

@@ -125,7 +125,6 @@ private:
     friend class CLineNumberArea;
     void ApplyEditorFont();
     void UpdateGutterWidth();
-    int BreakpointDiameter() const;
     void PaintGutter(QPaintEvent* event);
     void ShowDiagnostics();
     void ApplyExtraSelections();

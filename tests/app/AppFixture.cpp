@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -39,6 +41,40 @@ void CAppFixture::PutCaret(int line)
 {
     QTextCursor cursor(View().document()->findBlockByNumber(line));
     View().setTextCursor(cursor);
+}
+
+void CAppFixture::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(&View(), key, modifiers);
+}
+
+void CAppFixture::Step(int line)
+{
+    PutCaret(line);
+    Key(Qt::Key_F7);
+}
+
+int RowY(CTavimoreView& view, int line)
+{
+    return view.cursorRect(QTextCursor(view.document()->findBlockByNumber(line))).center().y();
+}
+
+bool GutterRowHolds(CTavimoreView& view, int y, const QColor& colour)
+{
+    const QImage picture = view.Gutter()->grab().toImage();
+    for (int x = 0; x < picture.width(); ++x)
+        if (picture.pixelColor(x, y) == colour) return true;
+    return false;
+}
+
+QString Golden(const QString& name, const QString& actual)
+{
+    QFile file(QStringLiteral(TAVIMORE_SOURCE_DIR "/tests/app/golden/") + name +
+               QStringLiteral(".out"));
+    if (qgetenv("TAVIMORE_UPDATE_GOLDEN") == "1" && file.open(QIODevice::WriteOnly))
+        file.write(actual.toUtf8());
+    file.close();
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QList<QMessageBox*> VisibleBoxes()

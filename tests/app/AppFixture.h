@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "AppTests.h"
 #include "Commands.h"
 #include "MainFrame.h"
 #include "OptionDialog.h"
@@ -41,6 +42,10 @@ public:
     // Puts the caret at the start of a 0-based line.
     void PutCaret(int line);
     int CaretLine() { return View().CaretLine(); }
+    // A key pressed in the editor; a command chosen; a step (F7) of a 0-based line.
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+    void Trigger(cmd::Id id) { Frame().Action(id)->trigger(); }
+    void Step(int line);
 
     // Every message box, "caption|text", in order; answers come from `answer`.
     QStringList boxes;
@@ -64,6 +69,21 @@ protected:
 };
 
 class QMessageBox;
+
+// The y of a line's row, in the view's and the gutter's coordinates; whether that
+// row of the gutter's picture holds the colour anywhere.
+int RowY(CTavimoreView& view, int line);
+bool GutterRowHolds(CTavimoreView& view, int y, const QColor& colour);
+
+// The expected text of golden/NAME.out beside these tests; with TAVIMORE_UPDATE_GOLDEN=1
+// the actual text is written there first. The macro compares line by line, so that a
+// failure shows the first line that differs.
+QString Golden(const QString& name, const QString& actual);
+#define COMPARE_GOLDEN(actual, name)                                                               \
+    do {                                                                                           \
+        const QString text = (actual);                                                             \
+        QCOMPARE(text.split('\n'), Golden(QStringLiteral(name), text).split('\n'));                \
+    } while (false)
 
 // The message boxes on the screen.
 QList<QMessageBox*> VisibleBoxes();

@@ -10,7 +10,6 @@
 #include <QTextLayout>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "DocumentText.h"
 #include "FindReplaceDialog.h"
 #include "MediaWindow.h"
@@ -30,7 +29,7 @@ private slots:
     void F5RunsTheWholeScriptAsOneUndoableEdit()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         // The trailing empty line is trimmed: two statements ran.
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
@@ -41,7 +40,7 @@ private slots:
         // The tool-bar Run button does the same.
         m_pFixture->Engine().SetDebugLevel(20);
         m_pFixture->SetText(QStringLiteral("WAIT 3"));
-        m_pFixture->Frame().Action(cmd::kScriptRun)->trigger();
+        m_pFixture->Trigger(cmd::kScriptRun);
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000003@h"));
@@ -53,27 +52,23 @@ private slots:
         // stepping scripts; here the editor applies it.
         m_pFixture->Engine().SetDebugLevel(20);
         m_pFixture->SetText(kJumpUp);
-        m_pFixture->PutCaret(5);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(5);
         QCOMPARE(m_pFixture->Text().split(QLatin1Char('\n'))[6],
                  QStringLiteral("/ JMPしました…0000002@d"));
         QCOMPARE(m_pFixture->CaretLine(), 2); // the line after the label
         QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
         m_pFixture->SetText(kJumpDown);
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(0);
         QCOMPARE(m_pFixture->CaretLine(), 6); // the label moved down under the status
         // A statement without a jump leaves the caret at the start of the next line,
         // and the step is undone in one go.
         m_pFixture->Engine().SetDebugLevel(10);
         m_pFixture->SetText(QStringLiteral("WAIT 9\n/ next"));
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(0);
         QCOMPARE(m_pFixture->CaretLine(), 1);
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000009@h"));
         m_pFixture->Engine().SetDebugLevel(20);
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(0);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ WAIT しました\n/ next"));
         m_pFixture->View().undo();
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ next"));
@@ -88,8 +83,7 @@ private slots:
                             QStringLiteral("\nWAIT 4"));
         // Even a word longer than the window wraps at its edge.
         QVERIFY(m_pFixture->View().document()->firstBlock().layout()->lineCount() > 1);
-        m_pFixture->PutCaret(1);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(1);
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
     }
 
@@ -98,11 +92,10 @@ private slots:
         // Line 0 ends in a lone lead byte; line 1 is still a line of its own, to the
         // editor and to the engine, so F7 there executes it.
         m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 4\r\nJMP D'0")));
-        m_pFixture->PutCaret(1);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(1);
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
         QCOMPARE(m_pFixture->CaretLine(), 2);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Key(Qt::Key_F7);
         QCOMPARE(m_pFixture->CaretLine(), 0);
     }
 
@@ -142,7 +135,7 @@ private slots:
     {
         m_pFixture->SetText(QStringLiteral("a\nb\nc"));
         m_pFixture->PutCaret(2);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_End);
+        m_pFixture->Key(Qt::Key_End);
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("   2行目"));
         const QString path = TestFolder() + QStringLiteral("/caret.tvm");
         QVERIFY(WriteBytes(path, "x\r\ny"));
@@ -172,7 +165,7 @@ private slots:
         m_pFixture->SetText(QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
         m_pFixture->View().selectAll();
         QApplication::clipboard()->clear();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_C, Qt::ControlModifier);
+        m_pFixture->Key(Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
 
         m_pFixture->PutCaret(0);
@@ -228,7 +221,7 @@ private slots:
         // Backspace after 髙 takes the character, not only its invisible selector.
         m_pFixture->SetText(doctext::Decode("\xEE\xE0"));
         m_pFixture->View().moveCursor(QTextCursor::End);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_Backspace);
+        m_pFixture->Key(Qt::Key_Backspace);
         QCOMPARE(m_pFixture->Text(), QString());
     }
 
@@ -236,12 +229,12 @@ private slots:
     {
         const QString clip = QStringLiteral(TAVIMORE_SOURCE_DIR "/examples/clip.ogv");
         m_pFixture->SetText(QStringLiteral("MCI ") + clip + QStringLiteral(" 64 48"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         auto* window = m_pFixture->View().findChild<CMediaWindow*>();
         QVERIFY(window != nullptr);
         QCOMPARE(window->size(), QSize(64, 48));
         QPointer<CMediaWindow> watched(window);
-        m_pFixture->Frame().Action(cmd::kScriptStop)->trigger();
+        m_pFixture->Trigger(cmd::kScriptStop);
         QTRY_VERIFY(watched.isNull() || !watched->isVisible());
     }
 };

@@ -5,7 +5,6 @@
 #include <QTextLayout>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "ScriptHighlighter.h"
 
 namespace {
@@ -86,7 +85,7 @@ private slots:
         CAppFixture again;
         QVERIFY(!again.Frame().Action(cmd::kViewHighlight)->isChecked());
         QVERIFY(!again.View().Highlighting());
-        again.Frame().Action(cmd::kViewHighlight)->trigger();
+        again.Trigger(cmd::kViewHighlight);
     }
 
     // A large text (a run's report, its undo) is coloured where it is shown, not

@@ -5,7 +5,6 @@
 #include <QWheelEvent>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "InfraredPanel.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <QWindow>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 
 using Action = COptionDialog::Action;
 
@@ -31,11 +30,11 @@ private slots:
             labels << label->text();
         QCOMPARE(labels, (QStringList{"エラーレベル出力調整", "REGWの調整（レジスタと同期）"}));
 
-        m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
+        m_pFixture->Trigger(cmd::kShowOptions);
         QVERIFY(m_pDialog->isVisible());
         m_pDialog->close();
         QVERIFY(!m_pDialog->isVisible());
-        m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
+        m_pFixture->Trigger(cmd::kShowOptions);
         QVERIFY(m_pFixture->App().OptionDialog() == m_pDialog && m_pDialog->isVisible());
         // The editor stays usable beside it.
         QTest::keyClicks(&m_pFixture->View(), QStringLiteral("ab"));
@@ -120,7 +119,7 @@ private slots:
             level->setSliderDown(false);
         });
         QTimer::singleShot(150, &m_pFixture->Frame(), [this] { m_pFixture->Doc().StopScript(); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         // From the change on, the texts of PUMP (level 100) and JMP (level 20) are logged.
@@ -160,7 +159,7 @@ private slots:
             heldDuringWait = m_pFixture->App().Host().HeldInputCount();
         });
         m_pFixture->SetText(QStringLiteral("WAITPUMP D'1500"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
         QVERIFY2(m_pFixture->Engine().GetRegW() > 50000u,
                  qPrintable(QString::number(m_pFixture->Engine().GetRegW())));

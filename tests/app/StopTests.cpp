@@ -9,7 +9,6 @@
 #include <QWindow>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 
 namespace {
 
@@ -36,12 +35,12 @@ private slots:
         // Typing and other commands are dropped while the script runs.
         QTimer::singleShot(100, [this] {
             QTest::keyClicks(&m_pFixture->View(), QStringLiteral("typed"));
-            m_pFixture->Frame().Action(cmd::kFileNew)->trigger();
+            m_pFixture->Trigger(cmd::kFileNew);
         });
         QTimer::singleShot(250, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
         QElapsedTimer clock;
         clock.start();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         QVERIFY(m_pFixture->boxes.isEmpty());
@@ -51,21 +50,21 @@ private slots:
         QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000000@h"));
         // The next run is not stopped by the old request.
         m_pFixture->SetText(QStringLiteral("WAIT 1"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
     }
 
     void EscEndsARunawayLoopAndALongWait()
     {
-        QTimer::singleShot(200, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QTimer::singleShot(200, [this] { m_pFixture->Key(Qt::Key_Escape); });
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
 
         m_pFixture->SetText(QStringLiteral("WAIT 600000\nWAIT 5"));
-        QTimer::singleShot(200, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
+        QTimer::singleShot(200, [this] { m_pFixture->Key(Qt::Key_Escape); });
         QElapsedTimer clock;
         clock.start();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         QVERIFY(m_pFixture->Text().contains(QStringLiteral("数は1行です")));
@@ -74,15 +73,15 @@ private slots:
     void EscStopsAScriptThatPumps()
     {
         m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
-        QTimer::singleShot(100, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        QTimer::singleShot(100, [this] { m_pFixture->Key(Qt::Key_Escape); });
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
     }
 
     void ClosingTheWindowDuringARunStopsItFirst()
     {
         QTimer::singleShot(100, [this] { m_pFixture->Frame().close(); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         QTRY_VERIFY(!m_pFixture->Frame().isVisible());
     }
@@ -107,15 +106,15 @@ private slots:
             flags = box->windowFlags();
             QCOMPARE(QApplication::activeModalWidget(), nullptr);
             // A second run and a step are refused; typing still works.
-            QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-            QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-            QTest::keyClick(&m_pFixture->View(), Qt::Key_End);
+            m_pFixture->Key(Qt::Key_F5);
+            m_pFixture->Key(Qt::Key_F7);
+            m_pFixture->Key(Qt::Key_End);
             QTest::keyClicks(&m_pFixture->View(), QStringLiteral(" x"));
             QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0 x"));
             checked = true;
             box->buttons()[0]->click();
         });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QVERIFY(checked);
         QCOMPARE(owner, m_pFixture->Frame().windowHandle());
         QCOMPARE(flags, kFixedDialogFlags);

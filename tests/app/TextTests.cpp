@@ -10,7 +10,6 @@
 #include <sys/resource.h>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "DocumentText.h"
 #include "UiTexts.h"
 

@@ -1,14 +1,10 @@
-// The editor's comforts: the running indicator with Run greyed, redo and its keys,
-// the tool tips of the script buttons, and the list of keys.
+// The editor's comforts: the running indicator with Run greyed, redo and its keys, and
+// the chosen font.
 #include <QFontDialog>
 #include <QLabel>
-#include <QSettings>
-#include <QTableWidget>
 #include <QTest>
 
 #include "AppFixture.h"
-#include "AppTests.h"
-#include "RecentFiles.h"
 
 class CComfortTest final : public CAppTest {
     Q_OBJECT
@@ -25,10 +21,9 @@ private slots:
             return MessageAnswer::Ok;
         };
         m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(0);
         QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));
         QCOMPARE(frame.RunningPane()->text(), QString());
         QVERIFY(frame.Action(cmd::kScriptRun)->isEnabled());
@@ -44,33 +39,13 @@ private slots:
         frame.Action(cmd::kEditUndo)->trigger();
         QVERIFY(redo->isEnabled());
         const QString undone = m_pFixture->Text();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_Y, Qt::ControlModifier);
+        m_pFixture->Key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("AB"));
         frame.Action(cmd::kEditUndo)->trigger();
         QCOMPARE(m_pFixture->Text(), undone);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        m_pFixture->Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("AB"));
         QVERIFY(!redo->isEnabled());
-    }
-
-    void ScriptButtonsHaveToolTipsAndTheKeysAreListed()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        for (cmd::Id id : {cmd::kScriptRun, cmd::kScriptStop, cmd::kShowOptions}) {
-            QVERIFY(!frame.Action(id)->toolTip().isEmpty());
-            // No status-bar text of their own: the idle text stays.
-            QVERIFY(frame.Action(id)->statusTip().isEmpty());
-        }
-        QVERIFY(frame.Action(cmd::kScriptRun)->toolTip().contains(QStringLiteral("F5")));
-
-        frame.Action(cmd::kHelpKeys)->trigger();
-        auto* table = frame.findChild<QTableWidget*>(QStringLiteral("keysTable"));
-        QVERIFY(table != nullptr);
-        QStringList keys;
-        for (int row = 0; row < table->rowCount(); ++row)
-            keys << table->item(row, 0)->text();
-        for (const char* key : {"F5", "F7", "Esc", "Ctrl+Y, Ctrl+Shift+Z"})
-            QVERIFY2(keys.contains(QString::fromUtf8(key)), key);
     }
 
     void TheChosenFontIsUsedAndKept()
@@ -84,7 +59,7 @@ private slots:
             picked = dialog->currentFont();
             dialog->accept();
         });
-        m_pFixture->Frame().Action(cmd::kViewFont)->trigger();
+        m_pFixture->Trigger(cmd::kViewFont);
         QCOMPARE(m_pFixture->View().font(), picked);
         QCOMPARE(m_pFixture->View().document()->defaultFont(), picked);
         QVERIFY(QFontInfo(m_pFixture->View().font()).pixelSize() > before);
@@ -93,9 +68,7 @@ private slots:
         m_pFixture = std::make_unique<CAppFixture>();
         QCOMPARE(m_pFixture->View().font().family(), picked.family());
         QCOMPARE(m_pFixture->View().font().pointSize(), 30);
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
-                  QStringLiteral("Tavimore"))
-            .remove(QStringLiteral("Editor/Font"));
+        ForgetEditorSettings();
     }
 };
 

@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "ReportPanel.h"
 
 namespace {
@@ -16,6 +15,18 @@ void ClickRow(CReportPanel& panel, int row)
     const QModelIndex cell = table->model()->index(row, CReportModel::TextColumn);
     table->scrollTo(cell);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(cell).center());
+}
+
+// Each row as "LINE TEXT", a box's with "box " before it.
+QStringList Rows(const CReportModel& model)
+{
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row)
+        rows << QStringLiteral("%1%2 %3")
+                    .arg(row < model.BoxCount() ? "box " : "")
+                    .arg(model.LineOf(row))
+                    .arg(model.TextOf(row));
+    return rows;
 }
 
 } // namespace
@@ -33,14 +44,8 @@ private slots:
         report.statusLines = {4, 7, 9};
         report.boxes = {{7, QStringLiteral("CAUTION!!!"), QStringLiteral("bad\nregister")}};
         model.SetReport(report);
-        QCOMPARE(model.rowCount(), 4);
-        QCOMPARE(model.LineOf(0), 7);
-        QCOMPARE(model.TextOf(0), QStringLiteral("CAUTION!!!: bad register"));
-        QCOMPARE(model.LineOf(1), 4);
-        QCOMPARE(model.TextOf(1), QStringLiteral("one"));
-        QCOMPARE(model.TextOf(2), QStringLiteral("list: \u23CE window A"));
-        QCOMPARE(model.LineOf(3), 9);
-        QCOMPARE(model.TextOf(3), QStringLiteral("three"));
+        QCOMPARE(Rows(model), (QStringList{"box 7 CAUTION!!!: bad register", "4 one",
+                                           QStringLiteral("7 list: \u23CE window A"), "9 three"}));
         model.SetLineNumberBase(1);
         QCOMPARE(model.index(3, CReportModel::LineColumn).data().toInt(), 10);
     }
@@ -71,22 +76,17 @@ private slots:
         CReportPanel& panel = *fixture.App().ReportPanel();
         QVERIFY(panel.visibleRegion().isEmpty()); // behind the diagnostics panel
         view.setFocus();
-        QTest::keyClick(&view, Qt::Key_F5);
+        fixture.Key(Qt::Key_F5);
         QCOMPARE(fixture.boxes.size(), 1);
 
+        // The box from line 3, caption and text on one row, and the one status line at
+        // the default level, from line 4, as the report wrote it.
         CReportModel& model = *panel.Model();
-        // The box came from line 3, the one status line at the default level from line 4.
-        QCOMPARE(model.BoxCount(), 1);
-        QCOMPARE(model.LineOf(0), 3);
-        // Its caption and text, on one row.
-        QString shown = fixture.boxes[0];
-        shown.replace(QLatin1Char('|'), QStringLiteral(": "))
-            .replace(QLatin1Char('\n'), QLatin1Char(' '));
-        QCOMPARE(model.TextOf(0), shown);
-        QCOMPARE(model.StatusCount(), 1);
-        QCOMPARE(model.LineOf(1), 4);
-        QVERIFY(model.TextOf(1).startsWith(QStringLiteral("DISPD")));
-        QVERIFY(fixture.Text().contains(QStringLiteral("/ ") + model.TextOf(1)));
+        const QString box = QStringLiteral("CAUTION!!!: レジスタ取得に 問題が発生しました  "
+                                           "存在しないレジスタに アクセスしました");
+        const QString status = QStringLiteral("DISPD…00001@d 00000000000000000000000000000042@d");
+        QCOMPARE(Rows(model), (QStringList{"box 3 " + box, "4 " + status}));
+        QVERIFY(fixture.Text().contains(QStringLiteral("/ ") + status));
         // The box brought the panel forward.
         QVERIFY(!panel.visibleRegion().isEmpty());
         ClickRow(panel, 0);
@@ -97,26 +97,19 @@ private slots:
         // A debug run shows nothing while paused, then the report of the whole run.
         fixture.SetText(QStringLiteral("MOV REG10000 1\nWAIT 0\nDISPD REG1"));
         fixture.PutCaret(1);
-        fixture.Frame().Action(cmd::kDebugToggleBreakpoint)->trigger();
+        fixture.Trigger(cmd::kDebugToggleBreakpoint);
         fixture.PutCaret(0);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        const QStringList before = Rows(model);
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(fixture.Doc().IsDebugPaused());
-        QCOMPARE(model.BoxCount(), 1);
-        QCOMPARE(model.LineOf(0), 3); // still the run before
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        QCOMPARE(Rows(model), before);
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(!fixture.Doc().IsDebugPaused());
-        QCOMPARE(model.BoxCount(), 1);
-        QCOMPARE(model.LineOf(0), 0);
-        QCOMPARE(model.StatusCount(), 1);
-        QCOMPARE(model.LineOf(1), 2);
+        QCOMPARE(Rows(model), (QStringList{"box 0 " + box, "2 " + status}));
 
         // A step shows what its one statement said, with its line.
-        fixture.PutCaret(2);
-        QTest::keyClick(&view, Qt::Key_F7);
-        QCOMPARE(model.BoxCount(), 0);
-        QCOMPARE(model.StatusCount(), 1);
-        QCOMPARE(model.LineOf(0), 2);
-        QVERIFY(model.TextOf(0).startsWith(QStringLiteral("DISPD")));
+        fixture.Step(2);
+        QCOMPARE(Rows(model), QStringList{"2 " + status});
     }
 };
 

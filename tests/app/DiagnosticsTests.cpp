@@ -10,7 +10,6 @@
 #include <QTextBlock>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "DiagnosticsPanel.h"
 #include "ScriptDiagnostics.h"
 
@@ -40,10 +39,8 @@ QList<int> WavyLines(const CTavimoreView& view)
 // The colour the gutter paints at its edge on the row of a line.
 QRgb GutterMark(CTavimoreView& view, int line)
 {
-    QTextCursor cursor(view.document()->findBlockByNumber(line));
-    const int y = view.cursorRect(cursor).center().y();
     const QImage picture = view.Gutter()->grab().toImage();
-    return picture.pixel(picture.width() - 2, y);
+    return picture.pixel(picture.width() - 2, RowY(view, line));
 }
 
 } // namespace
@@ -81,10 +78,9 @@ private slots:
         }
 
         // Hovering a line shows its message; a clean line has none.
-        const QPoint onLine3 =
-            view.cursorRect(QTextCursor(view.document()->findBlockByNumber(3))).center();
-        QVERIFY(view.DiagnosticTipAt(onLine3).contains(QStringLiteral("L'NOWHERE")));
-        QCOMPARE(view.DiagnosticTipAt(onLine3 - QPoint(0, view.fontMetrics().height())), QString());
+        QVERIFY(
+            view.DiagnosticTipAt(QPoint(0, RowY(view, 3))).contains(QStringLiteral("L'NOWHERE")));
+        QCOMPARE(view.DiagnosticTipAt(QPoint(0, RowY(view, 2))), QString());
 
         // The panel lists line, kind and message; a click puts the caret on the line.
         QTableView* table = fixture.App().DiagnosticsPanel()->Table();
@@ -101,9 +97,9 @@ private slots:
         QVERIFY(view.hasFocus());
 
         // With lines counted from 1, the panel numbers them as the gutter does.
-        fixture.Frame().Action(cmd::kViewLinesFromOne)->trigger();
+        fixture.Trigger(cmd::kViewLinesFromOne);
         QCOMPARE(third.data().toInt(), 6);
-        fixture.Frame().Action(cmd::kViewLinesFromOne)->trigger();
+        fixture.Trigger(cmd::kViewLinesFromOne);
     }
 
     void FindingsFollowEditsAndAreCheckedAgain()
@@ -163,7 +159,7 @@ private slots:
 
         // A run goes ahead whatever the findings; the report replaces the text as always.
         fixture.View().setFocus();
-        QTest::keyClick(&fixture.View(), Qt::Key_F5);
+        fixture.Key(Qt::Key_F5);
         QVERIFY(fixture.Text().contains(QStringLiteral("/ 実行したニーモニック数は")));
     }
 
@@ -204,7 +200,7 @@ private slots:
         fixture.App().SetSaveAsName([path] { return path; });
         QVERIFY(fixture.App().OnFileSaveAs());
         QCOMPARE(pane->text(), QString());
-        QTest::keyClick(&fixture.View(), Qt::Key_Return);
+        fixture.Key(Qt::Key_Return);
         QCOMPARE(pane->text(), QStringLiteral("変更"));
         fixture.App().OnFileNew();
         QCOMPARE(pane->text(), QString());

@@ -1,23 +1,8 @@
 // The gutter: line numbers from 0 or 1 (remembered), room for the widest number, and
 // the mark on the statement a step left the caret on.
-#include <QImage>
 #include <QTest>
-#include <QTextBlock>
 
 #include "AppFixture.h"
-#include "AppTests.h"
-
-namespace {
-
-// Whether a row of the gutter's picture holds the colour anywhere.
-bool RowHolds(const QImage& image, int y, QRgb colour)
-{
-    for (int x = 0; x < image.width(); ++x)
-        if (image.pixel(x, y) == colour) return true;
-    return false;
-}
-
-} // namespace
 
 class CGutterTest final : public QObject {
     Q_OBJECT
@@ -37,7 +22,7 @@ private slots:
             QVERIFY(view.GutterWidth() > narrow);
             QCOMPARE(view.Gutter()->width(), view.GutterWidth());
 
-            fixture.Frame().Action(cmd::kViewLinesFromOne)->trigger();
+            fixture.Trigger(cmd::kViewLinesFromOne);
             QCOMPARE(view.LineNumberText(0), QStringLiteral("1"));
         }
         CAppFixture again;
@@ -59,11 +44,9 @@ private slots:
         QCOMPARE(view.MarkedLine(), 3);
 
         // The gutter paints the mark on that line's row, and on no other.
-        const QRect row = view.cursorRect();
-        const QImage picture = view.Gutter()->grab().toImage();
-        const QRgb mark = QColor(255, 230, 120).rgb();
-        QVERIFY(RowHolds(picture, row.center().y(), mark));
-        QVERIFY(!RowHolds(picture, row.top() - row.height(), mark));
+        const QColor mark(255, 230, 120);
+        QVERIFY(GutterRowHolds(view, RowY(view, 3), mark));
+        QVERIFY(!GutterRowHolds(view, RowY(view, 2), mark));
 
         // Edits above the mark carry it with its line.
         QTextCursor top(view.document());

@@ -11,24 +11,17 @@ set -uo pipefail
 tavimore=$1 runner=$2 clipboard=$3 example=$4 out=$5
 skip() { echo "SKIPPED: $*" >&2; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
-
-for tool in Xvfb xdotool iconv; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb, xdotool)"
-done
-rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
 source "$(dirname "$0")/../../tools/x-session.sh"
+
+missing=$(x_missing Xvfb xdotool iconv) && skip "$missing is not installed (Debian: xvfb, xdotool)"
+rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
 x_session 1280x800 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-doc=$work/calc.tvm
+doc=$work/calc.tvm log=$out/tavimore.log
 cp "$example" "$doc" || fail "cannot copy $example"
 # What F5 gives, from the runner that shares the engine.
 "$runner" --ports none --ftdi none "$doc" 2>/dev/null | tr -d '\r' >"$work/plain" ||
     fail "tavimore-run could not run $example"
-
-"$tavimore" --ports none --ftdi none "$doc" >"$out/tavimore.log" 2>&1 &
-pids+=($!)
-window=$(timeout 20 xdotool search --sync --name '^calc\.tvm - Tavimore$' | head -1)
-[ -n "$window" ] || fail "the window did not appear"
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+x_editor "$tavimore" "$doc" || fail "the window did not appear"
 sleep 0.5
 
 # Waits until the watch panel, copied with Ctrl+A Ctrl+C while it has the keyboard,
@@ -61,15 +54,13 @@ xdotool key ctrl+Home
 for _ in 1 2 3 4 5 6; do xdotool key Down; done
 xdotool key F9
 # Two watches through デバッグ → ウォッチの追加 (Shift+F9).
+closed() { ! xdotool search --onlyvisible --name '^ウォッチの追加$' >/dev/null; }
 for reg in REG1 REG2; do
     xdotool key shift+F9
     dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^ウォッチの追加$' | head -1)
     [ -n "$dialog" ] || fail "the new-watch dialog did not appear"
     xdotool type --delay 20 "$reg"; xdotool key Return
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name '^ウォッチの追加$' >/dev/null || break
-        sleep 0.1
-    done
+    poll closed
 done
 
 # The debug run stops before the breakpoint's first run: REG2 is 1, REG1 still 0.
@@ -91,11 +82,8 @@ count=$(grep -oP '実行したニーモニック数は\K[0-9]+' <(iconv -f CP932
 [ -n "$count" ] || fail "no report line in tavimore-run's output"
 iconv -f CP932 -t UTF-8 "$work/plain" |
     sed "s/実行したニーモニック数は$count行/実行したニーモニック数は$((count - 2))行/" >"$work/expected"
-for _ in $(seq 50); do
-    iconv -f CP932 -t UTF-8 "$doc" 2>/dev/null | tr -d '\r' | cmp -s - "$work/expected" && break
-    sleep 0.1
-done
-if ! iconv -f CP932 -t UTF-8 "$doc" | tr -d '\r' | cmp -s - "$work/expected"; then
+saved() { iconv -f CP932 -t UTF-8 "$doc" 2>/dev/null | tr -d '\r' | cmp -s - "$work/expected"; }
+if ! poll saved; then
     diff <(iconv -f CP932 -t UTF-8 "$doc" | tr -d '\r') "$work/expected" | head -20
     fail "the debug run's report is not F5's"
 fi

@@ -9,33 +9,15 @@ set -uo pipefail
 tavimore=$1 grab=$2 out=$3
 skip() { echo "SKIPPED: $*" >&2; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
-
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb, xdotool)"
-done
-rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
 source "$(dirname "$0")/../../tools/x-session.sh"
-x_session 1024x768 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-doc=$work/e2e.tvm
-: >"$doc"
-"$tavimore" --ports none --ftdi none "$doc" >"$out/tavimore.log" 2>&1 &
-pids+=($!)
-window=$(timeout 20 xdotool search --sync --name '^e2e\.tvm - Tavimore$' | head -1)
-[ -n "$window" ] || fail "the window did not appear"
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-sleep 0.5
 
-# Waits until the document file holds the expected bytes.
-expect_file() {
-    local expected=$1 what=$2
-    for _ in $(seq 50); do
-        cmp -s "$doc" "$expected" && return 0
-        sleep 0.1
-    done
-    echo "--- expected"; od -c "$expected" | head -20
-    echo "--- got"; od -c "$doc" | head -20
-    fail "$what"
-}
+missing=$(x_missing Xvfb xdotool) && skip "$missing is not installed (Debian: xvfb, xdotool)"
+rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
+x_session 1024x768 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
+doc=$work/e2e.tvm log=$out/tavimore.log
+: >"$doc"
+x_editor "$tavimore" "$doc" || fail "the window did not appear"
+sleep 0.5
 
 # A loop that never pumps; Esc stops it and the report replaces the text.
 xdotool type --delay 20 "L'A"; xdotool key Return
@@ -46,7 +28,7 @@ sleep 1
 xdotool key Escape
 sleep 0.5
 xdotool key ctrl+s
-for _ in $(seq 50); do grep -q 'JMP' "$doc" && break; sleep 0.1; done
+poll grep -q 'JMP' "$doc"
 head -c 22 "$doc" | cmp -s - <(printf "L'A\r\n/ loop\r\nJMP L'A\r\n") || fail "the runaway script was not stopped and saved"
 
 # A short script, typed over the whole text, run with F5 and saved.
@@ -57,7 +39,10 @@ xdotool key F5
 sleep 0.5
 xdotool key ctrl+s
 printf 'WAIT 5\r\n/ end\r\n/ 実行したニーモニック数は2行です\r\n' | iconv -f UTF-8 -t CP932 >"$work/expected"
-expect_file "$work/expected" "the run's report was not saved"
+if ! poll cmp -s "$doc" "$work/expected"; then
+    diff <(od -c "$work/expected") <(od -c "$doc") | head -20
+    fail "the run's report was not saved"
+fi
 
 "$grab" "$out/screenshot.png" || fail "no screenshot"
 echo "screenshot: $out/screenshot.png"

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QList>
 #include <QSettings>
 #include <QString>
@@ -46,6 +47,14 @@ public:
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
     void Trigger(cmd::Id id) { Frame().Action(id)->trigger(); }
     void Step(int line);
+    // Replaces the text and runs it with F5.
+    void Run(const QString& text)
+    {
+        SetText(text);
+        Key(Qt::Key_F5);
+    }
+    // What the dialog bar's REGL display shows.
+    QString RegL() { return Frame().RegLDisplay()->text(); }
 
     // Every message box, "caption|text", in order; answers come from `answer`.
     QStringList boxes;

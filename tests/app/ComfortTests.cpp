@@ -20,8 +20,7 @@ private slots:
                                                        : QStringLiteral("-run"));
             return MessageAnswer::Ok;
         };
-        m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("JMP L'NOPE"));
         m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
         m_pFixture->Step(0);
         QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));

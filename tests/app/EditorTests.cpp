@@ -16,10 +16,16 @@
 
 namespace {
 
-// A script with a label on line 1 and a JMP to it on line 5.
-const QString kJumpUp = QStringLiteral("/ top\nL'A\nWAIT 0\n/ x\n/ y\nJMP L'A\n/ end");
-// A JMP on line 0 to the label on line 4.
-const QString kJumpDown = QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0");
+// Opens the replace dialog with the caret on the first line and fills it in.
+CFindReplaceDialog* Replace(CAppFixture& fixture, const QString& find, const QString& by)
+{
+    fixture.PutCaret(0);
+    fixture.App().OnEditFind(true);
+    CFindReplaceDialog* dialog = fixture.App().FindReplace();
+    dialog->FindEdit()->setText(find);
+    dialog->ReplaceEdit()->setText(by);
+    return dialog;
+}
 
 } // namespace
 
@@ -28,12 +34,11 @@ class CEditorTest final : public CAppTest {
 private slots:
     void F5RunsTheWholeScriptAsOneUndoableEdit()
     {
-        m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAIT 5\n/ note\n\n"));
         // The trailing empty line is trimmed: two statements ran.
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000005@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000005@h"));
         m_pFixture->View().undo();
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n"));
 
@@ -43,57 +48,42 @@ private slots:
         m_pFixture->Trigger(cmd::kScriptRun);
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000003@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000003@h"));
     }
 
-    void F7StepsAndTheCaretFollowsJumpsUpAndDown()
+    void F7StepsAndTheCaretFollowsTheStep()
     {
-        // What a step writes and where its caret goes at each level is shown by the
-        // stepping scripts; here the editor applies it.
+        // What a step writes and where its caret goes is shown by the stepping scripts;
+        // here the editor applies it: a jump down past the new status line, then a step
+        // without a jump, undone in one go.
         m_pFixture->Engine().SetDebugLevel(20);
-        m_pFixture->SetText(kJumpUp);
-        m_pFixture->Step(5);
-        QCOMPARE(m_pFixture->Text().split(QLatin1Char('\n'))[6],
-                 QStringLiteral("/ JMPしました…0000002@d"));
-        QCOMPARE(m_pFixture->CaretLine(), 2); // the line after the label
-        QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
-        m_pFixture->SetText(kJumpDown);
+        m_pFixture->SetText(QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0"));
         m_pFixture->Step(0);
-        QCOMPARE(m_pFixture->CaretLine(), 6); // the label moved down under the status
-        // A statement without a jump leaves the caret at the start of the next line,
-        // and the step is undone in one go.
-        m_pFixture->Engine().SetDebugLevel(10);
+        QCOMPARE(m_pFixture->CaretLine(), 6);
+        QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
         m_pFixture->SetText(QStringLiteral("WAIT 9\n/ next"));
         m_pFixture->Step(0);
-        QCOMPARE(m_pFixture->CaretLine(), 1);
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000009@h"));
-        m_pFixture->Engine().SetDebugLevel(20);
-        m_pFixture->Step(0);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ WAIT しました\n/ next"));
+        QCOMPARE(m_pFixture->CaretLine(), 2);
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000009@h"));
         m_pFixture->View().undo();
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ next"));
     }
 
-    void StepUsesTheLineOfTheScriptNotTheWrappedRow()
+    void StepsCountTheScriptsLinesNotWrappedRowsOrLeadBytes()
     {
-        // A wrapped long line above the caret still counts as one line.
+        // A long line above the caret, wrapped even within its one word, is one line.
         m_pFixture->Frame().resize(300, 300);
         m_pFixture->Frame().show();
-        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, QLatin1Char('w')) +
-                            QStringLiteral("\nWAIT 4"));
-        // Even a word longer than the window wraps at its edge.
+        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, 'w') + QStringLiteral("\nWAIT 4"));
         QVERIFY(m_pFixture->View().document()->firstBlock().layout()->lineCount() > 1);
         m_pFixture->Step(1);
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
-    }
-
-    void StepAfterALeadByteBeforeALineBreakRunsTheSteppedLine()
-    {
-        // Line 0 ends in a lone lead byte; line 1 is still a line of its own, to the
-        // editor and to the engine, so F7 there executes it.
-        m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 4\r\nJMP D'0")));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000004@h"));
+        // A line ending in a lone lead byte is followed by a line of its own, to the
+        // editor and to the engine.
+        m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 5\r\nJMP D'0")));
         m_pFixture->Step(1);
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000005@h"));
         QCOMPARE(m_pFixture->CaretLine(), 2);
         m_pFixture->Key(Qt::Key_F7);
         QCOMPARE(m_pFixture->CaretLine(), 0);
@@ -111,7 +101,7 @@ private slots:
         // The second '.' executes the caret line and is not typed.
         QTest::keyClick(&view, '.');
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000007@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000007@h"));
         QVERIFY(view.IsStepArmed());
 
         // Shift+'>' disarms and types nothing.
@@ -168,11 +158,7 @@ private slots:
         m_pFixture->Key(Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
 
-        m_pFixture->PutCaret(0);
-        m_pFixture->App().OnEditFind(true);
-        CFindReplaceDialog* find = m_pFixture->App().FindReplace();
-        find->FindEdit()->setText(QStringLiteral("WAIT"));
-        find->ReplaceEdit()->setText(QStringLiteral("WAITPUMP"));
+        CFindReplaceDialog* find = Replace(*m_pFixture, "WAIT", "WAITPUMP");
         find->MatchCase()->setChecked(true);
         QCOMPARE(find->ReplaceAll(), 2);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAITPUMP 1\nwait 2\nWAITPUMP 3"));
@@ -209,11 +195,7 @@ private slots:
 
         // Found and replaced, the selector goes with its character.
         m_pFixture->SetText(doctext::Decode(bytes));
-        m_pFixture->PutCaret(0);
-        m_pFixture->App().OnEditFind(true);
-        CFindReplaceDialog* find = m_pFixture->App().FindReplace();
-        find->FindEdit()->setText(QStringLiteral("髙"));
-        find->ReplaceEdit()->setText(QStringLiteral("≒"));
+        CFindReplaceDialog* find = Replace(*m_pFixture, QStringLiteral("髙"), QStringLiteral("≒"));
         QCOMPARE(find->ReplaceAll(), 1);
         QCOMPARE(m_pFixture->Doc().EngineText(), std::string("\x81\xE0\x87\x90 A"));
         find->hide();
@@ -228,8 +210,7 @@ private slots:
     void MediaWindowIsAChildOfTheViewAndStopClosesIt()
     {
         const QString clip = QStringLiteral(TAVIMORE_SOURCE_DIR "/examples/clip.ogv");
-        m_pFixture->SetText(QStringLiteral("MCI ") + clip + QStringLiteral(" 64 48"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("MCI ") + clip + QStringLiteral(" 64 48"));
         auto* window = m_pFixture->View().findChild<CMediaWindow*>();
         QVERIFY(window != nullptr);
         QCOMPARE(window->size(), QSize(64, 48));

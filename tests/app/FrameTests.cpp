@@ -140,8 +140,7 @@ private slots:
     {
         CMainFrame& frame = m_pFixture->Frame();
         QVERIFY(frame.isVisible());
-        m_pFixture->SetText(QStringLiteral("WINDOW hide\nPUMP"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WINDOW hide\nPUMP"));
         QVERIFY(!frame.isVisible());
         m_pFixture->Doc().RunScript(Sj("WINDOW Show\r\nWINDOW other"));
         QVERIFY(frame.isVisible());
@@ -149,8 +148,7 @@ private slots:
 
     void NewAndOpenKeepTheEngine()
     {
-        m_pFixture->SetText(QStringLiteral("WAIT 6"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAIT 6"));
         CScriptEngine* engine = &m_pFixture->Engine();
         m_pFixture->Engine().SetDebugLevel(77);
         m_pFixture->App().OnFileNew();

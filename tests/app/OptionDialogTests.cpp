@@ -158,8 +158,7 @@ private slots:
             QTest::mouseRelease(window, Qt::LeftButton, {}, to);
             heldDuringWait = m_pFixture->App().Host().HeldInputCount();
         });
-        m_pFixture->SetText(QStringLiteral("WAITPUMP D'1500"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAITPUMP D'1500"));
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
         QVERIFY2(m_pFixture->Engine().GetRegW() > 50000u,
                  qPrintable(QString::number(m_pFixture->Engine().GetRegW())));

@@ -47,10 +47,9 @@ private slots:
         QVERIFY(m_pFixture->Text().startsWith(kRunaway +
                                               QStringLiteral("\n/ 実行したニーモニック数は")));
         QVERIFY(!m_pFixture->Text().contains(QStringLiteral("typed")));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000000@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000000@h"));
         // The next run is not stopped by the old request.
-        m_pFixture->SetText(QStringLiteral("WAIT 1"));
-        m_pFixture->Key(Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAIT 1"));
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
     }
 

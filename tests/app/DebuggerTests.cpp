@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(fixture.Engine().PeekRegister(1), 0u);
 
         // Continuing runs the breakpoint's statement and stops there again next time.
-        QTest::keyClick(&view, Qt::Key_F5, Qt::ControlModifier);
+        fixture.Key(Qt::Key_F5, Qt::ControlModifier);
         QVERIFY(fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.CaretLine(), 4);
         QCOMPARE(fixture.Engine().PeekRegister(1), 1u);
@@ -186,31 +186,27 @@ private slots:
         QCOMPARE(fixture.Text(), kLoop);
     }
 
-    void F5AndNewAbandonAPausedDebugRun()
+    void F5NewAndEscEndAPausedDebugRun()
     {
         CAppFixture fixture;
-        fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
-        fixture.Doc().Debugger().SetBreakpoint(1, true);
-        fixture.Trigger(cmd::kDebugRun);
-        QVERIFY(fixture.Doc().IsDebugPaused());
+        const auto pauseAt = [&fixture](int line) {
+            fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
+            fixture.Doc().Debugger().SetBreakpoint(line, true);
+            fixture.Trigger(cmd::kDebugRun);
+            QVERIFY(fixture.Doc().IsDebugPaused());
+        };
         // F5 runs the whole text afresh, breakpoints or not.
+        pauseAt(1);
         fixture.Key(Qt::Key_F5);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.Engine().PeekRegister(7), 3u);
         QVERIFY(fixture.Text().contains(QStringLiteral("実行したニーモニック数は3行です")));
-
-        fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
-        fixture.Doc().Debugger().SetBreakpoint(2, true);
-        fixture.Trigger(cmd::kDebugRun);
-        QVERIFY(fixture.Doc().IsDebugPaused());
+        pauseAt(2);
         fixture.Trigger(cmd::kFileNew);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.View().MarkedLine(), -1);
-
-        // Esc while paused ends the debug run with the report of what ran.
-        fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
-        fixture.Doc().Debugger().SetBreakpoint(2, true);
-        fixture.Trigger(cmd::kDebugRun);
+        // Esc ends it with the report of what ran.
+        pauseAt(2);
         fixture.Key(Qt::Key_Escape);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.Engine().PeekRegister(7), 2u);
@@ -225,10 +221,8 @@ private slots:
         CDebugger& debugger = fixture.Doc().Debugger();
         QVERIFY(debugger.AddWatch(QStringLiteral("reg5"), error));
         QVERIFY(debugger.AddWatch(QStringLiteral("REG20-REG22"), error));
-        fixture.App()
-            .WatchPanel()
-            ->Row(QStringLiteral("REG5"))
-            ->setCheckState(CWatchPanel::kBreak, Qt::Checked);
+        CWatchPanel& panel = *fixture.App().WatchPanel();
+        panel.Row(QStringLiteral("REG5"))->setCheckState(CWatchPanel::kBreak, Qt::Checked);
         QVERIFY(debugger.Watches()[0].breakOnChange);
         fixture.SetText(QStringLiteral("MOV REG5 0\nMOV REG4 1\nMOV REG5 9\nMOV REG21 1\nWAIT 0"));
         fixture.Engine().WriteRegister(5, 0);
@@ -271,29 +265,27 @@ private slots:
         QCOMPARE(fixture.CaretLine(), 11);
 
         COMPARE_GOLDEN(panel.CopyText(), "watch-panel-paused");
-        QTreeWidgetItem* reg1 = panel.Row(QStringLiteral("REG1"));
-        QVERIFY(CWatchPanel::IsChanged(reg1));
+        QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REG1"))));
         QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REGW"))));
         QVERIFY(!CWatchPanel::IsChanged(panel.Row(ui::kWatchDebugLevel)));
         // A watch added while paused leaves the highlights of the pause.
         fixture.App().SetWatchQuestion([] { return QStringLiteral("REG3"); });
         fixture.Trigger(cmd::kDebugAddWatch);
-        reg1 = panel.Row(QStringLiteral("REG1"));
-        QVERIFY(CWatchPanel::IsChanged(reg1));
+        QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REG1"))));
 
         // A value typed while paused goes into the engine, in the column's radix or
         // with a prefix; a value that cannot be read is refused and shown again.
-        reg1->setText(CWatchPanel::kDecimal, QStringLiteral("H'FF"));
+        const auto type = [&panel](const char* row, int column, const char* text) {
+            panel.Row(QString::fromLatin1(row))->setText(column, QString::fromLatin1(text));
+            QApplication::processEvents();
+        };
+        type("REG1", CWatchPanel::kDecimal, "H'FF");
         QCOMPARE(engine.PeekRegister(1), 255u);
-        QApplication::processEvents();
-        panel.Row(QStringLiteral("REG1"))->setText(CWatchPanel::kBinary, QStringLiteral("101"));
-        QApplication::processEvents();
-        panel.Row(QStringLiteral("REGL"))->setText(CWatchPanel::kDecimal, QStringLiteral("-1"));
+        type("REG1", CWatchPanel::kBinary, "101");
+        type("REGL", CWatchPanel::kDecimal, "-1");
         QCOMPARE(engine.GetRegL(), 0xFFFFFFFFu);
-        QApplication::processEvents();
-        panel.Row(QStringLiteral("REG1"))->setText(CWatchPanel::kHex, QStringLiteral("12G"));
+        type("REG1", CWatchPanel::kHex, "12G");
         QCOMPARE(engine.PeekRegister(1), 5u);
-        QApplication::processEvents();
         QCOMPARE(panel.Row(QStringLiteral("REG1"))->text(CWatchPanel::kHex),
                  QStringLiteral("00000005"));
         QVERIFY(panel.CopyText().contains(QStringLiteral("REG1\t00000005\t5\t")));

@@ -1,15 +1,8 @@
 #include "AppFixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QMessageBox>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
-
-#include "DocumentText.h"
 
 CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique<CTavimoreApp>())
 {

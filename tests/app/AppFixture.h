@@ -1,15 +1,25 @@
 // The editor as the tests drive it: a whole CTavimoreApp on the offscreen platform,
-// with message boxes and file questions answered by the test.
+// with message boxes and file questions answered by the test. The test files include
+// this header alone for what they share, Qt Test and the widgets most of them read.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QList>
+#include <QMessageBox>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QString>
 #include <QStringList>
+#include <QTest>
+#include <QTextBlock>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -76,8 +86,6 @@ private slots:
 protected:
     std::unique_ptr<CAppFixture> m_pFixture;
 };
-
-class QMessageBox;
 
 // The y of a line's row, in the view's and the gutter's coordinates; whether that
 // row of the gutter's picture holds the colour anywhere.

@@ -1,8 +1,6 @@
 // The editor's comforts: the running indicator with Run greyed, redo and its keys, and
 // the chosen font.
 #include <QFontDialog>
-#include <QLabel>
-#include <QTest>
 
 #include "AppFixture.h"
 

@@ -1,10 +1,6 @@
 // The debugger: breakpoints in the gutter that move with their lines and are kept
 // per file, the debug run that pauses without touching the text and ends with the
 // run's own report, break-on-change, and the watch panel's values and edits.
-#include <QLabel>
-#include <QStatusBar>
-#include <QTest>
-#include <QTextBlock>
 #include <QTreeWidget>
 
 #include "AppFixture.h"

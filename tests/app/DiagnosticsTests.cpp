@@ -1,13 +1,8 @@
 // Diagnostics in the editor: the checker's findings as underlines, gutter marks, tool
 // tips and the 診断 panel, which only read the text; and the modified indicator.
 #include <QImage>
-#include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QStatusBar>
 #include <QTableView>
-#include <QTest>
-#include <QTextBlock>
 
 #include "AppFixture.h"
 #include "DiagnosticsPanel.h"

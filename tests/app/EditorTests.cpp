@@ -1,12 +1,7 @@
 // The script editor: its keys, the run's and the step's rewrites, the caret, the
 // REGL display, the caret-line texts and the title toggle.
 #include <QCheckBox>
-#include <QClipboard>
-#include <QLineEdit>
 #include <QMimeData>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTextBlock>
 #include <QTextLayout>
 
 #include "AppFixture.h"

@@ -1,28 +1,18 @@
 // The main window: its start, its commands, its bars, and the endpoint that shows
 // texts other programs send.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStatusBar>
 #include <QTableWidget>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
-#include <QWindow>
 
 #include <sys/socket.h>
 #include <sys/un.h>

@@ -1,6 +1,5 @@
 // The gutter: line numbers from 0 or 1 (remembered), room for the widest number, and
 // the mark on the statement a step left the caret on.
-#include <QTest>
 
 #include "AppFixture.h"
 

@@ -1,7 +1,5 @@
 // Colouring: the class of each piece of a line, the formats the editor draws, and the
 // 表示 menu toggle that is remembered between sessions.
-#include <QTest>
-#include <QTextBlock>
 #include <QTextLayout>
 
 #include "AppFixture.h"

@@ -1,7 +1,6 @@
 // The infrared panel: a capture shown as waveform and frames, hover, zoom, exports.
 #include <QDoubleSpinBox>
 #include <QListWidget>
-#include <QTest>
 #include <QWheelEvent>
 
 #include "AppFixture.h"

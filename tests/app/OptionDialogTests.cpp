@@ -1,11 +1,6 @@
 // The option dialog: its looks, its life, and what each slider action stores.
-#include <QLabel>
-#include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QTest>
-#include <QTimer>
-#include <QWindow>
 
 #include "AppFixture.h"
 

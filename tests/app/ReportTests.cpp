@@ -1,7 +1,6 @@
 // The レポート panel: the message boxes and status lines of the last run or step, each
 // with the line of its statement, and a click that goes to that statement.
 #include <QTableView>
-#include <QTest>
 
 #include "AppFixture.h"
 #include "ReportPanel.h"

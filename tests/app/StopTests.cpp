@@ -1,12 +1,6 @@
 // Stopping scripts: a runaway loop that never pumps, a long wait, and what the
 // editor lets through meanwhile; boxes without owner leave the editor usable.
-#include <QAbstractButton>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTest>
-#include <QTimer>
-#include <QWindow>
 
 #include "AppFixture.h"
 

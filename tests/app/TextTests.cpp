@@ -2,8 +2,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <csignal>
 #include <sys/mount.h>

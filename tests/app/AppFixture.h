@@ -36,6 +36,24 @@
 #include "TavimoreView.h"
 #include "TestSupport.h"
 
+// A folder for the test's files, removed afterwards, and a file in it.
+QString TestFolder();
+inline QString TestFile(const QString& name)
+{
+    return TestFolder() + QLatin1Char('/') + name;
+}
+// The shared whole-file reads and writes, for the editor's paths: a missing file reads
+// as "<missing>", and a write is true when the file then holds the bytes.
+inline std::string ReadBytes(const QString& path)
+{
+    return QFile::exists(path) ? ReadFile(QFile::encodeName(path).toStdString()) : "<missing>";
+}
+inline bool WriteBytes(const QString& path, const std::string& bytes)
+{
+    WriteFile(QFile::encodeName(path).toStdString(), bytes);
+    return ReadBytes(path) == bytes;
+}
+
 class CAppFixture {
 public:
     explicit CAppFixture(const QStringList& arguments = {});
@@ -57,6 +75,11 @@ public:
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
     void Trigger(cmd::Id id) { Frame().Action(id)->trigger(); }
     void Step(int line);
+    // Writes the bytes to the file and opens it; false when either fails.
+    bool OpenBytes(const QString& path, const std::string& bytes)
+    {
+        return WriteBytes(path, bytes) && App().OpenDocumentFile(path);
+    }
     // Replaces the text and runs it with F5.
     void Run(const QString& text)
     {
@@ -119,18 +142,4 @@ inline void ForgetEditorSettings()
     QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
               QStringLiteral("Tavimore"))
         .clear();
-}
-
-// A folder for the test's files, removed afterwards.
-QString TestFolder();
-// The shared whole-file reads and writes, for the editor's paths: a missing file reads
-// as "<missing>", and a write is true when the file then holds the bytes.
-inline std::string ReadBytes(const QString& path)
-{
-    return QFile::exists(path) ? ReadFile(QFile::encodeName(path).toStdString()) : "<missing>";
-}
-inline bool WriteBytes(const QString& path, const std::string& bytes)
-{
-    WriteFile(QFile::encodeName(path).toStdString(), bytes);
-    return ReadBytes(path) == bytes;
 }

@@ -83,7 +83,7 @@ private slots:
 
     void BreakpointsAreKeptPerFileAndSurviveRunsStepsAndUndo()
     {
-        const QString path = TestFolder() + QStringLiteral("/kept.tvm");
+        const QString path = TestFile(QStringLiteral("kept.tvm"));
         QVERIFY(WriteBytes(path, "WAIT 0\r\nWAIT 1\r\nDISPD REG1\r\nWAIT 3\r\n"));
         {
             CAppFixture fixture({path});

@@ -130,9 +130,8 @@ private slots:
     void TheTextAndItsUndoHistoryAreUntouched()
     {
         CAppFixture fixture;
-        const QString path = TestFolder() + QStringLiteral("/faults.tvm");
-        QVERIFY(WriteBytes(path, "WIAT 0\r\nJMP L'X\r\n"));
-        QVERIFY(fixture.App().OpenDocumentFile(path));
+        const QString path = TestFile(QStringLiteral("faults.tvm"));
+        QVERIFY(fixture.OpenBytes(path, "WIAT 0\r\nJMP L'X\r\n"));
         QTextDocument* text = fixture.View().document();
         CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
         QSignalSpy edits(text, &QTextDocument::undoCommandAdded);
@@ -191,7 +190,7 @@ private slots:
         QCOMPARE(pane->text(), QString());
 
         QTest::keyClicks(&fixture.View(), QStringLiteral("WAIT 0"));
-        const QString path = TestFolder() + QStringLiteral("/modified.tvm");
+        const QString path = TestFile(QStringLiteral("modified.tvm"));
         fixture.App().SetSaveAsName([path] { return path; });
         QVERIFY(fixture.App().OnFileSaveAs());
         QCOMPARE(pane->text(), QString());

@@ -122,9 +122,8 @@ private slots:
         m_pFixture->PutCaret(2);
         m_pFixture->Key(Qt::Key_End);
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("   2行目"));
-        const QString path = TestFolder() + QStringLiteral("/caret.tvm");
-        QVERIFY(WriteBytes(path, "x\r\ny"));
-        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        const QString path = TestFile(QStringLiteral("caret.tvm"));
+        QVERIFY(m_pFixture->OpenBytes(path, "x\r\ny"));
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
         m_pFixture->App().OnFileNew();
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));

@@ -57,16 +57,6 @@ int UnixSocket(const QByteArray& path, bool bind)
 class CFrameTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void CutAndCopyFollowTheSelection()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        QVERIFY(!frame.Action(cmd::kEditCopy)->isEnabled());
-        m_pFixture->SetText(QStringLiteral("abc"));
-        m_pFixture->View().selectAll();
-        QVERIFY(frame.Action(cmd::kEditCopy)->isEnabled());
-        QVERIFY(frame.Action(cmd::kEditCut)->isEnabled());
-    }
-
     void CommandsMenusToolBarAndKeysAreLaidOutAsBefore()
     {
         CMainFrame& frame = m_pFixture->Frame();
@@ -104,9 +94,14 @@ private slots:
         COMPARE_GOLDEN(lines.join('\n') + '\n', "commands");
     }
 
-    void DialogBarAndStatusBar()
+    void DialogBarStatusBarAndTheCommandsThatFollowTheSelection()
     {
         CMainFrame& frame = m_pFixture->Frame();
+        QVERIFY(!frame.Action(cmd::kEditCopy)->isEnabled());
+        m_pFixture->SetText(QStringLiteral("abc"));
+        m_pFixture->View().selectAll();
+        QVERIFY(frame.Action(cmd::kEditCopy)->isEnabled());
+        QVERIFY(frame.Action(cmd::kEditCut)->isEnabled());
         QVERIFY(frame.DialogBar()->findChild<QLineEdit*>(QStringLiteral("regLDisplay")) != nullptr);
         QVERIFY(frame.DialogBar()->findChild<QLabel*>(QStringLiteral("animation")) != nullptr);
         const QRegularExpression pane(QStringLiteral("^pane[0-3]$"));
@@ -161,7 +156,7 @@ private slots:
         QVERIFY(shown);
     }
 
-    void EndpointShowsTextsOfThisUserOnly()
+    void EndpointShowsTextsOfThisUserOnlyAndClearsStaleSockets()
     {
         CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
         QVERIFY(!endpoint->SocketPath().isEmpty());
@@ -171,6 +166,13 @@ private slots:
         SendText(endpoint->SocketPath(),
                  QByteArray(text.data(), static_cast<qsizetype>(text.size())));
         QTRY_COMPARE(shown, QStringList{QStringLiteral("外から\n届いた")});
+        // A client that sends nothing shows nothing; the next real text shows alone.
+        shown.clear();
+        SendText(endpoint->SocketPath(), QByteArray());
+        SendText(endpoint->SocketPath(), QByteArray("after"));
+        QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
+        QTest::qWait(100);
+        QCOMPARE(shown, QStringList{QStringLiteral("after")});
 
         // The real box: an empty caption, the text, OK.
         QTimer::singleShot(0, [] {
@@ -182,6 +184,22 @@ private slots:
             }
         });
         CQtHost::RunMessageBox(QStringLiteral("hello"), QString(), MessageButtons::Ok);
+
+        // Killed editors left their sockets, a live one keeps its own: a second editor
+        // probes them on its way to its own.
+        const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath() + '/';
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + "copydata-1"), true), 0);
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + "copydata-999999"), true), 0);
+        QLocalServer live;
+        QVERIFY(live.listen(folder + "copydata-424242"));
+        CCopyDataEndpoint second;
+        QString error;
+        QVERIFY(second.Listen(error));
+        QCOMPARE(second.SocketPath(),
+                 folder + QStringLiteral("copydata-%1").arg(QCoreApplication::applicationPid()));
+        QVERIFY(!QFile::exists(folder + "copydata-1"));
+        QVERIFY(!QFile::exists(folder + "copydata-999999"));
+        QVERIFY(QFile::exists(folder + "copydata-424242"));
 
         // The folder is the user's alone: another user cannot even connect.
         if (getuid() != 0) QSKIP("only root can try the endpoint as another user");
@@ -195,38 +213,6 @@ private slots:
         waitpid(child, &status, 0);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
-    }
-
-    void EndpointIgnoresEmptyClientsAndClearsStaleSockets()
-    {
-        CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
-        QStringList shown;
-        endpoint->SetShowText([&](const QString& text) { shown << text; });
-        const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath();
-
-        // Killed editors left their sockets; a live one keeps its own.
-        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-1")), true), 0);
-        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-999999")), true),
-                 0);
-        QLocalServer live;
-        QVERIFY(live.listen(folder + QStringLiteral("/copydata-424242")));
-
-        // A second editor probes the first one's socket on its way to its own.
-        CCopyDataEndpoint second;
-        QString error;
-        QVERIFY(second.Listen(error));
-        QVERIFY(second.SocketPath().endsWith(
-            QStringLiteral("/copydata-%1").arg(QCoreApplication::applicationPid())));
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/copydata-1")));
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/copydata-999999")));
-        QVERIFY(QFile::exists(folder + QStringLiteral("/copydata-424242")));
-
-        // A client that sends nothing shows nothing; the next real text shows alone.
-        SendText(endpoint->SocketPath(), QByteArray());
-        SendText(endpoint->SocketPath(), QByteArray("after"));
-        QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
-        QTest::qWait(100);
-        QCOMPARE(shown, QStringList{QStringLiteral("after")});
     }
 
     void EndpointShowsOneBoxAtATimeFromABoundedQueue()

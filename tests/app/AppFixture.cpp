@@ -23,28 +23,9 @@ CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique
     CTavimoreView::ResetTitleToggle();
 }
 
-CAppFixture::~CAppFixture() = default;
-
-void CAppFixture::SetText(const QString& text)
-{
-    View().setPlainText(text);
-}
-
 void CAppFixture::PutCaret(int line)
 {
-    QTextCursor cursor(View().document()->findBlockByNumber(line));
-    View().setTextCursor(cursor);
-}
-
-void CAppFixture::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QTest::keyClick(&View(), key, modifiers);
-}
-
-void CAppFixture::Step(int line)
-{
-    PutCaret(line);
-    Key(Qt::Key_F7);
+    View().setTextCursor(QTextCursor(View().document()->findBlockByNumber(line)));
 }
 
 int RowY(CTavimoreView& view, int line)

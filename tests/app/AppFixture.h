@@ -57,7 +57,6 @@ inline bool WriteBytes(const QString& path, const std::string& bytes)
 class CAppFixture {
 public:
     explicit CAppFixture(const QStringList& arguments = {});
-    ~CAppFixture();
 
     CTavimoreApp& App() { return *m_pApp; }
     CMainFrame& Frame() { return *m_pApp->MainFrame(); }
@@ -66,15 +65,22 @@ public:
     CScriptEngine& Engine() { return m_pApp->Document()->Engine(); }
 
     // Replaces the editor text as typing would leave it ('\n' between lines).
-    void SetText(const QString& text);
+    void SetText(const QString& text) { View().setPlainText(text); }
     QString Text() { return Doc().Text(); }
     // Puts the caret at the start of a 0-based line.
     void PutCaret(int line);
     int CaretLine() { return View().CaretLine(); }
     // A key pressed in the editor; a command chosen; a step (F7) of a 0-based line.
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(&View(), key, modifiers);
+    }
     void Trigger(cmd::Id id) { Frame().Action(id)->trigger(); }
-    void Step(int line);
+    void Step(int line)
+    {
+        PutCaret(line);
+        Key(Qt::Key_F7);
+    }
     // Writes the bytes to the file and opens it; false when either fails.
     bool OpenBytes(const QString& path, const std::string& bytes)
     {

@@ -1,25 +1,98 @@
 #!/usr/bin/env bash
-# The editor in a real X session: starts tavimore under Xvfb (with openbox), types a
-# runaway script, runs it and stops it with Esc, then types and runs a short script,
-# saves, checks the file, and saves a screenshot.
+# The editor in a real X session: opens examples/calc.tvm in tavimore under Xvfb (with
+# openbox), sets a breakpoint inside its loop with F9, watches REG1 and REG2 (Shift+F9),
+# debug-runs to the breakpoint (Ctrl+F5), steps twice with F7, reads the watch panel
+# through the clipboard each time, removes the breakpoint, continues to the end and
+# checks the report. Then it types a runaway script over the text, runs it and stops
+# it with Esc, types and runs a short script, saves and checks each, and saves a
+# screenshot.
 #
-#   end_to_end.sh TAVIMORE SCREENGRAB OUTDIR
+#   end_to_end.sh TAVIMORE TAVIMORE-RUN CLIPBOARD SCREENGRAB EXAMPLE OUTDIR
 # Exit 77 (skipped) when no X server can be started here.
 set -uo pipefail
-tavimore=$1 grab=$2 out=$3
+tavimore=$1 runner=$2 clipboard=$3 grab=$4 example=$5 out=$6
 skip() { echo "SKIPPED: $*" >&2; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 source "$(dirname "$0")/../../tools/x-session.sh"
 
-missing=$(x_missing Xvfb xdotool) && skip "$missing is not installed (Debian: xvfb, xdotool)"
+missing=$(x_missing Xvfb xdotool iconv) && skip "$missing is not installed (Debian: xvfb, xdotool)"
 rm -rf "$out" && mkdir -p "$out" || fail "cannot make $out"
-x_session 1024x768 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-doc=$work/e2e.tvm log=$out/tavimore.log
-: >"$doc"
+x_session 1280x800 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
+doc=$work/calc.tvm log=$out/tavimore.log
+cp "$example" "$doc" || fail "cannot copy $example"
+# What F5 gives, from the runner that shares the engine.
+"$runner" --ports none --ftdi none "$doc" 2>/dev/null | tr -d '\r' >"$work/plain" ||
+    fail "tavimore-run could not run $example"
 x_editor "$tavimore" "$doc" || fail "the window did not appear"
 sleep 0.5
 
-# A loop that never pumps; Esc stops it and the report replaces the text.
+# Waits until the watch panel, copied with Ctrl+A Ctrl+C while it has the keyboard,
+# shows each "NAME HEX DECIMAL" row given. Ctrl+Alt+W (デバッグ → ウォッチ) shows the
+# panel and gives it the keyboard; pressed again there, it hides it and gives the
+# keyboard back to the text.
+expect_rows() {
+    local rows="" row name hex decimal ok
+    xdotool key ctrl+alt+w
+    for _ in $(seq 30); do
+        sleep 0.2
+        xdotool key ctrl+a ctrl+c
+        sleep 0.1
+        rows=$("$clipboard")
+        ok=1
+        for row in "$@"; do
+            read -r name hex decimal <<<"$row"
+            grep -qP "^$name\t$hex\t$decimal\t" <<<"$rows" || ok=0
+        done
+        [ $ok = 1 ] && break
+    done
+    printf '%s\n----\n' "$rows" >>"$out/watch.txt"
+    [ $ok = 1 ] || { echo "$rows" >&2; fail "the watch panel does not show $*"; }
+    xdotool key ctrl+alt+w
+    sleep 0.3
+}
+
+# Line 6, CALC REG1 + REG2, is inside the loop: a breakpoint there.
+xdotool key ctrl+Home
+for _ in 1 2 3 4 5 6; do xdotool key Down; done
+xdotool key F9
+# Two watches through デバッグ → ウォッチの追加 (Shift+F9).
+closed() { ! xdotool search --onlyvisible --name '^ウォッチの追加$' >/dev/null; }
+for reg in REG1 REG2; do
+    xdotool key shift+F9
+    dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^ウォッチの追加$' | head -1)
+    [ -n "$dialog" ] || fail "the new-watch dialog did not appear"
+    xdotool type --delay 20 "$reg"; xdotool key Return
+    poll closed
+done
+
+# The debug run stops before the breakpoint's first run: REG2 is 1, REG1 still 0.
+xdotool key ctrl+F5
+expect_rows "REG1 00000000 0" "REG2 00000001 1"
+
+# Two steps: CALC adds REG2 to REG1, IFJ jumps back to INC on line 5.
+xdotool key F7; sleep 0.3
+xdotool key F7; sleep 0.3
+expect_rows "REG1 00000001 1" "REG2 00000001 1"
+
+# Off with the breakpoint (line 6), back to the paused line 5, and on to the end.
+xdotool key Down F9 Up
+xdotool key ctrl+F5
+sleep 0.5
+xdotool key ctrl+s
+# The report is F5's, but for the two statements the steps ran outside the debug run.
+count=$(grep -oP '実行したニーモニック数は\K[0-9]+' <(iconv -f CP932 -t UTF-8 "$work/plain"))
+[ -n "$count" ] || fail "no report line in tavimore-run's output"
+iconv -f CP932 -t UTF-8 "$work/plain" |
+    sed "s/実行したニーモニック数は$count行/実行したニーモニック数は$((count - 2))行/" >"$work/expected"
+saved() { iconv -f CP932 -t UTF-8 "$doc" 2>/dev/null | tr -d '\r' | cmp -s - "$work/expected"; }
+if ! poll saved; then
+    diff <(iconv -f CP932 -t UTF-8 "$doc" | tr -d '\r') "$work/expected" | head -20
+    fail "the debug run's report is not F5's"
+fi
+
+# Typed over the whole text: a loop that never pumps, stopped with Esc, its report
+# replacing the text.
+xdotool key ctrl+a
 xdotool type --delay 20 "L'A"; xdotool key Return
 xdotool type --delay 20 "/ loop"; xdotool key Return
 xdotool type --delay 20 "JMP L'A"
@@ -28,8 +101,8 @@ sleep 1
 xdotool key Escape
 sleep 0.5
 xdotool key ctrl+s
-poll grep -q 'JMP' "$doc"
-head -c 22 "$doc" | cmp -s - <(printf "L'A\r\n/ loop\r\nJMP L'A\r\n") || fail "the runaway script was not stopped and saved"
+runaway() { head -c 22 "$doc" | cmp -s - <(printf "L'A\r\n/ loop\r\nJMP L'A\r\n"); }
+poll runaway || fail "the runaway script was not stopped and saved"
 
 # A short script, typed over the whole text, run with F5 and saved.
 xdotool key ctrl+a
@@ -45,4 +118,4 @@ if ! poll cmp -s "$doc" "$work/expected"; then
 fi
 
 "$grab" "$out/screenshot.png" || fail "no screenshot"
-echo "screenshot: $out/screenshot.png"
+echo "screenshot: $out/screenshot.png, watch panel rows: $out/watch.txt"

@@ -39,7 +39,7 @@ shot() {
         sleep 0.7
     done
     sleep 0.5
-    "$build/tests/app/tavimore-screengrab" "$out/$image" && echo "$out/$image"
+    "$build/tests/app/tavimore-xtool" grab "$out/$image" && echo "$out/$image"
     kill "$editor"
     wait "$editor" 2>/dev/null || true # it ends by the kill above
 }

@@ -16,4 +16,4 @@ xdotool windowsize "$window" 1080 840
 sleep 0.5
 xdotool key F5
 sleep 3
-"$build/tests/app/tavimore-screengrab" "$out"
+"$build/tests/app/tavimore-xtool" grab "$out"

@@ -127,15 +127,12 @@ private slots:
         // at the next pump.
         m_pFixture->App().OnShowOptions();
         CSelRangeSlider* regw = m_pDialog->RegWSlider();
+        // The thumb's centre, from the options the slider paints itself with.
+        struct Slider : QSlider {
+            using QSlider::initStyleOption;
+        };
         QStyleOptionSlider option;
-        option.initFrom(regw);
-        option.orientation = regw->orientation();
-        option.minimum = regw->minimum();
-        option.maximum = regw->maximum();
-        option.sliderPosition = regw->sliderPosition();
-        option.sliderValue = regw->value();
-        option.tickPosition = regw->tickPosition();
-        option.tickInterval = regw->tickInterval();
+        (regw->*&Slider::initStyleOption)(&option);
         const QPoint thumb =
             regw->style()
                 ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, regw)

@@ -7,10 +7,10 @@
 # it with Esc, types and runs a short script, saves and checks each, and saves a
 # screenshot.
 #
-#   end_to_end.sh TAVIMORE TAVIMORE-RUN CLIPBOARD SCREENGRAB EXAMPLE OUTDIR
+#   end_to_end.sh TAVIMORE TAVIMORE-RUN XTOOL EXAMPLE OUTDIR
 # Exit 77 (skipped) when no X server can be started here.
 set -uo pipefail
-tavimore=$1 runner=$2 clipboard=$3 grab=$4 example=$5 out=$6
+tavimore=$1 runner=$2 xtool=$3 example=$4 out=$5
 skip() { echo "SKIPPED: $*" >&2; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 source "$(dirname "$0")/../../tools/x-session.sh"
@@ -37,7 +37,7 @@ expect_rows() {
         sleep 0.2
         xdotool key ctrl+a ctrl+c
         sleep 0.1
-        rows=$("$clipboard")
+        rows=$("$xtool" clipboard)
         ok=1
         for row in "$@"; do
             read -r name hex decimal <<<"$row"
@@ -117,5 +117,5 @@ if ! poll cmp -s "$doc" "$work/expected"; then
     fail "the run's report was not saved"
 fi
 
-"$grab" "$out/screenshot.png" || fail "no screenshot"
+"$xtool" grab "$out/screenshot.png" || fail "no screenshot"
 echo "screenshot: $out/screenshot.png, watch panel rows: $out/watch.txt"

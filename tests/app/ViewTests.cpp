@@ -1,5 +1,7 @@
-// Colouring: the class of each piece of a line, the formats the editor draws, and the
-// 表示 menu toggle that is remembered between sessions.
+// How the view draws the text: the class of each piece of a line, the formats drawn,
+// the 表示 menu toggle remembered between sessions; and its gutter, with line numbers
+// from 0 or 1 (remembered), room for the widest number, and the mark on the statement
+// a step left the caret on.
 #include <QTextLayout>
 
 #include "AppFixture.h"
@@ -32,7 +34,7 @@ QTextCharFormat FormatAt(const QTextBlock& block, int column)
 
 } // namespace
 
-class CHighlightTest final : public QObject {
+class CViewTest final : public QObject {
     Q_OBJECT
 private slots:
     void LinesAndOperandsAreClassedAsTheEngineReadsThem()
@@ -112,8 +114,60 @@ private slots:
         QCOMPARE(FormatAt(text->firstBlock(), 0).underlineStyle(),
                  QTextCharFormat::SingleUnderline);
     }
+
+    void NumbersCountFromZeroOrOneAndTheChoiceIsKept()
+    {
+        ForgetEditorSettings();
+        {
+            CAppFixture fixture;
+            CTavimoreView& view = fixture.View();
+            fixture.SetText(QStringLiteral("WAIT 0\nWAIT 1"));
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("0"));
+            // The text starts right of the gutter, which grows with the line count.
+            QCOMPARE(view.viewport()->geometry().left(), view.Gutter()->geometry().right() + 1);
+            const int narrow = view.GutterWidth();
+            fixture.SetText(QStringLiteral("/\n").repeated(1200));
+            QVERIFY(view.GutterWidth() > narrow);
+            QCOMPARE(view.Gutter()->width(), view.GutterWidth());
+
+            fixture.Trigger(cmd::kViewLinesFromOne);
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("1"));
+        }
+        CAppFixture again;
+        QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
+        QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
+        ForgetEditorSettings();
+    }
+
+    void AStepMarksTheNextStatementUntilARun()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        fixture.Frame().show();
+        fixture.SetText(QStringLiteral("JMP L'B\n/ a\nL'B\nWAIT 0\nWAIT 1"));
+        QCOMPARE(view.MarkedLine(), -1);
+        fixture.PutCaret(0);
+        QTest::keyClick(&view, Qt::Key_F7);
+        QCOMPARE(fixture.CaretLine(), 3);
+        QCOMPARE(view.MarkedLine(), 3);
+
+        // The gutter paints the mark on that line's row, and on no other.
+        const QColor mark(255, 230, 120);
+        QVERIFY(GutterRowHolds(view, RowY(view, 3), mark));
+        QVERIFY(!GutterRowHolds(view, RowY(view, 2), mark));
+
+        // Edits above the mark carry it with its line.
+        QTextCursor top(view.document());
+        top.insertText(QStringLiteral("/ new\n"));
+        QCOMPARE(view.MarkedLine(), 4);
+
+        QTest::keyClick(&view, Qt::Key_F7);
+        QCOMPARE(view.MarkedLine(), 5);
+        QTest::keyClick(&view, Qt::Key_F5);
+        QCOMPARE(view.MarkedLine(), -1);
+    }
 };
 
-TAVIMORE_APP_TEST(CHighlightTest, "Highlight");
+TAVIMORE_APP_TEST(CViewTest, "View");
 
-#include "HighlightTests.moc"
+#include "ViewTests.moc"

@@ -37,6 +37,8 @@ QTextCharFormat FormatAt(const QTextBlock& block, int column)
 class CViewTest final : public QObject {
     Q_OBJECT
 private slots:
+    void init() { ForgetEditorSettings(); }
+
     void LinesAndOperandsAreClassedAsTheEngineReadsThem()
     {
         const char* const lines[] = {
@@ -59,7 +61,6 @@ private slots:
 
     void EditorDrawsTheClassesAndTheToggleIsRemembered()
     {
-        ForgetEditorSettings();
         {
             CAppFixture fixture;
             QAction* toggle = fixture.Frame().Action(cmd::kViewHighlight);
@@ -80,7 +81,6 @@ private slots:
         CAppFixture again;
         QVERIFY(!again.Frame().Action(cmd::kViewHighlight)->isChecked());
         QVERIFY(!again.View().Highlighting());
-        again.Trigger(cmd::kViewHighlight);
     }
 
     // A large text (a run's report, its undo) is coloured where it is shown, not
@@ -117,7 +117,6 @@ private slots:
 
     void NumbersCountFromZeroOrOneAndTheChoiceIsKept()
     {
-        ForgetEditorSettings();
         {
             CAppFixture fixture;
             CTavimoreView& view = fixture.View();
@@ -136,7 +135,6 @@ private slots:
         CAppFixture again;
         QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
         QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
-        ForgetEditorSettings();
     }
 
     void AStepMarksTheNextStatementUntilARun()
@@ -146,8 +144,7 @@ private slots:
         fixture.Frame().show();
         fixture.SetText(QStringLiteral("JMP L'B\n/ a\nL'B\nWAIT 0\nWAIT 1"));
         QCOMPARE(view.MarkedLine(), -1);
-        fixture.PutCaret(0);
-        QTest::keyClick(&view, Qt::Key_F7);
+        fixture.Step(0);
         QCOMPARE(fixture.CaretLine(), 3);
         QCOMPARE(view.MarkedLine(), 3);
 
@@ -157,13 +154,12 @@ private slots:
         QVERIFY(!GutterRowHolds(view, RowY(view, 2), mark));
 
         // Edits above the mark carry it with its line.
-        QTextCursor top(view.document());
-        top.insertText(QStringLiteral("/ new\n"));
+        QTextCursor(view.document()).insertText(QStringLiteral("/ new\n"));
         QCOMPARE(view.MarkedLine(), 4);
 
-        QTest::keyClick(&view, Qt::Key_F7);
+        fixture.Key(Qt::Key_F7);
         QCOMPARE(view.MarkedLine(), 5);
-        QTest::keyClick(&view, Qt::Key_F5);
+        fixture.Key(Qt::Key_F5);
         QCOMPARE(view.MarkedLine(), -1);
     }
 };

@@ -126,7 +126,6 @@ private slots:
         }
         CAppFixture again({path});
         QCOMPARE(again.Doc().Debugger().BreakpointLines(), Lines({1, 4}));
-        ForgetEditorSettings();
     }
 
     void ADebugRunPausesWithoutTouchingTheTextAndEndsWithTheRunsReport()

@@ -144,18 +144,6 @@ private slots:
         QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("Tavimore"));
     }
 
-    void PrintPreviewOpensAndCloses()
-    {
-        m_pFixture->SetText(QStringLiteral("WAIT 1\n/ printed"));
-        bool shown = false;
-        WhenModal<QDialog>([&shown](QDialog* preview) {
-            shown = true;
-            preview->reject();
-        });
-        m_pFixture->Trigger(cmd::kFilePrintPreview);
-        QVERIFY(shown);
-    }
-
     void EndpointShowsTextsOfThisUserOnlyAndClearsStaleSockets()
     {
         CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
@@ -251,7 +239,7 @@ private slots:
         QCOMPARE(lines.count(QLatin1Char('\n')), CCopyDataEndpoint::kShownLines + 1);
     }
 
-    void DialogsStayAboveTheMainWindowAndKeepTheirSize()
+    void DialogsStayAboveTheMainWindowKeepTheirSizeAndClose()
     {
         m_pFixture->App().OnShowOptions();
         QWidget* options = m_pFixture->App().OptionDialog();
@@ -282,6 +270,16 @@ private slots:
         });
         m_pFixture->App().OnFileOpen();
         QVERIFY(openWidth >= CTavimoreApp::kFileDialogSize.width());
+
+        // The print preview opens and closes.
+        m_pFixture->SetText(QStringLiteral("WAIT 1\n/ printed"));
+        bool shown = false;
+        WhenModal<QDialog>([&shown](QDialog* preview) {
+            shown = true;
+            preview->reject();
+        });
+        m_pFixture->Trigger(cmd::kFilePrintPreview);
+        QVERIFY(shown);
     }
 
     void HelpIsFoundBesideTheProgramAndContextHelpShowsThePrompt()

@@ -92,22 +92,23 @@ private slots:
         QVERIFY(!view.IsStepArmed());
         m_pFixture->SetText(QStringLiteral("WAIT 7"));
         view.moveCursor(QTextCursor::End);
-        QTest::keyClick(&view, '.');
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7."));
-        QVERIFY(view.IsStepArmed());
-        // The second '.' executes the caret line and is not typed.
-        QTest::keyClick(&view, '.');
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
+        const struct {
+            char key;
+            Qt::KeyboardModifiers modifiers;
+            const char* text;
+            bool armed;
+        } keys[] = {
+            {'.', {}, "WAIT 7.", true},                   // typed, and arms
+            {'.', {}, "WAIT 7.\n", true},                 // executes the caret line, untyped
+            {'>', Qt::ShiftModifier, "WAIT 7.\n", false}, // disarms, types nothing
+            {'.', {}, "WAIT 7.\n.", true},
+        };
+        for (const auto& key : keys) {
+            QTest::keyClick(&view, key.key, key.modifiers);
+            QCOMPARE(m_pFixture->Text(), QString::fromLatin1(key.text));
+            QCOMPARE(view.IsStepArmed(), key.armed);
+        }
         QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000007@h"));
-        QVERIFY(view.IsStepArmed());
-
-        // Shift+'>' disarms and types nothing.
-        QTest::keyClick(&view, '>', Qt::ShiftModifier);
-        QVERIFY(!view.IsStepArmed());
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
-        QTest::keyClick(&view, '.');
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
-        QVERIFY(view.IsStepArmed());
 
         // F6 disarms and posts the separator key, which types nothing.
         QSignalSpy posted(&view, &CTavimoreView::SeparatorKeyPosted);

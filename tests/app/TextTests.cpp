@@ -102,22 +102,18 @@ class CFilesTest final : public CAppTest {
 private slots:
     void UneditedFilesSaveBackByteForByte()
     {
-        struct Case {
-            const char* name;
-            std::string bytes;
-        };
-        const Case cases[] = {
+        const std::pair<const char*, std::string> cases[] = {
             {"every-byte.tvm", AllBytes() + "\r\n" + AllPairs()},
             {"lf-only.tvm", "WAIT 1\n/ \x82\xA0\nL'A\n"},
             {"not-cp932.tvm", std::string("\x80\xFF\xFD\x81\r\n\x85\x40 \xA0\r\r\n\n", 18)},
             {"empty.tvm", ""},
         };
-        for (const Case& c : cases) {
-            const QString path = TestFile(QLatin1String(c.name));
-            QVERIFY(m_pFixture->OpenBytes(path, c.bytes));
+        for (const auto& [name, bytes] : cases) {
+            const QString path = TestFile(QLatin1String(name));
+            QVERIFY(m_pFixture->OpenBytes(path, bytes));
             QVERIFY(!m_pFixture->Doc().IsModified());
             QVERIFY(m_pFixture->App().OnFileSave());
-            QCOMPARE(ReadBytes(path), c.bytes);
+            QCOMPARE(ReadBytes(path), bytes);
             QVERIFY(m_pFixture->errors.isEmpty());
         }
     }

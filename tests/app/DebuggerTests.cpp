@@ -293,13 +293,7 @@ private slots:
 
     void TypedValuesAndStoredTextsAreReadAsTheLanguageWritesThem()
     {
-        uint32_t value = 0;
-        const struct {
-            const char* text;
-            int base;
-            bool ok;
-            uint32_t value;
-        } cases[] = {
+        const std::tuple<const char*, int, bool, uint32_t> cases[] = {
             // clang-format off
             {"-1", 10, true, 0xFFFFFFFF},             {"D'-2147483648", 16, true, 0x80000000},
             {"-2147483649", 10, false, 0},            {"4294967296", 10, false, 0},
@@ -310,10 +304,10 @@ private slots:
             {"1 2", 10, false, 0},                    {"+3", 10, false, 0},
             // clang-format on
         };
-        for (const auto& c : cases) {
-            value = 0;
-            QCOMPARE(CDebugger::ParseValue(QString::fromUtf8(c.text), value, c.base), c.ok);
-            if (c.ok) QCOMPARE(value, c.value);
+        for (const auto& [text, base, ok, expected] : cases) {
+            uint32_t value = 0;
+            QCOMPARE(CDebugger::ParseValue(QString::fromUtf8(text), value, base), ok);
+            if (ok) QCOMPARE(value, expected);
         }
 
         CAppFixture fixture;

@@ -125,8 +125,7 @@ private slots:
         m_pFixture->PutCaret(2);
         m_pFixture->Key(Qt::Key_End);
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("   2行目"));
-        const QString path = TestFile(QStringLiteral("caret.tvm"));
-        QVERIFY(m_pFixture->OpenBytes(path, "x\r\ny"));
+        QVERIFY(m_pFixture->OpenBytes(TestFile(QStringLiteral("caret.tvm")), "x\r\ny"));
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
         m_pFixture->App().OnFileNew();
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));

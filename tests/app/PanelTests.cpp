@@ -173,8 +173,7 @@ private slots:
     void TheTextAndItsUndoHistoryAreUntouched()
     {
         CAppFixture fixture;
-        const QString path = TestFile(QStringLiteral("faults.tvm"));
-        QVERIFY(fixture.OpenBytes(path, "WIAT 0\r\nJMP L'X\r\n"));
+        QVERIFY(fixture.OpenBytes(TestFile(QStringLiteral("faults.tvm")), "WIAT 0\r\nJMP L'X\r\n"));
         QTextDocument* text = fixture.View().document();
         CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
         QSignalSpy edits(text, &QTextDocument::undoCommandAdded);

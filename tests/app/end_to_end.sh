@@ -26,27 +26,27 @@ cp "$example" "$doc" || fail "cannot copy $example"
 x_editor "$tavimore" "$doc" || fail "the window did not appear"
 sleep 0.5
 
-# Waits until the watch panel, copied with Ctrl+A Ctrl+C while it has the keyboard,
-# shows each "NAME HEX DECIMAL" row given. Ctrl+Alt+W (デバッグ → ウォッチ) shows the
-# panel and gives it the keyboard; pressed again there, it hides it and gives the
-# keyboard back to the text.
-expect_rows() {
-    local rows="" row name hex decimal ok
-    xdotool key ctrl+alt+w
-    for _ in $(seq 30); do
-        sleep 0.2
-        xdotool key ctrl+a ctrl+c
-        sleep 0.1
-        rows=$("$xtool" clipboard)
-        ok=1
-        for row in "$@"; do
-            read -r name hex decimal <<<"$row"
-            grep -qP "^$name\t$hex\t$decimal\t" <<<"$rows" || ok=0
-        done
-        [ $ok = 1 ] && break
+# Whether the watch panel, copied with Ctrl+A Ctrl+C while it has the keyboard, shows
+# each "NAME HEX DECIMAL" row given.
+rows_shown() {
+    local row name hex decimal
+    xdotool key ctrl+a ctrl+c
+    sleep 0.1
+    rows=$("$xtool" clipboard)
+    for row in "$@"; do
+        read -r name hex decimal <<<"$row"
+        grep -qP "^$name\t$hex\t$decimal\t" <<<"$rows" || return 1
     done
+}
+# Waits until it does. Ctrl+Alt+W (デバッグ → ウォッチ) shows the panel and gives it the
+# keyboard; pressed again there, it hides it and gives the keyboard back to the text.
+expect_rows() {
+    local rows="" shown=0
+    xdotool key ctrl+alt+w
+    sleep 0.2
+    poll rows_shown "$@" && shown=1
     printf '%s\n----\n' "$rows" >>"$out/watch.txt"
-    [ $ok = 1 ] || { echo "$rows" >&2; fail "the watch panel does not show $*"; }
+    [ $shown = 1 ] || { echo "$rows" >&2; fail "the watch panel does not show $*"; }
     xdotool key ctrl+alt+w
     sleep 0.3
 }

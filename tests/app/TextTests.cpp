@@ -42,7 +42,7 @@ std::string AllPairs()
 
 } // namespace
 
-class CDocumentTextTest final : public QObject {
+class CFilesTest final : public CAppTest {
     Q_OBJECT
 private slots:
     void EveryByteAndPairRoundTrips()
@@ -95,11 +95,7 @@ private slots:
         QCOMPARE(Decode("a\nb\r\nc\rd").count(QLatin1Char('\n')), 1);
         QCOMPARE(Decode("a\nb\rc", LineBreaks::Lf).count(QLatin1Char('\n')), 1);
     }
-};
 
-class CFilesTest final : public CAppTest {
-    Q_OBJECT
-private slots:
     void UneditedFilesSaveBackByteForByte()
     {
         const std::pair<const char*, std::string> cases[] = {
@@ -282,7 +278,6 @@ private slots:
     }
 };
 
-TAVIMORE_APP_TEST(CDocumentTextTest, "DocumentText");
 TAVIMORE_APP_TEST(CFilesTest, "Files");
 
 #include "TextTests.moc"

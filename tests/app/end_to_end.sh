@@ -21,7 +21,7 @@ x_session 1280x800 || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
 doc=$work/calc.tvm log=$out/tavimore.log
 cp "$example" "$doc" || fail "cannot copy $example"
 # What F5 gives, from the runner that shares the engine.
-"$runner" --ports none --ftdi none "$doc" 2>/dev/null | tr -d '\r' >"$work/plain" ||
+"$runner" --ports none --ftdi none "$doc" 2>/dev/null >"$work/plain" ||
     fail "tavimore-run could not run $example"
 x_editor "$tavimore" "$doc" || fail "the window did not appear"
 sleep 0.5
@@ -49,6 +49,13 @@ expect_rows() {
     [ $shown = 1 ] || { echo "$rows" >&2; fail "the watch panel does not show $*"; }
     xdotool key ctrl+alt+w
     sleep 0.3
+}
+
+# Waits until the document file holds the bytes of $work/expected, or fails saying $1.
+expect_saved() {
+    poll cmp -s "$doc" "$work/expected" && return
+    diff <(iconv -f CP932 -t UTF-8 "$work/expected" | od -c) <(iconv -f CP932 -t UTF-8 "$doc" | od -c) | head -20
+    fail "$1"
 }
 
 # Line 6, CALC REG1 + REG2, is inside the loop: a breakpoint there.
@@ -83,12 +90,9 @@ xdotool key ctrl+s
 count=$(grep -oP '実行したニーモニック数は\K[0-9]+' <(iconv -f CP932 -t UTF-8 "$work/plain"))
 [ -n "$count" ] || fail "no report line in tavimore-run's output"
 iconv -f CP932 -t UTF-8 "$work/plain" |
-    sed "s/実行したニーモニック数は$count行/実行したニーモニック数は$((count - 2))行/" >"$work/expected"
-saved() { iconv -f CP932 -t UTF-8 "$doc" 2>/dev/null | tr -d '\r' | cmp -s - "$work/expected"; }
-if ! poll saved; then
-    diff <(iconv -f CP932 -t UTF-8 "$doc" | tr -d '\r') "$work/expected" | head -20
-    fail "the debug run's report is not F5's"
-fi
+    sed "s/実行したニーモニック数は$count行/実行したニーモニック数は$((count - 2))行/" |
+    iconv -f UTF-8 -t CP932 >"$work/expected"
+expect_saved "the debug run's report is not F5's"
 
 # Typed over the whole text: a loop that never pumps, stopped with Esc, its report
 # replacing the text.
@@ -112,10 +116,7 @@ xdotool key F5
 sleep 0.5
 xdotool key ctrl+s
 printf 'WAIT 5\r\n/ end\r\n/ 実行したニーモニック数は2行です\r\n' | iconv -f UTF-8 -t CP932 >"$work/expected"
-if ! poll cmp -s "$doc" "$work/expected"; then
-    diff <(od -c "$work/expected") <(od -c "$doc") | head -20
-    fail "the run's report was not saved"
-fi
+expect_saved "the run's report was not saved"
 
 "$xtool" grab "$out/screenshot.png" || fail "no screenshot"
 echo "screenshot: $out/screenshot.png, watch panel rows: $out/watch.txt"

@@ -134,8 +134,7 @@ private slots:
         QString expected;
         {
             CAppFixture plain;
-            plain.SetText(kLoop);
-            plain.Key(Qt::Key_F5);
+            plain.Run(kLoop);
             expected = plain.Text();
         }
         CAppFixture fixture;
@@ -281,8 +280,6 @@ private slots:
         QCOMPARE(engine.GetRegL(), 0xFFFFFFFFu);
         type("REG1", CWatchPanel::kHex, "12G");
         QCOMPARE(engine.PeekRegister(1), 5u);
-        QCOMPARE(panel.Row(QStringLiteral("REG1"))->text(CWatchPanel::kHex),
-                 QStringLiteral("00000005"));
         QVERIFY(panel.CopyText().contains(QStringLiteral("REG1\t00000005\t5\t")));
 
         // Continuing picks up the typed value.

@@ -59,7 +59,7 @@ private slots:
         COMPARE_GOLDEN(pieces, "highlight-classes");
     }
 
-    void EditorDrawsTheClassesAndTheToggleIsRemembered()
+    void ColoursAndLineNumbersAreDrawnAndBothChoicesKept()
     {
         {
             CAppFixture fixture;
@@ -77,10 +77,25 @@ private slots:
             toggle->trigger();
             QVERIFY(fixture.View().document()->firstBlock().layout()->formats().isEmpty());
             QCOMPARE(fixture.Text(), QStringLiteral("MOV REG1 0\nNOPE 1"));
+
+            // Line numbers count from 0, or from 1; the text starts right of the gutter,
+            // which grows with the line count.
+            CTavimoreView& view = fixture.View();
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("0"));
+            QCOMPARE(view.viewport()->geometry().left(), view.Gutter()->geometry().right() + 1);
+            const int narrow = view.GutterWidth();
+            fixture.SetText(QStringLiteral("/\n").repeated(1200));
+            QVERIFY(view.GutterWidth() > narrow);
+            QCOMPARE(view.Gutter()->width(), view.GutterWidth());
+            fixture.Trigger(cmd::kViewLinesFromOne);
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("1"));
         }
+        // Both choices are kept for the next session.
         CAppFixture again;
         QVERIFY(!again.Frame().Action(cmd::kViewHighlight)->isChecked());
         QVERIFY(!again.View().Highlighting());
+        QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
+        QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
     }
 
     // A large text (a run's report, its undo) is coloured where it is shown, not
@@ -113,28 +128,6 @@ private slots:
         QTest::keyClicks(&view, QStringLiteral("Z"));
         QCOMPARE(FormatAt(text->firstBlock(), 0).underlineStyle(),
                  QTextCharFormat::SingleUnderline);
-    }
-
-    void NumbersCountFromZeroOrOneAndTheChoiceIsKept()
-    {
-        {
-            CAppFixture fixture;
-            CTavimoreView& view = fixture.View();
-            fixture.SetText(QStringLiteral("WAIT 0\nWAIT 1"));
-            QCOMPARE(view.LineNumberText(0), QStringLiteral("0"));
-            // The text starts right of the gutter, which grows with the line count.
-            QCOMPARE(view.viewport()->geometry().left(), view.Gutter()->geometry().right() + 1);
-            const int narrow = view.GutterWidth();
-            fixture.SetText(QStringLiteral("/\n").repeated(1200));
-            QVERIFY(view.GutterWidth() > narrow);
-            QCOMPARE(view.Gutter()->width(), view.GutterWidth());
-
-            fixture.Trigger(cmd::kViewLinesFromOne);
-            QCOMPARE(view.LineNumberText(0), QStringLiteral("1"));
-        }
-        CAppFixture again;
-        QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
-        QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
     }
 
     void AStepMarksTheNextStatementUntilARun()

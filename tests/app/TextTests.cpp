@@ -182,8 +182,16 @@ private slots:
         QVERIFY2(m_pFixture->errors[0].contains(ui::kDiskFull), qPrintable(m_pFixture->errors[0]));
     }
 
-    void CommandLineFileThatCannotBeOpenedEndsTheApplication()
+    void AFileThatCannotBeOpenedIsNamedOnceAndEndsOnlyAStart()
     {
+        // In the editor: the text stays.
+        m_pFixture->SetText(QStringLiteral("kept"));
+        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFile(QStringLiteral("nothing-here.tvm"))));
+        QCOMPARE(m_pFixture->errors.size(), 1);
+        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("nothing-here.tvm")));
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
+
+        // On the command line: the application ends.
         m_pFixture.reset();
         CTavimoreApp app;
         QStringList errors;
@@ -211,15 +219,6 @@ private slots:
         QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("true - Tavimore"));
         m_pFixture->App().OnFileNew();
         QCOMPARE(asked, QStringList{QStringLiteral("true")});
-    }
-
-    void OpeningAFileThatCannotBeReadSaysSoAndKeepsTheText()
-    {
-        m_pFixture->SetText(QStringLiteral("kept"));
-        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFile(QStringLiteral("nothing-here.tvm"))));
-        QCOMPARE(m_pFixture->errors.size(), 1);
-        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("nothing-here.tvm")));
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
     }
 
     void RecentFileListKeepsSixNewestFirst()

@@ -85,7 +85,7 @@ private slots:
                  QStringLiteral("400"));
     }
 
-    void DraggingStoresAtOnce()
+    void DraggingStoresAtOnceAlsoDuringARunThatPumps()
     {
         m_pFixture->App().OnShowOptions();
         CSelRangeSlider* regw = m_pDialog->RegWSlider();
@@ -100,14 +100,10 @@ private slots:
         level->setSliderPosition(0);
         level->setSliderDown(false);
         QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 0);
-    }
 
-    void DragDuringAPumpingRunChangesTheFollowingStatements()
-    {
-        m_pFixture->App().OnShowOptions();
+        // During a run that pumps, a drag changes the statements that follow.
         m_pFixture->Engine().SetStatementLimit(20000000);
         m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
-        CSelRangeSlider* level = m_pDialog->LevelSlider();
         QTimer::singleShot(50, level, [level] {
             level->setSliderDown(true);
             level->setSliderPosition(100);

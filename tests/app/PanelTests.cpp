@@ -140,7 +140,7 @@ private slots:
         fixture.Trigger(cmd::kViewLinesFromOne);
     }
 
-    void FindingsFollowEditsAndAreCheckedAgain()
+    void FindingsFollowEditsAndAreCheckedAgainOrForALongTextOnRequest()
     {
         CAppFixture fixture;
         CTavimoreView& view = fixture.View();
@@ -168,6 +168,19 @@ private slots:
         diagnostics.SetHeld(false);
         QTRY_COMPARE(checks.count(), 1);
         QCOMPARE(diagnostics.Lines().constFirst(), 0);
+
+        // A long text is checked only on request.
+        CDiagnosticsPanel& panel = *fixture.App().DiagnosticsPanel();
+        fixture.SetText(QStringLiteral("WIAT 0\n") +
+                        QStringLiteral("/ x\n").repeated(CScriptDiagnostics::kLineBound));
+        QTRY_VERIFY(!diagnostics.IsPending());
+        QVERIFY(diagnostics.SkippedLongText());
+        QCOMPARE(diagnostics.Count(), 0);
+        auto* checkNow = panel.findChild<QPushButton*>(QStringLiteral("diagnosticsCheckNow"));
+        QVERIFY(!checkNow->isHidden());
+        checkNow->click();
+        QCOMPARE(diagnostics.Lines(), QList<int>{0});
+        QVERIFY(checkNow->isHidden());
     }
 
     void TheTextAndItsUndoHistoryAreUntouched()
@@ -197,23 +210,6 @@ private slots:
         fixture.View().setFocus();
         fixture.Key(Qt::Key_F5);
         QVERIFY(fixture.Text().contains(QStringLiteral("/ 実行したニーモニック数は")));
-    }
-
-    void ALongTextIsCheckedOnlyOnRequest()
-    {
-        CAppFixture fixture;
-        CScriptDiagnostics& diagnostics = *fixture.App().Diagnostics();
-        CDiagnosticsPanel& panel = *fixture.App().DiagnosticsPanel();
-        fixture.SetText(QStringLiteral("WIAT 0\n") +
-                        QStringLiteral("/ x\n").repeated(CScriptDiagnostics::kLineBound));
-        QTRY_VERIFY(!diagnostics.IsPending());
-        QVERIFY(diagnostics.SkippedLongText());
-        QCOMPARE(diagnostics.Count(), 0);
-        auto* checkNow = panel.findChild<QPushButton*>(QStringLiteral("diagnosticsCheckNow"));
-        QVERIFY(!checkNow->isHidden());
-        checkNow->click();
-        QCOMPARE(diagnostics.Lines(), QList<int>{0});
-        QVERIFY(checkNow->isHidden());
     }
 
     void TheStatusBarShowsAChangedText()
@@ -254,19 +250,17 @@ private slots:
                                            QStringLiteral("7 list: \u23CE window A"), "9 three"}));
         model.SetLineNumberBase(1);
         QCOMPARE(model.index(3, CReportModel::LineColumn).data().toInt(), 10);
-    }
 
-    void AManyLinedReportIsReadOnlyWhereShown()
-    {
+        // A report of many lines is read where it is shown.
         CReportPanel panel;
-        CRunReport report;
+        CRunReport many;
         const int count = 400000;
-        report.statusText.reserve(static_cast<size_t>(count) * 12);
+        many.statusText.reserve(static_cast<size_t>(count) * 12);
         for (int i = 0; i < count; ++i) {
-            report.statusText += "/ s" + std::to_string(i) + "\r\n";
-            report.statusLines.push_back(i % 3);
+            many.statusText += "/ s" + std::to_string(i) + "\r\n";
+            many.statusLines.push_back(i % 3);
         }
-        panel.ShowReport(std::move(report));
+        panel.ShowReport(std::move(many));
         QCOMPARE(panel.Model()->rowCount(), count);
         QCOMPARE(panel.Model()->TextOf(count - 1), QStringLiteral("s399999"));
         QVERIFY(panel.Summary().contains(QStringLiteral("400000")));

@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
     }
 
-    void CaretLineTextsHaveTheirOwnBases()
+    void CaretLineTextsHaveTheirOwnBasesAndTheTitleTurnsTrue()
     {
         m_pFixture->SetText(QStringLiteral("a\nb\nc"));
         m_pFixture->PutCaret(2);
@@ -129,10 +129,8 @@ private slots:
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
         m_pFixture->App().OnFileNew();
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
-    }
 
-    void TitleTurnsTrueOnTheFirstTypedCharacter()
-    {
+        // The title turns "true" on the first typed character.
         CMainFrame& frame = m_pFixture->Frame();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Tavimore"));
         QTest::keyClick(&m_pFixture->View(), 'a');
@@ -146,7 +144,7 @@ private slots:
         QVERIFY(!CTavimoreView::TitleToggle());
     }
 
-    void CopyFindAndReplace()
+    void CopyFindAndReplaceKeepOtherCodesOfACharacter()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
         m_pFixture->View().selectAll();
@@ -165,10 +163,8 @@ private slots:
         QVERIFY(find->FindNext());
         QCOMPARE(m_pFixture->View().textCursor().selectedText(), QStringLiteral("wait"));
         find->hide();
-    }
 
-    void OtherCodesOfACharacterSurviveCopyFindAndBackspace()
-    {
+        // Other codes of a character survive copying, finding and Backspace.
         // 髙 as EE E0 and ≒ as 87 90: shown as the characters, saved as they came.
         const std::string bytes = "\xEE\xE0\x87\x90 A";
         m_pFixture->SetText(doctext::Decode(bytes));
@@ -191,7 +187,7 @@ private slots:
 
         // Found and replaced, the selector goes with its character.
         m_pFixture->SetText(doctext::Decode(bytes));
-        CFindReplaceDialog* find = Replace(*m_pFixture, QStringLiteral("髙"), QStringLiteral("≒"));
+        find = Replace(*m_pFixture, QStringLiteral("髙"), QStringLiteral("≒"));
         QCOMPARE(find->ReplaceAll(), 1);
         QCOMPARE(m_pFixture->Doc().EngineText(), std::string("\x81\xE0\x87\x90 A"));
         find->hide();

@@ -282,7 +282,7 @@ private slots:
         QVERIFY(shown);
     }
 
-    void HelpIsFoundBesideTheProgramAndContextHelpShowsThePrompt()
+    void HelpContextHelpAndTheEnvironmentCheck()
     {
         // The build tree holds the help as an installation does.
         QVERIFY(CTavimoreApp::HelpFile().endsWith(QStringLiteral("/language.md")));
@@ -308,10 +308,9 @@ private slots:
         QVERIFY(shown);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
         QWhatsThis::hideText();
-    }
 
-    void EnvironmentCheckShowsTheFindingsAndExplainsARefusedPort()
-    {
+        // The environment check shows its findings, and where the system refuses the
+        // ports, the port statement's box is unchanged and the status bar names the cause.
         m_pFixture.reset();
         m_pFixture = std::make_unique<CAppFixture>(
             QStringList{QStringLiteral("--ports"), QStringLiteral("system")});
@@ -326,8 +325,6 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), findings);
         dialog->close();
 
-        // Where the system refuses the ports, the port statement's box is unchanged and
-        // the status bar names the cause.
         if (!findings.contains(QStringLiteral("FAILS   ports.access")))
             QSKIP("this machine grants port access: nothing to explain");
         m_pFixture->SetText(QStringLiteral("IN H'70"));

@@ -57,7 +57,7 @@ int UnixSocket(const QByteArray& path, bool bind)
 class CFrameTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void CommandsMenusToolBarAndKeysAreLaidOutAsBefore()
+    void CommandsBarsMenusAndKeysAreLaidOutAsBefore()
     {
         CMainFrame& frame = m_pFixture->Frame();
         // Every command: id, text, keys, prompt, tool tip, state.
@@ -92,11 +92,8 @@ private slots:
         for (int row = 0; row < table->rowCount(); ++row)
             lines << table->item(row, 0)->text() + " = " + table->item(row, 1)->text();
         COMPARE_GOLDEN(lines.join('\n') + '\n', "commands");
-    }
 
-    void DialogBarStatusBarAndTheCommandsThatFollowTheSelection()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
+        // The dialog bar, the status bar, and the commands that follow the selection.
         QVERIFY(!frame.Action(cmd::kEditCopy)->isEnabled());
         m_pFixture->SetText(QStringLiteral("abc"));
         m_pFixture->View().selectAll();

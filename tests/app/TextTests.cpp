@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(Decode("a\nb\rc", LineBreaks::Lf).count(QLatin1Char('\n')), 1);
     }
 
-    void UneditedFilesSaveBackByteForByte()
+    void FilesSaveBackByteForByteOrWithTheirLineBreaks()
     {
         const std::pair<const char*, std::string> cases[] = {
             {"every-byte.tvm", AllBytes() + "\r\n" + AllPairs()},
@@ -112,10 +112,8 @@ private slots:
             QCOMPARE(ReadBytes(path), bytes);
             QVERIFY(m_pFixture->errors.isEmpty());
         }
-    }
 
-    void EditedFilesKeepTheirLineBreaks()
-    {
+        // An edited file keeps its line breaks.
         const QString path = TestFile(QStringLiteral("edited-lf.tvm"));
         QVERIFY(m_pFixture->OpenBytes(path, "A\nB\n"));
         m_pFixture->PutCaret(2);

@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(asked, QStringList{QStringLiteral("true")});
     }
 
-    void RecentFileListKeepsSixNewestFirst()
+    void RecentFilesKeepSixNewestFirstAndDroppedFilesOpen()
     {
         QStringList paths;
         for (int i = 0; i < 7; ++i) {
@@ -254,10 +254,8 @@ private slots:
         QCOMPARE(m_pFixture->App().RecentFiles().Paths(), expected);
         QVERIFY(!m_pFixture->App().OpenDocumentFile(paths[6]));
         QVERIFY(!m_pFixture->App().RecentFiles().Paths().contains(paths[6]));
-    }
 
-    void FilesDroppedOnTheWindowAreOpened()
-    {
+        // Files dropped on the window are opened, the last one shown.
         const QString a = TestFile(QStringLiteral("dropped-a.tvm"));
         const QString b = TestFile(QStringLiteral("dropped-b.tvm"));
         QVERIFY(WriteBytes(a, "A"));

@@ -29,7 +29,7 @@ CFindReplaceDialog* Replace(CAppFixture& fixture, const QString& find, const QSt
 class CEditorTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void F5RunsTheWholeScriptAsOneUndoableEdit()
+    void F5RunsTheWholeScriptAsOneUndoableEditShowingRunning()
     {
         m_pFixture->Run(QStringLiteral("WAIT 5\n/ note\n\n"));
         // The trailing empty line is trimmed: two statements ran.
@@ -46,6 +46,23 @@ private slots:
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
         QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000003@h"));
+
+        // While a run or a step shows a box, the indicator says running and Run is grey.
+        CMainFrame& frame = m_pFixture->Frame();
+        QStringList seen;
+        // A label that does not exist shows a box while the statement runs.
+        m_pFixture->answer = [&](const QString&, const QString&) {
+            seen << frame.RunningPane()->text() + (frame.Action(cmd::kScriptRun)->isEnabled()
+                                                       ? QStringLiteral("+run")
+                                                       : QStringLiteral("-run"));
+            return MessageAnswer::Ok;
+        };
+        m_pFixture->Run(QStringLiteral("JMP L'NOPE"));
+        m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
+        m_pFixture->Step(0);
+        QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));
+        QCOMPARE(frame.RunningPane()->text(), QString());
+        QVERIFY(frame.Action(cmd::kScriptRun)->isEnabled());
     }
 
     void F7StepsAndTheCaretFollowsTheStep()
@@ -209,25 +226,6 @@ private slots:
         QPointer<CMediaWindow> watched(window);
         m_pFixture->Trigger(cmd::kScriptStop);
         QTRY_VERIFY(watched.isNull() || !watched->isVisible());
-    }
-
-    void RunAndStepShowRunningAndGreyRun()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        QStringList seen;
-        // A label that does not exist shows a box while the statement runs.
-        m_pFixture->answer = [&](const QString&, const QString&) {
-            seen << frame.RunningPane()->text() + (frame.Action(cmd::kScriptRun)->isEnabled()
-                                                       ? QStringLiteral("+run")
-                                                       : QStringLiteral("-run"));
-            return MessageAnswer::Ok;
-        };
-        m_pFixture->Run(QStringLiteral("JMP L'NOPE"));
-        m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
-        m_pFixture->Step(0);
-        QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));
-        QCOMPARE(frame.RunningPane()->text(), QString());
-        QVERIFY(frame.Action(cmd::kScriptRun)->isEnabled());
     }
 
     void RedoFollowsUndoOnBothKeys()

@@ -286,10 +286,8 @@ private slots:
         fixture.Trigger(cmd::kDebugRun);
         QVERIFY(fixture.Text().contains(QStringLiteral("00000005@d")));
         QCOMPARE(panel.Row(ui::kWatchCallStack)->text(CWatchPanel::kDecimal), ui::kWatchCallEmpty);
-    }
 
-    void TypedValuesAndStoredTextsAreReadAsTheLanguageWritesThem()
-    {
+        // Typed values and stored texts are read as the language writes them.
         const std::tuple<const char*, int, bool, uint32_t> cases[] = {
             // clang-format off
             {"-1", 10, true, 0xFFFFFFFF},             {"D'-2147483648", 16, true, 0x80000000},
@@ -307,8 +305,6 @@ private slots:
             if (ok) QCOMPARE(value, expected);
         }
 
-        CAppFixture fixture;
-        CScriptEngine& engine = fixture.Engine();
         // A length longer than the range is cut at its end; a zero byte ends the text.
         engine.WriteRegister(30, 9);
         engine.WriteRegister(31, 0x64636261); // "abcd"

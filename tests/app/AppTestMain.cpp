@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <cstring>
 
 #include "AppTests.h"
 

@@ -312,7 +312,7 @@ private slots:
         QCOMPARE(Rows(model), QStringList{"2 " + status});
     }
 
-    void ShowsTheDecodedFrameAndItsTimings()
+    void TheInfraredPanelShowsACaptureAndOpensAfterARunThatCaptures()
     {
         CInfraredPanel panel;
         panel.resize(900, 420);
@@ -348,23 +348,21 @@ private slots:
         QVERIFY(vcd.find("$var wire 1 ! ir $end") != std::string::npos);
         QVERIFY(vcd.find("#19000\n1!\n") !=
                 std::string::npos); // the leader's mark ends after 9000 us
-    }
 
-    // After a run the panel opens on the capture the registers hold, but only when the
-    // script has a capture statement: other scripts leave REGL and registers non-zero too.
-    void OpensAfterARunOnlyForAScriptThatCaptures()
-    {
+        // After a run the docked panel opens on the capture the registers hold, but only when
+        // the script has a capture statement: other scripts leave REGL and registers
+        // non-zero too.
         CAppFixture fixture;
-        auto* panel = fixture.Frame().findChild<CInfraredPanel*>();
-        QVERIFY(panel != nullptr);
+        auto* docked = fixture.Frame().findChild<CInfraredPanel*>();
+        QVERIFY(docked != nullptr);
         const QString leaveBits =
             QStringLiteral("MOV REG0 H'00FF00FF\nMOV REG1 H'0F0F0F0F\nMOV REGL D'6\n");
         fixture.SetText(leaveBits + QStringLiteral("/ IRSIGNAL REG0 D'6"));
         fixture.Doc().RunText();
-        QVERIFY(panel->isHidden());
+        QVERIFY(docked->isHidden());
         fixture.SetText(leaveBits + QStringLiteral("JMP L'END\n  irsignal REG0 D'6\nL'END"));
         fixture.Doc().RunText();
-        QVERIFY(!panel->isHidden());
+        QVERIFY(!docked->isHidden());
     }
 };
 

@@ -118,16 +118,6 @@ private slots:
         QVERIFY(!frame.ToolBar()->isVisible());
     }
 
-    void WindowHideAndShowActOnTheMainWindow()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        QVERIFY(frame.isVisible());
-        m_pFixture->Run(QStringLiteral("WINDOW hide\nPUMP"));
-        QVERIFY(!frame.isVisible());
-        m_pFixture->Doc().RunScript(Sj("WINDOW Show\r\nWINDOW other"));
-        QVERIFY(frame.isVisible());
-    }
-
     void NewAndOpenKeepTheEngine()
     {
         m_pFixture->Run(QStringLiteral("WAIT 6"));
@@ -236,7 +226,7 @@ private slots:
         QCOMPARE(lines.count(QLatin1Char('\n')), CCopyDataEndpoint::kShownLines + 1);
     }
 
-    void DialogsStayAboveTheMainWindowKeepTheirSizeAndClose()
+    void TheScriptHidesAndShowsTheMainWindowAndDialogsStayAboveIt()
     {
         m_pFixture->App().OnShowOptions();
         QWidget* options = m_pFixture->App().OptionDialog();
@@ -259,7 +249,6 @@ private slots:
         QCOMPARE(aboutFlags, kFixedDialogFlags);
         QVERIFY(aboutFixed);
 
-        // The open dialog is wide enough for its columns.
         int openWidth = 0;
         WhenModal<QFileDialog>([&openWidth](QFileDialog* dialog) {
             openWidth = dialog->width();
@@ -277,6 +266,14 @@ private slots:
         });
         m_pFixture->Trigger(cmd::kFilePrintPreview);
         QVERIFY(shown);
+
+        // The script's WINDOW statements hide and show the main window.
+        CMainFrame& frame = m_pFixture->Frame();
+        QVERIFY(frame.isVisible());
+        m_pFixture->Run(QStringLiteral("WINDOW hide\nPUMP"));
+        QVERIFY(!frame.isVisible());
+        m_pFixture->Doc().RunScript(Sj("WINDOW Show\r\nWINDOW other"));
+        QVERIFY(frame.isVisible());
     }
 
     void HelpContextHelpAndTheEnvironmentCheck()

@@ -10,7 +10,6 @@
 
 using AppTestMaker = std::unique_ptr<QObject> (*)();
 
-// Every registered class by name.
 std::map<std::string, AppTestMaker>& AppTestClasses();
 
 // Registers a test class under a name; ctest runs it as app/NAME.

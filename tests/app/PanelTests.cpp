@@ -29,7 +29,6 @@ const QString kSample = QStringLiteral("WAIT 0\n"
                                        "JMP L'TOP\n"
                                        "MOV REG2 10");
 
-// The lines the view underlines with a wave.
 QList<int> WavyLines(const CTavimoreView& view)
 {
     QList<int> lines;
@@ -46,7 +45,6 @@ QRgb GutterMark(CTavimoreView& view, int line)
     return picture.pixel(picture.width() - 2, RowY(view, line));
 }
 
-// Clicks a row of the panel's table.
 void ClickRow(CReportPanel& panel, int row)
 {
     QTableView* table = panel.Table();

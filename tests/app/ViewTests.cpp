@@ -24,7 +24,6 @@ QString Pieces(const QString& line)
     return pieces.join(QLatin1Char('|'));
 }
 
-// The format the layout applies at a column of a line.
 QTextCharFormat FormatAt(const QTextBlock& block, int column)
 {
     for (const QTextLayout::FormatRange& range : block.layout()->formats())

@@ -130,8 +130,7 @@ private slots:
 
     void ADebugRunPausesWithoutTouchingTheTextAndEndsWithTheRunsReport()
     {
-        // The report of a plain run, for comparison.
-        QString expected;
+        QString expected; // the report of a plain run
         {
             CAppFixture plain;
             plain.Run(kLoop);

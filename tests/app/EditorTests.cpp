@@ -47,10 +47,10 @@ private slots:
                  QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
         QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000003@h"));
 
-        // While a run or a step shows a box, the indicator says running and Run is grey.
+        // While a run or a step shows a box (here for a label that does not exist), the
+        // indicator says running and Run is grey.
         CMainFrame& frame = m_pFixture->Frame();
         QStringList seen;
-        // A label that does not exist shows a box while the statement runs.
         m_pFixture->answer = [&](const QString&, const QString&) {
             seen << frame.RunningPane()->text() + (frame.Action(cmd::kScriptRun)->isEnabled()
                                                        ? QStringLiteral("+run")

@@ -1,7 +1,6 @@
 // The document's bytes through the editor and back: nothing may be lost.
 #include <QMenu>
 #include <QMimeData>
-#include <QSettings>
 
 #include <csignal>
 #include <sys/mount.h>

@@ -9,10 +9,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${2:-$root/docs}" && cd "${2:-$root/docs}" && pwd)
-for tool in Xvfb openbox xdotool; do
-    command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 1; }
-done
 source "$root/tools/x-session.sh"
+missing=$(x_missing Xvfb openbox xdotool) && { echo "$missing is not installed"; exit 1; }
 x_session 1100x800 || { echo "Xvfb did not start"; exit 1; }
 
 # A script written as UTF-8 here, saved as the editor's cp932 with CR LF.
@@ -27,19 +25,12 @@ shot() {
     local image=$1 file=$2
     shift 2
     [ -f "$work/$file" ] || cp "$root/$file" "$work/"
-    local name
-    name=$(basename "$file")
-    "$build/app/tavimore" --ports none --ftdi none "$work/$name" >"$work/log" 2>&1 &
-    local editor=$!
-    local window
-    window=$(timeout 20 xdotool search --sync --name "^${name//./\\.} - Tavimore\$" | head -1)
-    if [ -z "$window" ]; then
+    if ! x_editor "$build/app/tavimore" "$work/$(basename "$file")"; then
         echo "the window did not appear"
-        cat "$work/log"
+        cat "$log"
         kill "$editor"
         return 1
     fi
-    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     xdotool windowmove "$window" 0 0 windowsize "$window" 1100 780
     sleep 0.8
     for command in "$@"; do
@@ -48,7 +39,7 @@ shot() {
         sleep 0.7
     done
     sleep 0.5
-    "$build/tests/app/tavimore-screengrab" "$out/$image" && echo "$out/$image"
+    "$build/tests/app/tavimore-xtool" grab "$out/$image" && echo "$out/$image"
     kill "$editor"
     wait "$editor" 2>/dev/null || true # it ends by the kill above
 }

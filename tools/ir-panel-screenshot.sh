@@ -10,13 +10,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/x-session.sh"
 x_session 1100x860 || { echo "Xvfb did not start"; exit 1; }
 cp "$root/examples/ir-capture.tvm" "$root/examples/ir-nec.ini" "$root/examples/ir-nec.mode2" "$work/"
-"$build/app/tavimore" --ports sim --sim-config "$work/ir-nec.ini" "$work/ir-capture.tvm" >"$work/log" 2>&1 &
-pids+=($!)
-window=$(timeout 20 xdotool search --sync --name '^ir-capture\.tvm - Tavimore$' | head -1)
-[ -n "$window" ] || { echo "the window did not appear"; cat "$work/log"; exit 1; }
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+x_editor "$build/app/tavimore" "$work/ir-capture.tvm" --ports sim --sim-config "$work/ir-nec.ini" ||
+    { echo "the window did not appear"; cat "$log"; exit 1; }
 xdotool windowsize "$window" 1080 840
 sleep 0.5
 xdotool key F5
 sleep 3
-"$build/tests/app/tavimore-screengrab" "$out"
+"$build/tests/app/tavimore-xtool" grab "$out"

@@ -1,13 +1,8 @@
 #include "AppFixture.h"
 
-#include <QDir>
-#include <QFile>
-#include <QMessageBox>
+#include <QImage>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTextCursor>
-
-#include "DocumentText.h"
 
 CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique<CTavimoreApp>())
 {
@@ -28,17 +23,32 @@ CAppFixture::CAppFixture(const QStringList& arguments) : m_pApp(std::make_unique
     CTavimoreView::ResetTitleToggle();
 }
 
-CAppFixture::~CAppFixture() = default;
-
-void CAppFixture::SetText(const QString& text)
-{
-    View().setPlainText(text);
-}
-
 void CAppFixture::PutCaret(int line)
 {
-    QTextCursor cursor(View().document()->findBlockByNumber(line));
-    View().setTextCursor(cursor);
+    View().setTextCursor(QTextCursor(View().document()->findBlockByNumber(line)));
+}
+
+int RowY(CTavimoreView& view, int line)
+{
+    return view.cursorRect(QTextCursor(view.document()->findBlockByNumber(line))).center().y();
+}
+
+bool GutterRowHolds(CTavimoreView& view, int y, const QColor& colour)
+{
+    const QImage picture = view.Gutter()->grab().toImage();
+    for (int x = 0; x < picture.width(); ++x)
+        if (picture.pixelColor(x, y) == colour) return true;
+    return false;
+}
+
+QString Golden(const QString& name, const QString& actual)
+{
+    QFile file(QStringLiteral(TAVIMORE_SOURCE_DIR "/tests/app/golden/") + name +
+               QStringLiteral(".out"));
+    if (qgetenv("TAVIMORE_UPDATE_GOLDEN") == "1" && file.open(QIODevice::WriteOnly))
+        file.write(actual.toUtf8());
+    file.close();
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QList<QMessageBox*> VisibleBoxes()

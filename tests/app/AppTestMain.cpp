@@ -8,8 +8,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <cstring>
-#include <vector>
 
 #include "AppTests.h"
 
@@ -44,8 +42,6 @@ int main(int argc, char** argv)
     }
     std::unique_ptr<QObject> test = classes.at(argv[1])();
     // Qt Test sees the program name and the options after the class name.
-    std::vector<char*> args{argv[0]};
-    for (int i = 2; i < argc; ++i)
-        args.push_back(argv[i]);
-    return QTest::qExec(test.get(), static_cast<int>(args.size()), args.data());
+    argv[1] = argv[0];
+    return QTest::qExec(test.get(), argc - 1, argv + 1);
 }

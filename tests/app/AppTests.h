@@ -10,16 +10,9 @@
 
 using AppTestMaker = std::unique_ptr<QObject> (*)();
 
-// Every registered class by name.
 std::map<std::string, AppTestMaker>& AppTestClasses();
-
-template <class T> struct CAppTestRegistration {
-    explicit CAppTestRegistration(const char* name)
-    {
-        AppTestClasses()[name] = []() -> std::unique_ptr<QObject> { return std::make_unique<T>(); };
-    }
-};
 
 // Registers a test class under a name; ctest runs it as app/NAME.
 #define TAVIMORE_APP_TEST(Class, name)                                                             \
-    static const CAppTestRegistration<Class> s_registration##Class(name)
+    static const bool s_registered##Class = (                                                      \
+        AppTestClasses()[name] = [] { return std::unique_ptr<QObject>(new Class); }, true)

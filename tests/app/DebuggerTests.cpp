@@ -1,50 +1,16 @@
 // The debugger: breakpoints in the gutter that move with their lines and are kept
 // per file, the debug run that pauses without touching the text and ends with the
 // run's own report, break-on-change, and the watch panel's values and edits.
-#include <QImage>
-#include <QLabel>
-#include <QSettings>
-#include <QStatusBar>
-#include <QTest>
-#include <QTextBlock>
 #include <QTreeWidget>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "Debugger.h"
-#include "RecentFiles.h"
 #include "UiTexts.h"
 #include "WatchPanel.h"
 
 namespace {
 
-void ClearSettings()
-{
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, CRecentFileList::OrganizationKey(),
-              QStringLiteral("Tavimore"))
-        .clear();
-}
-
-std::vector<int> Lines(std::initializer_list<int> lines)
-{
-    return std::vector<int>(lines);
-}
-
-// The gutter's row of a line, in the gutter's coordinates.
-int RowY(CTavimoreView& view, int line)
-{
-    QTextCursor cursor(view.document()->findBlockByNumber(line));
-    return view.cursorRect(cursor).center().y();
-}
-
-bool RowHoldsBreakpoint(CTavimoreView& view, int line)
-{
-    const QImage picture = view.Gutter()->grab().toImage();
-    const int y = RowY(view, line);
-    for (int x = 0; x < picture.width(); ++x)
-        if (picture.pixelColor(x, y) == CTavimoreView::BreakpointColor()) return true;
-    return false;
-}
+using Lines = std::vector<int>;
 
 // A loop that sums 1 to 4 into REG1, with a subroutine that stores a text.
 const QString kLoop = QStringLiteral("MOV REG1 0\n"            // 0
@@ -66,7 +32,7 @@ const QString kLoop = QStringLiteral("MOV REG1 0\n"            // 0
 class CDebuggerTest final : public QObject {
     Q_OBJECT
 private slots:
-    void init() { ClearSettings(); }
+    void init() { ForgetEditorSettings(); }
 
     void GutterClicksAndF9ToggleBreakpointsThatMoveWithTheirLines()
     {
@@ -79,15 +45,15 @@ private slots:
 
         QTest::mouseClick(view.Gutter(), Qt::LeftButton, {}, QPoint(4, RowY(view, 2)));
         QCOMPARE(debugger.BreakpointLines(), Lines({2}));
-        QVERIFY(RowHoldsBreakpoint(view, 2));
-        QVERIFY(!RowHoldsBreakpoint(view, 1));
+        QVERIFY(GutterRowHolds(view, RowY(view, 2), CTavimoreView::BreakpointColor()));
+        QVERIFY(!GutterRowHolds(view, RowY(view, 1), CTavimoreView::BreakpointColor()));
         // Below the last line there is nothing to toggle.
         QCOMPARE(view.GutterLineAt(RowY(view, 3) + 200), -1);
 
         fixture.PutCaret(0);
-        fixture.Frame().Action(cmd::kDebugToggleBreakpoint)->trigger();
+        fixture.Trigger(cmd::kDebugToggleBreakpoint);
         QCOMPARE(debugger.BreakpointLines(), Lines({0, 2}));
-        fixture.Frame().Action(cmd::kDebugToggleBreakpoint)->trigger();
+        fixture.Trigger(cmd::kDebugToggleBreakpoint);
         QCOMPARE(debugger.BreakpointLines(), Lines({2}));
 
         // A line typed at the start of the breakpoint's line pushes it down with its
@@ -117,7 +83,7 @@ private slots:
 
     void BreakpointsAreKeptPerFileAndSurviveRunsStepsAndUndo()
     {
-        const QString path = TestFolder() + QStringLiteral("/kept.tvm");
+        const QString path = TestFile(QStringLiteral("kept.tvm"));
         QVERIFY(WriteBytes(path, "WAIT 0\r\nWAIT 1\r\nDISPD REG1\r\nWAIT 3\r\n"));
         {
             CAppFixture fixture({path});
@@ -126,28 +92,26 @@ private slots:
             debugger.SetBreakpoint(3, true);
             // A run's report keeps the script's lines, so the breakpoints stay; so
             // does its undo.
-            QTest::keyClick(&fixture.View(), Qt::Key_F5);
+            fixture.Key(Qt::Key_F5);
             QVERIFY(fixture.Text().contains(QStringLiteral("実行したニーモニック数は")));
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 3}));
             fixture.View().undo();
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 3}));
             // Nor does deleting the whole text and taking that back.
             fixture.View().selectAll();
-            QTest::keyClick(&fixture.View(), Qt::Key_Delete);
+            fixture.Key(Qt::Key_Delete);
             QVERIFY(debugger.BreakpointLines().empty());
             fixture.View().undo();
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 3}));
             // A step that writes a status line under its line keeps the breakpoint on
             // the stepped line and moves those below.
-            fixture.PutCaret(2);
-            QTest::keyClick(&fixture.View(), Qt::Key_F7);
+            fixture.Step(2);
             QCOMPARE(fixture.Text().count(QLatin1Char('\n')), 5);
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 4}));
             // Stepping the breakpoint's own line and taking the step back leave it there;
             // so does a paste over the whole line.
             debugger.SetBreakpoint(2, true);
-            fixture.PutCaret(2);
-            QTest::keyClick(&fixture.View(), Qt::Key_F7);
+            fixture.Step(2);
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 2, 5}));
             fixture.View().undo();
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 2, 4}));
@@ -157,22 +121,19 @@ private slots:
             QCOMPARE(debugger.BreakpointLines(), Lines({1, 2, 4}));
             debugger.SetBreakpoint(2, false);
             // A new document has none, and does not take the file's away.
-            fixture.Frame().Action(cmd::kFileNew)->trigger();
+            fixture.Trigger(cmd::kFileNew);
             QVERIFY(debugger.BreakpointLines().empty());
         }
         CAppFixture again({path});
         QCOMPARE(again.Doc().Debugger().BreakpointLines(), Lines({1, 4}));
-        ClearSettings();
     }
 
     void ADebugRunPausesWithoutTouchingTheTextAndEndsWithTheRunsReport()
     {
-        // The report of a plain run, for comparison.
-        QString expected;
+        QString expected; // the report of a plain run
         {
             CAppFixture plain;
-            plain.SetText(kLoop);
-            QTest::keyClick(&plain.View(), Qt::Key_F5);
+            plain.Run(kLoop);
             expected = plain.Text();
         }
         CAppFixture fixture;
@@ -185,7 +146,7 @@ private slots:
         fixture.Doc().Debugger().SetBreakpoint(4, true);
         fixture.PutCaret(7);
 
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.Text(), kLoop);
         QVERIFY(!fixture.Doc().IsModified());
@@ -198,7 +159,7 @@ private slots:
         QCOMPARE(fixture.Engine().PeekRegister(1), 0u);
 
         // Continuing runs the breakpoint's statement and stops there again next time.
-        QTest::keyClick(&view, Qt::Key_F5, Qt::ControlModifier);
+        fixture.Key(Qt::Key_F5, Qt::ControlModifier);
         QVERIFY(fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.CaretLine(), 4);
         QCOMPARE(fixture.Engine().PeekRegister(1), 1u);
@@ -208,7 +169,7 @@ private slots:
         // Without the breakpoint it runs to the end: the report is the plain run's,
         // and one undo brings the script back.
         fixture.Doc().Debugger().SetBreakpoint(4, false);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.Text(), expected);
         QCOMPARE(view.MarkedLine(), -1);
@@ -218,32 +179,28 @@ private slots:
         QCOMPARE(fixture.Text(), kLoop);
     }
 
-    void F5AndNewAbandonAPausedDebugRun()
+    void F5NewAndEscEndAPausedDebugRun()
     {
         CAppFixture fixture;
-        fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
-        fixture.Doc().Debugger().SetBreakpoint(1, true);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
-        QVERIFY(fixture.Doc().IsDebugPaused());
+        const auto pauseAt = [&fixture](int line) {
+            fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
+            fixture.Doc().Debugger().SetBreakpoint(line, true);
+            fixture.Trigger(cmd::kDebugRun);
+            QVERIFY(fixture.Doc().IsDebugPaused());
+        };
         // F5 runs the whole text afresh, breakpoints or not.
-        QTest::keyClick(&fixture.View(), Qt::Key_F5);
+        pauseAt(1);
+        fixture.Key(Qt::Key_F5);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.Engine().PeekRegister(7), 3u);
         QVERIFY(fixture.Text().contains(QStringLiteral("実行したニーモニック数は3行です")));
-
-        fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
-        fixture.Doc().Debugger().SetBreakpoint(2, true);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
-        QVERIFY(fixture.Doc().IsDebugPaused());
-        fixture.Frame().Action(cmd::kFileNew)->trigger();
+        pauseAt(2);
+        fixture.Trigger(cmd::kFileNew);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.View().MarkedLine(), -1);
-
-        // Esc while paused ends the debug run with the report of what ran.
-        fixture.SetText(QStringLiteral("MOV REG7 1\nMOV REG7 2\nMOV REG7 3"));
-        fixture.Doc().Debugger().SetBreakpoint(2, true);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
-        QTest::keyClick(&fixture.View(), Qt::Key_Escape);
+        // Esc ends it with the report of what ran.
+        pauseAt(2);
+        fixture.Key(Qt::Key_Escape);
         QVERIFY(!fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.Engine().PeekRegister(7), 2u);
         QVERIFY(fixture.Text().startsWith(QStringLiteral(
@@ -257,14 +214,12 @@ private slots:
         CDebugger& debugger = fixture.Doc().Debugger();
         QVERIFY(debugger.AddWatch(QStringLiteral("reg5"), error));
         QVERIFY(debugger.AddWatch(QStringLiteral("REG20-REG22"), error));
-        fixture.App()
-            .WatchPanel()
-            ->Row(QStringLiteral("REG5"))
-            ->setCheckState(CWatchPanel::kBreak, Qt::Checked);
+        CWatchPanel& panel = *fixture.App().WatchPanel();
+        panel.Row(QStringLiteral("REG5"))->setCheckState(CWatchPanel::kBreak, Qt::Checked);
         QVERIFY(debugger.Watches()[0].breakOnChange);
         fixture.SetText(QStringLiteral("MOV REG5 0\nMOV REG4 1\nMOV REG5 9\nMOV REG21 1\nWAIT 0"));
         fixture.Engine().WriteRegister(5, 0);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         // Writing the value it holds is no change; line 2 changes it.
         QVERIFY(fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.CaretLine(), 3);
@@ -275,11 +230,11 @@ private slots:
         // A range breaks on a change of any of its registers.
         debugger.SetBreakOnChange(0, false);
         debugger.SetBreakOnChange(1, true);
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.CaretLine(), 4);
         QCOMPARE(debugger.ChangedWatch(), QStringLiteral("REG20-REG22"));
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(!fixture.Doc().IsDebugPaused());
     }
 
@@ -288,80 +243,51 @@ private slots:
         CAppFixture fixture;
         CScriptEngine& engine = fixture.Engine();
         CWatchPanel& panel = *fixture.App().WatchPanel();
-        fixture.App().SetWatchQuestion([] { return QStringLiteral("REG1"); });
-        fixture.Frame().Action(cmd::kDebugAddWatch)->trigger();
-        fixture.App().SetWatchQuestion([] { return QStringLiteral("REG10-REG12"); });
-        fixture.Frame().Action(cmd::kDebugAddWatch)->trigger();
-        fixture.App().SetWatchQuestion([] { return QStringLiteral("REG1-REG2000"); });
-        fixture.Frame().Action(cmd::kDebugAddWatch)->trigger();
+        for (const char* watch : {"REG1", "REG10-REG12", "REG1-REG2000"}) {
+            fixture.App().SetWatchQuestion([watch] { return QString::fromLatin1(watch); });
+            fixture.Trigger(cmd::kDebugAddWatch);
+        }
         QCOMPARE(fixture.errors.size(), 1); // a range too long to watch
         QVERIFY(panel.isVisible());
 
         fixture.SetText(kLoop);
         engine.SetRegW(7);
         fixture.Doc().Debugger().SetBreakpoint(11, true); // RET, inside the call
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(fixture.Doc().IsDebugPaused());
         QCOMPARE(fixture.CaretLine(), 11);
 
-        QTreeWidgetItem* reg1 = panel.Row(QStringLiteral("REG1"));
-        QVERIFY(reg1 != nullptr);
-        QCOMPARE(reg1->text(CWatchPanel::kDecimal), QStringLiteral("10"));
-        QCOMPARE(reg1->text(CWatchPanel::kHex), QStringLiteral("0000000A"));
-        QCOMPARE(reg1->text(CWatchPanel::kBinary),
-                 QStringLiteral("00000000 00000000 00000000 00001010"));
-        QVERIFY(CWatchPanel::IsChanged(reg1));
-        QCOMPARE(panel.Row(QStringLiteral("REGW"))->text(CWatchPanel::kDecimal),
-                 QStringLiteral("7"));
+        COMPARE_GOLDEN(panel.CopyText(), "watch-panel-paused");
+        QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REG1"))));
         QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REGW"))));
         QVERIFY(!CWatchPanel::IsChanged(panel.Row(ui::kWatchDebugLevel)));
         // A watch added while paused leaves the highlights of the pause.
         fixture.App().SetWatchQuestion([] { return QStringLiteral("REG3"); });
-        fixture.Frame().Action(cmd::kDebugAddWatch)->trigger();
-        reg1 = panel.Row(QStringLiteral("REG1"));
-        QVERIFY(CWatchPanel::IsChanged(reg1));
-        // The call from line 6 returns to line 7.
-        QTreeWidgetItem* calls = panel.Row(ui::kWatchCallStack);
-        QCOMPARE(calls->text(CWatchPanel::kDecimal), QStringLiteral("1"));
-        QCOMPARE(calls->child(0)->text(CWatchPanel::kDecimal), QStringLiteral("7"));
-        // The range shows the text the string statement stored in it.
-        QTreeWidgetItem* text = panel.Row(QStringLiteral("REG10-REG12"));
-        QCOMPARE(text->text(CWatchPanel::kText), QStringLiteral("abあ"));
-        QCOMPARE(text->childCount(), 3);
-        QCOMPARE(text->child(0)->text(CWatchPanel::kDecimal), QStringLiteral("4"));
+        fixture.Trigger(cmd::kDebugAddWatch);
+        QVERIFY(CWatchPanel::IsChanged(panel.Row(QStringLiteral("REG1"))));
 
         // A value typed while paused goes into the engine, in the column's radix or
         // with a prefix; a value that cannot be read is refused and shown again.
-        reg1->setText(CWatchPanel::kDecimal, QStringLiteral("H'FF"));
+        const auto type = [&panel](const char* row, int column, const char* text) {
+            panel.Row(QString::fromLatin1(row))->setText(column, QString::fromLatin1(text));
+            QApplication::processEvents();
+        };
+        type("REG1", CWatchPanel::kDecimal, "H'FF");
         QCOMPARE(engine.PeekRegister(1), 255u);
-        QApplication::processEvents();
-        panel.Row(QStringLiteral("REG1"))->setText(CWatchPanel::kBinary, QStringLiteral("101"));
-        QApplication::processEvents();
-        panel.Row(QStringLiteral("REGL"))->setText(CWatchPanel::kDecimal, QStringLiteral("-1"));
+        type("REG1", CWatchPanel::kBinary, "101");
+        type("REGL", CWatchPanel::kDecimal, "-1");
         QCOMPARE(engine.GetRegL(), 0xFFFFFFFFu);
-        QApplication::processEvents();
-        panel.Row(QStringLiteral("REG1"))->setText(CWatchPanel::kHex, QStringLiteral("12G"));
+        type("REG1", CWatchPanel::kHex, "12G");
         QCOMPARE(engine.PeekRegister(1), 5u);
-        QApplication::processEvents();
-        QCOMPARE(panel.Row(QStringLiteral("REG1"))->text(CWatchPanel::kHex),
-                 QStringLiteral("00000005"));
         QVERIFY(panel.CopyText().contains(QStringLiteral("REG1\t00000005\t5\t")));
 
         // Continuing picks up the typed value.
-        fixture.Frame().Action(cmd::kDebugRun)->trigger();
+        fixture.Trigger(cmd::kDebugRun);
         QVERIFY(fixture.Text().contains(QStringLiteral("00000005@d")));
         QCOMPARE(panel.Row(ui::kWatchCallStack)->text(CWatchPanel::kDecimal), ui::kWatchCallEmpty);
-    }
 
-    void TypedValuesAndStoredTextsAreReadAsTheLanguageWritesThem()
-    {
-        uint32_t value = 0;
-        const struct {
-            const char* text;
-            int base;
-            bool ok;
-            uint32_t value;
-        } cases[] = {
+        // Typed values and stored texts are read as the language writes them.
+        const std::tuple<const char*, int, bool, uint32_t> cases[] = {
             // clang-format off
             {"-1", 10, true, 0xFFFFFFFF},             {"D'-2147483648", 16, true, 0x80000000},
             {"-2147483649", 10, false, 0},            {"4294967296", 10, false, 0},
@@ -372,14 +298,12 @@ private slots:
             {"1 2", 10, false, 0},                    {"+3", 10, false, 0},
             // clang-format on
         };
-        for (const auto& c : cases) {
-            value = 0;
-            QCOMPARE(CDebugger::ParseValue(QString::fromUtf8(c.text), value, c.base), c.ok);
-            if (c.ok) QCOMPARE(value, c.value);
+        for (const auto& [text, base, ok, expected] : cases) {
+            uint32_t value = 0;
+            QCOMPARE(CDebugger::ParseValue(QString::fromUtf8(text), value, base), ok);
+            if (ok) QCOMPARE(value, expected);
         }
 
-        CAppFixture fixture;
-        CScriptEngine& engine = fixture.Engine();
         // A length longer than the range is cut at its end; a zero byte ends the text.
         engine.WriteRegister(30, 9);
         engine.WriteRegister(31, 0x64636261); // "abcd"

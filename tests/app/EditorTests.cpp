@@ -1,108 +1,105 @@
 // The script editor: its keys, the run's and the step's rewrites, the caret, the
-// REGL display, the caret-line texts and the title toggle.
+// REGL display, the caret-line texts, the title toggle, the running indicator with
+// Run greyed, redo and the chosen font.
 #include <QCheckBox>
-#include <QClipboard>
-#include <QLineEdit>
+#include <QFontDialog>
 #include <QMimeData>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTextBlock>
 #include <QTextLayout>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "DocumentText.h"
 #include "FindReplaceDialog.h"
 #include "MediaWindow.h"
 
 namespace {
 
-// A script with a label on line 1 and a JMP to it on line 5.
-const QString kJumpUp = QStringLiteral("/ top\nL'A\nWAIT 0\n/ x\n/ y\nJMP L'A\n/ end");
-// A JMP on line 0 to the label on line 4.
-const QString kJumpDown = QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0");
+// Opens the replace dialog with the caret on the first line and fills it in.
+CFindReplaceDialog* Replace(CAppFixture& fixture, const QString& find, const QString& by)
+{
+    fixture.PutCaret(0);
+    fixture.App().OnEditFind(true);
+    CFindReplaceDialog* dialog = fixture.App().FindReplace();
+    dialog->FindEdit()->setText(find);
+    dialog->ReplaceEdit()->setText(by);
+    return dialog;
+}
 
 } // namespace
 
 class CEditorTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void F5RunsTheWholeScriptAsOneUndoableEdit()
+    void F5RunsTheWholeScriptAsOneUndoableEditShowingRunning()
     {
-        m_pFixture->SetText(QStringLiteral("WAIT 5\n/ note\n\n"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAIT 5\n/ note\n\n"));
         // The trailing empty line is trimmed: two statements ran.
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000005@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000005@h"));
         m_pFixture->View().undo();
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n"));
 
         // The tool-bar Run button does the same.
         m_pFixture->Engine().SetDebugLevel(20);
         m_pFixture->SetText(QStringLiteral("WAIT 3"));
-        m_pFixture->Frame().Action(cmd::kScriptRun)->trigger();
+        m_pFixture->Trigger(cmd::kScriptRun);
         QCOMPARE(m_pFixture->Text(),
                  QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000003@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000003@h"));
+
+        // While a run or a step shows a box (here for a label that does not exist), the
+        // indicator says running and Run is grey.
+        CMainFrame& frame = m_pFixture->Frame();
+        QStringList seen;
+        m_pFixture->answer = [&](const QString&, const QString&) {
+            seen << frame.RunningPane()->text() + (frame.Action(cmd::kScriptRun)->isEnabled()
+                                                       ? QStringLiteral("+run")
+                                                       : QStringLiteral("-run"));
+            return MessageAnswer::Ok;
+        };
+        m_pFixture->Run(QStringLiteral("JMP L'NOPE"));
+        m_pFixture->SetText(QStringLiteral("JMP L'NOPE"));
+        m_pFixture->Step(0);
+        QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));
+        QCOMPARE(frame.RunningPane()->text(), QString());
+        QVERIFY(frame.Action(cmd::kScriptRun)->isEnabled());
     }
 
-    void F7StepsAndTheCaretFollowsJumpsUpAndDown()
+    void F7StepsAndTheCaretFollowsTheStep()
     {
-        // What a step writes and where its caret goes at each level is shown by the
-        // stepping scripts; here the editor applies it.
+        // What a step writes and where its caret goes is shown by the stepping scripts;
+        // here the editor applies it: a jump down past the new status line, then a step
+        // without a jump, undone in one go.
         m_pFixture->Engine().SetDebugLevel(20);
-        m_pFixture->SetText(kJumpUp);
-        m_pFixture->PutCaret(5);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->Text().split(QLatin1Char('\n'))[6],
-                 QStringLiteral("/ JMPしました…0000002@d"));
-        QCOMPARE(m_pFixture->CaretLine(), 2); // the line after the label
+        m_pFixture->SetText(QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0"));
+        m_pFixture->Step(0);
+        QCOMPARE(m_pFixture->CaretLine(), 6);
         QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
-        m_pFixture->SetText(kJumpDown);
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->CaretLine(), 6); // the label moved down under the status
-        // A statement without a jump leaves the caret at the start of the next line,
-        // and the step is undone in one go.
-        m_pFixture->Engine().SetDebugLevel(10);
         m_pFixture->SetText(QStringLiteral("WAIT 9\n/ next"));
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->CaretLine(), 1);
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000009@h"));
-        m_pFixture->Engine().SetDebugLevel(20);
-        m_pFixture->PutCaret(0);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Step(0);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ WAIT しました\n/ next"));
+        QCOMPARE(m_pFixture->CaretLine(), 2);
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000009@h"));
         m_pFixture->View().undo();
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ next"));
     }
 
-    void StepUsesTheLineOfTheScriptNotTheWrappedRow()
+    void StepsCountTheScriptsLinesNotWrappedRowsOrLeadBytes()
     {
-        // A wrapped long line above the caret still counts as one line.
+        // A long line above the caret, wrapped even within its one word, is one line.
         m_pFixture->Frame().resize(300, 300);
         m_pFixture->Frame().show();
-        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, QLatin1Char('w')) +
-                            QStringLiteral("\nWAIT 4"));
-        // Even a word longer than the window wraps at its edge.
+        m_pFixture->SetText(QStringLiteral("/ ") + QString(200, 'w') + QStringLiteral("\nWAIT 4"));
         QVERIFY(m_pFixture->View().document()->firstBlock().layout()->lineCount() > 1);
-        m_pFixture->PutCaret(1);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
-    }
-
-    void StepAfterALeadByteBeforeALineBreakRunsTheSteppedLine()
-    {
-        // Line 0 ends in a lone lead byte; line 1 is still a line of its own, to the
-        // editor and to the engine, so F7 there executes it.
-        m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 4\r\nJMP D'0")));
-        m_pFixture->PutCaret(1);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000004@h"));
+        m_pFixture->Step(1);
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000004@h"));
+        // A line ending in a lone lead byte is followed by a line of its own, to the
+        // editor and to the engine.
+        m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 5\r\nJMP D'0")));
+        m_pFixture->Step(1);
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000005@h"));
         QCOMPARE(m_pFixture->CaretLine(), 2);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
+        m_pFixture->Key(Qt::Key_F7);
         QCOMPARE(m_pFixture->CaretLine(), 0);
     }
 
@@ -112,22 +109,23 @@ private slots:
         QVERIFY(!view.IsStepArmed());
         m_pFixture->SetText(QStringLiteral("WAIT 7"));
         view.moveCursor(QTextCursor::End);
-        QTest::keyClick(&view, '.');
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7."));
-        QVERIFY(view.IsStepArmed());
-        // The second '.' executes the caret line and is not typed.
-        QTest::keyClick(&view, '.');
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000007@h"));
-        QVERIFY(view.IsStepArmed());
-
-        // Shift+'>' disarms and types nothing.
-        QTest::keyClick(&view, '>', Qt::ShiftModifier);
-        QVERIFY(!view.IsStepArmed());
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n"));
-        QTest::keyClick(&view, '.');
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
-        QVERIFY(view.IsStepArmed());
+        const struct {
+            char key;
+            Qt::KeyboardModifiers modifiers;
+            const char* text;
+            bool armed;
+        } keys[] = {
+            {'.', {}, "WAIT 7.", true},                   // typed, and arms
+            {'.', {}, "WAIT 7.\n", true},                 // executes the caret line, untyped
+            {'>', Qt::ShiftModifier, "WAIT 7.\n", false}, // disarms, types nothing
+            {'.', {}, "WAIT 7.\n.", true},
+        };
+        for (const auto& key : keys) {
+            QTest::keyClick(&view, key.key, key.modifiers);
+            QCOMPARE(m_pFixture->Text(), QString::fromLatin1(key.text));
+            QCOMPARE(view.IsStepArmed(), key.armed);
+        }
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000007@h"));
 
         // F6 disarms and posts the separator key, which types nothing.
         QSignalSpy posted(&view, &CTavimoreView::SeparatorKeyPosted);
@@ -138,22 +136,18 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
     }
 
-    void CaretLineTextsHaveTheirOwnBases()
+    void CaretLineTextsHaveTheirOwnBasesAndTheTitleTurnsTrue()
     {
         m_pFixture->SetText(QStringLiteral("a\nb\nc"));
         m_pFixture->PutCaret(2);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_End);
+        m_pFixture->Key(Qt::Key_End);
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("   2行目"));
-        const QString path = TestFolder() + QStringLiteral("/caret.tvm");
-        QVERIFY(WriteBytes(path, "x\r\ny"));
-        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        QVERIFY(m_pFixture->OpenBytes(TestFile(QStringLiteral("caret.tvm")), "x\r\ny"));
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
         m_pFixture->App().OnFileNew();
         QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
-    }
 
-    void TitleTurnsTrueOnTheFirstTypedCharacter()
-    {
+        // The title turns "true" on the first typed character.
         CMainFrame& frame = m_pFixture->Frame();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Tavimore"));
         QTest::keyClick(&m_pFixture->View(), 'a');
@@ -167,19 +161,15 @@ private slots:
         QVERIFY(!CTavimoreView::TitleToggle());
     }
 
-    void CopyFindAndReplace()
+    void CopyFindAndReplaceKeepOtherCodesOfACharacter()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
         m_pFixture->View().selectAll();
         QApplication::clipboard()->clear();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_C, Qt::ControlModifier);
+        m_pFixture->Key(Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
 
-        m_pFixture->PutCaret(0);
-        m_pFixture->App().OnEditFind(true);
-        CFindReplaceDialog* find = m_pFixture->App().FindReplace();
-        find->FindEdit()->setText(QStringLiteral("WAIT"));
-        find->ReplaceEdit()->setText(QStringLiteral("WAITPUMP"));
+        CFindReplaceDialog* find = Replace(*m_pFixture, "WAIT", "WAITPUMP");
         find->MatchCase()->setChecked(true);
         QCOMPARE(find->ReplaceAll(), 2);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAITPUMP 1\nwait 2\nWAITPUMP 3"));
@@ -190,10 +180,8 @@ private slots:
         QVERIFY(find->FindNext());
         QCOMPARE(m_pFixture->View().textCursor().selectedText(), QStringLiteral("wait"));
         find->hide();
-    }
 
-    void OtherCodesOfACharacterSurviveCopyFindAndBackspace()
-    {
+        // Other codes of a character survive copying, finding and Backspace.
         // 髙 as EE E0 and ≒ as 87 90: shown as the characters, saved as they came.
         const std::string bytes = "\xEE\xE0\x87\x90 A";
         m_pFixture->SetText(doctext::Decode(bytes));
@@ -216,11 +204,7 @@ private slots:
 
         // Found and replaced, the selector goes with its character.
         m_pFixture->SetText(doctext::Decode(bytes));
-        m_pFixture->PutCaret(0);
-        m_pFixture->App().OnEditFind(true);
-        CFindReplaceDialog* find = m_pFixture->App().FindReplace();
-        find->FindEdit()->setText(QStringLiteral("髙"));
-        find->ReplaceEdit()->setText(QStringLiteral("≒"));
+        find = Replace(*m_pFixture, QStringLiteral("髙"), QStringLiteral("≒"));
         QCOMPARE(find->ReplaceAll(), 1);
         QCOMPARE(m_pFixture->Doc().EngineText(), std::string("\x81\xE0\x87\x90 A"));
         find->hide();
@@ -228,21 +212,62 @@ private slots:
         // Backspace after 髙 takes the character, not only its invisible selector.
         m_pFixture->SetText(doctext::Decode("\xEE\xE0"));
         m_pFixture->View().moveCursor(QTextCursor::End);
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_Backspace);
+        m_pFixture->Key(Qt::Key_Backspace);
         QCOMPARE(m_pFixture->Text(), QString());
     }
 
     void MediaWindowIsAChildOfTheViewAndStopClosesIt()
     {
         const QString clip = QStringLiteral(TAVIMORE_SOURCE_DIR "/examples/clip.ogv");
-        m_pFixture->SetText(QStringLiteral("MCI ") + clip + QStringLiteral(" 64 48"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("MCI ") + clip + QStringLiteral(" 64 48"));
         auto* window = m_pFixture->View().findChild<CMediaWindow*>();
         QVERIFY(window != nullptr);
         QCOMPARE(window->size(), QSize(64, 48));
         QPointer<CMediaWindow> watched(window);
-        m_pFixture->Frame().Action(cmd::kScriptStop)->trigger();
+        m_pFixture->Trigger(cmd::kScriptStop);
         QTRY_VERIFY(watched.isNull() || !watched->isVisible());
+    }
+
+    void RedoFollowsUndoOnBothKeys()
+    {
+        CMainFrame& frame = m_pFixture->Frame();
+        frame.show();
+        QAction* redo = frame.Action(cmd::kEditRedo);
+        QVERIFY(!redo->isEnabled());
+        QTest::keyClicks(&m_pFixture->View(), QStringLiteral("AB"));
+        frame.Action(cmd::kEditUndo)->trigger();
+        QVERIFY(redo->isEnabled());
+        const QString undone = m_pFixture->Text();
+        m_pFixture->Key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("AB"));
+        frame.Action(cmd::kEditUndo)->trigger();
+        QCOMPARE(m_pFixture->Text(), undone);
+        m_pFixture->Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("AB"));
+        QVERIFY(!redo->isEnabled());
+    }
+
+    void TheChosenFontIsUsedAndKept()
+    {
+        const int before = QFontInfo(m_pFixture->View().font()).pixelSize();
+        QFont chosen(m_pFixture->View().font().family());
+        chosen.setPointSize(30);
+        QFont picked;
+        WhenModal<QFontDialog>([chosen, &picked](QFontDialog* dialog) {
+            dialog->setCurrentFont(chosen);
+            picked = dialog->currentFont();
+            dialog->accept();
+        });
+        m_pFixture->Trigger(cmd::kViewFont);
+        QCOMPARE(m_pFixture->View().font(), picked);
+        QCOMPARE(m_pFixture->View().document()->defaultFont(), picked);
+        QVERIFY(QFontInfo(m_pFixture->View().font()).pixelSize() > before);
+
+        m_pFixture.reset();
+        m_pFixture = std::make_unique<CAppFixture>();
+        QCOMPARE(m_pFixture->View().font().family(), picked.family());
+        QCOMPARE(m_pFixture->View().font().pointSize(), 30);
+        ForgetEditorSettings();
     }
 };
 

@@ -1,26 +1,18 @@
 // The main window: its start, its commands, its bars, and the endpoint that shows
 // texts other programs send.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
-#include <QMessageBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStatusBar>
-#include <QTest>
+#include <QTableWidget>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
-#include <QWindow>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -30,7 +22,6 @@
 #include <unistd.h>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "CopyDataEndpoint.h"
 #include "EnvironmentDialog.h"
 
@@ -66,65 +57,48 @@ int UnixSocket(const QByteArray& path, bool bind)
 class CFrameTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void CutAndCopyFollowTheSelection()
+    void CommandsBarsMenusAndKeysAreLaidOutAsBefore()
     {
         CMainFrame& frame = m_pFixture->Frame();
+        // Every command: id, text, keys, prompt, tool tip, state.
+        QStringList lines;
+        for (const auto& [command, action] : frame.CommandActions()) {
+            QStringList keys;
+            for (const QKeySequence& key : action->shortcuts())
+                keys << key.toString();
+            lines << QStringList{QString::number(command->id),
+                                 action->text(),
+                                 keys.join(' '),
+                                 action->statusTip(),
+                                 action->toolTip(),
+                                 action->isEnabled() ? "on" : "off",
+                                 action->isCheckable() ? "checkable" : ""}
+                         .join(" | ");
+        }
+        // Each menu and the tool bar as ids, "-" for a separator (recent files left out).
+        QList<const QWidget*> bars{frame.ToolBar()};
+        for (QAction* menu : frame.menuBar()->actions())
+            bars << menu->menu();
+        for (const QWidget* bar : bars) {
+            QStringList ids{bar->objectName() + QLatin1Char(':')};
+            for (QAction* action : bar->actions())
+                if (!action->text().startsWith(QLatin1Char('&')))
+                    ids << (action->isSeparator() ? QStringLiteral("-")
+                                                  : action->data().toString());
+            lines << ids.join(' ');
+        }
+        frame.Action(cmd::kHelpKeys)->trigger();
+        auto* table = frame.findChild<QTableWidget*>(QStringLiteral("keysTable"));
+        for (int row = 0; row < table->rowCount(); ++row)
+            lines << table->item(row, 0)->text() + " = " + table->item(row, 1)->text();
+        COMPARE_GOLDEN(lines.join('\n') + '\n', "commands");
+
+        // The dialog bar, the status bar, and the commands that follow the selection.
         QVERIFY(!frame.Action(cmd::kEditCopy)->isEnabled());
         m_pFixture->SetText(QStringLiteral("abc"));
         m_pFixture->View().selectAll();
         QVERIFY(frame.Action(cmd::kEditCopy)->isEnabled());
         QVERIFY(frame.Action(cmd::kEditCut)->isEnabled());
-    }
-
-    void MenusToolBarAndKeysAreLaidOutAsBefore()
-    {
-        using namespace cmd;
-        CMainFrame& frame = m_pFixture->Frame();
-        // A menu's or the tool bar's commands, 0 for a separator (recent files left out).
-        auto ids = [](const QWidget* widget) {
-            QList<int> out;
-            for (QAction* action : widget->actions())
-                if (!action->text().startsWith(QLatin1Char('&')))
-                    out << (action->isSeparator() ? 0 : action->data().toInt());
-            return out;
-        };
-        QCOMPARE(ids(frame.FileMenu()),
-                 (QList<int>{kFileNew, kFileOpen, kFileSave, kFileSaveAs, 0, kFilePrint,
-                             kFilePrintPreview, kFilePrintSetup, 0, kFileSendMail, 0, kFileMruFirst,
-                             0, kAppExit, kFileNoText}));
-        QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("editMenu"))),
-                 (QList<int>{kEditUndo, kEditRedo, 0, kEditCut, kEditCopy, kEditPaste,
-                             kEditSelectAll, 0, kEditFind, kEditReplace}));
-        QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("viewMenu"))),
-                 (QList<int>{kViewToolBar, kViewStatusBar, 0, kViewHighlight, kViewLinesFromOne,
-                             kViewFont}));
-        QCOMPARE(ids(frame.findChild<QMenu*>(QStringLiteral("helpMenu"))),
-                 (QList<int>{kHelpFinder, kEnvironmentCheck, kHelpKeys, 0, kAppAbout}));
-        QCOMPARE(ids(frame.ToolBar()),
-                 (QList<int>{kFileNew, 0, kFileOpen, kFileSave, 0, kEditCut, kEditCopy, kEditPaste,
-                             0, kFilePrint, kAppAbout, kContextHelp, 0, kScriptRun, kScriptStop, 0,
-                             kShowOptions, kSpare1, kSpare2}));
-
-        // A command's text, keys, prompt and state.
-        QAction* undo = frame.Action(kEditUndo);
-        QCOMPARE(undo->text(), QStringLiteral("元に戻す\tCtrl+Z(&U)"));
-        QCOMPARE(undo->shortcuts(),
-                 (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                      QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
-        QCOMPARE(undo->statusTip(), QStringLiteral("直前に行った動作を元に戻す"));
-        QCOMPARE(undo->toolTip(), QStringLiteral("元に戻す"));
-        QCOMPARE(frame.Action(kHelp)->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::Key_F1)});
-        QVERIFY(frame.Action(kViewToolBar)->isCheckable());
-        QVERIFY(!frame.Action(kFileSendMail)->isEnabled());
-        QVERIFY(!frame.Action(kSpare2)->isEnabled());
-        QCOMPARE(frame.Action(kAppExit)->statusTip(),
-                 QStringLiteral("アプリケーションを終了し、ファイルの保存を指示\\終了"));
-        QVERIFY(frame.Action(kScriptRun)->text().isEmpty());
-    }
-
-    void DialogBarAndStatusBar()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
         QVERIFY(frame.DialogBar()->findChild<QLineEdit*>(QStringLiteral("regLDisplay")) != nullptr);
         QVERIFY(frame.DialogBar()->findChild<QLabel*>(QStringLiteral("animation")) != nullptr);
         const QRegularExpression pane(QStringLiteral("^pane[0-3]$"));
@@ -144,21 +118,9 @@ private slots:
         QVERIFY(!frame.ToolBar()->isVisible());
     }
 
-    void WindowHideAndShowActOnTheMainWindow()
-    {
-        CMainFrame& frame = m_pFixture->Frame();
-        QVERIFY(frame.isVisible());
-        m_pFixture->SetText(QStringLiteral("WINDOW hide\nPUMP"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QVERIFY(!frame.isVisible());
-        m_pFixture->Doc().RunScript(Sj("WINDOW Show\r\nWINDOW other"));
-        QVERIFY(frame.isVisible());
-    }
-
     void NewAndOpenKeepTheEngine()
     {
-        m_pFixture->SetText(QStringLiteral("WAIT 6"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAIT 6"));
         CScriptEngine* engine = &m_pFixture->Engine();
         m_pFixture->Engine().SetDebugLevel(77);
         m_pFixture->App().OnFileNew();
@@ -169,19 +131,7 @@ private slots:
         QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("Tavimore"));
     }
 
-    void PrintPreviewOpensAndCloses()
-    {
-        m_pFixture->SetText(QStringLiteral("WAIT 1\n/ printed"));
-        bool shown = false;
-        WhenModal<QDialog>([&shown](QDialog* preview) {
-            shown = true;
-            preview->reject();
-        });
-        m_pFixture->Frame().Action(cmd::kFilePrintPreview)->trigger();
-        QVERIFY(shown);
-    }
-
-    void EndpointShowsTextsOfThisUserOnly()
+    void EndpointShowsTextsOfThisUserOnlyAndClearsStaleSockets()
     {
         CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
         QVERIFY(!endpoint->SocketPath().isEmpty());
@@ -191,6 +141,13 @@ private slots:
         SendText(endpoint->SocketPath(),
                  QByteArray(text.data(), static_cast<qsizetype>(text.size())));
         QTRY_COMPARE(shown, QStringList{QStringLiteral("外から\n届いた")});
+        // A client that sends nothing shows nothing; the next real text shows alone.
+        shown.clear();
+        SendText(endpoint->SocketPath(), QByteArray());
+        SendText(endpoint->SocketPath(), QByteArray("after"));
+        QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
+        QTest::qWait(100);
+        QCOMPARE(shown, QStringList{QStringLiteral("after")});
 
         // The real box: an empty caption, the text, OK.
         QTimer::singleShot(0, [] {
@@ -202,6 +159,22 @@ private slots:
             }
         });
         CQtHost::RunMessageBox(QStringLiteral("hello"), QString(), MessageButtons::Ok);
+
+        // Killed editors left their sockets, a live one keeps its own: a second editor
+        // probes them on its way to its own.
+        const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath() + '/';
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + "copydata-1"), true), 0);
+        QCOMPARE(UnixSocket(QFile::encodeName(folder + "copydata-999999"), true), 0);
+        QLocalServer live;
+        QVERIFY(live.listen(folder + "copydata-424242"));
+        CCopyDataEndpoint second;
+        QString error;
+        QVERIFY(second.Listen(error));
+        QCOMPARE(second.SocketPath(),
+                 folder + QStringLiteral("copydata-%1").arg(QCoreApplication::applicationPid()));
+        QVERIFY(!QFile::exists(folder + "copydata-1"));
+        QVERIFY(!QFile::exists(folder + "copydata-999999"));
+        QVERIFY(QFile::exists(folder + "copydata-424242"));
 
         // The folder is the user's alone: another user cannot even connect.
         if (getuid() != 0) QSKIP("only root can try the endpoint as another user");
@@ -215,38 +188,6 @@ private slots:
         waitpid(child, &status, 0);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
-    }
-
-    void EndpointIgnoresEmptyClientsAndClearsStaleSockets()
-    {
-        CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
-        QStringList shown;
-        endpoint->SetShowText([&](const QString& text) { shown << text; });
-        const QString folder = QFileInfo(endpoint->SocketPath()).absolutePath();
-
-        // Killed editors left their sockets; a live one keeps its own.
-        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-1")), true), 0);
-        QCOMPARE(UnixSocket(QFile::encodeName(folder + QStringLiteral("/copydata-999999")), true),
-                 0);
-        QLocalServer live;
-        QVERIFY(live.listen(folder + QStringLiteral("/copydata-424242")));
-
-        // A second editor probes the first one's socket on its way to its own.
-        CCopyDataEndpoint second;
-        QString error;
-        QVERIFY(second.Listen(error));
-        QVERIFY(second.SocketPath().endsWith(
-            QStringLiteral("/copydata-%1").arg(QCoreApplication::applicationPid())));
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/copydata-1")));
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/copydata-999999")));
-        QVERIFY(QFile::exists(folder + QStringLiteral("/copydata-424242")));
-
-        // A client that sends nothing shows nothing; the next real text shows alone.
-        SendText(endpoint->SocketPath(), QByteArray());
-        SendText(endpoint->SocketPath(), QByteArray("after"));
-        QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
-        QTest::qWait(100);
-        QCOMPARE(shown, QStringList{QStringLiteral("after")});
     }
 
     void EndpointShowsOneBoxAtATimeFromABoundedQueue()
@@ -285,7 +226,7 @@ private slots:
         QCOMPARE(lines.count(QLatin1Char('\n')), CCopyDataEndpoint::kShownLines + 1);
     }
 
-    void DialogsStayAboveTheMainWindowAndKeepTheirSize()
+    void TheScriptHidesAndShowsTheMainWindowAndDialogsStayAboveIt()
     {
         m_pFixture->App().OnShowOptions();
         QWidget* options = m_pFixture->App().OptionDialog();
@@ -308,7 +249,6 @@ private slots:
         QCOMPARE(aboutFlags, kFixedDialogFlags);
         QVERIFY(aboutFixed);
 
-        // The open dialog is wide enough for its columns.
         int openWidth = 0;
         WhenModal<QFileDialog>([&openWidth](QFileDialog* dialog) {
             openWidth = dialog->width();
@@ -316,13 +256,31 @@ private slots:
         });
         m_pFixture->App().OnFileOpen();
         QVERIFY(openWidth >= CTavimoreApp::kFileDialogSize.width());
+
+        // The print preview opens and closes.
+        m_pFixture->SetText(QStringLiteral("WAIT 1\n/ printed"));
+        bool shown = false;
+        WhenModal<QDialog>([&shown](QDialog* preview) {
+            shown = true;
+            preview->reject();
+        });
+        m_pFixture->Trigger(cmd::kFilePrintPreview);
+        QVERIFY(shown);
+
+        // The script's WINDOW statements hide and show the main window.
+        CMainFrame& frame = m_pFixture->Frame();
+        QVERIFY(frame.isVisible());
+        m_pFixture->Run(QStringLiteral("WINDOW hide\nPUMP"));
+        QVERIFY(!frame.isVisible());
+        m_pFixture->Doc().RunScript(Sj("WINDOW Show\r\nWINDOW other"));
+        QVERIFY(frame.isVisible());
     }
 
-    void HelpIsFoundBesideTheProgramAndContextHelpShowsThePrompt()
+    void HelpContextHelpAndTheEnvironmentCheck()
     {
         // The build tree holds the help as an installation does.
         QVERIFY(CTavimoreApp::HelpFile().endsWith(QStringLiteral("/language.md")));
-        m_pFixture->Frame().Action(cmd::kHelpFinder)->trigger();
+        m_pFixture->Trigger(cmd::kHelpFinder);
         QVERIFY(m_pFixture->errors.isEmpty());
         auto* help = qobject_cast<QTextBrowser*>(m_pFixture->App().HelpWindow());
         QVERIFY(help != nullptr && help->isVisible());
@@ -334,7 +292,7 @@ private slots:
             m_pFixture->Frame().Action(cmd::kFileNew));
         QVERIFY(button != nullptr);
         QCOMPARE(button->whatsThis(), QStringLiteral("新規にファイルを作成"));
-        m_pFixture->Frame().Action(cmd::kContextHelp)->trigger();
+        m_pFixture->Trigger(cmd::kContextHelp);
         QVERIFY(QWhatsThis::inWhatsThisMode());
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(!QWhatsThis::inWhatsThisMode());
@@ -344,14 +302,13 @@ private slots:
         QVERIFY(shown);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
         QWhatsThis::hideText();
-    }
 
-    void EnvironmentCheckShowsTheFindingsAndExplainsARefusedPort()
-    {
+        // The environment check shows its findings, and where the system refuses the
+        // ports, the port statement's box is unchanged and the status bar names the cause.
         m_pFixture.reset();
         m_pFixture = std::make_unique<CAppFixture>(
             QStringList{QStringLiteral("--ports"), QStringLiteral("system")});
-        m_pFixture->Frame().Action(cmd::kEnvironmentCheck)->trigger();
+        m_pFixture->Trigger(cmd::kEnvironmentCheck);
         CEnvironmentDialog* dialog = m_pFixture->App().EnvironmentDialog();
         QVERIFY(dialog != nullptr && dialog->isVisible());
         const QString findings = dialog->Findings();
@@ -362,8 +319,6 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), findings);
         dialog->close();
 
-        // Where the system refuses the ports, the port statement's box is unchanged and
-        // the status bar names the cause.
         if (!findings.contains(QStringLiteral("FAILS   ports.access")))
             QSKIP("this machine grants port access: nothing to explain");
         m_pFixture->SetText(QStringLiteral("IN H'70"));

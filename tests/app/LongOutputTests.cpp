@@ -1,15 +1,11 @@
 // A run whose output is long shows it from the engine's bytes in a viewer; the text
 // becomes the output only when something changes it, and the history, the modified
 // flag and the file behave as if the text had held it all along.
-#include <QTest>
-
 #include "AppFixture.h"
 #include "AppTests.h"
 #include "DocumentText.h"
 #include "FindReplaceDialog.h"
 #include "LargeTextView.h"
-
-#include <QLineEdit>
 
 class CLongOutputTest final : public CAppTest {
     Q_OBJECT
@@ -22,13 +18,12 @@ class CLongOutputTest final : public CAppTest {
     {
         CAppFixture& f = *m_pFixture;
         f.Engine().SetDebugLevel(level);
-        f.SetText(m_strScript.arg(iterations));
-        f.Doc().RunText();
+        f.Run(m_strScript.arg(iterations));
         return f.Engine().OutputText();
     }
     CLargeTextView& Viewer() { return *m_pFixture->Frame().LongView(); }
     bool Shown() { return m_pFixture->Frame().IsLongOutputShown(); }
-    void Trigger(cmd::Id id) { m_pFixture->Frame().Action(id)->trigger(); }
+    void Trigger(cmd::Id id) { m_pFixture->Trigger(id); }
 
 private slots:
     void TheOutputIsShownSavedAndUndoneInOneStep()

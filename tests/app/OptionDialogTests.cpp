@@ -1,14 +1,8 @@
 // The option dialog: its looks, its life, and what each slider action stores.
-#include <QLabel>
-#include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QTest>
-#include <QTimer>
-#include <QWindow>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 
 using Action = COptionDialog::Action;
 
@@ -31,11 +25,11 @@ private slots:
             labels << label->text();
         QCOMPARE(labels, (QStringList{"エラーレベル出力調整", "REGWの調整（レジスタと同期）"}));
 
-        m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
+        m_pFixture->Trigger(cmd::kShowOptions);
         QVERIFY(m_pDialog->isVisible());
         m_pDialog->close();
         QVERIFY(!m_pDialog->isVisible());
-        m_pFixture->Frame().Action(cmd::kShowOptions)->trigger();
+        m_pFixture->Trigger(cmd::kShowOptions);
         QVERIFY(m_pFixture->App().OptionDialog() == m_pDialog && m_pDialog->isVisible());
         // The editor stays usable beside it.
         QTest::keyClicks(&m_pFixture->View(), QStringLiteral("ab"));
@@ -91,7 +85,7 @@ private slots:
                  QStringLiteral("400"));
     }
 
-    void DraggingStoresAtOnce()
+    void DraggingStoresAtOnceAlsoDuringARunThatPumps()
     {
         m_pFixture->App().OnShowOptions();
         CSelRangeSlider* regw = m_pDialog->RegWSlider();
@@ -106,21 +100,17 @@ private slots:
         level->setSliderPosition(0);
         level->setSliderDown(false);
         QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 0);
-    }
 
-    void DragDuringAPumpingRunChangesTheFollowingStatements()
-    {
-        m_pFixture->App().OnShowOptions();
+        // During a run that pumps, a drag changes the statements that follow.
         m_pFixture->Engine().SetStatementLimit(20000000);
         m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
-        CSelRangeSlider* level = m_pDialog->LevelSlider();
         QTimer::singleShot(50, level, [level] {
             level->setSliderDown(true);
             level->setSliderPosition(100);
             level->setSliderDown(false);
         });
         QTimer::singleShot(150, &m_pFixture->Frame(), [this] { m_pFixture->Doc().StopScript(); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         // From the change on, the texts of PUMP (level 100) and JMP (level 20) are logged.
@@ -133,15 +123,12 @@ private slots:
         // at the next pump.
         m_pFixture->App().OnShowOptions();
         CSelRangeSlider* regw = m_pDialog->RegWSlider();
+        // The thumb's centre, from the options the slider paints itself with.
+        struct Slider : QSlider {
+            using QSlider::initStyleOption;
+        };
         QStyleOptionSlider option;
-        option.initFrom(regw);
-        option.orientation = regw->orientation();
-        option.minimum = regw->minimum();
-        option.maximum = regw->maximum();
-        option.sliderPosition = regw->sliderPosition();
-        option.sliderValue = regw->value();
-        option.tickPosition = regw->tickPosition();
-        option.tickInterval = regw->tickInterval();
+        (regw->*&Slider::initStyleOption)(&option);
         const QPoint thumb =
             regw->style()
                 ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, regw)
@@ -159,8 +146,7 @@ private slots:
             QTest::mouseRelease(window, Qt::LeftButton, {}, to);
             heldDuringWait = m_pFixture->App().Host().HeldInputCount();
         });
-        m_pFixture->SetText(QStringLiteral("WAITPUMP D'1500"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAITPUMP D'1500"));
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
         QVERIFY2(m_pFixture->Engine().GetRegW() > 50000u,
                  qPrintable(QString::number(m_pFixture->Engine().GetRegW())));

@@ -1,15 +1,8 @@
 // Stopping scripts: a runaway loop that never pumps, a long wait, and what the
 // editor lets through meanwhile; boxes without owner leave the editor usable.
-#include <QAbstractButton>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTest>
-#include <QTimer>
-#include <QWindow>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 
 namespace {
 
@@ -36,53 +29,32 @@ private slots:
         // Typing and other commands are dropped while the script runs.
         QTimer::singleShot(100, [this] {
             QTest::keyClicks(&m_pFixture->View(), QStringLiteral("typed"));
-            m_pFixture->Frame().Action(cmd::kFileNew)->trigger();
+            m_pFixture->Trigger(cmd::kFileNew);
         });
-        QTimer::singleShot(250, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
-        QElapsedTimer clock;
-        clock.start();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(RunStoppedBy([stop] { QTest::mouseClick(stop, Qt::LeftButton); }, 250) < 5000);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         QVERIFY(m_pFixture->boxes.isEmpty());
         QVERIFY(m_pFixture->Text().startsWith(kRunaway +
                                               QStringLiteral("\n/ 実行したニーモニック数は")));
         QVERIFY(!m_pFixture->Text().contains(QStringLiteral("typed")));
-        QCOMPARE(m_pFixture->Frame().RegLDisplay()->text(), QStringLiteral("000000000@h"));
+        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000000@h"));
         // The next run is not stopped by the old request.
-        m_pFixture->SetText(QStringLiteral("WAIT 1"));
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Run(QStringLiteral("WAIT 1"));
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
     }
 
-    void EscEndsARunawayLoopAndALongWait()
+    void EscEndsARunawayLoopAPumpingLoopAndALongWaitAsDoesClosing()
     {
-        QTimer::singleShot(200, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
-
-        m_pFixture->SetText(QStringLiteral("WAIT 600000\nWAIT 5"));
-        QTimer::singleShot(200, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
-        QElapsedTimer clock;
-        clock.start();
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QVERIFY(clock.elapsed() < 5000);
-        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+        for (const char* script :
+             {"L'A\n/ loop\nJMP L'A", "L'A\nPUMP\nJMP L'A", "WAIT 600000\nWAIT 5"}) {
+            m_pFixture->SetText(QString::fromLatin1(script));
+            QVERIFY(RunStoppedBy([this] { m_pFixture->Key(Qt::Key_Escape); }) < 5000);
+            QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
+        }
         QVERIFY(m_pFixture->Text().contains(QStringLiteral("数は1行です")));
-    }
-
-    void EscStopsAScriptThatPumps()
-    {
-        m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
-        QTimer::singleShot(100, [this] { QTest::keyClick(&m_pFixture->View(), Qt::Key_Escape); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
-    }
-
-    void ClosingTheWindowDuringARunStopsItFirst()
-    {
-        QTimer::singleShot(100, [this] { m_pFixture->Frame().close(); });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        // Closing the window during a run stops it first.
+        m_pFixture->SetText(kRunaway);
+        RunStoppedBy([this] { m_pFixture->Frame().close(); }, 100);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
         QTRY_VERIFY(!m_pFixture->Frame().isVisible());
     }
@@ -107,20 +79,31 @@ private slots:
             flags = box->windowFlags();
             QCOMPARE(QApplication::activeModalWidget(), nullptr);
             // A second run and a step are refused; typing still works.
-            QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
-            QTest::keyClick(&m_pFixture->View(), Qt::Key_F7);
-            QTest::keyClick(&m_pFixture->View(), Qt::Key_End);
+            m_pFixture->Key(Qt::Key_F5);
+            m_pFixture->Key(Qt::Key_F7);
+            m_pFixture->Key(Qt::Key_End);
             QTest::keyClicks(&m_pFixture->View(), QStringLiteral(" x"));
             QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0 x"));
             checked = true;
             box->buttons()[0]->click();
         });
-        QTest::keyClick(&m_pFixture->View(), Qt::Key_F5);
+        m_pFixture->Key(Qt::Key_F5);
         QVERIFY(checked);
         QCOMPARE(owner, m_pFixture->Frame().windowHandle());
         QCOMPARE(flags, kFixedDialogFlags);
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::JumpError);
         QCOMPARE(m_pFixture->Text(), QStringLiteral("JMPR 0\n/ 実行したニーモニック数は1行です\n"));
+    }
+
+private:
+    // Runs the text with F5 while `stop` is done after a moment; the milliseconds it took.
+    qint64 RunStoppedBy(const std::function<void()>& stop, int afterMs = 200)
+    {
+        QTimer::singleShot(afterMs, stop);
+        QElapsedTimer clock;
+        clock.start();
+        m_pFixture->Key(Qt::Key_F5);
+        return clock.elapsed();
     }
 };
 

@@ -1,16 +1,12 @@
 // The document's bytes through the editor and back: nothing may be lost.
 #include <QMenu>
 #include <QMimeData>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "DocumentText.h"
 #include "UiTexts.h"
 
@@ -45,21 +41,17 @@ std::string AllPairs()
 
 } // namespace
 
-class CDocumentTextTest final : public QObject {
+class CFilesTest final : public CAppTest {
     Q_OBJECT
 private slots:
     void EveryByteAndPairRoundTrips()
     {
-        for (LineBreaks breaks : {LineBreaks::CrLf, LineBreaks::Lf}) {
-            const std::string bytes = AllBytes();
-            QCOMPARE(Encode(Decode(bytes, breaks), breaks), bytes);
-            for (int i = 0; i < 256; ++i) {
-                const std::string one(1, static_cast<char>(i));
-                QCOMPARE(Encode(Decode(one, breaks), breaks), one);
-            }
-            const std::string pairs = AllPairs();
-            QCOMPARE(Encode(Decode(pairs, breaks), breaks), pairs);
-        }
+        std::vector<std::string> texts{AllBytes(), AllPairs()};
+        for (int i = 0; i < 256; ++i)
+            texts.emplace_back(1, static_cast<char>(i));
+        for (LineBreaks breaks : {LineBreaks::CrLf, LineBreaks::Lf})
+            for (const std::string& text : texts)
+                QCOMPARE(Encode(Decode(text, breaks), breaks), text);
     }
 
     void CharactersAreTheOnesCp932Means()
@@ -102,39 +94,27 @@ private slots:
         QCOMPARE(Decode("a\nb\r\nc\rd").count(QLatin1Char('\n')), 1);
         QCOMPARE(Decode("a\nb\rc", LineBreaks::Lf).count(QLatin1Char('\n')), 1);
     }
-};
 
-class CFilesTest final : public CAppTest {
-    Q_OBJECT
-private slots:
-    void UneditedFilesSaveBackByteForByte()
+    void FilesSaveBackByteForByteOrWithTheirLineBreaks()
     {
-        struct Case {
-            const char* name;
-            std::string bytes;
-        };
-        const Case cases[] = {
+        const std::pair<const char*, std::string> cases[] = {
             {"every-byte.tvm", AllBytes() + "\r\n" + AllPairs()},
             {"lf-only.tvm", "WAIT 1\n/ \x82\xA0\nL'A\n"},
             {"not-cp932.tvm", std::string("\x80\xFF\xFD\x81\r\n\x85\x40 \xA0\r\r\n\n", 18)},
             {"empty.tvm", ""},
         };
-        for (const Case& c : cases) {
-            const QString path = TestFolder() + QLatin1Char('/') + QLatin1String(c.name);
-            QVERIFY(WriteBytes(path, c.bytes));
-            QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        for (const auto& [name, bytes] : cases) {
+            const QString path = TestFile(QLatin1String(name));
+            QVERIFY(m_pFixture->OpenBytes(path, bytes));
             QVERIFY(!m_pFixture->Doc().IsModified());
             QVERIFY(m_pFixture->App().OnFileSave());
-            QCOMPARE(ReadBytes(path), c.bytes);
+            QCOMPARE(ReadBytes(path), bytes);
             QVERIFY(m_pFixture->errors.isEmpty());
         }
-    }
 
-    void EditedFilesKeepTheirLineBreaks()
-    {
-        const QString path = TestFolder() + QStringLiteral("/edited-lf.tvm");
-        QVERIFY(WriteBytes(path, "A\nB\n"));
-        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        // An edited file keeps its line breaks.
+        const QString path = TestFile(QStringLiteral("edited-lf.tvm"));
+        QVERIFY(m_pFixture->OpenBytes(path, "A\nB\n"));
         m_pFixture->PutCaret(2);
         QTest::sendKeyEvent(QTest::Click, &m_pFixture->View(), Qt::Key_unknown,
                             QStringLiteral("テ"), Qt::NoModifier);
@@ -145,14 +125,20 @@ private slots:
         QCOMPARE(m_pFixture->Doc().EngineText(), "A\r\nB\r\n" + Sj("テ"));
     }
 
-    void FailedSaveLeavesTheOldFileAndSaysWhy()
+    void FailedSavesLeaveTheOldFileAndSayWhy()
     {
-        const QString path = TestFolder() + QStringLiteral("/kept.tvm");
-        QVERIFY(WriteBytes(path, "old\r\n"));
-        QVERIFY(m_pFixture->App().OpenDocumentFile(path));
+        // A failed save keeps the file as it was and the text modified, and says why once.
+        const auto refused = [this](const QString& path, bool saved, const std::string& kept) {
+            QVERIFY(!saved);
+            QCOMPARE(kept, std::string("old\r\n"));
+            QCOMPARE(m_pFixture->errors.size(), 1);
+            QVERIFY(m_pFixture->errors[0].contains(path));
+            QVERIFY(m_pFixture->Doc().IsModified());
+        };
+        const QString path = TestFile(QStringLiteral("kept.tvm"));
+        QVERIFY(m_pFixture->OpenBytes(path, "old\r\n"));
         m_pFixture->SetText(QString(64 * 1024, QLatin1Char('x')));
         QTest::keyClick(&m_pFixture->View(), 'y');
-
         // Writes beyond 16 KiB fail (the limit holds for root as well).
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
@@ -162,56 +148,53 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &small);
         const bool saved = m_pFixture->App().OnFileSave();
         setrlimit(RLIMIT_FSIZE, &old);
-
-        QVERIFY(!saved);
-        QCOMPARE(ReadBytes(path), std::string("old\r\n"));
-        QCOMPARE(m_pFixture->errors.size(), 1);
-        QVERIFY(m_pFixture->errors[0].contains(path));
-        QVERIFY(m_pFixture->Doc().IsModified());
+        refused(path, saved, ReadBytes(path));
         QCOMPARE(QDir(TestFolder()).entryList({QStringLiteral("kept.tvm*")}, QDir::Files).size(),
                  1);
 
-        // A folder that does not exist: nothing is written, the reason is given once.
+        // A folder that does not exist: nothing is written.
         m_pFixture->errors.clear();
-        m_pFixture->App().SetSaveAsName(
-            [] { return TestFolder() + QStringLiteral("/missing/new.tvm"); });
+        const QString missing = TestFile(QStringLiteral("missing/new.tvm"));
+        m_pFixture->App().SetSaveAsName([missing] { return missing; });
         QVERIFY(!m_pFixture->App().OnFileSaveAs());
         QCOMPARE(m_pFixture->errors.size(), 1);
-        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("missing/new.tvm")));
-    }
+        QVERIFY(m_pFixture->errors[0].contains(missing));
 
-    void FullDiskIsReportedAsSuchAndKeepsTheOldFile()
-    {
-        // A small file system of its own: mounting one needs root.
-        const QString folder = TestFolder() + QStringLiteral("/small-disk");
+        // A full disk, on a small file system of its own (mounting one needs root).
+        m_pFixture->errors.clear();
+        const QString folder = TestFile(QStringLiteral("small-disk"));
         QDir().mkpath(folder);
         const QByteArray mountPoint = QFile::encodeName(folder);
         if (mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
             QSKIP("no tmpfs can be mounted here (needs root)");
-        const QString path = folder + QStringLiteral("/full.tvm");
-        const bool written = WriteBytes(path, "old\r\n");
-        const bool opened = m_pFixture->App().OpenDocumentFile(path);
+        const QString full = folder + QStringLiteral("/full.tvm");
+        const bool opened = m_pFixture->OpenBytes(full, "old\r\n");
         m_pFixture->SetText(QString(256 * 1024, QLatin1Char('x')));
-        const bool saved = opened && m_pFixture->App().OnFileSave();
-        const std::string kept = ReadBytes(path);
+        QTest::keyClick(&m_pFixture->View(), 'y');
+        const bool fullSaved = opened && m_pFixture->App().OnFileSave();
+        const std::string kept = ReadBytes(full);
         umount(mountPoint.constData());
-
-        QVERIFY(written && opened);
-        QVERIFY(!saved);
-        QCOMPARE(kept, std::string("old\r\n"));
-        QCOMPARE(m_pFixture->errors.size(), 1);
-        QVERIFY(m_pFixture->errors[0].contains(path));
+        QVERIFY(opened);
+        refused(full, fullSaved, kept);
         QVERIFY2(m_pFixture->errors[0].contains(ui::kDiskFull), qPrintable(m_pFixture->errors[0]));
     }
 
-    void CommandLineFileThatCannotBeOpenedEndsTheApplication()
+    void AFileThatCannotBeOpenedIsNamedOnceAndEndsOnlyAStart()
     {
+        // In the editor: the text stays.
+        m_pFixture->SetText(QStringLiteral("kept"));
+        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFile(QStringLiteral("nothing-here.tvm"))));
+        QCOMPARE(m_pFixture->errors.size(), 1);
+        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("nothing-here.tvm")));
+        QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
+
+        // On the command line: the application ends.
         m_pFixture.reset();
         CTavimoreApp app;
         QStringList errors;
         app.SetErrorReport([&errors](const QString& text) { errors << text; });
         QString error = QStringLiteral("unchanged");
-        const QString missing = TestFolder() + QStringLiteral("/not-there.tvm");
+        const QString missing = TestFile(QStringLiteral("not-there.tvm"));
         QVERIFY(!app.InitInstance({QStringLiteral("--ports"), QStringLiteral("none"),
                                    QStringLiteral("--ftdi"), QStringLiteral("none"), missing},
                                   error));
@@ -235,23 +218,12 @@ private slots:
         QCOMPARE(asked, QStringList{QStringLiteral("true")});
     }
 
-    void OpeningAFileThatCannotBeReadSaysSoAndKeepsTheText()
-    {
-        m_pFixture->SetText(QStringLiteral("kept"));
-        QVERIFY(!m_pFixture->App().OpenDocumentFile(TestFolder() +
-                                                    QStringLiteral("/nothing-here.tvm")));
-        QCOMPARE(m_pFixture->errors.size(), 1);
-        QVERIFY(m_pFixture->errors[0].contains(QStringLiteral("nothing-here.tvm")));
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("kept"));
-    }
-
-    void RecentFileListKeepsSixNewestFirst()
+    void RecentFilesKeepSixNewestFirstAndDroppedFilesOpen()
     {
         QStringList paths;
         for (int i = 0; i < 7; ++i) {
-            paths << TestFolder() + QStringLiteral("/recent%1.tvm").arg(i);
-            QVERIFY(WriteBytes(paths.last(), "/ recent\r\n"));
-            QVERIFY(m_pFixture->App().OpenDocumentFile(paths.last()));
+            paths << TestFile(QStringLiteral("recent%1.tvm").arg(i));
+            QVERIFY(m_pFixture->OpenBytes(paths.last(), "/ recent\r\n"));
         }
         // Reopening an older one moves it to the top.
         QVERIFY(m_pFixture->App().OpenDocumentFile(paths[3]));
@@ -281,23 +253,10 @@ private slots:
         QCOMPARE(m_pFixture->App().RecentFiles().Paths(), expected);
         QVERIFY(!m_pFixture->App().OpenDocumentFile(paths[6]));
         QVERIFY(!m_pFixture->App().RecentFiles().Paths().contains(paths[6]));
-    }
 
-    void CommandLineFileIsOpened()
-    {
-        const QString path = TestFolder() + QStringLiteral("/argument.tvm");
-        QVERIFY(WriteBytes(path, Sj("WAIT 1\r\n/ 引数")));
-        m_pFixture.reset();
-        m_pFixture = std::make_unique<CAppFixture>(QStringList{path});
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 1\n/ 引数"));
-        QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("argument.tvm - Tavimore"));
-        QCOMPARE(m_pFixture->Frame().PaneText(0), QStringLiteral("0001行目"));
-    }
-
-    void FilesDroppedOnTheWindowAreOpened()
-    {
-        const QString a = TestFolder() + QStringLiteral("/dropped-a.tvm");
-        const QString b = TestFolder() + QStringLiteral("/dropped-b.tvm");
+        // Files dropped on the window are opened, the last one shown.
+        const QString a = TestFile(QStringLiteral("dropped-a.tvm"));
+        const QString b = TestFile(QStringLiteral("dropped-b.tvm"));
         QVERIFY(WriteBytes(a, "A"));
         QVERIFY(WriteBytes(b, "B"));
         QMimeData data;
@@ -313,7 +272,6 @@ private slots:
     }
 };
 
-TAVIMORE_APP_TEST(CDocumentTextTest, "DocumentText");
 TAVIMORE_APP_TEST(CFilesTest, "Files");
 
 #include "TextTests.moc"

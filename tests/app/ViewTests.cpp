@@ -1,11 +1,10 @@
-// Colouring: the class of each piece of a line, the formats the editor draws, and the
-// 表示 menu toggle that is remembered between sessions.
-#include <QTest>
-#include <QTextBlock>
+// How the view draws the text: the class of each piece of a line, the formats drawn,
+// the 表示 menu toggle remembered between sessions; and its gutter, with line numbers
+// from 0 or 1 (remembered), room for the widest number, and the mark on the statement
+// a step left the caret on.
 #include <QTextLayout>
 
 #include "AppFixture.h"
-#include "AppTests.h"
 #include "ScriptHighlighter.h"
 
 namespace {
@@ -25,7 +24,6 @@ QString Pieces(const QString& line)
     return pieces.join(QLatin1Char('|'));
 }
 
-// The format the layout applies at a column of a line.
 QTextCharFormat FormatAt(const QTextBlock& block, int column)
 {
     for (const QTextLayout::FormatRange& range : block.layout()->formats())
@@ -35,37 +33,33 @@ QTextCharFormat FormatAt(const QTextBlock& block, int column)
 
 } // namespace
 
-class CHighlightTest final : public QObject {
+class CViewTest final : public QObject {
     Q_OBJECT
 private slots:
+    void init() { ForgetEditorSettings(); }
+
     void LinesAndOperandsAreClassedAsTheEngineReadsThem()
     {
-        // Mnemonics in any case and every operand prefix.
-        QCOMPARE(Pieces(QStringLiteral("  ifj REG2 < D'100 L'LOOP")),
-                 QStringLiteral("ifj:mnemonic|REG2:register|D'100:constant|L'LOOP:label"));
-        // A '/' after the mnemonic is CALC's division, not the start of a comment.
-        QCOMPARE(Pieces(QStringLiteral("CALC REG1 / REG2")),
-                 QStringLiteral("CALC:mnemonic|REG1:register|REG2:register"));
-        QCOMPARE(Pieces(QStringLiteral("CALC reg:3 & h'FF0 REGL")),
-                 QStringLiteral("CALC:mnemonic|reg:3:register|h'FF0:constant|REGL:register"));
-        // A bare number keeps the plain colour; a text in quotes holds its spaces.
-        QCOMPARE(Pieces(QStringLiteral("文字列 REG1 \"a b\" 10")),
-                 QStringLiteral("文字列:mnemonic|REG1:register|\"a b\":quoted"));
-        // Comment lines (and the report's lines), label lines, the operand check.
-        QCOMPARE(Pieces(QStringLiteral("/ 実行したニーモニック数は2行です")),
-                 QStringLiteral("/ 実行したニーモニック数は2行です:comment"));
-        QCOMPARE(Pieces(QStringLiteral("l'loop")), QStringLiteral("l'loop:label"));
-        QCOMPARE(Pieces(QStringLiteral("# REG1")), QStringLiteral("#:mnemonic|REG1:register"));
-        // What the engine does not know, including a mnemonic after a tab.
-        QCOMPARE(Pieces(QStringLiteral("MOVE REG1 0")),
-                 QStringLiteral("MOVE:unknown|REG1:register"));
-        QCOMPARE(Pieces(QStringLiteral("\tMOV")), QStringLiteral("\tMOV:unknown"));
-        QVERIFY(Pieces(QStringLiteral("   ")).isEmpty());
+        const char* const lines[] = {
+            "  ifj REG2 < D'100 L'LOOP", // any case, every operand prefix
+            "CALC REG1 / REG2",          // CALC's division, not a comment
+            "CALC reg:3 & h'FF0 REGL",
+            "文字列 REG1 \"a b\" 10", // a bare number keeps the plain colour
+            "/ 実行したニーモニック数は2行です",
+            "l'loop",
+            "# REG1",
+            "MOVE REG1 0", // what the engine does not know, also after a tab
+            "\tMOV",
+            "   ",
+        };
+        QString pieces;
+        for (const char* line : lines)
+            pieces += QString::fromUtf8(line) + " -> " + Pieces(QString::fromUtf8(line)) + '\n';
+        COMPARE_GOLDEN(pieces, "highlight-classes");
     }
 
-    void EditorDrawsTheClassesAndTheToggleIsRemembered()
+    void ColoursAndLineNumbersAreDrawnAndBothChoicesKept()
     {
-        ForgetEditorSettings();
         {
             CAppFixture fixture;
             QAction* toggle = fixture.Frame().Action(cmd::kViewHighlight);
@@ -82,11 +76,25 @@ private slots:
             toggle->trigger();
             QVERIFY(fixture.View().document()->firstBlock().layout()->formats().isEmpty());
             QCOMPARE(fixture.Text(), QStringLiteral("MOV REG1 0\nNOPE 1"));
+
+            // Line numbers count from 0, or from 1; the text starts right of the gutter,
+            // which grows with the line count.
+            CTavimoreView& view = fixture.View();
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("0"));
+            QCOMPARE(view.viewport()->geometry().left(), view.Gutter()->geometry().right() + 1);
+            const int narrow = view.GutterWidth();
+            fixture.SetText(QStringLiteral("/\n").repeated(1200));
+            QVERIFY(view.GutterWidth() > narrow);
+            QCOMPARE(view.Gutter()->width(), view.GutterWidth());
+            fixture.Trigger(cmd::kViewLinesFromOne);
+            QCOMPARE(view.LineNumberText(0), QStringLiteral("1"));
         }
+        // Both choices are kept for the next session.
         CAppFixture again;
         QVERIFY(!again.Frame().Action(cmd::kViewHighlight)->isChecked());
         QVERIFY(!again.View().Highlighting());
-        again.Frame().Action(cmd::kViewHighlight)->trigger();
+        QVERIFY(again.Frame().Action(cmd::kViewLinesFromOne)->isChecked());
+        QCOMPARE(again.View().LineNumberText(4), QStringLiteral("5"));
     }
 
     // A large text (a run's report, its undo) is coloured where it is shown, not
@@ -120,8 +128,34 @@ private slots:
         QCOMPARE(FormatAt(text->firstBlock(), 0).underlineStyle(),
                  QTextCharFormat::SingleUnderline);
     }
+
+    void AStepMarksTheNextStatementUntilARun()
+    {
+        CAppFixture fixture;
+        CTavimoreView& view = fixture.View();
+        fixture.Frame().show();
+        fixture.SetText(QStringLiteral("JMP L'B\n/ a\nL'B\nWAIT 0\nWAIT 1"));
+        QCOMPARE(view.MarkedLine(), -1);
+        fixture.Step(0);
+        QCOMPARE(fixture.CaretLine(), 3);
+        QCOMPARE(view.MarkedLine(), 3);
+
+        // The gutter paints the mark on that line's row, and on no other.
+        const QColor mark(255, 230, 120);
+        QVERIFY(GutterRowHolds(view, RowY(view, 3), mark));
+        QVERIFY(!GutterRowHolds(view, RowY(view, 2), mark));
+
+        // Edits above the mark carry it with its line.
+        QTextCursor(view.document()).insertText(QStringLiteral("/ new\n"));
+        QCOMPARE(view.MarkedLine(), 4);
+
+        fixture.Key(Qt::Key_F7);
+        QCOMPARE(view.MarkedLine(), 5);
+        fixture.Key(Qt::Key_F5);
+        QCOMPARE(view.MarkedLine(), -1);
+    }
 };
 
-TAVIMORE_APP_TEST(CHighlightTest, "Highlight");
+TAVIMORE_APP_TEST(CViewTest, "View");
 
-#include "HighlightTests.moc"
+#include "ViewTests.moc"

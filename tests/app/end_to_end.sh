@@ -1,11 +1,6 @@
 #!/usr/bin/env bash
-# The editor in a real X session: opens examples/calc.tvm in tavimore under Xvfb (with
-# openbox), sets a breakpoint inside its loop with F9, watches REG1 and REG2 (Shift+F9),
-# debug-runs to the breakpoint (Ctrl+F5), steps twice with F7, reads the watch panel
-# through the clipboard each time, removes the breakpoint, continues to the end and
-# checks the report. Then it types a runaway script over the text, runs it and stops
-# it with Esc, types and runs a short script, saves and checks each, and saves a
-# screenshot.
+# The editor in a real X session (Xvfb with openbox), driven by keys: debugging
+# examples/calc.tvm, then stopping, running and saving typed scripts; a screenshot.
 #
 #   end_to_end.sh TAVIMORE TAVIMORE-RUN XTOOL EXAMPLE OUTDIR
 # Exit 77 (skipped) when no X server can be started here.

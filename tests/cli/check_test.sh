@@ -14,17 +14,17 @@ cd "$here" || exit 1
 status=$?
 [ "$status" = 1 ] || { fail "--check on faults.tvm exited $status, expected 1"; cat "$work/err"; }
 if [ "${TAVIMORE_UPDATE_GOLDEN:-}" = 1 ]; then
-    cp "$work/out" faults.expected
-elif ! diff -u faults.expected "$work/out"; then
-    fail "--check listing differs from faults.expected"
+    cp "$work/out" faults.out
+elif ! diff -u faults.out "$work/out"; then
+    fail "--check listing differs from faults.out"
 fi
 
 # A document with CR LF line breaks in cp932 gives the same listing in cp932.
 sed 's/$/\r/' faults.tvm | iconv -f UTF-8 -t CP932 >"$work/faults-cp932.tvm"
 (cd "$work" && "$runner" --check faults-cp932.tvm) | iconv -f CP932 -t UTF-8 |
     sed 's/^faults-cp932/faults/' >"$work/cp932-out"
-diff -q faults.expected "$work/cp932-out" >/dev/null ||
-    { fail "the cp932 document gives another listing"; diff faults.expected "$work/cp932-out"; }
+diff -q faults.out "$work/cp932-out" >/dev/null ||
+    { fail "the cp932 document gives another listing"; diff faults.out "$work/cp932-out"; }
 
 # Warnings alone name legal code: they are printed, and the check still passes.
 printf 'MOV REG1 10\nSETBUFFER D'"'"'9\n' >"$work/warnings.tvm"

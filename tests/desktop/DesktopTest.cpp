@@ -376,7 +376,7 @@ TEST(DesktopDpms, WithoutADisplayThereIsNothingToAskOrSet)
     if (saved) setenv("DISPLAY", old.c_str(), 1);
 }
 
-TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminal)
+TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminalIfItHasOne)
 {
     CTempDir dir;
     WriteFile(dir.File("console.tvm"), "opencon\nfreecon\nopencon\n");
@@ -403,13 +403,10 @@ TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminal)
     EXPECT_EQ(shown, "dir\r\ndir\r\n");
     EXPECT_EQ(ReadFile(dir.File("stdout")),
               "opencon\nfreecon\nopencon\n\n/ 実行したニーモニック数は3行です\n");
-}
 
-TEST(DesktopConsole, WithoutAControllingTerminalOpenconShowsNothing)
-{
-    CTempDir dir;
+    // Without a controlling terminal the console shows nothing.
     WriteFile(dir.File("console.tvm"), "opencon\n");
-    int status = -1;
+    status = -1;
     std::string error;
     std::string output =
         Capture({"setsid", TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm")}, {},

@@ -40,8 +40,6 @@ private:
     CScriptEngine* m_pEngine = nullptr;
 
     void Run(const char* utf8Script) { RunUtf8(*m_pEngine, utf8Script); }
-    // The handle the newest MCI statement left (the services count from 1).
-    static std::uintptr_t Handle(int n) { return static_cast<std::uintptr_t>(n); }
 
 private slots:
     void init()
@@ -66,10 +64,10 @@ private slots:
         delete m_pMain;
     }
 
-    void fileOnlyFillsTheViewFromItsCorner()
+    void fileOnlyFillsTheViewAndWidthAndHeightSizeTheWindowFromItsCorner()
     {
-        Run("MCI clip.ogv");
-        CMediaWindow* window = m_pServices->Window(Handle(1));
+        Run("MCI clip.ogv\nMCI clip.ogv 320 240\nMCI clip.ogv 10 D'-5");
+        CMediaWindow* window = m_pServices->Window(1);
         QVERIFY(window);
         QCOMPARE(window->parentWidget(), m_pView);
         QCOMPARE(window->geometry(), QRect(0, 0, 600, 400));
@@ -77,21 +75,16 @@ private slots:
         QVERIFY(window->frameShape() == QFrame::Box && window->lineWidth() == 1);
         QVERIFY(window->PlayButton() && window->PositionSlider());
         QVERIFY(!m_pMain->isMinimized());
-    }
-
-    void widthAndHeightSizeTheWindowAtTheCorner()
-    {
-        Run("MCI clip.ogv 320 240\nMCI clip.ogv 10 D'-5");
-        QCOMPARE(m_pServices->Window(Handle(1))->geometry(), QRect(0, 0, 320, 240));
-        QCOMPARE(m_pServices->Window(Handle(1))->parentWidget(), m_pView);
+        QCOMPARE(m_pServices->Window(2)->geometry(), QRect(0, 0, 320, 240));
+        QCOMPARE(m_pServices->Window(2)->parentWidget(), m_pView);
         // Decimal by default; a negative size is no size.
-        QCOMPARE(m_pServices->Window(Handle(2))->geometry(), QRect(0, 0, 10, 0));
+        QCOMPARE(m_pServices->Window(3)->geometry(), QRect(0, 0, 10, 0));
     }
 
     void aSecondArgumentPlaysFullScreenAndMinimisesTheMainWindow()
     {
         Run("MCI clip.ogv x");
-        CMediaWindow* window = m_pServices->Window(Handle(1));
+        CMediaWindow* window = m_pServices->Window(1);
         QVERIFY(window);
         QVERIFY(window->isWindow());
         QVERIFY(window->isFullScreen());
@@ -101,15 +94,15 @@ private slots:
         QPointer<CMediaWindow> alive(window);
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(alive.isNull());
-        QVERIFY(!m_pServices->Window(Handle(1)));
+        QVERIFY(!m_pServices->Window(1));
     }
 
     void mciCloseClosesOnlyTheNewestWindow()
     {
         Run("MCI clip.ogv\nMCI clip.ogv 100 100\nMCICLOSE\nMCIPLAY");
-        QPointer<CMediaWindow> first = m_pServices->Window(Handle(1));
+        QPointer<CMediaWindow> first = m_pServices->Window(1);
         QVERIFY(first);
-        QVERIFY(!m_pServices->Window(Handle(2)));
+        QVERIFY(!m_pServices->Window(2));
         QTRY_COMPARE(m_pView->findChildren<CMediaWindow*>().size(), qsizetype(1));
         QVERIFY(first->isVisible());
         // The stop request after MCICLOSE has nothing to close.
@@ -120,7 +113,7 @@ private slots:
     void aFileThatCannotBeOpenedGivesAnEmptyWindowAndNoMessage()
     {
         Run("MCI no-such-clip.ogv");
-        CMediaWindow* window = m_pServices->Window(Handle(1));
+        CMediaWindow* window = m_pServices->Window(1);
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QTRY_VERIFY(window->Player()->error() != QMediaPlayer::NoError ||
@@ -137,7 +130,7 @@ private slots:
         QVERIFY(QFileInfo::exists(kClip));
         std::string script = "MCI " + kClip.toStdString();
         Run(script.c_str());
-        CMediaWindow* window = m_pServices->Window(Handle(1));
+        CMediaWindow* window = m_pServices->Window(1);
         QVERIFY(window);
         QMediaPlayer* player = window->Player();
         QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, 5000);

@@ -1,6 +1,7 @@
 #include "TestHost.h"
 
 #include <cstdio>
+#include <sstream>
 
 #include "Encoding.h"
 #include "ScriptEngine.h"
@@ -42,6 +43,25 @@ void ExecuteLine(CScriptEngine& engine, std::string_view line)
     engine.SetStatement(&statement);
     engine.ExecuteStatement();
     engine.SetStatement(nullptr);
+}
+
+std::string RunRecord(CScriptEngine& engine, CTestHost& host, const std::string& report)
+{
+    static const char* const ends[] = {"end of script", "end request", "stopped", "jump error",
+                                       "count guard",   "refused",     "paused"};
+    std::string record = std::string("  ") + ends[static_cast<int>(engine.GetRunEnd())] +
+                         ", REGL " + std::to_string(engine.GetRegL());
+    for (int r = 0; r < 10; ++r)
+        if (engine.PeekRegister(r) != 0)
+            record += ", REG" + std::to_string(r) + " " + std::to_string(engine.PeekRegister(r));
+    record += "\n";
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);)
+        record += "  | " + line + "\n";
+    for (const std::string& call : host.calls)
+        record += "  " + call + "\n";
+    host.calls.clear();
+    return record;
 }
 
 MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view caption,

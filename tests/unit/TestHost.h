@@ -150,3 +150,6 @@ class CScriptLines;
 void SplitStatement(CScriptLines& statement, std::string_view line);
 // Hands one line to the engine as a statement on its own, as a step does, and runs it.
 void ExecuteLine(CScriptEngine& engine, std::string_view line);
+// What a run left, a line each: how it ended, REGL and the registers 0 to 9 that are
+// not 0; the report given (indented); the host's calls, which are then cleared.
+std::string RunRecord(CScriptEngine& engine, CTestHost& host, const std::string& report);

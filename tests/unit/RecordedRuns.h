@@ -1,0 +1,46 @@
+// A fixture for engine tests whose runs are written down and compared, at the end of
+// the test, with the expected output unit/golden/SUITE.TEST.out: each run's script,
+// how it ended, REGL, the registers 0 to 9 that are not 0, the report or the status,
+// and the host's calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ScriptEngine.h"
+#include "TestHost.h"
+
+enum class Shown { Nothing, Report, Status };
+
+template <class Host = CTestHost> class CRecordedRuns : public ::testing::Test {
+protected:
+    Host host;
+    CScriptEngine engine{host};
+    std::string record;
+
+    // Runs the script (UTF-8, LF) whole and records it; returns the report.
+    std::string Run(const std::string& script, Shown shown = Shown::Report)
+    {
+        host.calls.clear();
+        const std::string report = RunUtf8(engine, script);
+        std::string status;
+        for (char c : Utf(engine.GetStatus()))
+            if (c != '\r') status += c;
+        std::istringstream lines(script);
+        for (std::string line; std::getline(lines, line);)
+            record += "> " + line + "\n";
+        record += RunRecord(engine, host,
+                            shown == Shown::Report   ? report
+                            : shown == Shown::Status ? status
+                                                     : std::string());
+        return report;
+    }
+    void TearDown() override
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string path = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/golden/" +
+                                 test->test_suite_name() + "." + test->name() + ".out";
+        EXPECT_EQ(record, GoldenText(path, record));
+    }
+};

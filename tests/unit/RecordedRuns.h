@@ -1,5 +1,5 @@
 // A fixture for engine tests whose runs are written down and compared, at the end of
-// the test, with the expected output unit/golden/SUITE.TEST.out: each run's script,
+// a test that recorded any, with the expected output unit/golden/SUITE.TEST.out: each run's script,
 // how it ended, REGL, the registers 0 to 9 that are not 0, the report or the status,
 // and the host's calls.
 #pragma once
@@ -41,6 +41,8 @@ protected:
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string path = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/golden/" +
                                  test->test_suite_name() + "." + test->name() + ".out";
-        EXPECT_EQ(record, GoldenText(path, record));
+        if (!record.empty()) {
+            EXPECT_EQ(record, GoldenText(path, record));
+        }
     }
 };

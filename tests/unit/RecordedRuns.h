@@ -1,7 +1,6 @@
-// A fixture for engine tests whose runs are written down and compared, at the end of
-// a test that recorded any, with the expected output unit/golden/SUITE.TEST.out: each run's script,
-// how it ended, REGL, the registers 0 to 9 that are not 0, the report or the status,
-// and the host's calls.
+// Fixtures for tests that write down what they see and compare it, at their end, with
+// an expected output: engine tests record each run's script, how it ended, REGL, the
+// registers 0 to 9 that are not 0, the report or the status, and the host's calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,11 +12,27 @@
 
 enum class Shown { Nothing, Report, Status };
 
-template <class Host = CTestHost> class CRecordedRuns : public ::testing::Test {
+// A test that writes down what it saw in record, compared at its end (when it wrote
+// anything) with the expected output unit/golden/SUITE.TEST.out.
+class CGoldenTest : public ::testing::Test {
+protected:
+    std::string record;
+
+    void TearDown() override
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string path = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/golden/" +
+                                 test->test_suite_name() + "." + test->name() + ".out";
+        if (!record.empty()) {
+            EXPECT_EQ(record, GoldenText(path, record));
+        }
+    }
+};
+
+template <class Host = CTestHost> class CRecordedRuns : public CGoldenTest {
 protected:
     Host host;
     CScriptEngine engine{host};
-    std::string record;
 
     // Runs the script (UTF-8, LF) whole and records it; returns the report.
     std::string Run(const std::string& script, Shown shown = Shown::Report)
@@ -35,14 +50,5 @@ protected:
                             : shown == Shown::Status ? status
                                                      : std::string());
         return report;
-    }
-    void TearDown() override
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string path = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/golden/" +
-                                 test->test_suite_name() + "." + test->name() + ".out";
-        if (!record.empty()) {
-            EXPECT_EQ(record, GoldenText(path, record));
-        }
     }
 };

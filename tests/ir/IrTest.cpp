@@ -1,12 +1,11 @@
 // The infrared workbench: the capture read back from the registers, the decoders at
 // their tolerance limits, and the exports.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "IrCapture.h"
 #include "IrDecoders.h"
 #include "IrExport.h"
+#include "RecordedRuns.h"
 
 namespace {
 
@@ -131,10 +130,13 @@ std::vector<CIrFrame> DecodeSampled(const Durations& d, double syncHz, int rest)
     return DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(syncHz))));
 }
 
-// The first frame decoded from the durations, described.
-std::string First(const Durations& d)
+// Every frame decoded from the durations, described.
+std::string Described(const std::vector<CIrFrame>& frames)
 {
-    return DescribeFrame(DecodeCapture(d)[0]);
+    std::string text;
+    for (const CIrFrame& frame : frames)
+        text += (text.empty() ? "" : " | ") + DescribeFrame(frame);
+    return text;
 }
 
 Durations Joined(Durations d, std::initializer_list<Durations> more)
@@ -144,11 +146,15 @@ Durations Joined(Durations d, std::initializer_list<Durations> more)
     return d;
 }
 
+using IrGolden = CGoldenTest;
+
 } // namespace
 
-TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
+// The capture read back for either rest level: with rest high, the unfinished byte's
+// ones lengthen the last space and the marker ends it (the whole rest: 7998 samples in
+// complete bytes, 3 in the partial one); with rest low the tail is uncertain.
+TEST_F(IrGolden, ReadsTheRegistersAsIrsignalLeavesThem)
 {
-    // Rest high: the unfinished byte's ones lengthen the last space; the marker ends it.
     const std::vector<uint8_t> samples{0, 0, 0, 1, 1, 0, 1, 1, 1, 0};
     for (int rest : {1, 0}) {
         std::vector<uint8_t> line = samples;
@@ -159,20 +165,13 @@ TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
         const std::vector<uint32_t> registers = Pack(line, rest, regL);
         const CIrCapture capture =
             CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
-        ASSERT_FALSE(capture.IsEmpty());
-        EXPECT_EQ(capture.RestLevel(), rest);
-        EXPECT_EQ(capture.TailUncertain(), rest == 0);
-        const std::vector<CIrRun> runs = capture.Runs(10000); // 50 us a sample
-        ASSERT_GE(runs.size(), 6u);
-        EXPECT_TRUE(runs[0].bMark);
-        EXPECT_EQ(runs[0].nSamples, 3u);
-        EXPECT_DOUBLE_EQ(runs[0].dMicroseconds, 150);
-        EXPECT_FALSE(runs[1].bMark);
-        EXPECT_EQ(runs[4].nSamples, 1u);
-        // The whole rest: 7998 samples in complete bytes, 3 in the partial one.
-        if (rest == 1) {
-            EXPECT_EQ(runs[5].nSamples, 8001u);
-        }
+        record += "rest " + std::to_string(capture.RestLevel()) +
+                  (capture.IsEmpty() ? " empty" : "") +
+                  (capture.TailUncertain() ? " tail uncertain" : "") + ":";
+        for (const CIrRun& run : capture.Runs(10000)) // 50 us a sample
+            record += (run.bMark ? " mark " : " space ") + std::to_string(run.nSamples) + "/" +
+                      std::to_string(std::lround(run.dMicroseconds)) + "us";
+        record += "\n";
     }
 }
 
@@ -186,22 +185,23 @@ TEST(IrCapture, RegistersWithoutACaptureAreEmpty)
     EXPECT_DOUBLE_EQ(CIrCapture::SyncHzFromDebugEdges(400000), 10000);
 }
 
-TEST(IrDecoders, NecWithExtendedAddressesAndRepeats)
+// Each capture's frames described: NEC with repeats and an extended address (and its
+// JSON form), a lone repeat (nothing to repeat), RC5 whose held key repeats and whose
+// new press flips the toggle, RC6, SIRC of 12, 15 and 20 bits, and eleven SIRC bits,
+// which are no frame and show as raw timings.
+TEST_F(IrGolden, DecodesEachProtocol)
 {
     const Durations repeat{9000, 2250, 563, 96000};
-    const Durations capture =
-        Joined(Nec(0x04, 0x08), {repeat, repeat, repeat, Nec(0x1A40, 0x12, true)});
-
-    const auto frames = DecodeCapture(capture);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(DescribeFrame(frames[0]), "NEC address=0x04 command=0x08 repeats=3");
-    EXPECT_EQ(DescribeFrame(frames[1]), "NEC extended address=0x1A40 command=0x12");
-    EXPECT_EQ(
-        FrameAsJson(frames[1]),
-        "{\"protocol\":\"NEC\",\"start_us\":" + std::to_string(std::lround(frames[1].dStartUs)) +
-            ",\"bits\":32,\"address\":6720,\"command\":18,\"extended\":true,\"repeats\":0}");
-    // A lone repeat frame has nothing to repeat.
-    EXPECT_EQ(DescribeFrame(DecodeCapture(repeat)[0]), "NEC repeat");
+    const auto nec =
+        DecodeCapture(Joined(Nec(0x04, 0x08), {repeat, repeat, repeat, Nec(0x1A40, 0x12, true)}));
+    record += Described(nec) + "\n" + FrameAsJson(nec[1]) + "\n";
+    Durations sirc11 = Sirc(1, 2, 12);
+    sirc11.erase(sirc11.begin() + 1, sirc11.begin() + 3);
+    for (const Durations& d : {repeat, Rc5(0x05, 0x35, 1), Rc5(0x1F, 0x50, 0),
+                               Joined(Rc5(3, 1, 0), {Rc5(3, 1, 0), Rc5(3, 1, 1)}),
+                               Rc6(0x00, 0x0C, 1), Rc6(0xA5, 0xFE, 0), Sirc(0x01, 0x15, 12),
+                               Sirc(0xA4, 0x33, 15), Sirc(0x1A3A, 0x7F, 20), sirc11})
+        record += Described(DecodeCapture(d)) + "\n";
 }
 
 TEST(IrDecoders, NecToleranceIsThirtyPercentOnEachDuration)
@@ -222,65 +222,36 @@ TEST(IrDecoders, NecToleranceIsThirtyPercentOnEachDuration)
     EXPECT_EQ(DecodeBurst(broken).eProtocol, IrProtocol::Raw);
 }
 
-TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
+TEST(IrDecoders, Rc5Rc6AndSircTolerances)
 {
-    auto rc5 = DecodeCapture(Rc5(0x05, 0x35, 1));
-    ASSERT_EQ(rc5.size(), 1u);
-    EXPECT_EQ(DescribeFrame(rc5[0]), "RC5 address=0x05 command=0x35 toggle=1");
-    EXPECT_EQ(First(Rc5(0x1F, 0x50, 0)), "RC5 address=0x1F command=0x50 toggle=0");
-    // The same key held repeats; a new press flips the toggle and counts as a frame.
-    const auto presses = DecodeCapture(Joined(Rc5(3, 1, 0), {Rc5(3, 1, 0), Rc5(3, 1, 1)}));
-    ASSERT_EQ(presses.size(), 2u);
-    EXPECT_EQ(presses[0].nRepeats, 1u);
-    EXPECT_EQ(presses[1].nToggle, 1);
-
     Durations d = Rc5(0x05, 0x35, 1);
     d[1] = d[1] + static_cast<uint32_t>(0.29 * 889);
     EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Rc5);
     d[1] = d[1] + static_cast<uint32_t>(0.03 * 889);
     EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
 
-    EXPECT_EQ(First(Rc6(0x00, 0x0C, 1)), "RC6 address=0x00 command=0x0C toggle=1");
-    EXPECT_EQ(First(Rc6(0xA5, 0xFE, 0)), "RC6 address=0xA5 command=0xFE toggle=0");
     Durations r6 = Rc6(0x12, 0x34, 0);
     r6[1] = static_cast<uint32_t>(r6[1] * 1.29); // the leader within 30 %
     r6[3] += static_cast<uint32_t>(0.29 * 444);  // a unit within 0.3 unit
     EXPECT_EQ(DecodeBurst(r6).eProtocol, IrProtocol::Rc6);
     r6[3] += static_cast<uint32_t>(0.03 * 444);
     EXPECT_EQ(DecodeBurst(r6).eProtocol, IrProtocol::Raw);
+
+    Durations sirc = Sirc(1, 2, 12);
+    sirc[4] = 1200 * 13 / 10 + 10;
+    EXPECT_EQ(DecodeBurst(sirc).eProtocol, IrProtocol::Raw);
 }
 
-TEST(IrDecoders, SircOfTwelveFifteenAndTwentyBits)
+// Sampled captures at either polarity decode as their durations do; one sample of
+// light in the leader's space, and one of dark in a bit's mark, are glitches removed.
+TEST_F(IrGolden, CapturesSampledAtEitherPolarityAndWithAGlitch)
 {
-    EXPECT_EQ(First(Sirc(0x01, 0x15, 12)), "SIRC12 address=0x01 command=0x15");
-    EXPECT_EQ(First(Sirc(0xA4, 0x33, 15)), "SIRC15 address=0xA4 command=0x33");
-    EXPECT_EQ(First(Sirc(0x1A3A, 0x7F, 20)), "SIRC20 address=0x1A3A command=0x7F");
-    Durations d = Sirc(1, 2, 12);
-    d[4] = 1200 * 13 / 10 + 10;
-    EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
-    // Eleven bits are no SIRC frame: shown as raw timings.
-    d = Sirc(1, 2, 12);
-    d.erase(d.begin() + 1, d.begin() + 3);
-    const CIrFrame raw = DecodeBurst(d);
-    EXPECT_EQ(raw.eProtocol, IrProtocol::Raw);
-    EXPECT_EQ(DescribeFrame(raw).rfind("raw 24 durations: 2400 600", 0), 0u);
-}
-
-TEST(IrDecoders, CapturesSampledAtEitherPolarityAndWithAGlitch)
-{
-    const Durations necPair = Joined(Nec(0x04, 0x08), {{9000, 2250, 563, 96000}});
-    for (int rest : {1, 0}) {
-        const auto nec = DecodeSampled(necPair, 10000, rest);
-        ASSERT_EQ(nec.size(), 1u) << rest;
-        EXPECT_EQ(DescribeFrame(nec[0]), "NEC address=0x04 command=0x08 repeats=1");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc5(2, 9, 0), 10000, rest)[0]),
-                  "RC5 address=0x02 command=0x09 toggle=0");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc6(7, 9, 1), 12000, rest)[0]),
-                  "RC6 address=0x07 command=0x09 toggle=1");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Sirc(1, 21, 12), 8000, rest)[0]),
-                  "SIRC12 address=0x01 command=0x15");
-    }
-    // One sample of light in the leader's space, and one of dark in a bit's mark.
+    for (int rest : {1, 0})
+        record += Described(DecodeSampled(Joined(Nec(0x04, 0x08), {{9000, 2250, 563, 96000}}),
+                                          10000, rest)) +
+                  "\n" + Described(DecodeSampled(Rc5(2, 9, 0), 10000, rest)) + "\n" +
+                  Described(DecodeSampled(Rc6(7, 9, 1), 12000, rest)) + "\n" +
+                  Described(DecodeSampled(Sirc(1, 21, 12), 8000, rest)) + "\n";
     std::vector<uint8_t> samples = Sample(Nec(0x04, 0x08), 50, 1);
     samples[200] = 0;
     samples[9000 / 50 + 4500 / 50 + 5] = 1;
@@ -288,8 +259,7 @@ TEST(IrDecoders, CapturesSampledAtEitherPolarityAndWithAGlitch)
     const auto registers = Pack(samples, 1, regL);
     const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
     EXPECT_EQ(DecodeCapture(RunDurations(capture.Runs(10000)))[0].eProtocol, IrProtocol::Raw);
-    EXPECT_EQ(DescribeFrame(DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(10000))))[0]),
-              "NEC address=0x04 command=0x08");
+    record += Described(DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(10000))))) + "\n";
 }
 
 // Every format of a real capture is compared whole by the export tests of the

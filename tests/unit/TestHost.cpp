@@ -107,12 +107,6 @@ bool CTestHost::Sleep(uint32_t milliseconds)
     return true;
 }
 
-void CTestHost::CloseMediaWindow(std::uintptr_t window)
-{
-    calls.push_back("CloseMedia " + std::to_string(window));
-    CHost::CloseMediaWindow(window);
-}
-
 std::uintptr_t CTestMedia::CreateMediaWindow(std::string_view file, MediaPlacement placement,
                                              int32_t width, int32_t height)
 {
@@ -134,11 +128,6 @@ std::vector<std::string> CTestHost::Messages() const
     return boxes;
 }
 
-void CTestHost::PlaySound(std::string_view file)
-{
-    calls.push_back("PlaySound \"" + encoding::QuoteForLog(file) + "\"");
-}
-
 bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
                           CProcessInformation& pi)
 {
@@ -152,12 +141,6 @@ bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, 
     pi.dwProcessId = nextProcessId++;
     pi.hProcess = static_cast<std::intptr_t>(pi.dwProcessId);
     return true;
-}
-
-void CTestDesktop::CloseProcess(CProcessInformation& pi)
-{
-    m_calls.push_back("CloseProcess " + std::to_string(pi.dwProcessId));
-    pi = CProcessInformation{};
 }
 
 bool CTestDesktop::StartTextEditor(CProcessInformation& pi)
@@ -192,19 +175,4 @@ std::string CTestDesktop::WindowTitle(uint32_t window)
     for (const CTestWindow& w : windows)
         if (w.id == window) return w.title;
     return {};
-}
-
-void CTestDesktop::CloseWindow(uint32_t window)
-{
-    m_calls.push_back("CloseWindow 0x" + Hex8(window));
-}
-
-void CTestDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
-{
-    m_calls.push_back("SetWindowOpacity 0x" + Hex8(window) + " " + std::to_string(alpha));
-}
-
-void CTestDesktop::WriteConsole(std::string_view text)
-{
-    m_calls.push_back("WriteConsole \"" + encoding::QuoteForLog(text) + "\"");
 }

@@ -18,6 +18,18 @@ class CGoldenTest : public ::testing::Test {
 protected:
     std::string record;
 
+    // The bytes with control bytes and bytes from 0x80 on as \xNN, so that each shows.
+    static std::string Escaped(const std::string& bytes)
+    {
+        std::string text;
+        for (unsigned char c : bytes) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            text += c < 0x20 || c >= 0x7F ? std::string(hex) : std::string(1, static_cast<char>(c));
+        }
+        return text;
+    }
+
     void TearDown() override
     {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -78,13 +78,6 @@ MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view cap
     return answer;
 }
 
-bool CTestHost::StopDue()
-{
-    if (stopAt == 0 || m_now < stopAt) return false;
-    stopAt = 0;
-    return true;
-}
-
 bool CTestHost::PollStop()
 {
     ++pollCount;
@@ -92,7 +85,9 @@ bool CTestHost::PollStop()
         stopAtPoll = 0;
         return true;
     }
-    return StopDue();
+    const bool due = stopAt != 0 && m_now >= stopAt;
+    if (due) stopAt = 0;
+    return due;
 }
 
 bool CTestHost::Sleep(uint32_t milliseconds)
@@ -163,16 +158,9 @@ int CTestDesktop::CollectWindows(uint32_t* list, int capacity)
     return count;
 }
 
-bool CTestDesktop::IsWindowOfProcess(uint32_t window, const CProcessInformation& pi)
+const CTestWindow* CTestDesktop::Find(uint32_t window) const
 {
     for (const CTestWindow& w : windows)
-        if (w.id == window) return w.pid == pi.dwProcessId;
-    return false;
-}
-
-std::string CTestDesktop::WindowTitle(uint32_t window)
-{
-    for (const CTestWindow& w : windows)
-        if (w.id == window) return w.title;
-    return {};
+        if (w.id == window) return &w;
+    return nullptr;
 }

@@ -47,8 +47,14 @@ public:
         m_calls.push_back("TerminateProcess " + std::to_string(pi.dwProcessId));
     }
     int CollectWindows(uint32_t* list, int capacity) override;
-    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override;
-    std::string WindowTitle(uint32_t window) override;
+    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override
+    {
+        return Find(window) != nullptr && Find(window)->pid == pi.dwProcessId;
+    }
+    std::string WindowTitle(uint32_t window) override
+    {
+        return Find(window) != nullptr ? Find(window)->title : std::string();
+    }
     void CloseWindow(uint32_t window) override
     {
         m_calls.push_back("CloseWindow 0x" + Hex8(window));
@@ -79,6 +85,7 @@ public:
     uint32_t nextProcessId = 4242; // given to the next launch, then counted up
 
 private:
+    const CTestWindow* Find(uint32_t window) const;
     std::vector<std::string>& m_calls;
 };
 
@@ -156,9 +163,6 @@ public:
     // it off to see the instructions on a host that has none.
     CTestDesktop desktop{calls};
     bool desktopAvailable = true;
-
-private:
-    bool StopDue();
 };
 
 class CScriptEngine;

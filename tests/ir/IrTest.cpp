@@ -97,35 +97,26 @@ std::vector<uint8_t> Sample(const Durations& d, double sampleUs, int rest)
     return samples;
 }
 
-// Packs samples as IRSIGNAL does, with its 8001 samples of rest at the end.
-std::vector<uint32_t> Pack(std::vector<uint8_t> samples, int rest, uint32_t& regL)
+// The capture read back from registers where the samples were packed as IRSIGNAL packs
+// them: eight a byte, the first in the high bit, with its 8001 samples of rest at the
+// end; the last byte's samples in its low bits, then a byte of 0xFF; REGL the last byte.
+CIrCapture Captured(std::vector<uint8_t> samples, int rest)
 {
     samples.insert(samples.end(), 8001, static_cast<uint8_t>(rest));
+    const size_t n = samples.size(), last = (n - 1) / 8;
     std::vector<uint32_t> registers(10000, 0);
-    auto byteAt = [&](size_t k) -> uint32_t& { return registers[k / 4]; };
-    size_t k = 0;
-    uint32_t current = 0;
-    int count = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        current = (current << 1 | samples[i]) & 0xFF;
-        if (++count == 8 && i + 1 < samples.size()) {
-            byteAt(k) |= current << (8 * (k % 4));
-            ++k;
-            current = 0;
-            count = 0;
-        }
+    for (size_t i = 0; i < n; ++i) {
+        const size_t byte = i / 8, bit = byte < last ? 7 - i % 8 : n - 1 - i;
+        registers[byte / 4] |= static_cast<uint32_t>(samples[i]) << (8 * (byte % 4) + bit);
     }
-    byteAt(k) |= current << (8 * (k % 4));
-    byteAt(k + 1) |= 0xFFu << (8 * ((k + 1) % 4));
-    regL = static_cast<uint32_t>(k);
-    return registers;
+    registers[(last + 1) / 4] |= 0xFFu << (8 * ((last + 1) % 4));
+    return CIrCapture::FromRegisters(registers.data(), registers.size(),
+                                     static_cast<uint32_t>(last));
 }
 
 std::vector<CIrFrame> DecodeSampled(const Durations& d, double syncHz, int rest)
 {
-    uint32_t regL = 0;
-    const std::vector<uint32_t> registers = Pack(Sample(d, 1e6 / (2 * syncHz), rest), rest, regL);
-    const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
+    const CIrCapture capture = Captured(Sample(d, 1e6 / (2 * syncHz), rest), rest);
     EXPECT_EQ(capture.RestLevel(), rest);
     return DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(syncHz))));
 }
@@ -161,10 +152,7 @@ TEST_F(IrGolden, ReadsTheRegistersAsIrsignalLeavesThem)
         if (rest == 0)
             for (uint8_t& s : line)
                 s ^= 1;
-        uint32_t regL = 0;
-        const std::vector<uint32_t> registers = Pack(line, rest, regL);
-        const CIrCapture capture =
-            CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
+        const CIrCapture capture = Captured(line, rest);
         record += "rest " + std::to_string(capture.RestLevel()) +
                   (capture.IsEmpty() ? " empty" : "") +
                   (capture.TailUncertain() ? " tail uncertain" : "") + ":";
@@ -255,9 +243,7 @@ TEST_F(IrGolden, CapturesSampledAtEitherPolarityAndWithAGlitch)
     std::vector<uint8_t> samples = Sample(Nec(0x04, 0x08), 50, 1);
     samples[200] = 0;
     samples[9000 / 50 + 4500 / 50 + 5] = 1;
-    uint32_t regL = 0;
-    const auto registers = Pack(samples, 1, regL);
-    const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
+    const CIrCapture capture = Captured(samples, 1);
     EXPECT_EQ(DecodeCapture(RunDurations(capture.Runs(10000)))[0].eProtocol, IrProtocol::Raw);
     record += Described(DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(10000))))) + "\n";
 }

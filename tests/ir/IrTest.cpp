@@ -192,42 +192,32 @@ TEST_F(IrGolden, DecodesEachProtocol)
         record += Described(DecodeCapture(d)) + "\n";
 }
 
-TEST(IrDecoders, NecToleranceIsThirtyPercentOnEachDuration)
+// The protocol of the burst with the duration at `at` changed to value.
+IrProtocol With(Durations d, size_t at, double value)
 {
-    for (size_t at : {0u, 1u, 2u, 5u, 66u}) {
-        Durations d = Nec(0x10, 0x20);
-        const uint32_t nominal = d[at];
-        d[at] = static_cast<uint32_t>(nominal * 1.29);
-        EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Nec) << at;
-        d[at] = static_cast<uint32_t>(nominal * 0.71);
-        EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Nec) << at;
-        d[at] = static_cast<uint32_t>(nominal * 1.31 + 1);
-        EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw) << at;
-    }
-    // A command whose check byte is not its inverse is no NEC frame.
-    Durations broken = Nec(0x10, 0x20);
-    broken[2 + 2 * 31 + 1] = 563;
-    EXPECT_EQ(DecodeBurst(broken).eProtocol, IrProtocol::Raw);
+    d[at] = static_cast<uint32_t>(value);
+    return DecodeBurst(d).eProtocol;
 }
 
-TEST(IrDecoders, Rc5Rc6AndSircTolerances)
+// NEC and SIRC allow 30 % on each duration, RC5 and RC6 0.3 of a unit (and RC6's
+// leader 30 %). A command whose check byte is not its inverse is no NEC frame.
+TEST(IrDecoders, Tolerances)
 {
-    Durations d = Rc5(0x05, 0x35, 1);
-    d[1] = d[1] + static_cast<uint32_t>(0.29 * 889);
-    EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Rc5);
-    d[1] = d[1] + static_cast<uint32_t>(0.03 * 889);
-    EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
-
-    Durations r6 = Rc6(0x12, 0x34, 0);
-    r6[1] = static_cast<uint32_t>(r6[1] * 1.29); // the leader within 30 %
-    r6[3] += static_cast<uint32_t>(0.29 * 444);  // a unit within 0.3 unit
-    EXPECT_EQ(DecodeBurst(r6).eProtocol, IrProtocol::Rc6);
-    r6[3] += static_cast<uint32_t>(0.03 * 444);
-    EXPECT_EQ(DecodeBurst(r6).eProtocol, IrProtocol::Raw);
-
-    Durations sirc = Sirc(1, 2, 12);
-    sirc[4] = 1200 * 13 / 10 + 10;
-    EXPECT_EQ(DecodeBurst(sirc).eProtocol, IrProtocol::Raw);
+    const Durations nec = Nec(0x10, 0x20);
+    for (size_t at : {0u, 1u, 2u, 5u, 66u}) {
+        EXPECT_EQ(With(nec, at, nec[at] * 1.29), IrProtocol::Nec) << at;
+        EXPECT_EQ(With(nec, at, nec[at] * 0.71), IrProtocol::Nec) << at;
+        EXPECT_EQ(With(nec, at, nec[at] * 1.31 + 1), IrProtocol::Raw) << at;
+    }
+    EXPECT_EQ(With(nec, 2 + 2 * 31 + 1, 563), IrProtocol::Raw);
+    const Durations rc5 = Rc5(0x05, 0x35, 1);
+    EXPECT_EQ(With(rc5, 1, rc5[1] + 0.29 * 889), IrProtocol::Rc5);
+    EXPECT_EQ(With(rc5, 1, rc5[1] + 0.32 * 889), IrProtocol::Raw);
+    Durations rc6 = Rc6(0x12, 0x34, 0);
+    rc6[1] = static_cast<uint32_t>(rc6[1] * 1.29);
+    EXPECT_EQ(With(rc6, 3, rc6[3] + 0.29 * 444), IrProtocol::Rc6);
+    EXPECT_EQ(With(rc6, 3, rc6[3] + 0.32 * 444), IrProtocol::Raw);
+    EXPECT_EQ(With(Sirc(1, 2, 12), 4, 1200 * 1.3 + 10), IrProtocol::Raw);
 }
 
 // Sampled captures at either polarity decode as their durations do; one sample of

@@ -22,6 +22,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -137,14 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t control = data[0];
     std::string rest(reinterpret_cast<const char*>(data + 3), size - 3);
 
-    std::string config;
-    bool hasConfig = (control & 0x10) != 0 && !g_strConfigFile.empty();
-    if (hasConfig) {
-        size_t nul = rest.find('\0');
-        if (nul == std::string::npos) nul = rest.size();
-        config = rest.substr(0, nul);
-        rest.erase(0, nul == rest.size() ? nul : nul + 1);
-    }
+    const bool hasConfig = (control & 0x10) != 0 && !g_strConfigFile.empty();
+    const size_t nul = hasConfig ? std::min(rest.find('\0'), rest.size()) : 0;
+    const std::string config = rest.substr(0, nul);
+    rest.erase(0, hasConfig ? std::min(nul + 1, rest.size()) : 0);
     UseConfiguration(hasConfig ? &config : nullptr);
     std::string script = (control & 0x08) && g_bLongLines ? WithLongFirstLine(rest) : rest;
 

@@ -16,12 +16,9 @@ Durations Nec(uint32_t address, uint32_t command, bool extended = false)
     const uint32_t high = extended ? address >> 8 : (~address & 0xFF);
     const uint32_t bits = (address & 0xFF) | high << 8 | command << 16 | (~command & 0xFF) << 24;
     Durations d{9000, 4500};
-    for (int i = 0; i < 32; ++i) {
-        d.push_back(563);
-        d.push_back((bits >> i) & 1 ? 1688 : 563);
-    }
-    d.push_back(563);
-    d.push_back(40000);
+    for (int i = 0; i < 32; ++i)
+        d.insert(d.end(), {563, (bits >> i) & 1 ? 1688u : 563u});
+    d.insert(d.end(), {563, 40000});
     return d;
 }
 
@@ -47,30 +44,22 @@ Durations FromHalves(const std::vector<int>& halves, uint32_t unit, Durations d 
 
 Durations Rc5(uint32_t address, uint32_t command, int toggle)
 {
-    const uint32_t bits = 1u << 13 | ((command & 0x40) ? 0u : 1u) << 12 |
-                          static_cast<uint32_t>(toggle) << 11 | address << 6 | (command & 0x3F);
+    const int bits =
+        static_cast<int>(1u << 13 | ((command & 0x40) ? 0u : 1u) << 12 |
+                         static_cast<uint32_t>(toggle) << 11 | address << 6 | (command & 0x3F));
     std::vector<int> halves;
-    for (int i = 13; i >= 0; --i) {
-        const int b = (bits >> i) & 1;
-        halves.push_back(b ? 0 : 1);
-        halves.push_back(b ? 1 : 0);
-    }
+    for (int i = 13; i >= 0; --i)
+        halves.insert(halves.end(), {1 - ((bits >> i) & 1), (bits >> i) & 1});
     return FromHalves(halves, 889);
 }
 
 Durations Rc6(uint32_t address, uint32_t command, int toggle)
 {
-    std::vector<int> halves{1, 0, 0, 1, 0, 1, 0, 1}; // start 1, mode 000
-    for (int k = 0; k < 2; ++k)
-        halves.push_back(toggle);
-    for (int k = 0; k < 2; ++k)
-        halves.push_back(1 - toggle);
-    const uint32_t data = address << 8 | command;
-    for (int i = 15; i >= 0; --i) {
-        const int b = (data >> i) & 1;
-        halves.push_back(b);
-        halves.push_back(1 - b);
-    }
+    // Start 1, mode 000, the toggle of double length, then the data.
+    std::vector<int> halves{1, 0, 0, 1, 0, 1, 0, 1, toggle, toggle, 1 - toggle, 1 - toggle};
+    const int data = static_cast<int>(address << 8 | command);
+    for (int i = 15; i >= 0; --i)
+        halves.insert(halves.end(), {(data >> i) & 1, 1 - ((data >> i) & 1)});
     return FromHalves(halves, 444, {2667, 889});
 }
 
@@ -78,10 +67,8 @@ Durations Sirc(uint32_t address, uint32_t command, int bitCount)
 {
     const uint32_t bits = command | address << 7;
     Durations d{2400};
-    for (int i = 0; i < bitCount; ++i) {
-        d.push_back(600);
-        d.push_back((bits >> i) & 1 ? 1200 : 600);
-    }
+    for (int i = 0; i < bitCount; ++i)
+        d.insert(d.end(), {600, (bits >> i) & 1 ? 1200u : 600u});
     d.push_back(25000);
     return d;
 }

@@ -18,49 +18,37 @@
 //
 // With TAVIMORE_FUZZ_NO_LONG_LINES=1 in the environment bit 3 is ignored: while one
 // fault makes every long line slow, this lets the fuzzer look for the others.
-#include <dlfcn.h>
 #include <stdlib.h>
+#include <strings.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
-#include "LibraryLoader.h"
+#include "DlLoader.h"
 #include "ScriptEngine.h"
 #include "Stepper.h"
 #include "TestHost.h"
 
 namespace {
 
-// Loads each library once and never unloads it: unloading an instrumented library
-// would leave the fuzzer counting coverage in memory that is gone.
+// Loads libraries as the programs do but never unloads them: unloading an instrumented
+// library would leave the fuzzer counting coverage in memory that is gone.
 class CKeptLoader final : public CLibraryLoader {
 public:
-    Handle Open(const std::string& file) override
+    Handle Open(const std::string& file) override { return m_loader.Open(file); }
+    void* Symbol(Handle library, const char* name) override
     {
-        auto found = m_handles.find(file);
-        if (found != m_handles.end()) return found->second;
-        Handle handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            const char* why = dlerror();
-            m_strError = file + ": " + (why != nullptr ? why : "cannot be loaded");
-            return nullptr;
-        }
-        m_handles[file] = handle;
-        return handle;
+        return m_loader.Symbol(library, name);
     }
-    void* Symbol(Handle library, const char* name) override { return dlsym(library, name); }
     void Close(Handle) override {}
-    std::string LastError() const override { return m_strError; }
+    std::string LastError() const override { return m_loader.LastError(); }
 
 private:
-    std::map<std::string, Handle> m_handles;
-    std::string m_strError;
+    CDlLoader m_loader;
 };
 
 CKeptLoader g_loader;
@@ -93,10 +81,7 @@ private:
 std::string WithoutLogSection(std::string config)
 {
     for (size_t i = 0; i + 3 <= config.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(config[i])) == 'l' &&
-            std::tolower(static_cast<unsigned char>(config[i + 1])) == 'o' &&
-            std::tolower(static_cast<unsigned char>(config[i + 2])) == 'g')
-            config[i + 2] = '_';
+        if (strncasecmp(&config[i], "log", 3) == 0) config[i + 2] = '_';
     return config;
 }
 
@@ -106,11 +91,7 @@ void UseConfiguration(const std::string* config)
         unsetenv("TAVIMORE_SIM_CONFIG");
         return;
     }
-    if (FILE* f = std::fopen(g_strConfigFile.c_str(), "wb")) {
-        std::string text = WithoutLogSection(*config);
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    WriteFile(g_strConfigFile, WithoutLogSection(*config));
     setenv("TAVIMORE_SIM_CONFIG", g_strConfigFile.c_str(), 1);
 }
 
@@ -157,14 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t control = data[0];
     std::string rest(reinterpret_cast<const char*>(data + 3), size - 3);
 
-    std::string config;
-    bool hasConfig = (control & 0x10) != 0 && !g_strConfigFile.empty();
-    if (hasConfig) {
-        size_t nul = rest.find('\0');
-        if (nul == std::string::npos) nul = rest.size();
-        config = rest.substr(0, nul);
-        rest.erase(0, nul == rest.size() ? nul : nul + 1);
-    }
+    const bool hasConfig = (control & 0x10) != 0 && !g_strConfigFile.empty();
+    const size_t nul = hasConfig ? std::min(rest.find('\0'), rest.size()) : 0;
+    const std::string config = rest.substr(0, nul);
+    rest.erase(0, hasConfig ? std::min(nul + 1, rest.size()) : 0);
     UseConfiguration(hasConfig ? &config : nullptr);
     std::string script = (control & 0x08) && g_bLongLines ? WithLongFirstLine(rest) : rest;
 

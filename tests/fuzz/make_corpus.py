@@ -1,12 +1,10 @@
 #!/usr/bin/env python3
 """Writes the fuzz target's seed corpus from the script tests and the examples.
 
-Each entry is the fuzz target's input: a control byte (debug level, statement bound,
-long first line, configuration present), two stepped lines, then the device
-configuration (when the script test names one) ended by a NUL byte, and the document
-with CR LF line breaks. Entries written by hand (far-*, level-100-loop: jumps near
-the ends of the line numbers, a loop logging every statement) are left as they are. Run
-it again when script tests are added:
+Each entry is an input as fuzz_engine.cpp lays it out, with the device configuration
+the script test names and the document with CR LF line breaks. Entries written by
+hand (far-*, level-100-loop: jumps near the ends of the line numbers, a loop logging
+every statement) are left as they are. Run it again when script tests are added:
 
     tests/fuzz/make_corpus.py tests/fuzz/corpus
 """

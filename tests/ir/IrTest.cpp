@@ -1,12 +1,11 @@
 // The infrared workbench: the capture read back from the registers, the decoders at
 // their tolerance limits, and the exports.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "IrCapture.h"
 #include "IrDecoders.h"
 #include "IrExport.h"
+#include "RecordedRuns.h"
 
 namespace {
 
@@ -17,12 +16,9 @@ Durations Nec(uint32_t address, uint32_t command, bool extended = false)
     const uint32_t high = extended ? address >> 8 : (~address & 0xFF);
     const uint32_t bits = (address & 0xFF) | high << 8 | command << 16 | (~command & 0xFF) << 24;
     Durations d{9000, 4500};
-    for (int i = 0; i < 32; ++i) {
-        d.push_back(563);
-        d.push_back((bits >> i) & 1 ? 1688 : 563);
-    }
-    d.push_back(563);
-    d.push_back(40000);
+    for (int i = 0; i < 32; ++i)
+        d.insert(d.end(), {563, (bits >> i) & 1 ? 1688u : 563u});
+    d.insert(d.end(), {563, 40000});
     return d;
 }
 
@@ -48,30 +44,22 @@ Durations FromHalves(const std::vector<int>& halves, uint32_t unit, Durations d 
 
 Durations Rc5(uint32_t address, uint32_t command, int toggle)
 {
-    const uint32_t bits = 1u << 13 | ((command & 0x40) ? 0u : 1u) << 12 |
-                          static_cast<uint32_t>(toggle) << 11 | address << 6 | (command & 0x3F);
+    const int bits =
+        static_cast<int>(1u << 13 | ((command & 0x40) ? 0u : 1u) << 12 |
+                         static_cast<uint32_t>(toggle) << 11 | address << 6 | (command & 0x3F));
     std::vector<int> halves;
-    for (int i = 13; i >= 0; --i) {
-        const int b = (bits >> i) & 1;
-        halves.push_back(b ? 0 : 1);
-        halves.push_back(b ? 1 : 0);
-    }
+    for (int i = 13; i >= 0; --i)
+        halves.insert(halves.end(), {1 - ((bits >> i) & 1), (bits >> i) & 1});
     return FromHalves(halves, 889);
 }
 
 Durations Rc6(uint32_t address, uint32_t command, int toggle)
 {
-    std::vector<int> halves{1, 0, 0, 1, 0, 1, 0, 1}; // start 1, mode 000
-    for (int k = 0; k < 2; ++k)
-        halves.push_back(toggle);
-    for (int k = 0; k < 2; ++k)
-        halves.push_back(1 - toggle);
-    const uint32_t data = address << 8 | command;
-    for (int i = 15; i >= 0; --i) {
-        const int b = (data >> i) & 1;
-        halves.push_back(b);
-        halves.push_back(1 - b);
-    }
+    // Start 1, mode 000, the toggle of double length, then the data.
+    std::vector<int> halves{1, 0, 0, 1, 0, 1, 0, 1, toggle, toggle, 1 - toggle, 1 - toggle};
+    const int data = static_cast<int>(address << 8 | command);
+    for (int i = 15; i >= 0; --i)
+        halves.insert(halves.end(), {(data >> i) & 1, 1 - ((data >> i) & 1)});
     return FromHalves(halves, 444, {2667, 889});
 }
 
@@ -79,10 +67,8 @@ Durations Sirc(uint32_t address, uint32_t command, int bitCount)
 {
     const uint32_t bits = command | address << 7;
     Durations d{2400};
-    for (int i = 0; i < bitCount; ++i) {
-        d.push_back(600);
-        d.push_back((bits >> i) & 1 ? 1200 : 600);
-    }
+    for (int i = 0; i < bitCount; ++i)
+        d.insert(d.end(), {600, (bits >> i) & 1 ? 1200u : 600u});
     d.push_back(25000);
     return d;
 }
@@ -98,43 +84,37 @@ std::vector<uint8_t> Sample(const Durations& d, double sampleUs, int rest)
     return samples;
 }
 
-// Packs samples as IRSIGNAL does, with its 8001 samples of rest at the end.
-std::vector<uint32_t> Pack(std::vector<uint8_t> samples, int rest, uint32_t& regL)
+// The capture read back from registers where the samples were packed as IRSIGNAL packs
+// them: eight a byte, the first in the high bit, with its 8001 samples of rest at the
+// end; the last byte's samples in its low bits, then a byte of 0xFF; REGL the last byte.
+CIrCapture Captured(std::vector<uint8_t> samples, int rest)
 {
     samples.insert(samples.end(), 8001, static_cast<uint8_t>(rest));
+    const size_t n = samples.size(), last = (n - 1) / 8;
     std::vector<uint32_t> registers(10000, 0);
-    auto byteAt = [&](size_t k) -> uint32_t& { return registers[k / 4]; };
-    size_t k = 0;
-    uint32_t current = 0;
-    int count = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        current = (current << 1 | samples[i]) & 0xFF;
-        if (++count == 8 && i + 1 < samples.size()) {
-            byteAt(k) |= current << (8 * (k % 4));
-            ++k;
-            current = 0;
-            count = 0;
-        }
+    for (size_t i = 0; i < n; ++i) {
+        const size_t byte = i / 8, bit = byte < last ? 7 - i % 8 : n - 1 - i;
+        registers[byte / 4] |= static_cast<uint32_t>(samples[i]) << (8 * (byte % 4) + bit);
     }
-    byteAt(k) |= current << (8 * (k % 4));
-    byteAt(k + 1) |= 0xFFu << (8 * ((k + 1) % 4));
-    regL = static_cast<uint32_t>(k);
-    return registers;
+    registers[(last + 1) / 4] |= 0xFFu << (8 * ((last + 1) % 4));
+    return CIrCapture::FromRegisters(registers.data(), registers.size(),
+                                     static_cast<uint32_t>(last));
 }
 
 std::vector<CIrFrame> DecodeSampled(const Durations& d, double syncHz, int rest)
 {
-    uint32_t regL = 0;
-    const std::vector<uint32_t> registers = Pack(Sample(d, 1e6 / (2 * syncHz), rest), rest, regL);
-    const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
+    const CIrCapture capture = Captured(Sample(d, 1e6 / (2 * syncHz), rest), rest);
     EXPECT_EQ(capture.RestLevel(), rest);
     return DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(syncHz))));
 }
 
-// The first frame decoded from the durations, described.
-std::string First(const Durations& d)
+// Every frame decoded from the durations, described.
+std::string Described(const std::vector<CIrFrame>& frames)
 {
-    return DescribeFrame(DecodeCapture(d)[0]);
+    std::string text;
+    for (const CIrFrame& frame : frames)
+        text += (text.empty() ? "" : " | ") + DescribeFrame(frame);
+    return text;
 }
 
 Durations Joined(Durations d, std::initializer_list<Durations> more)
@@ -144,35 +124,29 @@ Durations Joined(Durations d, std::initializer_list<Durations> more)
     return d;
 }
 
+using IrGolden = CGoldenTest;
+
 } // namespace
 
-TEST(IrCapture, ReadsTheRegistersAsIrsignalLeavesThem)
+// The capture read back for either rest level: with rest high, the unfinished byte's
+// ones lengthen the last space and the marker ends it (the whole rest: 7998 samples in
+// complete bytes, 3 in the partial one); with rest low the tail is uncertain.
+TEST_F(IrGolden, ReadsTheRegistersAsIrsignalLeavesThem)
 {
-    // Rest high: the unfinished byte's ones lengthen the last space; the marker ends it.
     const std::vector<uint8_t> samples{0, 0, 0, 1, 1, 0, 1, 1, 1, 0};
     for (int rest : {1, 0}) {
         std::vector<uint8_t> line = samples;
         if (rest == 0)
             for (uint8_t& s : line)
                 s ^= 1;
-        uint32_t regL = 0;
-        const std::vector<uint32_t> registers = Pack(line, rest, regL);
-        const CIrCapture capture =
-            CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
-        ASSERT_FALSE(capture.IsEmpty());
-        EXPECT_EQ(capture.RestLevel(), rest);
-        EXPECT_EQ(capture.TailUncertain(), rest == 0);
-        const std::vector<CIrRun> runs = capture.Runs(10000); // 50 us a sample
-        ASSERT_GE(runs.size(), 6u);
-        EXPECT_TRUE(runs[0].bMark);
-        EXPECT_EQ(runs[0].nSamples, 3u);
-        EXPECT_DOUBLE_EQ(runs[0].dMicroseconds, 150);
-        EXPECT_FALSE(runs[1].bMark);
-        EXPECT_EQ(runs[4].nSamples, 1u);
-        // The whole rest: 7998 samples in complete bytes, 3 in the partial one.
-        if (rest == 1) {
-            EXPECT_EQ(runs[5].nSamples, 8001u);
-        }
+        const CIrCapture capture = Captured(line, rest);
+        record += "rest " + std::to_string(capture.RestLevel()) +
+                  (capture.IsEmpty() ? " empty" : "") +
+                  (capture.TailUncertain() ? " tail uncertain" : "") + ":";
+        for (const CIrRun& run : capture.Runs(10000)) // 50 us a sample
+            record += (run.bMark ? " mark " : " space ") + std::to_string(run.nSamples) + "/" +
+                      std::to_string(std::lround(run.dMicroseconds)) + "us";
+        record += "\n";
     }
 }
 
@@ -186,135 +160,82 @@ TEST(IrCapture, RegistersWithoutACaptureAreEmpty)
     EXPECT_DOUBLE_EQ(CIrCapture::SyncHzFromDebugEdges(400000), 10000);
 }
 
-TEST(IrDecoders, NecWithExtendedAddressesAndRepeats)
+// Each capture's frames described: NEC with repeats and an extended address (and its
+// JSON form), a lone repeat (nothing to repeat), RC5 whose held key repeats and whose
+// new press flips the toggle, RC6, SIRC of 12, 15 and 20 bits, and eleven SIRC bits,
+// which are no frame and show as raw timings.
+TEST_F(IrGolden, DecodesEachProtocol)
 {
     const Durations repeat{9000, 2250, 563, 96000};
-    const Durations capture =
-        Joined(Nec(0x04, 0x08), {repeat, repeat, repeat, Nec(0x1A40, 0x12, true)});
-
-    const auto frames = DecodeCapture(capture);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(DescribeFrame(frames[0]), "NEC address=0x04 command=0x08 repeats=3");
-    EXPECT_EQ(DescribeFrame(frames[1]), "NEC extended address=0x1A40 command=0x12");
-    EXPECT_EQ(
-        FrameAsJson(frames[1]),
-        "{\"protocol\":\"NEC\",\"start_us\":" + std::to_string(std::lround(frames[1].dStartUs)) +
-            ",\"bits\":32,\"address\":6720,\"command\":18,\"extended\":true,\"repeats\":0}");
-    // A lone repeat frame has nothing to repeat.
-    EXPECT_EQ(DescribeFrame(DecodeCapture(repeat)[0]), "NEC repeat");
+    const auto nec =
+        DecodeCapture(Joined(Nec(0x04, 0x08), {repeat, repeat, repeat, Nec(0x1A40, 0x12, true)}));
+    record += Described(nec) + "\n" + FrameAsJson(nec[1]) + "\n";
+    Durations sirc11 = Sirc(1, 2, 12);
+    sirc11.erase(sirc11.begin() + 1, sirc11.begin() + 3);
+    for (const Durations& d : {repeat, Rc5(0x05, 0x35, 1), Rc5(0x1F, 0x50, 0),
+                               Joined(Rc5(3, 1, 0), {Rc5(3, 1, 0), Rc5(3, 1, 1)}),
+                               Rc6(0x00, 0x0C, 1), Rc6(0xA5, 0xFE, 0), Sirc(0x01, 0x15, 12),
+                               Sirc(0xA4, 0x33, 15), Sirc(0x1A3A, 0x7F, 20), sirc11})
+        record += Described(DecodeCapture(d)) + "\n";
 }
 
-TEST(IrDecoders, NecToleranceIsThirtyPercentOnEachDuration)
+// The protocol of the burst with the duration at `at` changed to value.
+IrProtocol With(Durations d, size_t at, double value)
 {
+    d[at] = static_cast<uint32_t>(value);
+    return DecodeBurst(d).eProtocol;
+}
+
+// NEC and SIRC allow 30 % on each duration, RC5 and RC6 0.3 of a unit (and RC6's
+// leader 30 %). A command whose check byte is not its inverse is no NEC frame.
+TEST(IrDecoders, Tolerances)
+{
+    const Durations nec = Nec(0x10, 0x20);
     for (size_t at : {0u, 1u, 2u, 5u, 66u}) {
-        Durations d = Nec(0x10, 0x20);
-        const uint32_t nominal = d[at];
-        d[at] = static_cast<uint32_t>(nominal * 1.29);
-        EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Nec) << at;
-        d[at] = static_cast<uint32_t>(nominal * 0.71);
-        EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Nec) << at;
-        d[at] = static_cast<uint32_t>(nominal * 1.31 + 1);
-        EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw) << at;
+        EXPECT_EQ(With(nec, at, nec[at] * 1.29), IrProtocol::Nec) << at;
+        EXPECT_EQ(With(nec, at, nec[at] * 0.71), IrProtocol::Nec) << at;
+        EXPECT_EQ(With(nec, at, nec[at] * 1.31 + 1), IrProtocol::Raw) << at;
     }
-    // A command whose check byte is not its inverse is no NEC frame.
-    Durations broken = Nec(0x10, 0x20);
-    broken[2 + 2 * 31 + 1] = 563;
-    EXPECT_EQ(DecodeBurst(broken).eProtocol, IrProtocol::Raw);
+    EXPECT_EQ(With(nec, 2 + 2 * 31 + 1, 563), IrProtocol::Raw);
+    const Durations rc5 = Rc5(0x05, 0x35, 1);
+    EXPECT_EQ(With(rc5, 1, rc5[1] + 0.29 * 889), IrProtocol::Rc5);
+    EXPECT_EQ(With(rc5, 1, rc5[1] + 0.32 * 889), IrProtocol::Raw);
+    Durations rc6 = Rc6(0x12, 0x34, 0);
+    rc6[1] = static_cast<uint32_t>(rc6[1] * 1.29);
+    EXPECT_EQ(With(rc6, 3, rc6[3] + 0.29 * 444), IrProtocol::Rc6);
+    EXPECT_EQ(With(rc6, 3, rc6[3] + 0.32 * 444), IrProtocol::Raw);
+    EXPECT_EQ(With(Sirc(1, 2, 12), 4, 1200 * 1.3 + 10), IrProtocol::Raw);
 }
 
-TEST(IrDecoders, Rc5AndRc6ToggleAndUnitTolerance)
+// Sampled captures at either polarity decode as their durations do; one sample of
+// light in the leader's space, and one of dark in a bit's mark, are glitches removed.
+TEST_F(IrGolden, CapturesSampledAtEitherPolarityAndWithAGlitch)
 {
-    auto rc5 = DecodeCapture(Rc5(0x05, 0x35, 1));
-    ASSERT_EQ(rc5.size(), 1u);
-    EXPECT_EQ(DescribeFrame(rc5[0]), "RC5 address=0x05 command=0x35 toggle=1");
-    EXPECT_EQ(First(Rc5(0x1F, 0x50, 0)), "RC5 address=0x1F command=0x50 toggle=0");
-    // The same key held repeats; a new press flips the toggle and counts as a frame.
-    const auto presses = DecodeCapture(Joined(Rc5(3, 1, 0), {Rc5(3, 1, 0), Rc5(3, 1, 1)}));
-    ASSERT_EQ(presses.size(), 2u);
-    EXPECT_EQ(presses[0].nRepeats, 1u);
-    EXPECT_EQ(presses[1].nToggle, 1);
-
-    Durations d = Rc5(0x05, 0x35, 1);
-    d[1] = d[1] + static_cast<uint32_t>(0.29 * 889);
-    EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Rc5);
-    d[1] = d[1] + static_cast<uint32_t>(0.03 * 889);
-    EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
-
-    EXPECT_EQ(First(Rc6(0x00, 0x0C, 1)), "RC6 address=0x00 command=0x0C toggle=1");
-    EXPECT_EQ(First(Rc6(0xA5, 0xFE, 0)), "RC6 address=0xA5 command=0xFE toggle=0");
-    Durations r6 = Rc6(0x12, 0x34, 0);
-    r6[1] = static_cast<uint32_t>(r6[1] * 1.29); // the leader within 30 %
-    r6[3] += static_cast<uint32_t>(0.29 * 444);  // a unit within 0.3 unit
-    EXPECT_EQ(DecodeBurst(r6).eProtocol, IrProtocol::Rc6);
-    r6[3] += static_cast<uint32_t>(0.03 * 444);
-    EXPECT_EQ(DecodeBurst(r6).eProtocol, IrProtocol::Raw);
-}
-
-TEST(IrDecoders, SircOfTwelveFifteenAndTwentyBits)
-{
-    EXPECT_EQ(First(Sirc(0x01, 0x15, 12)), "SIRC12 address=0x01 command=0x15");
-    EXPECT_EQ(First(Sirc(0xA4, 0x33, 15)), "SIRC15 address=0xA4 command=0x33");
-    EXPECT_EQ(First(Sirc(0x1A3A, 0x7F, 20)), "SIRC20 address=0x1A3A command=0x7F");
-    Durations d = Sirc(1, 2, 12);
-    d[4] = 1200 * 13 / 10 + 10;
-    EXPECT_EQ(DecodeBurst(d).eProtocol, IrProtocol::Raw);
-    // Eleven bits are no SIRC frame: shown as raw timings.
-    d = Sirc(1, 2, 12);
-    d.erase(d.begin() + 1, d.begin() + 3);
-    const CIrFrame raw = DecodeBurst(d);
-    EXPECT_EQ(raw.eProtocol, IrProtocol::Raw);
-    EXPECT_EQ(DescribeFrame(raw).rfind("raw 24 durations: 2400 600", 0), 0u);
-}
-
-TEST(IrDecoders, CapturesSampledAtEitherPolarityAndWithAGlitch)
-{
-    const Durations necPair = Joined(Nec(0x04, 0x08), {{9000, 2250, 563, 96000}});
-    for (int rest : {1, 0}) {
-        const auto nec = DecodeSampled(necPair, 10000, rest);
-        ASSERT_EQ(nec.size(), 1u) << rest;
-        EXPECT_EQ(DescribeFrame(nec[0]), "NEC address=0x04 command=0x08 repeats=1");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc5(2, 9, 0), 10000, rest)[0]),
-                  "RC5 address=0x02 command=0x09 toggle=0");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Rc6(7, 9, 1), 12000, rest)[0]),
-                  "RC6 address=0x07 command=0x09 toggle=1");
-        EXPECT_EQ(DescribeFrame(DecodeSampled(Sirc(1, 21, 12), 8000, rest)[0]),
-                  "SIRC12 address=0x01 command=0x15");
-    }
-    // One sample of light in the leader's space, and one of dark in a bit's mark.
+    for (int rest : {1, 0})
+        record += Described(DecodeSampled(Joined(Nec(0x04, 0x08), {{9000, 2250, 563, 96000}}),
+                                          10000, rest)) +
+                  "\n" + Described(DecodeSampled(Rc5(2, 9, 0), 10000, rest)) + "\n" +
+                  Described(DecodeSampled(Rc6(7, 9, 1), 12000, rest)) + "\n" +
+                  Described(DecodeSampled(Sirc(1, 21, 12), 8000, rest)) + "\n";
     std::vector<uint8_t> samples = Sample(Nec(0x04, 0x08), 50, 1);
     samples[200] = 0;
     samples[9000 / 50 + 4500 / 50 + 5] = 1;
-    uint32_t regL = 0;
-    const auto registers = Pack(samples, 1, regL);
-    const CIrCapture capture = CIrCapture::FromRegisters(registers.data(), registers.size(), regL);
+    const CIrCapture capture = Captured(samples, 1);
     EXPECT_EQ(DecodeCapture(RunDurations(capture.Runs(10000)))[0].eProtocol, IrProtocol::Raw);
-    EXPECT_EQ(DescribeFrame(DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(10000))))[0]),
-              "NEC address=0x04 command=0x08");
+    record += Described(DecodeCapture(RunDurations(RemoveGlitches(capture.Runs(10000))))) + "\n";
 }
 
 // Every format of a real capture is compared whole by the export tests of the
 // shipped frames; here, what those captures do not reach: a last gap taken from the
-// burst before, and Flipper's parsed form for extended NEC, RC5X and raw bursts.
-TEST(IrExport, LastGapAndFlipperProtocols)
+// burst before (Pronto), and Flipper's parsed form for NEC, extended NEC and RC5X, raw
+// where Flipper has no name for the protocol.
+TEST_F(IrGolden, LastGapAndFlipperProtocols)
 {
     CIrExportInput in;
     in.durations = {900, 450, 560, 1690, 560, 20000, 2400, 600, 1200, 45000};
-    EXPECT_EQ(
-        ExportCapture(IrExportFormat::Pronto, in),
-        "tavimore_1:0000 006D 0003 0000 0022 0011 0015 0040 0015 02F9\n"
-        "tavimore_2:0000 006D 0002 0000 005B 0017 002E 02F9\n"); // the last gap as the one before
-    // Parsed where Flipper has a name for the protocol, raw where not.
+    record += ExportCapture(IrExportFormat::Pronto, in);
     in.durations = Joined(Nec(0x04, 0x08), {Nec(0x1A40, 0x12, true), Rc5(1, 70, 0), {300, 30000}});
-    EXPECT_EQ(ExportCapture(IrExportFormat::FlipperParsed, in),
-              "Filetype: IR signals file\nVersion: 1\n"
-              "#\nname: tavimore_1\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 08 "
-              "00 00 00\n"
-              "#\nname: tavimore_2\ntype: parsed\nprotocol: NECext\naddress: 40 1A 00 00\ncommand: "
-              "12 ED 00 00\n"
-              "#\nname: tavimore_3\ntype: parsed\nprotocol: RC5X\naddress: 01 00 00 00\ncommand: "
-              "46 00 00 00\n"
-              "#\nname: tavimore_4\ntype: raw\nfrequency: 38000\nduty_cycle: 0.330000\ndata: 300 "
-              "30000\n");
+    record += ExportCapture(IrExportFormat::FlipperParsed, in);
     IrExportFormat format{};
     EXPECT_TRUE(ParseExportFormat("flipper-raw", format));
     EXPECT_EQ(format, IrExportFormat::FlipperRaw);

@@ -55,11 +55,8 @@ target=$name
 out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
-if [ "$target" = - ]; then
-    "$runner" "${encoding[@]}" "${options[@]}" - <"$(basename "$input")" >"$out" 2>"$err"
-else
-    "$runner" "${encoding[@]}" "${options[@]}" "$target" >"$out" 2>"$err"
-fi
+# Standard input is the document only when it is read from there ("-").
+"$runner" "${encoding[@]}" "${options[@]}" "$target" <"$(basename "$input")" >"$out" 2>"$err"
 status=$?
 
 if [ "${TAVIMORE_UPDATE_GOLDEN:-0}" = 1 ]; then
@@ -74,14 +71,12 @@ if [ "$status" != "$expected_status" ]; then
     echo "exit status $status, expected $expected_status"
     failed=1
 fi
-if ! cmp -s "$out" "$expected.out"; then
-    echo "standard output differs from $expected.out:"
-    diff -u "$expected.out" "$out" | head -n 60
-    failed=1
-fi
-if ! cmp -s "$err" "$expected.err"; then
-    echo "standard error differs from $expected.err:"
-    diff -u "$expected.err" "$err" | head -n 60
-    failed=1
-fi
+for stream in "output $out out" "error $err err"; do
+    set -- $stream
+    if ! cmp -s "$2" "$expected.$3"; then
+        echo "standard $1 differs from $expected.$3:"
+        diff -u "$expected.$3" "$2" | head -n 60
+        failed=1
+    fi
+done
 exit $failed

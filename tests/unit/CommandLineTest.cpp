@@ -1,49 +1,30 @@
-// Splitting a command line into a program's words, as a shell reads them.
-#include <gtest/gtest.h>
-
+// Splitting a command line into a program's words, as a shell reads them: each line is
+// written down with its words, or its refusal, against an expected output.
 #include "CommandLine.h"
+#include "RecordedRuns.h"
 
 namespace {
 
-using Words = std::vector<std::string>;
+using CommandLine = CGoldenTest;
 
-Words Split(const std::string& line)
+// Blanks separate words and quotes join them. Backslashes escape as in a shell: they
+// are literal in single quotes, escape only $ " \ ` in double quotes, and join lines
+// before a line break. Nothing is expanded and no operator is recognised. A quote left
+// open is refused.
+TEST_F(CommandLine, SplitsAsAShellReadsWords)
 {
-    Words words;
-    EXPECT_TRUE(SplitCommandLine(line, words)) << line;
-    return words;
-}
-
-TEST(CommandLine, BlanksSeparateWordsAndQuotesJoinThem)
-{
-    EXPECT_EQ(Split("  xmessage  -title\t\"a b\"  hi "),
-              (Words{"xmessage", "-title", "a b", "hi"}));
-    EXPECT_EQ(Split("say 'it''s' \"\" ''"), (Words{"say", "its", "", ""}));
-    EXPECT_EQ(Split("a\"b c\"'d e'f"), (Words{"ab cd ef"}));
-    EXPECT_EQ(Split(""), Words{});
-    EXPECT_EQ(Split("日本 語"), (Words{"日本", "語"}));
-}
-
-TEST(CommandLine, BackslashesEscapeAsInAShell)
-{
-    EXPECT_EQ(Split(R"(three\ four a\"b \\ end\)"), (Words{"three four", "a\"b", "\\", "end\\"}));
-    EXPECT_EQ(Split("'a\\b'"), Words{"a\\b"});                       // literal in single quotes
-    EXPECT_EQ(Split(R"("\$ \" \\ \n \`")"), Words{R"($ " \ \n `)"}); // only $ " \ ` escape
-    EXPECT_EQ(Split("join\\\nlines"), Words{"joinlines"});
-}
-
-TEST(CommandLine, NothingIsExpandedAndNoOperatorIsRecognised)
-{
-    EXPECT_EQ(Split("echo $HOME *.txt > out | cat; ~"),
-              (Words{"echo", "$HOME", "*.txt", ">", "out", "|", "cat;", "~"}));
-}
-
-TEST(CommandLine, AQuoteLeftOpenIsRefused)
-{
-    Words words;
-    EXPECT_FALSE(SplitCommandLine("xmessage 'hello", words));
-    EXPECT_FALSE(SplitCommandLine("xmessage \"hello", words));
-    EXPECT_FALSE(SplitCommandLine("xmessage \"hello\\\"", words));
+    for (const char* line :
+         {"  xmessage  -title\t\"a b\"  hi ", "say 'it''s' \"\" ''", "a\"b c\"'d e'f", "",
+          "日本 語", R"(three\ four a\"b \\ end\)", "'a\\b'", R"("\$ \" \\ \n \`")",
+          "join\\\nlines", "echo $HOME *.txt > out | cat; ~", "xmessage 'hello", "xmessage \"hello",
+          "xmessage \"hello\\\""}) {
+        std::vector<std::string> words;
+        const bool split = SplitCommandLine(line, words);
+        record += Escaped(line) + (split ? " ->" : " -> refused");
+        for (const std::string& word : split ? words : std::vector<std::string>{})
+            record += " [" + Escaped(word) + "]";
+        record += "\n";
+    }
 }
 
 } // namespace

@@ -1,12 +1,9 @@
 // Debug runs: pausing before a breakpoint or after a change, continuing, and the report
 // of a paused and continued run, which must be the report of the same run without
 // pauses. Also the lines behind status lines and boxes.
-#include <gtest/gtest.h>
-
 #include <set>
 
-#include "ScriptEngine.h"
-#include "TestHost.h"
+#include "RecordedRuns.h"
 
 namespace {
 
@@ -66,28 +63,52 @@ struct CDebugged {
     }
 };
 
-TEST(DebugRun, PausesBeforeABreakpointAndContinuingRunsThatStatement)
-{
-    CDebugged d;
-    d.engine.SetScript(ScriptText("MOV REG1 1\nMOV REG2 2\nMOV REG3 3"));
-    d.probe.breakpoints = {1};
-    EXPECT_EQ(d.engine.DebugRun(0, d.probe), 0);
-    EXPECT_EQ(d.engine.GetRunEnd(), RunEnd::Paused);
-    EXPECT_EQ(d.engine.PausedLine(), 1);
-    EXPECT_EQ(d.engine.ReadRegister(1), 1u);
-    EXPECT_EQ(d.engine.ReadRegister(2), 0u);
-    EXPECT_TRUE(d.engine.GetOutput().empty()); // the report waits for the end
+// Records debug runs: where each paused, the lines asked about, the call depth, the
+// lines behind the status lines and boxes, and what the run left.
+class DebugRun : public CRecordedRuns<> {
+protected:
+    CProbe probe{engine};
 
-    // Continuing from the breakpoint runs its statement without asking about it.
-    d.probe.asked.clear();
-    d.engine.DebugRun(1, d.probe);
-    EXPECT_EQ(d.probe.asked, (std::vector<int>{2}));
-    EXPECT_EQ(d.engine.GetRunEnd(), RunEnd::EndOfScript);
-    EXPECT_FALSE(d.engine.IsDebugPaused());
-    EXPECT_EQ(d.engine.ReadRegister(3), 3u);
+    void Debug(int from)
+    {
+        probe.asked.clear();
+        const int result = engine.DebugRun(from, probe);
+        record +=
+            "debug run from " + std::to_string(from) + " -> " + std::to_string(result) + ", asked";
+        for (int line : probe.asked)
+            record += " " + std::to_string(line);
+        record += "\n";
+        Left();
+    }
+    void Left()
+    {
+        std::string report;
+        for (char c : Utf(engine.GetOutput()))
+            if (c != '\r') report += c;
+        record += std::string("  paused ") + (engine.IsDebugPaused() ? "at " : "no, ") +
+                  std::to_string(engine.PausedLine()) + ", call depth " +
+                  std::to_string(engine.GetCallDepth()) + "\n" + RunRecord(engine, host, report) +
+                  "  status lines of";
+        for (int line : engine.StatusLineSources())
+            record += " " + std::to_string(line);
+        for (const auto& box : engine.BoxSources())
+            record += ", box of " + std::to_string(box.line) + " " + Utf(box.caption) + " " +
+                      Utf(box.text);
+        record += "\n";
+    }
+};
+
+// The report waits for the end; continuing from the breakpoint runs its statement
+// without asking about it.
+TEST_F(DebugRun, PausesBeforeABreakpointAndContinuingRunsThatStatement)
+{
+    engine.SetScript(ScriptText("MOV REG1 1\nMOV REG2 2\nMOV REG3 3"));
+    probe.breakpoints = {1};
+    Debug(0);
+    Debug(1);
 }
 
-TEST(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRun)
+TEST_F(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRun)
 {
     // A loop with a call, statuses of several levels, and EXEC, which sets no status of
     // its own and so logs the previous statement's again: pausing before it (line 4)
@@ -111,20 +132,16 @@ TEST(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRun)
     }
 }
 
-TEST(DebugRun, PausesAfterAWatchedRegisterChanges)
+// Storing the same value again is no change.
+TEST_F(DebugRun, PausesAfterAWatchedRegisterChanges)
 {
-    CDebugged d;
-    d.probe.watched = 5;
-    d.engine.SetScript(ScriptText("MOV REG1 1\nMOV REG5 7\nMOV REG5 7\nMOV REG2 2"));
-    d.engine.DebugRun(0, d.probe);
-    EXPECT_EQ(d.engine.PausedLine(), 2);
-    // Storing the same value again is no change.
-    d.engine.DebugRun(2, d.probe);
-    EXPECT_EQ(d.engine.GetRunEnd(), RunEnd::EndOfScript);
-    EXPECT_EQ(d.engine.ReadRegister(2), 2u);
+    probe.watched = 5;
+    engine.SetScript(ScriptText("MOV REG1 1\nMOV REG5 7\nMOV REG5 7\nMOV REG2 2"));
+    Debug(0);
+    Debug(2);
 }
 
-TEST(DebugRun, AStopAndTheStatementGuardEndTheRunAsInAPlainRun)
+TEST_F(DebugRun, AStopAndTheStatementGuardEndTheRunAsInAPlainRun)
 {
     const std::string loop = ScriptText("L'A\nINC REG1\nJMP L'A");
     CDebugged stopped;
@@ -144,73 +161,48 @@ TEST(DebugRun, AStopAndTheStatementGuardEndTheRunAsInAPlainRun)
     EXPECT_EQ(Utf(guarded.engine.GetOutput()), guarded.PlainOutput(loop));
 }
 
-TEST(DebugRun, ACallPausedInsideTheSubroutineReturnsWhenContinued)
+TEST_F(DebugRun, ACallPausedInsideTheSubroutineReturnsWhenContinued)
 {
-    CDebugged d;
     const std::string script =
         ScriptText("CALL L'SUB\nMOV REG2 2\nJMP L'END\nL'SUB\nMOV REG1 1\nRET\nL'END");
-    d.probe.breakpoints = {4};
-    d.engine.SetScript(script);
-    d.engine.DebugRun(0, d.probe);
-    ASSERT_EQ(d.engine.PausedLine(), 4);
-    EXPECT_EQ(d.engine.GetCallDepth(), 1);
-    EXPECT_EQ(d.engine.CallStackEntry(0), 0);
-
-    d.engine.DebugRun(4, d.probe);
-    EXPECT_EQ(d.engine.GetRunEnd(), RunEnd::EndOfScript);
-    EXPECT_EQ(d.engine.GetCallDepth(), 0);
-    EXPECT_EQ(d.engine.ReadRegister(2), 2u);
-    EXPECT_TRUE(d.host.Messages().empty());
-    EXPECT_EQ(Utf(d.engine.GetOutput()), d.PlainOutput(script));
+    probe.breakpoints = {4};
+    engine.SetScript(script);
+    Debug(0);
+    EXPECT_EQ(engine.CallStackEntry(0), 0);
+    Debug(4);
+    EXPECT_EQ(Utf(engine.GetOutput()), CDebugged().PlainOutput(script));
 }
 
-TEST(DebugRun, StatusLinesAndBoxesKnowTheirLines)
+// Status lines and boxes know their lines once asked to: one source per status line
+// of the report, failures' repeated statuses included. A debug run collects both over
+// its parts; a step during a pause has its own.
+TEST_F(DebugRun, StatusLinesAndBoxesKnowTheirLines)
 {
-    CDebugged d;
-    d.engine.SetDebugLevel(100);
-    d.engine.SetScript(
+    engine.SetDebugLevel(100);
+    engine.SetScript(
         ScriptText("MOV REG1 1\n/ note\nMOV REG2 H'XYZ\nMESSAGEBOX text caption\nJMP L'NONE\nINC"));
-    d.engine.Run(-1);
-    EXPECT_TRUE(d.engine.StatusLineSources().empty()); // off until asked for
-    EXPECT_TRUE(d.engine.BoxSources().empty());
-
-    d.engine.SetRecordSources(true);
-    d.engine.Run(-1);
-    // One source per status line of the report, failures' repeated statuses included.
-    EXPECT_EQ(d.engine.StatusLineSources(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    std::vector<int> boxLines;
-    for (const auto& box : d.engine.BoxSources())
-        boxLines.push_back(box.line);
-    EXPECT_EQ(boxLines, (std::vector<int>{2, 3, 4}));
-    EXPECT_EQ(d.engine.BoxSources()[1].caption, "caption");
-    EXPECT_EQ(d.engine.BoxSources()[1].text, "text");
-
-    // A debug run collects both over its parts; a step during a pause has its own.
-    d.probe.breakpoints = {4};
-    d.engine.DebugRun(0, d.probe);
-    EXPECT_EQ(d.engine.BoxSources().size(), 2u);
-    d.engine.Run(0);
-    EXPECT_EQ(d.engine.StatusLineSources(), (std::vector<int>{0}));
-    d.engine.DebugRun(4, d.probe);
-    EXPECT_EQ(d.engine.StatusLineSources(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(d.engine.BoxSources().size(), 3u);
+    engine.Run(-1);
+    Left();
+    engine.SetRecordSources(true);
+    engine.Run(-1);
+    Left();
+    probe.breakpoints = {4};
+    Debug(0);
+    engine.Run(0);
+    Left();
+    Debug(4);
 }
 
-TEST(DebugRun, AnAbandonedRunStartsAfresh)
+// The next debug run after an abandoned one counts only its own statements.
+TEST_F(DebugRun, AnAbandonedRunStartsAfresh)
 {
-    CDebugged d;
-    d.probe.breakpoints = {1};
-    d.probe.pausesLeft = 1;
-    d.engine.SetScript(ScriptText("MOV REG1 1\nMOV REG2 2"));
-    d.engine.DebugRun(0, d.probe);
-    ASSERT_TRUE(d.engine.IsDebugPaused());
-    d.engine.AbandonDebugRun();
-    EXPECT_FALSE(d.engine.IsDebugPaused());
-    EXPECT_EQ(d.engine.PausedLine(), -1);
-
-    // The next debug run counts only its own statements.
-    d.engine.DebugRun(1, d.probe);
-    EXPECT_NE(Utf(d.engine.GetOutput()).find("数は1行です"), std::string::npos);
+    probe.breakpoints = {1};
+    probe.pausesLeft = 1;
+    engine.SetScript(ScriptText("MOV REG1 1\nMOV REG2 2"));
+    Debug(0);
+    engine.AbandonDebugRun();
+    Left();
+    Debug(1);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <map>
 
 #include "TestSupport.h"
@@ -100,14 +99,11 @@ doctor::CDoctorSetup MachineSetup()
     return setup;
 }
 
-// The text report of the findings, summary line included, against doctor/NAME.out;
-// TAVIMORE_UPDATE_GOLDEN=1 writes it instead.
+// The text report of the findings, summary line included, against doctor/NAME.out.
 void ExpectReport(const std::vector<CFinding>& findings, const std::string& name)
 {
-    const std::string path = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/doctor/" + name;
-    if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN"); update && *update == '1')
-        std::ofstream(path + ".out") << doctor::FormatText(findings);
-    EXPECT_EQ(doctor::FormatText(findings), ReadFile(path + ".out")) << name;
+    const std::string text = doctor::FormatText(findings);
+    EXPECT_EQ(text, GoldenText(TAVIMORE_TEST_SOURCE_DIR "/unit/doctor/" + name + ".out", text));
 }
 
 // ---- Ports and memory
@@ -303,10 +299,8 @@ TEST(DoctorOutput, TextAndJsonMatchTheirGoldenFiles)
         probe.Write(std::string("/opt/tavimore/bin/") + library, "");
     const auto findings = doctor::CheckAll(probe, MachineSetup());
     ExpectReport(findings, "no-ports");
-    const std::string json = std::string(TAVIMORE_TEST_SOURCE_DIR) + "/unit/doctor/no-ports.json";
-    if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN"); update && *update == '1')
-        std::ofstream(json) << doctor::FormatJson(findings);
-    EXPECT_EQ(doctor::FormatJson(findings), ReadFile(json));
+    const std::string json = doctor::FormatJson(findings);
+    EXPECT_EQ(json, GoldenText(TAVIMORE_TEST_SOURCE_DIR "/unit/doctor/no-ports.json", json));
 }
 
 } // namespace

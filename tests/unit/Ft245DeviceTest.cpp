@@ -11,9 +11,7 @@
 
 #include "DlLoader.h"
 #include "Ft245Device.h"
-#include "ScriptEngine.h"
-#include "TestHost.h"
-#include "TestSupport.h"
+#include "RecordedRuns.h"
 
 namespace {
 
@@ -59,9 +57,8 @@ struct CFake : CLibrary {
     std::string Log() const { return takeLog(); }
 };
 
-class Ft245Device : public ::testing::Test {
+class Ft245Device : public CRecordedRuns<CDeviceHost> {
 protected:
-    CDeviceHost host;
     CFake fake{TAVIMORE_FAKE_D2XX};
 
     void SetUp() override
@@ -146,20 +143,13 @@ TEST_F(Ft245Device, ListingFailuresGiveZeroAndEmptyTexts)
 // line of the document, never a statement line.
 TEST_F(Ft245Device, ASerialNumberNeverBreaksTheDocumentLine)
 {
-    CScriptEngine engine(host);
-    auto shown = [&](const std::string& serial, const char* script) {
-        fake.setSerial(serial.data(), static_cast<int>(serial.size()));
-        RunUtf8(engine, script);
-        return Utf(engine.GetOutput());
-    };
-    std::string out = shown("X\r\nEXEC sh\nB", "ftgetserialnumber");
-    EXPECT_NE(out.find("\r\n/ X  EXEC sh B\r\n"), std::string::npos) << out;
-    out = shown(std::string("OK\0\r\nEXEC sh", 12), "ftgetserialnumber 0");
-    EXPECT_NE(out.find("\r\n/ OK\r\n"), std::string::npos) << out;
+    fake.setSerial("X\r\nEXEC sh\nB", 12);
+    Run("ftgetserialnumber");
+    fake.setSerial("OK\0\r\nEXEC sh", 12);
+    Run("ftgetserialnumber 0");
     engine.SetDebugLevel(100);
-    out = shown("Y\rEXEC sh", "ftserialnumberjmp 0 Z L'end\r\n:end");
-    EXPECT_NE(out.find("\r\n/ Y EXEC sh\r\n"), std::string::npos) << out;
-    EXPECT_EQ(out.find("\nEXEC"), std::string::npos) << out;
+    fake.setSerial("Y\rEXEC sh", 9);
+    Run("ftserialnumberjmp 0 Z L'end\n:end");
 }
 
 // ---- The libftdi1 adapter, on a machine without FTDI devices attached
@@ -218,67 +208,29 @@ TEST(SimulatedD2xx, ReadsItsConfigurationAndLogsBesideIt)
 
 // ---- The instructions where a script cannot show it
 
-class FtdiInstructions : public ::testing::Test {
-protected:
-    CDeviceHost host;
-    CScriptEngine engine{host};
+using FtdiInstructions = CRecordedRuns<CDeviceHost>;
 
-    void Run(const std::string& script) { RunUtf8(engine, script); }
-    std::string Status() { return Utf(engine.GetStatus()); }
-};
-
+// No library at all for every instruction, one without FT_SetBaudRate for its user:
+// the box, the run stops and the line after never runs.
 TEST_F(FtdiInstructions, EveryDeviceInstructionStopsTheRunWithoutAWholeLibrary)
 {
-    const std::string kFailed = "FT245RL初期化に失敗しました";
-    // No library at all for every instruction; one without FT_SetBaudRate for its user.
-    const struct {
-        const char* library;
-        const char* statement;
-        std::string status;
-    } cases[] = {
-        {"", "ftopen", kFailed},
-        {"", "ftclose", kFailed},
-        {"", "ftsetbitmode 0 FF", kFailed},
-        {"", "ftout 0 1", kFailed + ":MayI"},
-        {"", "ftin 0", kFailed},
-        {"", "ftreset 0", kFailed},
-        {"", "ftsetbaudrate 0 D'9600", kFailed},
-        {"", "ftread 0", "FTDI245RL初期化に失敗しました"},
-        {TAVIMORE_FAKE_D2XX_INCOMPLETE, "ftsetbaudrate 1 D'9600", kFailed},
-    };
-    for (const auto& c : cases) {
-        host.calls.clear();
-        host.file = c.library;
-        Run(std::string(c.statement) + "\nMOV REG1 1");
-        EXPECT_EQ(Status(), c.status + "\r\n") << c.statement;
-        EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped) << c.statement;
-        EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing}) << c.statement;
-        EXPECT_EQ(engine.GetRegL(), 0u) << c.statement;
-        EXPECT_EQ(engine.ReadRegister(1), 0u) << c.statement; // the line after never ran
-    }
+    for (const char* statement : {"ftopen", "ftclose", "ftsetbitmode 0 FF", "ftout 0 1", "ftin 0",
+                                  "ftreset 0", "ftsetbaudrate 0 D'9600", "ftread 0"})
+        Run(std::string(statement) + "\nMOV REG1 1", Shown::Status);
+    host.file = TAVIMORE_FAKE_D2XX_INCOMPLETE;
+    Run("ftsetbaudrate 1 D'9600\nMOV REG1 1", Shown::Status);
 }
 
+// lowpower sets one second for its wait and restores the time-out, also when a stop
+// cuts the wait short; without a display it only waits.
 TEST_F(FtdiInstructions, LowPowerSetsOneSecondForTheWaitAndRestores)
 {
     host.display = true;
-    Run("lowpower");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"GetLowPower", "SetLowPower 1", "Sleep 1900",
-                                                    "SetLowPower 600"}));
-    EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript);
-
-    // Cut short by a stop: the time-out is still put back, and the run ends.
-    host.calls.clear();
+    Run("lowpower", Shown::Nothing);
     host.stopAt = host.m_now + 500;
-    Run("lowpower\nMOV REG1 1");
-    EXPECT_EQ(host.calls.back(), "SetLowPower 600");
-    EXPECT_EQ(engine.GetRunEnd(), RunEnd::Stopped);
-    EXPECT_EQ(engine.ReadRegister(1), 0u);
-
-    // Without a display it only waits.
+    Run("lowpower\nMOV REG1 1", Shown::Nothing);
     host.display = false;
-    host.calls.clear();
-    Run("lowpower");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"GetLowPower", "Sleep 1900"}));
+    Run("lowpower", Shown::Nothing);
 }
 
 } // namespace

@@ -1,12 +1,9 @@
 // The check of a script before a run, where the golden listing of tavimore-run --check
 // cannot look: the instructions' registered token counts against what their handlers
 // really refuse, and the numerals of the radix message.
-#include <gtest/gtest.h>
-
-#include "KeywordChain.h"
 #include "ScriptCheck.h"
-#include "ScriptEngine.h"
-#include "TestHost.h"
+#include "KeywordChain.h"
+#include "RecordedRuns.h"
 
 namespace {
 
@@ -25,7 +22,9 @@ bool RefusedForCount(std::string_view mnemonic, int count)
     return false;
 }
 
-TEST(ScriptCheck, EachInstructionNeedsTheTokensItsHandlerAsksFor)
+using ScriptCheck = CGoldenTest;
+
+TEST_F(ScriptCheck, EachInstructionNeedsTheTokensItsHandlerAsksFor)
 {
     for (const CInstruction& instruction : CKeywordChain::Get().Entries()) {
         SCOPED_TRACE(Utf(instruction.mnemonic));
@@ -45,19 +44,15 @@ TEST(ScriptCheck, EachInstructionNeedsTheTokensItsHandlerAsksFor)
     }
 }
 
-TEST(ScriptCheck, TheRadixMessageWritesTheMeantNumberInNumerals)
+// The radix message writes the meant number in numerals; one either way, nine digits
+// (decimal) and a prefix say nothing.
+TEST_F(ScriptCheck, TheRadixMessageWritesTheMeantNumberInNumerals)
 {
-    auto message = [](const char* operand) {
-        const auto found = CheckScript(Sj(std::string("MOV REG1 ") + operand));
-        return found.size() == 1 && found[0].warning ? Utf(found[0].message) : std::string();
-    };
-    EXPECT_EQ(message("10"), "10 は2進数(=2)です。十は D'10 (read as binary)");
-    EXPECT_EQ(message("10000"), "10000 は2進数(=16)です。一万は D'10000 (read as binary)");
-    EXPECT_EQ(message("11111111"),
-              "11111111 は2進数(=255)です。千百十一万千百十一は D'11111111 (read as binary)");
-    // One either way, nine digits (decimal) and a prefix say nothing.
-    for (const char* plain : {"01", "101010101", "B'10", "D'10", "REG10"})
-        EXPECT_TRUE(CheckScript(Sj(std::string("MOV REG1 ") + plain)).empty()) << plain;
+    for (const char* operand :
+         {"10", "10000", "11111111", "01", "101010101", "B'10", "D'10", "REG10"})
+        for (const auto& found : CheckScript(Sj(std::string("MOV REG1 ") + operand)))
+            record += operand + std::string(found.warning ? " warning: " : " error: ") +
+                      Utf(found.message) + "\n";
 }
 
 } // namespace

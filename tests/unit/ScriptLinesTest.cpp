@@ -1,8 +1,7 @@
-// The splitter in its two roles: the line store and the tokenised statement.
-#include <gtest/gtest.h>
-
+// The splitter in its two roles: the line store and the tokenised statement. Each text
+// is written down with the items it is split into, against an expected output.
 #include "ScriptLines.h"
-#include "TestHost.h"
+#include "RecordedRuns.h"
 
 namespace {
 
@@ -29,24 +28,40 @@ std::vector<std::string> Tokens(const std::string& line)
     return out;
 }
 
-using V = std::vector<std::string>;
+class Splitter : public CGoldenTest {
+protected:
+    void Split(std::initializer_list<std::string> texts,
+               std::vector<std::string> (*split)(const std::string&))
+    {
+        for (const std::string& text : texts) {
+            record += Escaped(text) + " ->";
+            for (const std::string& item : split(text))
+                record += " [" + Escaped(item) + "]";
+            record += "\n";
+        }
+    }
+};
 
-TEST(LineStore, TrailingWhiteSpaceOfTheScriptIsDroppedBeforeCutting)
+// Trailing white space of the script is dropped before it is cut. Only CR LF breaks a
+// line, even after a lead byte: CR cannot be the trail byte of a double-byte
+// character, so the editor shows two lines there, and the line store must count the
+// same lines.
+TEST_F(Splitter, LineStore)
 {
-    EXPECT_EQ(Lines("JMP L'A\r\nL'A\r\n\r\n  "), (V{"JMP L'A", "L'A"}));
-    EXPECT_EQ(Lines("\r\n\r\nX"), (V{"", "", "X"}));
-    EXPECT_EQ(Lines("A\r\n\r\nB"), (V{"A", "", "B"}));
-    EXPECT_EQ(Lines(""), (V{""}));
-    EXPECT_EQ(Lines("  A  \r\nB"), (V{"  A  ", "B"}));
+    Split({"JMP L'A\r\nL'A\r\n\r\n  ", "\r\n\r\nX", "A\r\n\r\nB", "", "  A  \r\nB", "A\rB\nC\r\nD",
+           "A\x81\r\nB\r\nC", "\x82\r\n\x82\r\nX"},
+          Lines);
 }
 
-TEST(LineStore, OnlyCrLfBreaksALineEvenAfterALeadByte)
+// Spaces separate and runs of them are skipped; tabs, commas and full-width spaces are
+// ordinary characters. Quoted tokens as the MESSAGEBOX and 文字列 statements take them;
+// a quoted token that ends the line is followed by an empty token.
+TEST_F(Splitter, Statement)
 {
-    EXPECT_EQ(Lines("A\rB\nC\r\nD"), (V{"A\rB\nC", "D"}));
-    // CR cannot be the trail byte of a double-byte character, so the editor shows two
-    // lines here; the line store must count the same lines.
-    EXPECT_EQ(Lines("A\x81\r\nB\r\nC"), (V{"A\x81", "B", "C"}));
-    EXPECT_EQ(Lines("\x82\r\n\x82\r\nX"), (V{"\x82", "\x82", "X"}));
+    Split({"   JMP    L'A   ", "JMP\tL'A", "\tJMP L'A", "", "a,b c", Sj("A　B ”C D”"),
+           "MESSAGEBOX \"a b\" T", "MESSAGEBOX \"ab\" T", "MESSAGEBOX T \"ab\"", "MESSAGEBOX \"ab",
+           "X \"ab cd", "ab\"c d\"", Sj("文字列 REG1 \"a b\""), Sj("文字列 REG1 \"abc\" X")},
+          Tokens);
 }
 
 TEST(LineStore, GrowsPastTheCapacity)
@@ -54,32 +69,9 @@ TEST(LineStore, GrowsPastTheCapacity)
     std::string script;
     for (int i = 0; i < 5000; ++i)
         script += "L" + std::to_string(i) + "\r\n";
-    V lines = Lines(script);
+    std::vector<std::string> lines = Lines(script);
     ASSERT_EQ(lines.size(), 5000u);
     EXPECT_EQ(lines[4999], "L4999");
-}
-
-TEST(Statement, SpacesSeparateAndRunsAreSkippedFullWidthOnesAreOrdinary)
-{
-    EXPECT_EQ(Tokens("   JMP    L'A   "), (V{"JMP", "L'A"}));
-    EXPECT_EQ(Tokens("JMP\tL'A"), (V{"JMP\tL'A"}));
-    EXPECT_EQ(Tokens("\tJMP L'A"), (V{"\tJMP", "L'A"}));
-    EXPECT_EQ(Tokens(""), (V{""}));
-    EXPECT_EQ(Tokens("a,b c"), (V{"a,b", "c"}));
-    EXPECT_EQ(Tokens(Sj("A　B ”C D”")), (V{Sj("A　B"), Sj("”C"), Sj("D”")}));
-}
-
-TEST(Statement, QuoteRule)
-{
-    EXPECT_EQ(Tokens("MESSAGEBOX \"a b\" T"), (V{"MESSAGEBOX", "\"a b", "T"}));
-    EXPECT_EQ(Tokens("MESSAGEBOX \"ab\" T"), (V{"MESSAGEBOX", "\"ab", "T"}));
-    EXPECT_EQ(Tokens("MESSAGEBOX T \"ab\""), (V{"MESSAGEBOX", "T", "\"ab\""}));
-    EXPECT_EQ(Tokens("MESSAGEBOX \"ab"), (V{"MESSAGEBOX", "\"ab"}));
-    EXPECT_EQ(Tokens("X \"ab cd"), (V{"X", "ab", "cd"}));
-    EXPECT_EQ(Tokens("ab\"c d\""), (V{"ab", "c", "d\""}));
-    // A quoted token that ends the line is followed by an empty token.
-    EXPECT_EQ(Tokens(Sj("文字列 REG1 \"a b\"")), (V{Sj("文字列"), "REG1", "\"a b", ""}));
-    EXPECT_EQ(Tokens(Sj("文字列 REG1 \"abc\" X")), (V{Sj("文字列"), "REG1", "\"abc", "X"}));
 }
 
 TEST(Statement, ItemsPastTheCountAreEmptyAndToEndKeepsTheRest)

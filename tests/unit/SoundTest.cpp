@@ -62,7 +62,7 @@ TEST(HasPlayableSound, PcmWavesAndOggVorbisOnly)
     EXPECT_FALSE(HasPlayableSound(::testing::TempDir() + "no-such-file.wav"));
 }
 
-TEST(SoundPlayer, SoundsThatCannotStartLeaveNothingPlaying)
+TEST(SoundPlayer, SoundsThatCannotStartLeaveNothingPlayingAndWavesCutTheOneBefore)
 {
     CSoundPlayer player;
     EXPECT_EQ(player.Play(""), 0u);
@@ -75,13 +75,9 @@ TEST(SoundPlayer, SoundsThatCannotStartLeaveNothingPlaying)
     bool asked = false;
     player.WaitUntilQuiet([&] { return asked = true; });
     EXPECT_FALSE(asked);
-}
 
-TEST(SoundPlayer, WaveSoundsReturnAtOnceAndCutTheOneBefore)
-{
-    // With a sound device the sound starts and is counted until it ends; without one
+    // With a sound device a wave sound starts and is counted until it ends; without one
     // nothing starts. Either way the call returns without waiting for the sound.
-    CSoundPlayer player;
     uint32_t id = player.PlayWave(Sj("C:\\WINDOWS\\MEDIA\\Ding.wav"));
     EXPECT_EQ(player.Playing(), id == 0 ? 0u : 1u);
     // A missing file plays the fixed sound in its place, so it starts exactly when

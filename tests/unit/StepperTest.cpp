@@ -1,56 +1,45 @@
 // The document side of a step beyond what the stepping scripts show: the last line,
-// the cut of a long line, and a call returned from in a later step.
-#include <gtest/gtest.h>
-
-#include "ScriptEngine.h"
+// the cut of a long line, a call returned from in a later step, and far jumps. Each
+// step is written down with the document after it, where the caret went, how the run
+// ended and the call depth, against an expected output.
 #include "Stepper.h"
-#include "TestHost.h"
+#include "RecordedRuns.h"
 
 namespace {
 
-class Stepper : public ::testing::Test {
+class Stepper : public CRecordedRuns<> {
 protected:
-    CTestHost host;
-    CScriptEngine engine{host};
+    void Step(const std::string& utf8, int line)
+    {
+        const CStepResult r = StepDocumentLine(engine, ScriptText(utf8), line);
+        record += "step " + std::to_string(line) + " of " + Escaped(ScriptText(utf8)) + "\n  -> " +
+                  Escaped(r.text) + ", caret " + std::to_string(r.caretLine) + ", call depth " +
+                  std::to_string(engine.GetCallDepth()) + "\n" + RunRecord(engine, host, "");
+    }
 };
 
-TEST_F(Stepper, TheLastLineGainsALineBreakAndJumpsPastTheEndStopThere)
+// The last line gains a line break; jumps past the end stop there. Lines of 255 bytes or
+// more are cut, with a message.
+TEST_F(Stepper, TheLastLineAndALongLine)
 {
-    CStepResult r = StepDocumentLine(engine, ScriptText("A\nJMP D'50"), 1);
-    EXPECT_EQ(r.text, ScriptText("A\nJMP D'50\n"));
-    EXPECT_EQ(r.caretLine, 2);
-}
-
-TEST_F(Stepper, LinesOf255BytesOrMoreAreCutWithAMessage)
-{
-    std::string longLine = "XYZ " + std::string(300, 'a');
-    CStepResult r = StepDocumentLine(engine, longLine + "\r\nB", 0);
-    EXPECT_EQ(r.replacement.substr(0, 257), longLine.substr(0, 255) + "\r\n");
-    EXPECT_EQ(host.Messages(),
-              (std::vector<std::string>{
-                  "MessageBox \"Error\" \"コピーできる範囲を超えていました\" -> OK"}));
+    Step("A\nJMP D'50", 1);
+    Step("XYZ " + std::string(300, 'a') + "\nB", 0);
 }
 
 TEST_F(Stepper, CallAndReturnWorkAcrossSteps)
 {
-    std::string doc = ScriptText("CALL L'S\nXYZ\nL'S\nRET");
-    StepDocumentLine(engine, doc, 0);
-    EXPECT_EQ(engine.GetCallDepth(), 1);
-    CStepResult r = StepDocumentLine(engine, doc, 3);
-    EXPECT_EQ(engine.GetCallDepth(), 0);
-    EXPECT_EQ(r.caretLine, 1);
+    Step("CALL L'S\nXYZ\nL'S\nRET", 0);
+    Step("CALL L'S\nXYZ\nL'S\nRET", 3);
 }
 
-TEST_F(Stepper, AStepByAFarDistanceEndsAndPutsTheCaretOnTheLastLine)
+// A step by a far distance ends and puts the caret on the last line; the most negative
+// distance lands on line 0.
+TEST_F(Stepper, AStepByAFarDistance)
 {
     engine.SetStatementLimit(1000);
-    for (const char* jump : {"JMPR H'7FFFFFFF", "IFJR 1 = 1 D'2147483646", "JMP H'7FFFFFFF"}) {
-        CStepResult r = StepDocumentLine(engine, ScriptText(std::string("A\n") + jump + "\nB"), 1);
-        EXPECT_EQ(r.caretLine, 2) << jump;
-        EXPECT_EQ(engine.GetRunEnd(), RunEnd::EndOfScript) << jump;
-    }
-    CStepResult r = StepDocumentLine(engine, ScriptText("A\nJMPR H'80000000\nB"), 1);
-    EXPECT_EQ(r.caretLine, 0);
+    for (const char* jump :
+         {"JMPR H'7FFFFFFF", "IFJR 1 = 1 D'2147483646", "JMP H'7FFFFFFF", "JMPR H'80000000"})
+        Step(std::string("A\n") + jump + "\nB", 1);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "TestHost.h"
 
 #include <cstdio>
+#include <sstream>
 
 #include "Encoding.h"
 #include "ScriptEngine.h"
@@ -44,6 +45,25 @@ void ExecuteLine(CScriptEngine& engine, std::string_view line)
     engine.SetStatement(nullptr);
 }
 
+std::string RunRecord(CScriptEngine& engine, CTestHost& host, const std::string& report)
+{
+    static const char* const ends[] = {"end of script", "end request", "stopped", "jump error",
+                                       "count guard",   "refused",     "paused"};
+    std::string record = std::string("  ") + ends[static_cast<int>(engine.GetRunEnd())] +
+                         ", REGL " + std::to_string(engine.GetRegL());
+    for (int r = 0; r < 10; ++r)
+        if (engine.PeekRegister(r) != 0)
+            record += ", REG" + std::to_string(r) + " " + std::to_string(engine.PeekRegister(r));
+    record += "\n";
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);)
+        record += "  | " + line + "\n";
+    for (const std::string& call : host.calls)
+        record += "  " + call + "\n";
+    host.calls.clear();
+    return record;
+}
+
 MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view caption,
                                      MessageButtons buttons)
 {
@@ -58,13 +78,6 @@ MessageAnswer CTestHost::ShowMessage(std::string_view text, std::string_view cap
     return answer;
 }
 
-bool CTestHost::StopDue()
-{
-    if (stopAt == 0 || m_now < stopAt) return false;
-    stopAt = 0;
-    return true;
-}
-
 bool CTestHost::PollStop()
 {
     ++pollCount;
@@ -72,7 +85,9 @@ bool CTestHost::PollStop()
         stopAtPoll = 0;
         return true;
     }
-    return StopDue();
+    const bool due = stopAt != 0 && m_now >= stopAt;
+    if (due) stopAt = 0;
+    return due;
 }
 
 bool CTestHost::Sleep(uint32_t milliseconds)
@@ -85,12 +100,6 @@ bool CTestHost::Sleep(uint32_t milliseconds)
     }
     m_now += milliseconds;
     return true;
-}
-
-void CTestHost::CloseMediaWindow(std::uintptr_t window)
-{
-    calls.push_back("CloseMedia " + std::to_string(window));
-    CHost::CloseMediaWindow(window);
 }
 
 std::uintptr_t CTestMedia::CreateMediaWindow(std::string_view file, MediaPlacement placement,
@@ -114,11 +123,6 @@ std::vector<std::string> CTestHost::Messages() const
     return boxes;
 }
 
-void CTestHost::PlaySound(std::string_view file)
-{
-    calls.push_back("PlaySound \"" + encoding::QuoteForLog(file) + "\"");
-}
-
 bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, LaunchKind kind,
                           CProcessInformation& pi)
 {
@@ -132,12 +136,6 @@ bool CTestDesktop::Launch(std::string_view commandLine, const CStartupInfo& si, 
     pi.dwProcessId = nextProcessId++;
     pi.hProcess = static_cast<std::intptr_t>(pi.dwProcessId);
     return true;
-}
-
-void CTestDesktop::CloseProcess(CProcessInformation& pi)
-{
-    m_calls.push_back("CloseProcess " + std::to_string(pi.dwProcessId));
-    pi = CProcessInformation{};
 }
 
 bool CTestDesktop::StartTextEditor(CProcessInformation& pi)
@@ -160,31 +158,9 @@ int CTestDesktop::CollectWindows(uint32_t* list, int capacity)
     return count;
 }
 
-bool CTestDesktop::IsWindowOfProcess(uint32_t window, const CProcessInformation& pi)
+const CTestWindow* CTestDesktop::Find(uint32_t window) const
 {
     for (const CTestWindow& w : windows)
-        if (w.id == window) return w.pid == pi.dwProcessId;
-    return false;
-}
-
-std::string CTestDesktop::WindowTitle(uint32_t window)
-{
-    for (const CTestWindow& w : windows)
-        if (w.id == window) return w.title;
-    return {};
-}
-
-void CTestDesktop::CloseWindow(uint32_t window)
-{
-    m_calls.push_back("CloseWindow 0x" + Hex8(window));
-}
-
-void CTestDesktop::SetWindowOpacity(uint32_t window, uint8_t alpha)
-{
-    m_calls.push_back("SetWindowOpacity 0x" + Hex8(window) + " " + std::to_string(alpha));
-}
-
-void CTestDesktop::WriteConsole(std::string_view text)
-{
-    m_calls.push_back("WriteConsole \"" + encoding::QuoteForLog(text) + "\"");
+        if (w.id == window) return &w;
+    return nullptr;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DesktopServices.h"
+#include "Encoding.h"
 #include "Host.h"
 #include "TestSupport.h"
 
@@ -35,17 +36,33 @@ public:
     {
         m_calls.push_back("WaitForInputIdle " + std::to_string(pi.dwProcessId));
     }
-    void CloseProcess(CProcessInformation& pi) override;
+    void CloseProcess(CProcessInformation& pi) override
+    {
+        m_calls.push_back("CloseProcess " + std::to_string(pi.dwProcessId));
+        pi = CProcessInformation{};
+    }
     bool StartTextEditor(CProcessInformation& pi) override;
     void TerminateProcess(const CProcessInformation& pi) override
     {
         m_calls.push_back("TerminateProcess " + std::to_string(pi.dwProcessId));
     }
     int CollectWindows(uint32_t* list, int capacity) override;
-    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override;
-    std::string WindowTitle(uint32_t window) override;
-    void CloseWindow(uint32_t window) override;
-    void SetWindowOpacity(uint32_t window, uint8_t alpha) override;
+    bool IsWindowOfProcess(uint32_t window, const CProcessInformation& pi) override
+    {
+        return Find(window) != nullptr && Find(window)->pid == pi.dwProcessId;
+    }
+    std::string WindowTitle(uint32_t window) override
+    {
+        return Find(window) != nullptr ? Find(window)->title : std::string();
+    }
+    void CloseWindow(uint32_t window) override
+    {
+        m_calls.push_back("CloseWindow 0x" + Hex8(window));
+    }
+    void SetWindowOpacity(uint32_t window, uint8_t alpha) override
+    {
+        m_calls.push_back("SetWindowOpacity 0x" + Hex8(window) + " " + std::to_string(alpha));
+    }
     uint32_t MainWindow() override { return 0; }
     void ShowMainWindow(bool show) override
     {
@@ -56,7 +73,10 @@ public:
         m_calls.push_back("AllocConsole");
         return true;
     }
-    void WriteConsole(std::string_view text) override;
+    void WriteConsole(std::string_view text) override
+    {
+        m_calls.push_back("WriteConsole \"" + encoding::QuoteForLog(text) + "\"");
+    }
     void FreeConsole() override { m_calls.push_back("FreeConsole"); }
     void PowerOff() override { m_calls.push_back("PowerOff"); }
 
@@ -65,6 +85,7 @@ public:
     uint32_t nextProcessId = 4242; // given to the next launch, then counted up
 
 private:
+    const CTestWindow* Find(uint32_t window) const;
     std::vector<std::string>& m_calls;
 };
 
@@ -107,8 +128,15 @@ public:
     bool PollStop() override;
     uint32_t GetTickCount() override { return m_now; }
     bool Sleep(uint32_t milliseconds) override;
-    void CloseMediaWindow(std::uintptr_t window) override;
-    void PlaySound(std::string_view file) override;
+    void CloseMediaWindow(std::uintptr_t window) override
+    {
+        calls.push_back("CloseMedia " + std::to_string(window));
+        CHost::CloseMediaWindow(window);
+    }
+    void PlaySound(std::string_view file) override
+    {
+        calls.push_back("PlaySound \"" + encoding::QuoteForLog(file) + "\"");
+    }
     CMediaServices* Media() override { return hasMedia ? &media : nullptr; }
     CDesktopServices* Desktop() override { return desktopAvailable ? &desktop : nullptr; }
 
@@ -135,9 +163,6 @@ public:
     // it off to see the instructions on a host that has none.
     CTestDesktop desktop{calls};
     bool desktopAvailable = true;
-
-private:
-    bool StopDue();
 };
 
 class CScriptEngine;
@@ -150,3 +175,6 @@ class CScriptLines;
 void SplitStatement(CScriptLines& statement, std::string_view line);
 // Hands one line to the engine as a statement on its own, as a step does, and runs it.
 void ExecuteLine(CScriptEngine& engine, std::string_view line);
+// What a run left, a line each: how it ended, REGL and the registers 0 to 9 that are
+// not 0; the report given (indented); the host's calls, which are then cleared.
+std::string RunRecord(CScriptEngine& engine, CTestHost& host, const std::string& report);

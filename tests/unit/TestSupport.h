@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -93,4 +94,13 @@ inline std::string WriteFile(const std::string& path, const std::string& text,
     std::ofstream(path, std::ios::binary) << text;
     if (executable) chmod(path.c_str(), 0755);
     return path;
+}
+
+// The expected output in the file at path, to compare the actual text with; with
+// TAVIMORE_UPDATE_GOLDEN=1 the actual text is written there first.
+inline std::string GoldenText(const std::string& path, const std::string& actual)
+{
+    if (const char* update = std::getenv("TAVIMORE_UPDATE_GOLDEN"); update && *update == '1')
+        WriteFile(path, actual);
+    return ReadFile(path);
 }

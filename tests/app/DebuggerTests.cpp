@@ -27,6 +27,27 @@ const QString kLoop = QStringLiteral("MOV REG1 0\n"            // 0
                                      "RET\n"                   // 11
                                      "L'END");                 // 12
 
+// What a debug run shows, as one line: whether it is paused (and on which watch's
+// change), caret and marked line, the registers the tests use, the status message and
+// running pane, and the text with its line breaks shown.
+QString State(CAppFixture& fixture)
+{
+    CDebugger& debugger = fixture.Doc().Debugger();
+    CScriptEngine& engine = fixture.Engine();
+    QString state;
+    QDebug(&state).noquote() << "paused" << fixture.Doc().IsDebugPaused() << "on change"
+                             << (debugger.PausedOnChange() ? debugger.ChangedWatch() : "-")
+                             << "| caret" << fixture.CaretLine() << "marked"
+                             << fixture.View().MarkedLine() << "| modified"
+                             << fixture.Doc().IsModified() << "| REG1,2,7,21"
+                             << engine.PeekRegister(1) << engine.PeekRegister(2)
+                             << engine.PeekRegister(7) << engine.PeekRegister(21) << "| status"
+                             << fixture.Frame().statusBar()->currentMessage() << "| pane"
+                             << fixture.Frame().RunningPane()->text() << "|"
+                             << fixture.Text().replace('\n', QStringLiteral(" \u23CE "));
+    return state.trimmed();
+}
+
 } // namespace
 
 class CDebuggerTest final : public QObject {
@@ -146,37 +167,23 @@ private slots:
         fixture.Doc().Debugger().SetBreakpoint(4, true);
         fixture.PutCaret(7);
 
+        QStringList states;
         fixture.Trigger(cmd::kDebugRun);
-        QVERIFY(fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.Text(), kLoop);
-        QVERIFY(!fixture.Doc().IsModified());
-        QCOMPARE(fixture.CaretLine(), 4);
-        QCOMPARE(view.MarkedLine(), 4);
-        QVERIFY(fixture.Frame().statusBar()->currentMessage().contains(QStringLiteral("4 行目")));
-        QCOMPARE(fixture.Frame().RunningPane()->text(), ui::kPausedIndicator);
+        states << State(fixture);
         QVERIFY(fixture.App().WatchPanel()->isVisible());
-        QCOMPARE(fixture.Engine().PeekRegister(2), 1u);
-        QCOMPARE(fixture.Engine().PeekRegister(1), 0u);
-
+        QCOMPARE(fixture.Frame().RunningPane()->text(), ui::kPausedIndicator);
         // Continuing runs the breakpoint's statement and stops there again next time.
         fixture.Key(Qt::Key_F5, Qt::ControlModifier);
-        QVERIFY(fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.CaretLine(), 4);
-        QCOMPARE(fixture.Engine().PeekRegister(1), 1u);
-        QCOMPARE(fixture.Engine().PeekRegister(2), 2u);
-        QCOMPARE(fixture.Text(), kLoop);
-
+        states << State(fixture);
         // Without the breakpoint it runs to the end: the report is the plain run's,
         // and one undo brings the script back.
         fixture.Doc().Debugger().SetBreakpoint(4, false);
         fixture.Trigger(cmd::kDebugRun);
-        QVERIFY(!fixture.Doc().IsDebugPaused());
+        states << State(fixture);
         QCOMPARE(fixture.Text(), expected);
-        QCOMPARE(view.MarkedLine(), -1);
-        QVERIFY(fixture.Frame().statusBar()->currentMessage().isEmpty());
-        QVERIFY(fixture.Frame().RunningPane()->text().isEmpty());
         view.undo();
-        QCOMPARE(fixture.Text(), kLoop);
+        states << State(fixture);
+        COMPARE_GOLDEN(states.join('\n') + '\n', "debug-run");
     }
 
     void F5NewAndEscEndAPausedDebugRun()
@@ -188,23 +195,19 @@ private slots:
             fixture.Trigger(cmd::kDebugRun);
             QVERIFY(fixture.Doc().IsDebugPaused());
         };
-        // F5 runs the whole text afresh, breakpoints or not.
+        // F5 runs the whole text afresh, breakpoints or not; New ends the run; Esc ends
+        // it with the report of what ran.
+        QStringList states;
         pauseAt(1);
         fixture.Key(Qt::Key_F5);
-        QVERIFY(!fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.Engine().PeekRegister(7), 3u);
-        QVERIFY(fixture.Text().contains(QStringLiteral("実行したニーモニック数は3行です")));
+        states << State(fixture);
         pauseAt(2);
         fixture.Trigger(cmd::kFileNew);
-        QVERIFY(!fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.View().MarkedLine(), -1);
-        // Esc ends it with the report of what ran.
+        states << State(fixture);
         pauseAt(2);
         fixture.Key(Qt::Key_Escape);
-        QVERIFY(!fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.Engine().PeekRegister(7), 2u);
-        QVERIFY(fixture.Text().startsWith(QStringLiteral(
-            "MOV REG7 1\nMOV REG7 2\nMOV REG7 3\n/ 実行したニーモニック数は2行です")));
+        states << State(fixture);
+        COMPARE_GOLDEN(states.join('\n') + '\n', "debug-run-ends");
     }
 
     void BreakOnChangeStopsAfterTheChangingStatement()
@@ -219,23 +222,18 @@ private slots:
         QVERIFY(debugger.Watches()[0].breakOnChange);
         fixture.SetText(QStringLiteral("MOV REG5 0\nMOV REG4 1\nMOV REG5 9\nMOV REG21 1\nWAIT 0"));
         fixture.Engine().WriteRegister(5, 0);
+        // Writing the value it holds is no change; line 2 changes it. A range breaks on
+        // a change of any of its registers.
+        QStringList states;
         fixture.Trigger(cmd::kDebugRun);
-        // Writing the value it holds is no change; line 2 changes it.
-        QVERIFY(fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.CaretLine(), 3);
-        QVERIFY(debugger.PausedOnChange());
-        QVERIFY(fixture.Frame().statusBar()->currentMessage().contains(QStringLiteral("REG5")));
-        QCOMPARE(fixture.Engine().PeekRegister(21), 0u);
-
-        // A range breaks on a change of any of its registers.
+        states << State(fixture);
         debugger.SetBreakOnChange(0, false);
         debugger.SetBreakOnChange(1, true);
         fixture.Trigger(cmd::kDebugRun);
-        QVERIFY(fixture.Doc().IsDebugPaused());
-        QCOMPARE(fixture.CaretLine(), 4);
-        QCOMPARE(debugger.ChangedWatch(), QStringLiteral("REG20-REG22"));
+        states << State(fixture);
         fixture.Trigger(cmd::kDebugRun);
-        QVERIFY(!fixture.Doc().IsDebugPaused());
+        states << State(fixture);
+        COMPARE_GOLDEN(states.join('\n') + '\n', "break-on-change");
     }
 
     void TheWatchPanelShowsTheEngineAtAPauseAndTakesTypedValues()

@@ -53,15 +53,11 @@ int main(int argc, char** argv)
                                             "PowerOff") &&
                 std::strcmp(dbus_message_get_path(message), "/org/freedesktop/login1") == 0) {
                 dbus_bool_t interactive = TRUE;
-                DBusError argError;
-                dbus_error_init(&argError);
-                if (dbus_message_get_args(message, &argError, DBUS_TYPE_BOOLEAN, &interactive,
-                                          DBUS_TYPE_INVALID))
-                    record(interactive ? "PowerOff interactive=true"
-                                       : "PowerOff interactive=false");
-                else
-                    record("PowerOff without its argument");
-                dbus_error_free(&argError);
+                const bool hasArgument = dbus_message_get_args(message, nullptr, DBUS_TYPE_BOOLEAN,
+                                                               &interactive, DBUS_TYPE_INVALID);
+                record(!hasArgument  ? "PowerOff without its argument"
+                       : interactive ? "PowerOff interactive=true"
+                                     : "PowerOff interactive=false");
                 reply(message, nullptr);
             } else if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager",
                                                    "CanPowerOff")) {

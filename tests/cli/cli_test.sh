@@ -18,16 +18,12 @@ expect_status() {
 }
 printf 'XYZ\r\n' >"$work/doc.tvm"
 expect_status 0 "$runner" "$work/doc.tvm"
-expect_status 2 "$runner"
-expect_status 2 "$runner" "$work/missing.tvm"
-expect_status 2 "$runner" --bogus "$work/doc.tvm"
-expect_status 2 "$runner" --step 5 "$work/doc.tvm"
-expect_status 2 "$runner" --step -1 "$work/doc.tvm"
-expect_status 2 "$runner" --debug-level x "$work/doc.tvm"
-expect_status 2 "$runner" --answer maybe "$work/doc.tvm"
-expect_status 2 "$runner" --encoding latin1 "$work/doc.tvm"
-expect_status 2 "$runner" --sim-config "$work/missing.ini" "$work/doc.tvm"
-expect_status 2 "$runner" "$work/doc.tvm" "$work/doc.tvm"
+# Usage errors, one command line each, split at spaces ($work holds none).
+doc=$work/doc.tvm
+for line in "" "$work/missing.tvm" "--bogus $doc" "--step 5 $doc" "--step -1 $doc" "--debug-level x $doc" \
+    "--answer maybe $doc" "--encoding latin1 $doc" "--sim-config $work/missing.ini $doc" "$doc $doc"; do
+    expect_status 2 "$runner" $line
+done
 expect_status 0 "$runner" --help
 grep -q -- '--step LINE' "$work/out" || fail "--help lists no options"
 

@@ -33,15 +33,8 @@ interrupt_after() {
     local sent
     sent=$(date +%s%N)
     kill -INT "$running"
-    local waited=0
-    while kill -0 "$running" 2>/dev/null && [ "$waited" -lt 200 ]; do
-        sleep 0.05
-        waited=$((waited + 1))
-    done
-    if kill -0 "$running" 2>/dev/null; then
-        fail "$name did not stop within 10 s of Ctrl+C"
-        kill -9 "$running"
-    fi
+    timeout 10 tail --pid="$running" -s 0.05 -f /dev/null ||
+        { fail "$name did not stop within 10 s of Ctrl+C"; kill -9 "$running"; }
     wait "$running"
     local status=$?
     running=

@@ -1,7 +1,6 @@
 #include "DesktopFixture.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,24 +10,6 @@
 #include "Spawn.h"
 
 namespace {
-
-// Reads from fd until a line break (or the end) arrives, at most timeoutMs.
-bool ReadLine(int fd, std::string& line, int timeoutMs)
-{
-    long long deadline = MonotonicMs() + timeoutMs;
-    line.clear();
-    for (;;) {
-        long long left = deadline - MonotonicMs();
-        if (left <= 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-        char c;
-        ssize_t n = read(fd, &c, 1);
-        if (n <= 0) return false;
-        if (c == '\n') return true;
-        line += c;
-    }
-}
 
 // Starts argv in a process group of its own, with standard input and output on
 // /dev/null and fd (when not -1) handed over as descriptor passAs. The child is tied to
@@ -41,17 +22,23 @@ bool StartTied(const std::vector<std::string>& argv, pid_t& pid, int fd = -1, in
     return SpawnProcess(tied, SpawnGroup::NewProcessGroup, pid, fd, passAs);
 }
 
-// Starts argv tied to this process with a pipe as descriptor 3, and reads the first
-// line the program writes there (-displayfd, --print-address), at most 15 s.
+// Starts argv tied to this process with a file as descriptor 3, and reads the first
+// line the program writes there (-displayfd, --print-address), waiting at most 15 s.
 bool StartAndReadLine(const std::vector<std::string>& argv, pid_t& pid, std::string& line)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    const bool started = StartTied(argv, pid, fds[1], 3);
-    close(fds[1]);
-    const bool read = started && ReadLine(fds[0], line, 15000) && !line.empty();
-    close(fds[0]);
-    return read;
+    CTempDir dir;
+    const int fd = open(dir.File("line").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool started = StartTied(argv, pid, fd, 3);
+    close(fd);
+    line.clear();
+    if (!started ||
+        !WaitUntil([&] { return ReadFile(dir.File("line")).find('\n') != std::string::npos; },
+                   15000))
+        return false;
+    line = ReadFile(dir.File("line"));
+    line.resize(line.find('\n'));
+    return !line.empty();
 }
 
 } // namespace
@@ -166,21 +153,7 @@ bool CXServer::StartWindowManager(std::string& why)
         why = "openbox cannot be started";
         return false;
     }
-    // Ready once it has published its check window and the stacking list.
-    bool ready = WaitUntil(
-        [] {
-            return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id #") !=
-                       std::string::npos &&
-                   Capture({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}).find("not found") ==
-                       std::string::npos;
-        },
-        15000);
-    if (!ready) {
-        why = "openbox did not take over the display within 15 s (is the openbox package "
-              "installed?)";
-        return false;
-    }
-    // Those properties come before openbox has finished starting, and a window mapped
+    // Its root properties come before openbox has finished starting, and a window mapped
     // in between can stay unmanaged for good: on a busy machine a test's first window
     // stayed out of the client list for 10 s and more (about one start in fifty). Ready
     // once a probe window is managed; a probe that is not, within a while, is replaced.
@@ -196,7 +169,7 @@ bool CXServer::StartWindowManager(std::string& why)
             if (WaitUntil([] { return XpropClients().empty(); }, 5000)) return true;
         }
     }
-    why = "openbox did not manage a window within 20 s";
+    why = "openbox did not manage a window within 20 s (is the openbox package installed?)";
     return false;
 }
 

@@ -48,13 +48,23 @@ public:
     CLinuxDesktop real;
 };
 
-// The managed windows and their titles, for failure messages.
-std::string DescribeClients()
+// Runs text as a document through tavimore-run (UTF-8) and returns its standard output.
+std::string RunDocument(const CTempDir& dir, const std::string& text, int& status,
+                        std::string* error = nullptr, const std::vector<std::string>& env = {})
 {
-    std::string text;
-    for (uint32_t w : XpropClients())
-        text += Hex8(w) + " \"" + XpropTitle(w) + "\" ";
-    return text;
+    WriteFile(dir.File("document.tvm"), text);
+    status = -1;
+    return Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("document.tvm")}, env, &status,
+                   error);
+}
+
+// Whether the window leaves the client list within the usual wait.
+bool WaitGone(uint32_t window)
+{
+    return WaitUntil([&] {
+        auto list = XpropClients();
+        return std::find(list.begin(), list.end(), window) == list.end();
+    });
 }
 
 class Desktop : public ::testing::Test {
@@ -117,8 +127,12 @@ protected:
         EXPECT_TRUE(child->Start({TAVIMORE_TEST_WINDOW, "--title", title}));
         m_children.push_back(std::move(child));
         uint32_t window = WaitForWindow(title);
-        EXPECT_NE(window, 0u) << "the window \"" << title
-                              << "\" did not appear; managed now: " << DescribeClients();
+        if (window == 0) {
+            std::string managed;
+            for (uint32_t w : XpropClients())
+                managed += Hex8(w) + " \"" + XpropTitle(w) + "\" ";
+            ADD_FAILURE() << "the window \"" << title << "\" did not appear; managed: " << managed;
+        }
         return window;
     }
 
@@ -143,10 +157,8 @@ TEST_F(Desktop, HandleListReportsTheWindowsAsTheXServerKnowsThem)
     ASSERT_TRUE(xmessage.Start({"xmessage", "-title", "メッセージ", "hello"}));
     ASSERT_NE(WaitForWindow("メッセージ"), 0u);
 
-    WriteFile(dir.File("list.tvm"), "HANDLELIST\n");
-    int status = -1;
-    std::string output =
-        Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("list.tvm")}, {}, &status);
+    int status;
+    std::string output = RunDocument(dir, "HANDLELIST\n", status);
     EXPECT_EQ(status, 0);
 
     std::string expected =
@@ -168,10 +180,7 @@ TEST_F(Desktop, AWindowWhoseClientHasGoneHasNoOwner)
     ASSERT_NE(window, 0u);
     EXPECT_EQ(CX11Windows("").OwnerProcess(window), static_cast<uint32_t>(client.Pid()));
     client.Stop();
-    ASSERT_TRUE(WaitUntil([&] {
-        auto list = XpropClients();
-        return std::find(list.begin(), list.end(), window) == list.end();
-    }));
+    ASSERT_TRUE(WaitGone(window));
     CX11Windows later(""); // a new client, likely in the freed slot
     EXPECT_EQ(later.OwnerProcess(window), 0u);
 }
@@ -186,12 +195,12 @@ TEST_F(Desktop, ExecpAndExecdStoreTheWindowOfTheStartedClient)
         "EXECP REG7 xmessage -title 'x message' hello\r\n"
         "EXECD REG8 " +
         kTestWindow + " --title 'under sh'; true");
-    EXPECT_EQ(Reg(5), WaitForWindow("execp target"));
-    EXPECT_EQ(Reg(6), WaitForWindow("no pid")); // known through the X server (X-Resource)
-    EXPECT_EQ(Reg(7), WaitForWindow("x message"));
-    EXPECT_EQ(Reg(8), WaitForWindow("under sh")); // the window of the command sh runs
-    EXPECT_NE(Reg(5), 0u);
-    EXPECT_NE(Reg(8), 0u);
+    // Without _NET_WM_PID the window is known through the X server (X-Resource); under
+    // sh it is the window of the command sh runs.
+    const std::vector<uint32_t> windows = {WaitForWindow("execp target"), WaitForWindow("no pid"),
+                                           WaitForWindow("x message"), WaitForWindow("under sh")};
+    EXPECT_EQ((std::vector<uint32_t>{Reg(5), Reg(6), Reg(7), Reg(8)}), windows);
+    EXPECT_EQ(std::count(windows.begin(), windows.end(), 0u), 0);
 }
 
 TEST_F(Desktop, AProgramWithoutAWindowLeavesTheRegisterAlone)
@@ -222,7 +231,7 @@ TEST_F(Desktop, WindowAndLayerActOnTheMainWindow)
     EXPECT_EQ(XpropValue(window, "_NET_WM_WINDOW_OPACITY"), "4294967295");
 }
 
-TEST_F(Desktop, ExecdRunsHiddenInASessionOfItsOwnAndExecDoesNot)
+TEST_F(Desktop, ExecdRunsHiddenInASessionOfItsOwnAndExecSplitsItsLineWithoutAShell)
 {
     const std::string d = dir.Path();
     Run("EXECD REG1 cat /proc/$$/stat > " + d + "/stat; readlink /proc/$$/fd/0 /proc/$$/fd/2 > " +
@@ -233,23 +242,21 @@ TEST_F(Desktop, ExecdRunsHiddenInASessionOfItsOwnAndExecDoesNot)
     ASSERT_TRUE(WaitUntil(
         [&] { return !ReadFile(d + "/pid").empty() && !ReadFile(d + "/stat2").empty(); }));
     const long long pid = std::stoll(ReadFile(d + "/pid"));
-    std::vector<long long> hidden = StatFields(ReadFile(d + "/stat"));
-    ASSERT_EQ(hidden.size(), 4u);
-    EXPECT_EQ(hidden[1], pid); // its own process group
-    EXPECT_EQ(hidden[2], pid); // and session
-    EXPECT_EQ(hidden[3], 0);   // with no terminal
+    // Process group, session and terminal of each.
+    auto groupSessionTerminal = [&](const std::string& file) {
+        std::vector<long long> fields = StatFields(ReadFile(file));
+        return fields.empty() ? fields : std::vector<long long>(fields.begin() + 1, fields.end());
+    };
+    EXPECT_EQ(groupSessionTerminal(d + "/stat"), (std::vector<long long>{pid, pid, 0}));
     EXPECT_EQ(ReadFile(d + "/out"), "/dev/null\n/dev/null\n");
 
-    // EXEC: its own process group (out of reach of the terminal's Ctrl+C), our session;
-    // REGL is its process id.
-    std::vector<long long> shown = StatFields(ReadFile(d + "/stat2"));
-    ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[1], static_cast<long long>(engine->GetRegL()));
-    EXPECT_EQ(shown[2], static_cast<long long>(getsid(0)));
-}
+    // EXEC: its own process group (out of reach of the terminal's Ctrl+C), our session
+    // and terminal; REGL is its process id.
+    EXPECT_EQ(groupSessionTerminal(d + "/stat2"),
+              (std::vector<long long>{static_cast<long long>(engine->GetRegL()), getsid(0),
+                                      groupSessionTerminal("/proc/self/stat").at(2)}));
 
-TEST_F(Desktop, ExecSplitsTheCommandLineAsAShellWouldWithoutRunningOne)
-{
+    // EXEC splits the command line as a shell would, without running one.
     Run("EXEC /bin/sh -c 'printf \"%s|\" \"$@\" > " + dir.File("args") +
         "' sh 'two words' three\\ four \"five\" $HOME >x");
     EXPECT_TRUE(WaitUntil([&] {
@@ -285,8 +292,14 @@ TEST_F(Desktop, TerminateEndsTheEditorItStartedAndNothingElse)
     EXPECT_EQ(host->calls, std::vector<std::string>{}); // nothing started, nothing waited for
 }
 
-TEST_F(Desktop, OpenconShowsItsFourCharactersOnATerminalTheApplicationHolds)
+TEST_F(Desktop, OpenconOpensATerminalShowingItsFourCharactersThatFreeconCloses)
 {
+    Run("opencon"); // an xterm
+    uint32_t console = WaitForWindow("Tavimore");
+    ASSERT_NE(console, 0u);
+    Run("freecon");
+    EXPECT_TRUE(WaitGone(console));
+
     // A stand-in emulator: reports a window like xterm, then records what it shows.
     WriteFile(dir.File("terminal"), "#!/bin/sh\nprintf '1\\n' >&3\nexec cat <&3 > \"$1\"\n", true);
     CLinuxDesktopOptions options;
@@ -302,30 +315,15 @@ TEST_F(Desktop, OpenconShowsItsFourCharactersOnATerminalTheApplicationHolds)
     EXPECT_EQ(ReadFile(dir.File("shown")), "dir\r\n"); // displayed, never run
 }
 
-TEST_F(Desktop, OpenconOpensAnXtermThatFreeconCloses)
-{
-    Run("opencon");
-    uint32_t console = WaitForWindow("Tavimore");
-    ASSERT_NE(console, 0u);
-    Run("freecon");
-    EXPECT_TRUE(WaitUntil([&] {
-        auto list = XpropClients();
-        return std::find(list.begin(), list.end(), console) == list.end();
-    }));
-}
-
 TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
 {
-    WriteFile(dir.File("story.tvm"), "EXECP REG1 " + kTestWindow + " --title story --closed " +
-                                         dir.File("closed") +
-                                         "\n"
-                                         "layer 50 REG1\n"
-                                         "DISPH REG1\n"
-                                         "EXECCLOSE REG1\n");
-    int status = -1;
+    int status;
     std::string error;
     std::string output =
-        Capture({TAVIMORE_RUN, "--encoding", "utf8", dir.File("story.tvm")}, {}, &status, &error);
+        RunDocument(dir,
+                    "EXECP REG1 " + kTestWindow + " --title story --closed " + dir.File("closed") +
+                        "\nlayer 50 REG1\nDISPH REG1\nEXECCLOSE REG1\n",
+                    status, &error);
     EXPECT_EQ(status, 0) << error;
     ASSERT_TRUE(WaitUntil([&] { return !ReadFile(dir.File("closed")).empty(); }))
         << output << error;
@@ -333,23 +331,18 @@ TEST_F(Desktop, AScriptStartsAProgramFindsFadesAndClosesItsWindow)
     std::string word, id, opacity;
     closed >> word >> id >> word >> opacity;
     EXPECT_EQ(opacity, "2139062143"); // faded to 127/255 before it was closed
-    const auto window = static_cast<uint32_t>(std::stoul(id, nullptr, 16));
-    EXPECT_TRUE(WaitUntil([&] {
-        auto list = XpropClients();
-        return std::find(list.begin(), list.end(), window) == list.end();
-    }));
+    EXPECT_TRUE(WaitGone(static_cast<uint32_t>(std::stoul(id, nullptr, 16))));
     for (char& c : id)
         c = static_cast<char>(toupper(c));
     const std::string display = "/ DISPH…00001@d " + std::string(32 - id.size(), '0') + id + "@h\n";
     EXPECT_NE(output.find(display), std::string::npos) << output;
 }
 
-TEST_F(Desktop, LowPowerTimeOutIsSetAndRestoredOnTheXServer)
+TEST_F(Desktop, LowPowerTimeOutIsSetAndRestoredOnTheXServerAndNeedsOne)
 {
-    uint32_t before = 0;
+    uint32_t before = 0, now = 0;
     if (dpms::GetLowPowerTimeout(before)) {
         dpms::SetLowPowerTimeout(1);
-        uint32_t now = 0;
         EXPECT_TRUE(dpms::GetLowPowerTimeout(now));
         EXPECT_EQ(now, 1u);
         dpms::SetLowPowerTimeout(before);
@@ -360,21 +353,16 @@ TEST_F(Desktop, LowPowerTimeOutIsSetAndRestoredOnTheXServer)
         // nothing and never end the program.
         dpms::SetLowPowerTimeout(1);
     }
+    // Without a display there is nothing to ask or set.
+    unsetenv("DISPLAY");
+    now = 77;
+    EXPECT_FALSE(dpms::GetLowPowerTimeout(now));
+    dpms::SetLowPowerTimeout(1);
+    EXPECT_EQ(now, 77u);
+    setenv("DISPLAY", s_pX->Display().c_str(), 1);
 }
 
 // ---- Without an X server
-
-TEST(DesktopDpms, WithoutADisplayThereIsNothingToAskOrSet)
-{
-    const char* saved = std::getenv("DISPLAY");
-    std::string old = saved ? saved : "";
-    unsetenv("DISPLAY");
-    uint32_t seconds = 77;
-    EXPECT_FALSE(dpms::GetLowPowerTimeout(seconds));
-    dpms::SetLowPowerTimeout(1);
-    EXPECT_EQ(seconds, 77u);
-    if (saved) setenv("DISPLAY", old.c_str(), 1);
-}
 
 TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminalIfItHasOne)
 {
@@ -406,7 +394,6 @@ TEST(DesktopConsole, TavimoreRunWritesOpenconToItsControllingTerminalIfItHasOne)
 
     // Without a controlling terminal the console shows nothing.
     WriteFile(dir.File("console.tvm"), "opencon\n");
-    status = -1;
     std::string error;
     std::string output =
         Capture({"setsid", TAVIMORE_RUN, "--encoding", "utf8", dir.File("console.tvm")}, {},
@@ -437,11 +424,9 @@ TEST(DesktopPower, ExitwinCallsLogindPowerOffAndNamesARefusal)
             EXPECT_EQ(answer.answer, "no");
         }
 
-        WriteFile(dir.File("exit.tvm"), "EXITWIN\n");
-        int status = -1;
+        int status;
         std::string error;
-        Capture({TAVIMORE_RUN, dir.File("exit.tvm")}, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()},
-                &status, &error);
+        RunDocument(dir, "EXITWIN\n", status, &error, {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()});
         EXPECT_EQ(status, 0);
         EXPECT_EQ(bus.Calls(), "PowerOff interactive=false\n");
         EXPECT_EQ(error, "REGL 000000000@h\n" +

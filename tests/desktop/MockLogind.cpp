@@ -37,6 +37,15 @@ int main(int argc, char** argv)
         }
     };
     const char* canPowerOff = argc == 4 ? argv[3] : "yes";
+    // Answers a call, with the answer to CanPowerOff when answer is set.
+    auto reply = [&](DBusMessage* call, const char* const* answer) {
+        DBusMessage* message = dbus_message_new_method_return(call);
+        if (answer != nullptr)
+            dbus_message_append_args(message, DBUS_TYPE_STRING, answer, DBUS_TYPE_INVALID);
+        dbus_connection_send(bus, message, nullptr);
+        dbus_connection_flush(bus);
+        dbus_message_unref(message);
+    };
     record("ready");
     while (dbus_connection_read_write(bus, -1)) {
         while (DBusMessage* message = dbus_connection_pop_message(bus)) {
@@ -44,26 +53,15 @@ int main(int argc, char** argv)
                                             "PowerOff") &&
                 std::strcmp(dbus_message_get_path(message), "/org/freedesktop/login1") == 0) {
                 dbus_bool_t interactive = TRUE;
-                DBusError argError;
-                dbus_error_init(&argError);
-                if (dbus_message_get_args(message, &argError, DBUS_TYPE_BOOLEAN, &interactive,
-                                          DBUS_TYPE_INVALID))
-                    record(interactive ? "PowerOff interactive=true"
-                                       : "PowerOff interactive=false");
-                else
-                    record("PowerOff without its argument");
-                dbus_error_free(&argError);
-                DBusMessage* reply = dbus_message_new_method_return(message);
-                dbus_connection_send(bus, reply, nullptr);
-                dbus_connection_flush(bus);
-                dbus_message_unref(reply);
+                const bool hasArgument = dbus_message_get_args(message, nullptr, DBUS_TYPE_BOOLEAN,
+                                                               &interactive, DBUS_TYPE_INVALID);
+                record(!hasArgument  ? "PowerOff without its argument"
+                       : interactive ? "PowerOff interactive=true"
+                                     : "PowerOff interactive=false");
+                reply(message, nullptr);
             } else if (dbus_message_is_method_call(message, "org.freedesktop.login1.Manager",
                                                    "CanPowerOff")) {
-                DBusMessage* reply = dbus_message_new_method_return(message);
-                dbus_message_append_args(reply, DBUS_TYPE_STRING, &canPowerOff, DBUS_TYPE_INVALID);
-                dbus_connection_send(bus, reply, nullptr);
-                dbus_connection_flush(bus);
-                dbus_message_unref(reply);
+                reply(message, &canPowerOff);
             }
             dbus_message_unref(message);
         }

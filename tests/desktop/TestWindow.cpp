@@ -11,6 +11,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -47,10 +48,9 @@ int main(int argc, char** argv)
     XChangeProperty(display, w, netWmName, utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(title.data()),
                     static_cast<int>(title.size()));
-    bool ascii = true;
-    for (unsigned char c : title)
-        ascii = ascii && c < 0x80;
-    if (ascii) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
+    if (std::all_of(title.begin(), title.end(), [](unsigned char c) {
+            return c < 0x80;
+        })) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
         XChangeProperty(display, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(title.data()),
                         static_cast<int>(title.size()));

@@ -64,9 +64,9 @@ private slots:
         delete m_pMain;
     }
 
-    void fileOnlyFillsTheViewAndWidthAndHeightSizeTheWindowFromItsCorner()
+    void fileOnlyFillsTheViewSizesComeFromItsCornerAndAnUnreadableFileLeavesAnEmptyWindow()
     {
-        Run("MCI clip.ogv\nMCI clip.ogv 320 240\nMCI clip.ogv 10 D'-5");
+        Run("MCI clip.ogv\nMCI clip.ogv 320 240\nMCI clip.ogv 10 D'-5\nMCI no-such-clip.ogv");
         CMediaWindow* window = m_pServices->Window(1);
         QVERIFY(window);
         QCOMPARE(window->parentWidget(), m_pView);
@@ -79,6 +79,14 @@ private slots:
         QCOMPARE(m_pServices->Window(2)->parentWidget(), m_pView);
         // Decimal by default; a negative size is no size.
         QCOMPARE(m_pServices->Window(3)->geometry(), QRect(0, 0, 10, 0));
+        // A file that cannot be opened gives an empty window and no message.
+        window = m_pServices->Window(4);
+        QVERIFY(window && window->isVisible());
+        QTRY_VERIFY(window->Player()->error() != QMediaPlayer::NoError ||
+                    window->Player()->mediaStatus() == QMediaPlayer::InvalidMedia);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QMessageBox*>(top) || !top->isVisible());
+        QVERIFY(m_pHost->Messages().empty());
     }
 
     void aSecondArgumentPlaysFullScreenAndMinimisesTheMainWindow()
@@ -108,19 +116,6 @@ private slots:
         // The stop request after MCICLOSE has nothing to close.
         m_pEngine->RequestStop();
         QVERIFY(first);
-    }
-
-    void aFileThatCannotBeOpenedGivesAnEmptyWindowAndNoMessage()
-    {
-        Run("MCI no-such-clip.ogv");
-        CMediaWindow* window = m_pServices->Window(1);
-        QVERIFY(window);
-        QVERIFY(window->isVisible());
-        QTRY_VERIFY(window->Player()->error() != QMediaPlayer::NoError ||
-                    window->Player()->mediaStatus() == QMediaPlayer::InvalidMedia);
-        for (QWidget* top : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<QMessageBox*>(top) || !top->isVisible());
-        QVERIFY(m_pHost->Messages().empty());
     }
 
     void theShippedClipReachesThePlayingState()

@@ -44,14 +44,17 @@ def commands(iterations):
     return found
 
 
-def run(command, stdout=subprocess.DEVNULL):
-    """Runs a command; returns (wall seconds, cpu seconds, peak KiB)."""
+def run(command, stdout=subprocess.DEVNULL, user=None):
+    """Runs a command; returns (wall seconds, cpu seconds, peak KiB). The user part of
+    the cpu time is appended to the list `user` when one is given."""
     start = time.monotonic()
     process = subprocess.Popen(command, stdout=stdout, stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
     wall = time.monotonic() - start
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit("failed: %s" % " ".join(command))
+    if user is not None:
+        user.append(usage.ru_utime)
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
@@ -127,8 +130,9 @@ else:
 
 # 4. The runner's peak memory against its report, and the report's growth.
 print("\n8. tavimore-run at debug level 100: peak memory against the report")
-times = {}
+times, user_times = {}, {}
 for statements in (1000000, 10000000):
+    user = []
     out_path = os.path.join(work, "report.txt")
     # Best of three: one run of the short case is a fraction of a second, which the
     # machine's load moves by more than the margin of the ratio.
@@ -136,13 +140,17 @@ for statements in (1000000, 10000000):
     for _ in range(3):
         with open(out_path, "wb") as out:
             _, one_cpu, peak = run([runner, "--debug-level", "100",
-                                    loop_script(statements // 2)], out)
+                                    loop_script(statements // 2)], out, user)
         cpu = min(cpu, one_cpu)
     size = os.path.getsize(out_path)
     os.remove(out_path)
     times[statements] = cpu
+    user_times[statements] = min(user)
     print("   %2dM statements: report %.0f MB, peak %.0f MB, peak/report %.2f, cpu %.2f s"
           "   (target: under 2)" % (statements // 1000000, size / 1e6, peak * 1024 / 1e6,
                                    peak * 1024 / size, cpu))
-print("   cpu 10M/1M %.1f   (target: at most 11)" % (times[10000000] / times[1000000]))
+# The system part (page faults of a 400 MB process, writing the 268 MB report) moves
+# with the machine's memory and page cache far more than the program's own part.
+print("   cpu 10M/1M %.1f, of the program's own (user) time %.1f   (target: at most 11)"
+      % (times[10000000] / times[1000000], user_times[10000000] / user_times[1000000]))
 shutil.rmtree(work)

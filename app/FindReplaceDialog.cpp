@@ -114,7 +114,7 @@ void CFindReplaceDialog::SetViewer(CLargeTextView* viewer, std::function<void()>
 
 bool CFindReplaceDialog::ViewerShown() const
 {
-    return m_pViewer != nullptr && m_pViewer->isVisibleTo(m_pViewer->parentWidget());
+    return m_pViewer != nullptr && !m_pViewer->isHidden();
 }
 
 bool CFindReplaceDialog::Find(bool backward, bool beep)

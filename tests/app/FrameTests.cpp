@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QString());
     }
 
-    void EndpointShowsTextsOfThisUserOnlyAndClearsStaleSockets()
+    void EndpointShowsTextsOfThisUserOnlyOneBoxAtATimeAndClearsStaleSockets()
     {
         CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
         QVERIFY(!endpoint->SocketPath().isEmpty());
@@ -144,6 +144,42 @@ private slots:
         QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
         QTest::qWait(100);
         QCOMPARE(shown, QStringList{QStringLiteral("after")});
+
+        // The real boxes, one at a time from a bounded queue.
+        endpoint->SetShowText(nullptr);
+        const int sent = static_cast<int>(CCopyDataEndpoint::kMostPending) + 11;
+        for (int i = 0; i < sent; ++i)
+            SendText(endpoint->SocketPath(), QByteArray::number(i));
+        QTRY_COMPARE(endpoint->PendingCount() + endpoint->DroppedCount() + 1, qint64(sent));
+        QTRY_COMPARE(VisibleBoxes().size(), 1);
+        QCOMPARE(endpoint->DroppedCount(), qint64(10));
+        QMessageBox* first = VisibleBoxes()[0];
+        // The text with an empty caption and OK alone, above the main window, without
+        // its maximise button.
+        QCOMPARE(first->text(), QStringLiteral("0"));
+        QVERIFY(first->windowTitle().trimmed().isEmpty());
+        QCOMPARE(first->buttons().size(), 1);
+        QCOMPARE(first->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
+        QCOMPARE(first->windowFlags(), kFixedDialogFlags);
+        first->buttons()[0]->click();
+        QTRY_COMPARE(VisibleBoxes().size(), 1);
+        QCOMPARE(VisibleBoxes()[0]->text(), QStringLiteral("1"));
+        QCOMPARE(endpoint->PendingCount(), CCopyDataEndpoint::kMostPending - 1);
+        while (!VisibleBoxes().isEmpty()) {
+            VisibleBoxes()[0]->buttons()[0]->click();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(endpoint->PendingCount(), 0);
+
+        // A long text shows its start and says how long it is.
+        QByteArray longText = QByteArray(4095, 'a') + Sj("漢").c_str() + QByteArray(1 << 20, 'b');
+        longText.truncate(CCopyDataEndpoint::kLongestText);
+        const QString start = CCopyDataEndpoint::ShownText(longText);
+        QVERIFY(start.startsWith(QString(4095, QLatin1Char('a')) + QLatin1Char('\n')));
+        QVERIFY(start.contains(QString::number(CCopyDataEndpoint::kLongestText)));
+        QVERIFY(start.size() < 4200);
+        const QString lines = CCopyDataEndpoint::ShownText(QByteArray("x\n").repeated(1000));
+        QCOMPARE(lines.count(QLatin1Char('\n')), CCopyDataEndpoint::kShownLines + 1);
 
         // Killed editors left their sockets, a live one keeps its own: a second editor
         // probes them on its way to its own.
@@ -173,45 +209,6 @@ private slots:
         waitpid(child, &status, 0);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
-    }
-
-    void EndpointShowsOneBoxAtATimeFromABoundedQueue()
-    {
-        CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
-        endpoint->SetShowText(nullptr); // the real boxes
-        const int sent = static_cast<int>(CCopyDataEndpoint::kMostPending) + 11;
-        for (int i = 0; i < sent; ++i)
-            SendText(endpoint->SocketPath(), QByteArray::number(i));
-        QTRY_COMPARE(endpoint->PendingCount() + endpoint->DroppedCount() + 1, qint64(sent));
-        QTRY_COMPARE(VisibleBoxes().size(), 1);
-        QCOMPARE(endpoint->DroppedCount(), qint64(10));
-        QMessageBox* first = VisibleBoxes()[0];
-        // The text with an empty caption and OK alone, above the main window, without
-        // its maximise button.
-        QCOMPARE(first->text(), QStringLiteral("0"));
-        QVERIFY(first->windowTitle().trimmed().isEmpty());
-        QCOMPARE(first->buttons().size(), 1);
-        QCOMPARE(first->windowHandle()->transientParent(), m_pFixture->Frame().windowHandle());
-        QCOMPARE(first->windowFlags(), kFixedDialogFlags);
-        first->buttons()[0]->click();
-        QTRY_COMPARE(VisibleBoxes().size(), 1);
-        QCOMPARE(VisibleBoxes()[0]->text(), QStringLiteral("1"));
-        QCOMPARE(endpoint->PendingCount(), CCopyDataEndpoint::kMostPending - 1);
-        while (!VisibleBoxes().isEmpty()) {
-            VisibleBoxes()[0]->buttons()[0]->click();
-            QCoreApplication::processEvents();
-        }
-        QCOMPARE(endpoint->PendingCount(), 0);
-
-        // A long text shows its start and says how long it is.
-        QByteArray longText = QByteArray(4095, 'a') + Sj("漢").c_str() + QByteArray(1 << 20, 'b');
-        longText.truncate(CCopyDataEndpoint::kLongestText);
-        const QString shown = CCopyDataEndpoint::ShownText(longText);
-        QVERIFY(shown.startsWith(QString(4095, QLatin1Char('a')) + QLatin1Char('\n')));
-        QVERIFY(shown.contains(QString::number(CCopyDataEndpoint::kLongestText)));
-        QVERIFY(shown.size() < 4200);
-        const QString lines = CCopyDataEndpoint::ShownText(QByteArray("x\n").repeated(1000));
-        QCOMPARE(lines.count(QLatin1Char('\n')), CCopyDataEndpoint::kShownLines + 1);
     }
 
     void TheScriptHidesAndShowsTheMainWindowAndDialogsStayAboveIt()

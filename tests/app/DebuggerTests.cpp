@@ -161,7 +161,6 @@ private slots:
         fixture.Trigger(cmd::kDebugRun);
         states << State(fixture);
         QVERIFY(fixture.App().WatchPanel()->isVisible());
-        QCOMPARE(fixture.Frame().RunningPane()->text(), ui::kPausedIndicator);
         // Continuing runs the breakpoint's statement and stops there again next time.
         fixture.Key(Qt::Key_F5, Qt::ControlModifier);
         states << State(fixture);
@@ -205,7 +204,6 @@ private slots:
         QVERIFY(debugger.AddWatch(QStringLiteral("REG20-REG22"), error));
         CWatchPanel& panel = *fixture.App().WatchPanel();
         panel.Row(QStringLiteral("REG5"))->setCheckState(CWatchPanel::kBreak, Qt::Checked);
-        QVERIFY(debugger.Watches()[0].breakOnChange);
         fixture.SetText(QStringLiteral("MOV REG5 0\nMOV REG4 1\nMOV REG5 9\nMOV REG21 1\nWAIT 0"));
         fixture.Engine().WriteRegister(5, 0);
         // Writing the value it holds is no change; line 2 changes it. A range breaks on

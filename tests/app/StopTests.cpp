@@ -22,7 +22,7 @@ private slots:
         m_pFixture->SetText(kRunaway);
     }
 
-    void StopButtonEndsARunawayLoop()
+    void TheStopButtonEscAndClosingEndLoopsAndLongWaits()
     {
         QWidget* stop = m_pFixture->Frame().StopButton();
         QVERIFY(stop != nullptr);
@@ -41,10 +41,8 @@ private slots:
         // The next run is not stopped by the old request.
         m_pFixture->Run(QStringLiteral("WAIT 1"));
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
-    }
 
-    void EscEndsARunawayLoopAPumpingLoopAndALongWaitAsDoesClosing()
-    {
+        // Esc ends a runaway loop, a pumping loop and a long wait alike.
         for (const char* script :
              {"L'A\n/ loop\nJMP L'A", "L'A\nPUMP\nJMP L'A", "WAIT 600000\nWAIT 5"}) {
             m_pFixture->SetText(QString::fromLatin1(script));

@@ -211,37 +211,7 @@ private slots:
         QCOMPARE(pane->text(), QString());
     }
 
-    void RowsAreBoxesThenStatusesAndAStatusKeepsItsOwnLines()
-    {
-        CReportModel model;
-        CRunReport report;
-        // The second status is a list of two lines; the note on omitted lines is no row.
-        report.statusText = Sj("/ one\r\n/ list:\r\nwindow A\r\n/ three\r\n"
-                               "/ ログの上限に達したため省略したステータス行は5行です\r\n");
-        report.statusLines = {4, 7, 9};
-        report.boxes = {{7, QStringLiteral("CAUTION!!!"), QStringLiteral("bad\nregister")}};
-        model.SetReport(report);
-        QCOMPARE(Rows(model), QStringLiteral("box 7 CAUTION!!!: bad register | 4 one | "
-                                             "7 list: \u23CE window A | 9 three"));
-        model.SetLineNumberBase(1);
-        QCOMPARE(model.index(3, CReportModel::LineColumn).data().toInt(), 10);
-
-        // A report of many lines is read where it is shown.
-        CReportPanel panel;
-        CRunReport many;
-        const int count = 400000;
-        many.statusText.reserve(static_cast<size_t>(count) * 12);
-        for (int i = 0; i < count; ++i) {
-            many.statusText += "/ s" + std::to_string(i) + "\r\n";
-            many.statusLines.push_back(i % 3);
-        }
-        panel.ShowReport(std::move(many));
-        QCOMPARE(panel.Model()->rowCount(), count);
-        QCOMPARE(panel.Model()->TextOf(count - 1), QStringLiteral("s399999"));
-        QVERIFY(panel.Summary().contains(QStringLiteral("400000")));
-    }
-
-    void ARunListsItsBoxAndStatusLinesWithTheirStatements()
+    void RowsListARunsBoxesThenStatusLinesWithTheirStatements()
     {
         CAppFixture fixture;
         fixture.Frame().show();
@@ -277,6 +247,32 @@ private slots:
         fixture.Step(2);
         rows << Rows(model);
         COMPARE_GOLDEN(rows.join('\n') + '\n', "report-rows");
+
+        // Rows are boxes, then statuses; the second status is a list of two lines, the note
+        // on omitted lines is no row.
+        CRunReport report;
+        report.statusText = Sj("/ one\r\n/ list:\r\nwindow A\r\n/ three\r\n"
+                               "/ ログの上限に達したため省略したステータス行は5行です\r\n");
+        report.statusLines = {4, 7, 9};
+        report.boxes = {{7, QStringLiteral("CAUTION!!!"), QStringLiteral("bad\nregister")}};
+        model.SetReport(report);
+        QCOMPARE(Rows(model), QStringLiteral("box 7 CAUTION!!!: bad register | 4 one | "
+                                             "7 list: \u23CE window A | 9 three"));
+        model.SetLineNumberBase(1);
+        QCOMPARE(model.index(3, CReportModel::LineColumn).data().toInt(), 10);
+
+        // A report of many lines is read where it is shown.
+        CRunReport many;
+        const int count = 400000;
+        many.statusText.reserve(static_cast<size_t>(count) * 12);
+        for (int i = 0; i < count; ++i) {
+            many.statusText += "/ s" + std::to_string(i) + "\r\n";
+            many.statusLines.push_back(i % 3);
+        }
+        panel.ShowReport(std::move(many));
+        QCOMPARE(panel.Model()->rowCount(), count);
+        QCOMPARE(panel.Model()->TextOf(count - 1), QStringLiteral("s399999"));
+        QVERIFY(panel.Summary().contains(QStringLiteral("400000")));
     }
 
     void TheInfraredPanelShowsACaptureAndOpensAfterARunThatCaptures()

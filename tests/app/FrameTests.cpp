@@ -28,12 +28,12 @@
 namespace {
 
 // Sends a text to an endpoint as another program would; "" connects and sends nothing.
-void SendText(const QString& path, const QByteArray& text)
+void SendText(const QString& path, const std::string& text)
 {
     QLocalSocket client;
     client.connectToServer(path);
     QVERIFY(client.waitForConnected(2000));
-    client.write(text);
+    client.write(text.data(), static_cast<qint64>(text.size()));
     client.waitForBytesWritten(2000);
     client.disconnectFromServer();
 }
@@ -132,14 +132,12 @@ private slots:
         CCopyDataEndpoint* endpoint = m_pFixture->App().CopyDataEndpoint();
         QStringList shown;
         endpoint->SetShowText([&](const QString& text) { shown << text; });
-        const std::string text = Sj("外から\n届いた") + std::string("\0ignored", 8);
-        SendText(endpoint->SocketPath(),
-                 QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+        SendText(endpoint->SocketPath(), Sj("外から\n届いた") + std::string("\0ignored", 8));
         QTRY_COMPARE(shown, QStringList{QStringLiteral("外から\n届いた")});
         // A client that sends nothing shows nothing; the next real text shows alone.
         shown.clear();
-        SendText(endpoint->SocketPath(), QByteArray());
-        SendText(endpoint->SocketPath(), QByteArray("after"));
+        SendText(endpoint->SocketPath(), "");
+        SendText(endpoint->SocketPath(), "after");
         QTRY_COMPARE(shown, QStringList{QStringLiteral("after")});
         QTest::qWait(100);
         QCOMPARE(shown, QStringList{QStringLiteral("after")});
@@ -148,7 +146,7 @@ private slots:
         endpoint->SetShowText(nullptr);
         const int sent = static_cast<int>(CCopyDataEndpoint::kMostPending) + 11;
         for (int i = 0; i < sent; ++i)
-            SendText(endpoint->SocketPath(), QByteArray::number(i));
+            SendText(endpoint->SocketPath(), std::to_string(i));
         QTRY_COMPARE(endpoint->PendingCount() + endpoint->DroppedCount() + 1, qint64(sent));
         QTRY_COMPARE(VisibleBoxes().size(), 1);
         QCOMPARE(endpoint->DroppedCount(), qint64(10));

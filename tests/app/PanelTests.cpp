@@ -86,12 +86,9 @@ CIrCapture NecCapture()
 {
     const uint32_t bits = 0x04 | 0xFBu << 8 | 0x08u << 16 | 0xF7u << 24;
     std::vector<uint32_t> durations{9000, 4500};
-    for (int i = 0; i < 32; ++i) {
-        durations.push_back(550);
-        durations.push_back((bits >> i) & 1 ? 1700 : 550);
-    }
-    durations.push_back(550);
-    durations.push_back(400000);
+    for (int i = 0; i < 32; ++i)
+        durations.insert(durations.end(), {550, (bits >> i) & 1 ? 1700u : 550u});
+    durations.insert(durations.end(), {550, 400000});
     std::vector<uint8_t> samples;
     for (size_t i = 0; i < durations.size(); ++i)
         samples.insert(samples.end(), durations[i] / 50, i % 2 == 0 ? 0 : 1);

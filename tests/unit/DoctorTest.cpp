@@ -203,27 +203,20 @@ void AddFtdiDevice(CFakeProbe& probe, bool boundToSio)
     probe.Write("/dev/bus/usb/001/005", "", 0664);
 }
 
-// FTDI's own library needs the device unbound from ftdi_sio, a udev rule for access and
-// a low latency timer.
-TEST(DoctorFtdi, DeviceBoundToFtdiSioWithRootOnlyPermissions)
-{
-    CFakeProbe probe;
-    probe.Write("/etc/passwd",
-                "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
-    AddFtdiDevice(probe, true);
-    probe.openErrors["/dev/bus/usb/001/005"] = EACCES;
-    doctor::CDoctorSetup setup = MachineSetup();
-    setup.ftdiLibrary = setup.ftdiVendorLibrary = "/usr/local/lib/libftd2xx.so";
-    ExpectReport(doctor::CheckFtdi(probe, setup), "ftdi-vendor-library-root-only");
-}
-
-// The adapter over libftdi1 detaches ftdi_sio itself. A library that does not load
-// counts; a missing device does not.
-TEST(DoctorFtdi, AdapterOpensADeviceTheUserMayUse)
+// The adapter over libftdi1 detaches ftdi_sio itself; FTDI's own library needs the device
+// unbound from ftdi_sio, a udev rule for access and a low latency timer. A library that
+// does not load counts; a missing device does not.
+TEST(DoctorFtdi, TheAdapterOrTheVendorLibraryWithTheDeviceBoundToFtdiSio)
 {
     CFakeProbe probe;
     AddFtdiDevice(probe, true);
     ExpectReport(doctor::CheckFtdi(probe, MachineSetup()), "ftdi-adapter-ready");
+    probe.Write("/etc/passwd",
+                "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
+    probe.openErrors["/dev/bus/usb/001/005"] = EACCES;
+    doctor::CDoctorSetup setup = MachineSetup();
+    setup.ftdiLibrary = setup.ftdiVendorLibrary = "/usr/local/lib/libftd2xx.so";
+    ExpectReport(doctor::CheckFtdi(probe, setup), "ftdi-vendor-library-root-only");
     CFakeProbe empty;
     empty.loadErrors["/opt/tavimore/lib/libtavimore-d2xx.so"] =
         "libftdi1.so.2: cannot open shared object file";

@@ -50,19 +50,15 @@ std::string ChildCapabilities()
 
 } // namespace
 
-TEST(Privilege, TheForcedDecisionOnlyAddsRefusals)
+// The forced decision only adds refusals; then only the installed libraries load.
+TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
 {
+    EXPECT_TRUE(ProcessIsElevated());
     unsetenv("TAVIMORE_ASSUME_ELEVATED");
     const bool natural = ProcessIsElevated();
     setenv("TAVIMORE_ASSUME_ELEVATED", "0", 1);
     EXPECT_EQ(ProcessIsElevated(), natural);
     setenv("TAVIMORE_ASSUME_ELEVATED", "1", 1);
-    EXPECT_TRUE(ProcessIsElevated());
-    unsetenv("TAVIMORE_ASSUME_ELEVATED");
-}
-
-TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
-{
     for (const char* kind : {"system", "sim", "none"})
         EXPECT_EQ(DeviceLibraryRefusal("--ports", kind), "");
     EXPECT_EQ(ResolveDeviceLibrary(DeviceLibrary::Ports, "/home/user/lib.so"), "");

@@ -108,42 +108,34 @@ void ExpectReport(const std::vector<CFinding>& findings, const std::string& name
 
 // ---- Ports and memory
 
+// Without the capability the fix is the setcap command, and it says what that grants.
 // Lockdown refuses every way but the printer port, and names itself as the cause: no
-// setcap advice, since the capability is held and cannot help.
-TEST(DoctorPorts, LockedDownKernelRefusesEveryWayButThePrinterPort)
+// setcap advice, since the capability is held and cannot help. Without lockdown, ioperm
+// and /dev/port are enough.
+TEST(DoctorPorts, TheCapabilityLockdownAndTheWaysThatAreEnough)
 {
     CFakeProbe probe;
+    probe.Write("/proc/self/status", "CapEff:\t0000000000000000\n");
+    ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-no-capability");
+
     probe.Write("/sys/kernel/security/lockdown", "none [integrity] confidentiality\n");
     probe.Write("/proc/self/status", "Name:\ttavimore-run\nCapEff:\t000001ffffffffff\n");
     probe.Write("/dev/port", "");
     probe.ioperm = EPERM;
     probe.openErrors["/dev/port"] = EPERM;
     ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-lockdown");
-
     // The same refusals do not count when the scripts use the simulated ports.
     doctor::CDoctorSetup sim = MachineSetup();
     sim.portsChoice = "sim";
     EXPECT_TRUE(doctor::AllNeededOk(doctor::CheckPorts(probe, sim)));
-}
 
-// Without the capability the fix is the setcap command, and it says what that grants.
-TEST(DoctorPorts, NoCapabilityGivesTheSetcapCommand)
-{
-    CFakeProbe probe;
-    probe.Write("/proc/self/status", "CapEff:\t0000000000000000\n");
-    ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-no-capability");
-}
-
-TEST(DoctorPorts, GrantedIopermAndDevPortAreEnough)
-{
-    CFakeProbe probe;
     probe.Write("/sys/kernel/security/lockdown", "[none] integrity confidentiality\n");
     probe.Write("/proc/self/status", "CapEff:\t0000000000020000\n"); // CAP_SYS_RAWIO alone
-    probe.Write("/dev/port", "");
     probe.Write("/dev/mem", "");
     probe.Write("/proc/sys/kernel/osrelease", "6.1.0-test\n");
     probe.Write("/boot/config-6.1.0-test", "CONFIG_STRICT_DEVMEM=y\nCONFIG_IO_STRICT_DEVMEM=y\n");
     probe.ioperm = 0;
+    probe.openErrors.clear();
     ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-ioperm-strict-devmem");
     probe.Write("/proc/cmdline", "BOOT_IMAGE=/vmlinuz root=/dev/sda1 iomem=relaxed\n");
     ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-ioperm-iomem-relaxed");

@@ -50,9 +50,7 @@ public:
 struct CFake : CLibrary {
     using CLibrary::CLibrary;
     void (*reset)(int) = Get<void (*)(int)>("FakeD2xxReset");
-    void (*failOpenAt)(int) = Get<void (*)(int)>("FakeD2xxFailOpenAt");
-    void (*failListAt)(int) = Get<void (*)(int)>("FakeD2xxFailListAt");
-    void (*failCount)(int) = Get<void (*)(int)>("FakeD2xxFailCount");
+    void (*fail)(int, int, int) = Get<void (*)(int, int, int)>("FakeD2xxFail");
     const char* (*takeLog)() = Get<const char* (*)()>("FakeD2xxTakeLog");
     void (*setSerial)(const char*, int) = Get<void (*)(const char*, int)>("FakeD2xxSetSerial");
     std::string Log() const { return takeLog(); }
@@ -106,11 +104,11 @@ TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
 TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
 {
     fake.reset(3);
-    fake.failOpenAt(1);
+    fake.fail(1, -1, 0);
     CFt245Device ft(host);
     Note(ft, "load", Ok(ft.IsAvailable()));
     Note(ft, "write 2 55", Ok(ft.WriteByte(2, 0x55)));
-    fake.failOpenAt(-1);
+    fake.fail(-1, -1, 0);
     Note(ft, "write 2 55", Ok(ft.WriteByte(2, 0x55)));
     Note(ft, "write 0 01", Ok(ft.WriteByte(0, 0x01)));
 }
@@ -119,7 +117,7 @@ TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
 // D2XX's own error is no failure of the binding.
 TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlagAndListingFailuresGiveNothing)
 {
-    fake.failListAt(1);
+    fake.fail(-1, 1, 0);
     CFt245Device ft(host);
     Note(ft, "load", Ok(ft.IsAvailable()));
     Note(ft, "set bit mode 5 0F", Ok(ft.SetBitMode(5, 0x0F)));
@@ -132,7 +130,7 @@ TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlagAndListingFailuresGiv
     Note(ft, "serial into 1 wrote", buffer);
     for (int device : {1, 0, 2}) // 2 is beyond the attached devices
         Note(ft, "serial " + std::to_string(device), ft.GetSerialNumber(device));
-    fake.failCount(1);
+    fake.fail(-1, 1, 1);
     Note(ft, "count", std::to_string(ft.CountDevices()));
 }
 

@@ -51,7 +51,7 @@ std::string ChildCapabilities()
 } // namespace
 
 // The forced decision only adds refusals; then only the installed libraries load.
-TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
+TEST_F(Elevated, OnlyTheInstalledLibrariesLoadAndEveryLibraryByPath)
 {
     EXPECT_TRUE(ProcessIsElevated());
     unsetenv("TAVIMORE_ASSUME_ELEVATED");
@@ -67,10 +67,7 @@ TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
     const std::string sim = ResolveDeviceLibrary(DeviceLibrary::Ports, "sim");
     EXPECT_EQ(sim.rfind("/tavimore/libtavimore-winio-sim.so"), sim.size() - 34) << sim;
     EXPECT_EQ(sim.find(ExecutableFolder()), std::string::npos) << sim;
-}
-
-TEST(Privilege, LibrariesLoadByPathNeverByBareName)
-{
+    // Without elevation, libraries load by path, never by bare name.
     unsetenv("TAVIMORE_ASSUME_ELEVATED");
     CDlLoader loader;
     EXPECT_EQ(loader.Open("libm.so.6"), nullptr);

@@ -217,7 +217,7 @@ TEST(DoctorFtdi, TheAdapterOrTheVendorLibraryWithTheDeviceBoundToFtdiSio)
 
 // ---- Desktop
 
-TEST(DoctorDesktop, WaylandWithoutXWaylandFailsAndXWaylandWarns)
+TEST(DoctorDesktop, WaylandAloneFailsXWaylandWarnsAndX11CountsWhatItLacks)
 {
     CFakeProbe probe;
     probe.env["XDG_SESSION_TYPE"] = "wayland";
@@ -227,12 +227,10 @@ TEST(DoctorDesktop, WaylandWithoutXWaylandFailsAndXWaylandWarns)
     probe.x11 = Openbox();
     ExpectReport(doctor::CheckDesktop(probe, MachineSetup()), "wayland-with-xwayland");
     EXPECT_EQ(probe.asked, ":0");
-}
 
-// A window manager without _NET_WM_PID counts; logind's "challenge" fails power-off.
-TEST(DoctorDesktop, WindowManagerCompositorLogindSoundAndMedia)
-{
-    CFakeProbe probe;
+    // X11: a window manager without _NET_WM_PID counts; logind's "challenge" fails power-off.
+    probe.env.erase("XDG_SESSION_TYPE");
+    probe.env.erase("WAYLAND_DISPLAY");
     probe.env["DISPLAY"] = ":1";
     probe.x11 = Openbox();
     probe.x11.supported.pop_back(); // no _NET_WM_PID

@@ -17,11 +17,11 @@ expect_status() {
     fi
 }
 printf 'XYZ\r\n' >"$work/doc.tvm"
-expect_status 0 "$runner" "$work/doc.tvm"
 # Usage errors, one command line each, split at spaces ($work holds none).
 doc=$work/doc.tvm
 for line in "" "$work/missing.tvm" "--bogus $doc" "--step 5 $doc" "--step -1 $doc" "--debug-level x $doc" \
-    "--answer maybe $doc" "--encoding latin1 $doc" "--sim-config $work/missing.ini $doc" "$doc $doc"; do
+    "--answer maybe $doc" "--encoding latin1 $doc" "--sim-config $work/missing.ini $doc" "$doc $doc" \
+    "--ir-export wav:$work/x.wav $doc"; do
     expect_status 2 "$runner" $line
 done
 expect_status 0 "$runner" --help

@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 
 #include "DesktopFixture.h"
 #include "Doctor.h"
@@ -276,11 +275,9 @@ TEST_F(Desktop, TerminateEndsTheEditorItStartedAndNothingElse)
     ASSERT_TRUE(bystander.Start({"sleep", "30"}));
 
     Run("terminate");
-    std::istringstream record(ReadFile(dir.File("editor")));
-    pid_t editor = 0;
-    std::string file;
-    record >> editor >> file;
-    EXPECT_EQ(file, std::string(getenv("HOME")) + "/autoexec.bak");
+    const std::string record = ReadFile(dir.File("editor"));
+    const pid_t editor = std::atoi(record.c_str());
+    EXPECT_EQ(record, std::to_string(editor) + " " + getenv("HOME") + "/autoexec.bak\n");
     ASSERT_GT(editor, 0);
     EXPECT_EQ(kill(editor, 0), -1); // ended and reaped
     EXPECT_TRUE(bystander.Running());

@@ -17,7 +17,6 @@ expect_status() {
     fi
 }
 printf 'XYZ\r\n' >"$work/doc.tvm"
-expect_status 0 "$runner" "$work/doc.tvm"
 # Usage errors, one command line each, split at spaces ($work holds none).
 doc=$work/doc.tvm
 for line in "" "$work/missing.tvm" "--bogus $doc" "--step 5 $doc" "--step -1 $doc" "--debug-level x $doc" \
@@ -38,12 +37,14 @@ TAVIMORE_ASSUME_ELEVATED=1 TAVIMORE_FTDI=$work/own.so expect_status 2 "$runner" 
 grep -qF "TAVIMORE_FTDI '$work/own.so'$refused" "$work/err" || fail "elevated TAVIMORE_FTDI: no refusal"
 
 # A capture whose timing is unknown is reported as such, not decoded at a guessed rate;
-# an export that cannot be written fails the program.
+# an export that cannot be written, or of a format it does not know, fails the program.
 examples=$(dirname "$0")/../../examples
 expect_status 0 "$runner" --ports sim --sim-config "$examples/ir-sim.ini" --ir-decode "$examples/ir-capture.tvm"
 grep -Eq '^IR a capture of [0-9]+ samples; its timing needs the sync frequency: give --ir-sync-hz$' "$work/err" ||
     fail "--ir-decode without the sync frequency does not ask for it"
 expect_status 2 "$runner" --ports sim --sim-config "$examples/ir-nec.ini" --ir-export csv:/nonexistent/x.csv "$examples/ir-capture.tvm"
+expect_status 2 "$runner" --ir-export "wav:$work/x.wav" "$doc"
+grep -q -- "--ir-export takes FORMAT:FILE" "$work/err" || fail "--ir-export accepts an unknown format"
 
 # --doctor: no document needed; the exit status agrees with the summary line, and the
 # JSON form says the same.

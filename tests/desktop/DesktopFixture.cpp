@@ -244,9 +244,3 @@ bool CPrivateBus::Start(const std::string& folder, std::string& why, const std::
     }
     return true;
 }
-
-std::string CPrivateBus::Calls() const
-{
-    std::string text = ReadFile(m_strRecord);
-    return text.rfind("ready\n", 0) == 0 ? text.substr(6) : text;
-}

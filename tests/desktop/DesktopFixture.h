@@ -75,8 +75,8 @@ public:
     // canPowerOff: the stand-in's answer to CanPowerOff.
     bool Start(const std::string& folder, std::string& why, const std::string& canPowerOff = "yes");
     const std::string& Address() const { return m_strAddress; }
-    // What the stand-in recorded, one line per call, after its "ready" line.
-    std::string Calls() const;
+    // What the stand-in recorded: "ready", then one line per call.
+    std::string Record() const { return ReadFile(m_strRecord); }
 
 private:
     pid_t m_daemon = 0;

@@ -51,9 +51,7 @@ int main(int argc, char** argv)
     if (std::all_of(title.begin(), title.end(), [](unsigned char c) {
             return c < 0x80;
         })) // WM_NAME as STRING is Latin-1: only a plain title fits it as it stands
-        XChangeProperty(display, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(title.data()),
-                        static_cast<int>(title.size()));
+        XStoreName(display, w, title.c_str());
     if (setPid) {
         long pid = getpid();
         XChangeProperty(display, w, netWmPid, XA_CARDINAL, 32, PropModeReplace,

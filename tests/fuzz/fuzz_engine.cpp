@@ -85,16 +85,6 @@ std::string WithoutLogSection(std::string config)
     return config;
 }
 
-void UseConfiguration(const std::string* config)
-{
-    if (config == nullptr) {
-        unsetenv("TAVIMORE_SIM_CONFIG");
-        return;
-    }
-    WriteFile(g_strConfigFile, WithoutLogSection(*config));
-    setenv("TAVIMORE_SIM_CONFIG", g_strConfigFile.c_str(), 1);
-}
-
 // The first line repeated, separated by spaces, into one line of at least 1 MiB: long
 // lines reach splitting and evaluation costs that short inputs never show.
 std::string WithLongFirstLine(const std::string& document)
@@ -140,9 +130,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const bool hasConfig = (control & 0x10) != 0 && !g_strConfigFile.empty();
     const size_t nul = hasConfig ? std::min(rest.find('\0'), rest.size()) : 0;
-    const std::string config = rest.substr(0, nul);
+    if (hasConfig) {
+        WriteFile(g_strConfigFile, WithoutLogSection(rest.substr(0, nul)));
+        setenv("TAVIMORE_SIM_CONFIG", g_strConfigFile.c_str(), 1);
+    } else {
+        unsetenv("TAVIMORE_SIM_CONFIG");
+    }
     rest.erase(0, hasConfig ? std::min(nul + 1, rest.size()) : 0);
-    UseConfiguration(hasConfig ? &config : nullptr);
     std::string script = (control & 0x08) && g_bLongLines ? WithLongFirstLine(rest) : rest;
 
     CFuzzHost host;
@@ -155,10 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Steps go on with the registers the run left, as in the editor after F5 then F7.
     std::string document = script;
-    for (int i = 1; i <= 2; ++i) {
-        int lines = CountEditorLines(document);
-        CStepResult step = StepDocumentLine(engine, document, data[i] % lines);
-        document = step.text;
-    }
+    for (int i = 1; i <= 2; ++i)
+        document = StepDocumentLine(engine, document, data[i] % CountEditorLines(document)).text;
     return 0;
 }

@@ -19,21 +19,14 @@ TOP = HERE.parent.parent
 
 def entry(document: bytes, options: list, folder: pathlib.Path) -> bytes:
     control, step, config = 0, 0, None
-    i = 0
-    while i < len(options):
-        name = options[i]
-        value = options[i + 1] if i + 1 < len(options) else ""
+    for name, value in zip(options, options[1:] + [""]):
         if name == "--debug-level" and value == "100":
             control |= 0x01
         elif name == "--step" and value.isdigit():
             step = int(value) & 0xFF
-        elif name == "--sim-config":
-            path = folder / value
-            if path.is_file():
-                config = path.read_bytes().replace(b"\0", b"")
-        i += 1
-    if config is not None:
-        control |= 0x10
+        elif name == "--sim-config" and (folder / value).is_file():
+            config = (folder / value).read_bytes().replace(b"\0", b"")
+            control |= 0x10
     text = document.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
     head = bytes([control, step, step])
     return head + (config + b"\0" if config is not None else b"") + text
@@ -45,10 +38,8 @@ def main() -> int:
     written = 0
     for script in sorted((TOP / "tests" / "scripts").rglob("*.tvm")):
         document = script.read_bytes()
-        options = []
         m = re.match(rb"/ run:([^\r\n]*)", document)
-        if m:
-            options = shlex.split(m.group(1).decode("ascii", "replace"))
+        options = shlex.split(m.group(1).decode("ascii", "replace")) if m else []
         name = "-".join(script.relative_to(TOP / "tests" / "scripts").with_suffix("").parts)
         (out / name).write_bytes(entry(document, options, script.parent))
         written += 1

@@ -148,15 +148,10 @@ TEST_F(IrGolden, ReadsTheRegistersAsIrsignalLeavesThem)
                       std::to_string(std::lround(run.dMicroseconds)) + "us";
         record += "\n";
     }
-}
-
-TEST(IrCapture, RegistersWithoutACaptureAreEmpty)
-{
-    std::vector<uint32_t> registers(10000, 0);
-    EXPECT_TRUE(CIrCapture::FromRegisters(registers.data(), registers.size(), 0).IsEmpty());
-    EXPECT_TRUE(CIrCapture::FromRegisters(registers.data(), registers.size(), 39999).IsEmpty());
-    EXPECT_TRUE(
-        CIrCapture::FromRegisters(registers.data(), registers.size(), 0xFFFFFFFF).IsEmpty());
+    // Registers without a capture, whatever REGL says, are an empty capture.
+    const std::vector<uint32_t> zeros(10000, 0);
+    for (uint32_t last : {0u, 39999u, 0xFFFFFFFFu})
+        EXPECT_TRUE(CIrCapture::FromRegisters(zeros.data(), zeros.size(), last).IsEmpty()) << last;
     EXPECT_DOUBLE_EQ(CIrCapture::SyncHzFromDebugEdges(400000), 10000);
 }
 
@@ -236,8 +231,4 @@ TEST_F(IrGolden, LastGapAndFlipperProtocols)
     record += ExportCapture(IrExportFormat::Pronto, in);
     in.durations = Joined(Nec(0x04, 0x08), {Nec(0x1A40, 0x12, true), Rc5(1, 70, 0), {300, 30000}});
     record += ExportCapture(IrExportFormat::FlipperParsed, in);
-    IrExportFormat format{};
-    EXPECT_TRUE(ParseExportFormat("flipper-raw", format));
-    EXPECT_EQ(format, IrExportFormat::FlipperRaw);
-    EXPECT_FALSE(ParseExportFormat("wav", format));
 }

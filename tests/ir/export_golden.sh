@@ -17,10 +17,6 @@ for f in $formats; do args+=(--ir-export "$f:$work/$name.$f"); done
     "$examples/ir-capture.tvm" >/dev/null 2>"$work/stderr" || { cat "$work/stderr"; exit 1; }
 grep '^IR ' "$work/stderr" >"$work/$name.decode"
 for f in decode $formats; do
-    if [ "${TAVIMORE_UPDATE_GOLDEN:-}" = 1 ]; then
-        cp "$work/$name.$f" "$expected/$name.$f"
-    elif ! diff -u "$expected/$name.$f" "$work/$name.$f"; then
-        fail "$name.$f differs"
-    fi
+    golden "$expected/$name.$f" "$work/$name.$f"
 done
 finish "$name exports"

@@ -10,20 +10,18 @@
 #    the refusal must look exactly as in 1. Either way the answer is printed.
 set -u
 runner=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../TestSupport.sh"
 printf 'debuglevel 100\nIN H%s70\nIN H%s71\n' "'" "'" >"$work/cmos.tvm"
 message='MessageBox "Tavimore" "ライブラリは使用できません。WinIo.dllが同じフォルダに存在するのかチェックしてください" -> OK'
-failed=0
 
 expect_refusal() { # label status out err
     local label=$1 status=$2 out=$3 err=$4
-    if [ "$status" != 3 ]; then echo "$label: exit status $status, expected 3"; failed=1; fi
-    if ! grep -qF "$message" "$err"; then echo "$label: no library message"; failed=1; fi
-    if [ "$(grep -c '^MessageBox' "$err")" != 1 ]; then echo "$label: not exactly one message box"; failed=1; fi
-    if ! grep -q '^tavimore-winio: no port access: ' "$err"; then echo "$label: the library did not say why"; failed=1; fi
+    [ "$status" = 3 ] || fail "$label: exit status $status, expected 3"
+    grep -qF "$message" "$err" || fail "$label: no library message"
+    [ "$(grep -c '^MessageBox' "$err")" = 1 ] || fail "$label: not exactly one message box"
+    grep -q '^tavimore-winio: no port access: ' "$err" || fail "$label: the library did not say why"
     # debuglevel and the first IN ran; the second IN did not.
-    if ! grep -q '実行したニーモニック数は2行です' "$out"; then echo "$label: the run did not stop after the first IN"; failed=1; fi
+    grep -q '実行したニーモニック数は2行です' "$out" || fail "$label: the run did not stop after the first IN"
 }
 
 # 1. No privilege.
@@ -44,8 +42,8 @@ echo "== what the Linux port-access library answered here (exit $status):"
 sed -n '/実行したニーモニック数/,$p' "$work/out2"
 cat "$work/err2"
 if [ "$status" = 0 ]; then
-    grep -q '^/ IN…' "$work/out2" || { echo "port access granted, but no IN status"; failed=1; }
+    grep -q '^/ IN…' "$work/out2" || fail "port access granted, but no IN status"
 else
     expect_refusal "as it stands" "$status" "$work/out2" "$work/err2"
 fi
-exit $failed
+finish "port-access library"

@@ -14,6 +14,7 @@
 #                                               script) on standard input
 # With TAVIMORE_UPDATE_GOLDEN=1 the expected files are written instead of compared.
 set -u
+. "$(dirname "$0")/../TestSupport.sh"
 raw=0
 expected=
 while [ $# -gt 2 ]; do
@@ -52,31 +53,11 @@ cd "$dir" || exit 1
 name=$(basename "$script")
 target=$name
 [ "$input" != "$script" ] && target=-
-out=$(mktemp)
-err=$(mktemp)
-trap 'rm -f "$out" "$err"' EXIT
 # Standard input is the document only when it is read from there ("-").
-"$runner" "${encoding[@]}" "${options[@]}" "$target" <"$(basename "$input")" >"$out" 2>"$err"
+"$runner" "${encoding[@]}" "${options[@]}" "$target" <"$(basename "$input")" >"$work/out" 2>"$work/err"
 status=$?
-
-if [ "${TAVIMORE_UPDATE_GOLDEN:-0}" = 1 ]; then
-    cp "$out" "$expected.out"
-    cp "$err" "$expected.err"
-    echo "updated $expected.out and .err (exit $status)"
-    exit 0
-fi
-
-failed=0
-if [ "$status" != "$expected_status" ]; then
-    echo "exit status $status, expected $expected_status"
-    failed=1
-fi
-for stream in "output $out out" "error $err err"; do
-    set -- $stream
-    if ! cmp -s "$2" "$expected.$3"; then
-        echo "standard $1 differs from $expected.$3:"
-        diff -u "$expected.$3" "$2" | head -n 60
-        failed=1
-    fi
+[ "$status" = "$expected_status" ] || fail "exit status $status, expected $expected_status"
+for stream in out err; do
+    golden "$expected.$stream" "$work/$stream"
 done
-exit $failed
+finish "$name"

@@ -73,11 +73,9 @@ for start in range(0, len(samples) - window, window):
 ding = [t for t, f in heard if 1200 <= f <= 1450]
 clip = [t for t, f in heard if 600 <= f <= 720]
 if not ding:
-    print("FAIL: the null sink heard no tone near 1320 Hz (the fixed sound): %s" % heard)
-    sys.exit(1)
+    sys.exit("FAIL: the null sink heard no tone near 1320 Hz (the fixed sound): %s" % heard)
 if len(clip) < 10:
-    print("FAIL: the null sink heard less than a second of 660 Hz (the clip): %s" % heard)
-    sys.exit(1)
+    sys.exit("FAIL: the null sink heard less than a second of 660 Hz (the clip): %s" % heard)
 print("heard the fixed sound at %.1f s and the clip's tone from %.1f s for %.1f s"
       % (min(ding), min(clip), len(clip) / 10))
 PY

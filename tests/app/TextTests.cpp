@@ -205,19 +205,6 @@ private slots:
         QVERIFY(!app.MainFrame()->isVisible());
     }
 
-    void SaveQuestionNamesTheDocumentAsItsTitleShows()
-    {
-        QStringList asked;
-        m_pFixture->App().SetSaveQuestion([&asked](const QString& name) {
-            asked << name;
-            return CTavimoreApp::SaveAnswer::No;
-        });
-        QTest::keyClicks(&m_pFixture->View(), QStringLiteral("W"));
-        QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("true - Tavimore"));
-        m_pFixture->App().OnFileNew();
-        QCOMPARE(asked, QStringList{QStringLiteral("true")});
-    }
-
     void RecentFilesKeepSixNewestFirstAndDroppedFilesOpen()
     {
         QStringList paths;

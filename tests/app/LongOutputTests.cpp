@@ -21,7 +21,6 @@ class CLongOutputTest final : public CAppTest {
     }
     CLargeTextView& Viewer() { return *m_pFixture->Frame().LongView(); }
     bool Shown() { return m_pFixture->Frame().IsLongOutputShown(); }
-    void Trigger(cmd::Id id) { m_pFixture->Trigger(id); }
 
 private slots:
     void TheOutputIsShownSavedAndUndoneInOneStep()
@@ -40,10 +39,10 @@ private slots:
         f.View().setFocus();
         QVERIFY(Viewer().hasFocus());
 
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QVERIFY(!Shown());
         QCOMPARE(f.Text(), m_strScript);
-        Trigger(cmd::kEditRedo);
+        f.Trigger(cmd::kEditRedo);
         QVERIFY(Shown());
 
         // The file holds the engine's bytes; undo after the save leaves a changed text.
@@ -52,9 +51,9 @@ private slots:
         QVERIFY(f.App().OnFileSaveAs());
         QCOMPARE(ReadBytes(path), output);
         QVERIFY(!f.Doc().IsModified());
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QVERIFY(f.Doc().IsModified());
-        Trigger(cmd::kEditRedo);
+        f.Trigger(cmd::kEditRedo);
         QVERIFY(!f.Doc().IsModified());
 
         // Opening a file shows it in the editor again.
@@ -85,16 +84,16 @@ private slots:
         QCOMPARE(f.Text(), expected);
         QCOMPARE(f.View().textCursor().position(), expected.indexOf(QLatin1Char('X')) + 1);
         // Each undo takes back one step: the key, the second run, the first run.
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QCOMPARE(f.Text(), doctext::Decode(second->Bytes()));
         QVERIFY(!Shown());
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QVERIFY(Shown());
         QVERIFY(f.Doc().LongOutput() == first);
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QCOMPARE(f.Text(), m_strScript);
         for (int i = 0; i < 3; ++i)
-            Trigger(cmd::kEditRedo);
+            f.Trigger(cmd::kEditRedo);
         QCOMPARE(f.Text(), expected);
     }
 

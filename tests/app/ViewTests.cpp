@@ -68,9 +68,6 @@ private slots:
             fixture.View().Highlighter()->rehighlight();
             QTextBlock first = fixture.View().document()->firstBlock();
             QCOMPARE(FormatAt(first, 0).fontWeight(), int(QFont::Bold));
-            QCOMPARE(FormatAt(first, 4).foreground().color(),
-                     CScriptHighlighter::Format(Kind::Register).foreground().color());
-            QCOMPARE(FormatAt(first.next(), 1).underlineStyle(), QTextCharFormat::SingleUnderline);
 
             // Off: no formats, and the text itself is untouched either way.
             toggle->trigger();

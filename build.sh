@@ -45,6 +45,8 @@ packages_ports=(linux-libc-dev)
 packages_ports_test=(util-linux)
 # The infrared exports are checked against LIRC's and sigrok's own decoders
 packages_ir_test=(lirc sigrok-cli)
+# The limits test measures the runner's peak memory with GNU time
+packages_cli_test=(time)
 
 # Everything the program, its tests and the benchmark build with, and what only the
 # tests run.
@@ -52,7 +54,7 @@ packages_program=("${packages_build[@]}" "${packages_test[@]}" "${packages_bench
     "${packages_media[@]}" "${packages_ftdi[@]}" "${packages_desktop[@]}" "${packages_ports[@]}"
     "${packages_app[@]}")
 packages_tests_only=("${packages_desktop_test[@]}" "${packages_ports_test[@]}" "${packages_app_test[@]}"
-    "${packages_ir_test[@]}")
+    "${packages_ir_test[@]}" "${packages_cli_test[@]}")
 
 need_packages() {
     local missing=()

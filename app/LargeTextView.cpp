@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -700,6 +701,20 @@ bool CLargeTextView::focusNextPrevChild(bool)
 {
     // Tab types a tab in the editor, so here it asks for an edit instead of moving on.
     return false;
+}
+
+void CLargeTextView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The entries and texts of a read-only text widget's menu, in the language Qt's own
+    // translations give them (the editor's menu is Qt's).
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"), this,
+                                   &CLargeTextView::Copy);
+    copy->setEnabled(HasSelection());
+    QAction* all = menu.addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"),
+                                  this, &CLargeTextView::SelectAll);
+    all->setEnabled(m_pText->End() != CTextPos());
+    menu.exec(event->globalPos());
 }
 
 void CLargeTextView::focusInEvent(QFocusEvent* event)

@@ -3,7 +3,8 @@
 // It looks like the script editor (blue text on light cyan, the gutter with line
 // numbers and breakpoint discs, the script's colours) but lays out only the lines on
 // screen, one line to a row with no wrapping, so showing, scrolling and painting cost
-// the same for ten lines or ten million. It selects, copies and finds; the editor's
+// the same for ten lines or ten million. It selects, copies (also from the menu of its
+// right button, as a read-only text widget offers) and finds; the editor's
 // keys (F5, F7, Esc, the gutter's click) leave it as the same signals the editor sends.
 // It changes nothing: a key that would edit the text leaves as EditRequested, whose
 // receiver turns the text into an editable document and hands the key on.
@@ -101,6 +102,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

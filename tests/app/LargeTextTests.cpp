@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 
 #include "AppFixture.h"
@@ -297,6 +299,43 @@ private slots:
             QCOMPARE(picture.copy(0, 4, picture.width(), row),
                      picture.copy(0, 4 + row, picture.width(), row));
         }
+    }
+
+    void TheRightButtonsMenuCopiesAndSelectsAllAsAReadOnlyEditorsDoes()
+    {
+        // The entries of a read-only text widget's menu, without their key hints.
+        QPlainTextEdit editor;
+        editor.setReadOnly(true);
+        std::unique_ptr<QMenu> standard(editor.createStandardContextMenu());
+        QStringList expected;
+        for (const char* name : {"edit-copy", "select-all"})
+            expected << standard->findChild<QAction*>(name)->text().section(u'\t', 0, 0);
+
+        CLargeTextView view;
+        view.SetText(Text("WAIT 1\r\nEND"));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // Opens the menu, notes each entry with whether it is enabled, and picks one.
+        auto choose = [&view](int entry) {
+            QStringList seen;
+            QTimer::singleShot(0, &view, [&seen, entry] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                if (menu == nullptr) return;
+                for (QAction* action : menu->actions())
+                    seen << action->text() + (action->isEnabled() ? "" : " (off)");
+                menu->actions().at(entry)->trigger();
+                menu->close();
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    view.viewport()->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(view.viewport(), &click);
+            return seen;
+        };
+        QCOMPARE(choose(1), (QStringList{expected[0] + " (off)", expected[1]}));
+        QCOMPARE(view.SelectedText(), QStringLiteral("WAIT 1\nEND"));
+        QApplication::clipboard()->clear();
+        QCOMPARE(choose(0), expected);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("WAIT 1\nEND"));
     }
 };
 

@@ -108,7 +108,7 @@ TEST_F(DebugRun, PausesBeforeABreakpointAndContinuingRunsThatStatement)
     Debug(1);
 }
 
-TEST_F(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRun)
+TEST_F(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRunAlsoAfterAStopOrTheGuard)
 {
     // A loop with a call, statuses of several levels, and EXEC, which sets no status of
     // its own and so logs the previous statement's again: pausing before it (line 4)
@@ -130,19 +130,8 @@ TEST_F(DebugRun, TheReportOfAPausedRunIsThatOfThePlainRun)
             EXPECT_EQ(d.engine.ReadRegister(2), 15u);
         }
     }
-}
 
-// Storing the same value again is no change.
-TEST_F(DebugRun, PausesAfterAWatchedRegisterChanges)
-{
-    probe.watched = 5;
-    engine.SetScript(ScriptText("MOV REG1 1\nMOV REG5 7\nMOV REG5 7\nMOV REG2 2"));
-    Debug(0);
-    Debug(2);
-}
-
-TEST_F(DebugRun, AStopAndTheStatementGuardEndTheRunAsInAPlainRun)
-{
+    // A stop and the statement guard end the run as in a plain run.
     const std::string loop = ScriptText("L'A\nINC REG1\nJMP L'A");
     CDebugged stopped;
     stopped.host.stopAtPoll = 3; // every 32 statements
@@ -159,6 +148,15 @@ TEST_F(DebugRun, AStopAndTheStatementGuardEndTheRunAsInAPlainRun)
     EXPECT_EQ(guarded.ToTheEnd(loop), 300);
     EXPECT_EQ(guarded.engine.GetRunEnd(), RunEnd::CountGuard);
     EXPECT_EQ(Utf(guarded.engine.GetOutput()), guarded.PlainOutput(loop));
+}
+
+// Storing the same value again is no change.
+TEST_F(DebugRun, PausesAfterAWatchedRegisterChanges)
+{
+    probe.watched = 5;
+    engine.SetScript(ScriptText("MOV REG1 1\nMOV REG5 7\nMOV REG5 7\nMOV REG2 2"));
+    Debug(0);
+    Debug(2);
 }
 
 TEST_F(DebugRun, ACallPausedInsideTheSubroutineReturnsWhenContinued)

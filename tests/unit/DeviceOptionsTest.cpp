@@ -55,6 +55,10 @@ TEST_F(DeviceOptions, BothFormsTheLastOneWinsAndTheCommandLineBeatsTheEnvironmen
     EXPECT_EQ(parsed.others, (std::vector<std::string>{"doc.tvm", "--step", "3"}));
     // A prefix of an option name is not the option.
     EXPECT_EQ(Parse({"--portsx"}).others, std::vector<std::string>{"--portsx"});
+    // An elevated process takes a choice of the installation over the environment's.
+    setenv("TAVIMORE_ASSUME_ELEVATED", "1", 1);
+    setenv("TAVIMORE_FTDI", "/home/user/d2xx.so", 1);
+    EXPECT_EQ(ApplyDeviceOptions(Parse({"--ftdi=system"}).options), "");
 }
 
 TEST_F(DeviceOptions, MissingEmptyAndUnreadableValuesAreErrors)
@@ -79,13 +83,6 @@ TEST_F(DeviceOptions, TheSimConfigIsHandedOnAsAnAbsolutePath)
     EXPECT_EQ(ApplyDeviceOptions(parsed.options), "");
     EXPECT_STREQ(std::getenv("TAVIMORE_SIM_CONFIG"), parsed.options.simConfig.c_str());
     unsetenv("TAVIMORE_SIM_CONFIG");
-}
-
-TEST_F(DeviceOptions, AnElevatedProcessTakesAChoiceOfTheInstallationOverTheEnvironment)
-{
-    setenv("TAVIMORE_ASSUME_ELEVATED", "1", 1);
-    setenv("TAVIMORE_FTDI", "/home/user/d2xx.so", 1);
-    EXPECT_EQ(ApplyDeviceOptions(Parse({"--ftdi=system"}).options), "");
 }
 
 TEST(SleepInSlices, AsksAfterEverySliceAndStopsAtTheFirstYes)

@@ -18,7 +18,7 @@ TEST_F(Dialog, SoundsDoNotWaitAndMciWithFourArgumentsDoesNothing)
     Run("MCI");
 }
 
-TEST_F(Dialog, TheStopRequestClosesTheOpenWindowOnly)
+TEST_F(Dialog, TheStopRequestClosesTheOpenWindowOnlyAndWithoutOneTheHandleIsZero)
 {
     Run("MCI a.ogv", Shown::Nothing);
     engine.RequestStop();
@@ -29,11 +29,7 @@ TEST_F(Dialog, TheStopRequestClosesTheOpenWindowOnly)
     // A stop that arrives during a run closes the window the run opened.
     host.stopAtPoll = 1;
     Run("MCI b.ogv\nL'A\nINC REG1\nJMP L'A", Shown::Nothing);
-}
-
-// Without a window the handle is 0; without media windows at all a stop closes none.
-TEST_F(Dialog, WithoutAWindowTheHandleIsZero)
-{
+    // Without a window the handle is 0; without media windows at all a stop closes none.
     host.media.canCreate = false;
     Run("MCI a.ogv\nMCIPLAY", Shown::Nothing);
     host.hasMedia = false;

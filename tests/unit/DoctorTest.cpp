@@ -108,42 +108,34 @@ void ExpectReport(const std::vector<CFinding>& findings, const std::string& name
 
 // ---- Ports and memory
 
+// Without the capability the fix is the setcap command, and it says what that grants.
 // Lockdown refuses every way but the printer port, and names itself as the cause: no
-// setcap advice, since the capability is held and cannot help.
-TEST(DoctorPorts, LockedDownKernelRefusesEveryWayButThePrinterPort)
+// setcap advice, since the capability is held and cannot help. Without lockdown, ioperm
+// and /dev/port are enough.
+TEST(DoctorPorts, TheCapabilityLockdownAndTheWaysThatAreEnough)
 {
     CFakeProbe probe;
+    probe.Write("/proc/self/status", "CapEff:\t0000000000000000\n");
+    ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-no-capability");
+
     probe.Write("/sys/kernel/security/lockdown", "none [integrity] confidentiality\n");
     probe.Write("/proc/self/status", "Name:\ttavimore-run\nCapEff:\t000001ffffffffff\n");
     probe.Write("/dev/port", "");
     probe.ioperm = EPERM;
     probe.openErrors["/dev/port"] = EPERM;
     ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-lockdown");
-
     // The same refusals do not count when the scripts use the simulated ports.
     doctor::CDoctorSetup sim = MachineSetup();
     sim.portsChoice = "sim";
     EXPECT_TRUE(doctor::AllNeededOk(doctor::CheckPorts(probe, sim)));
-}
 
-// Without the capability the fix is the setcap command, and it says what that grants.
-TEST(DoctorPorts, NoCapabilityGivesTheSetcapCommand)
-{
-    CFakeProbe probe;
-    probe.Write("/proc/self/status", "CapEff:\t0000000000000000\n");
-    ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-no-capability");
-}
-
-TEST(DoctorPorts, GrantedIopermAndDevPortAreEnough)
-{
-    CFakeProbe probe;
     probe.Write("/sys/kernel/security/lockdown", "[none] integrity confidentiality\n");
     probe.Write("/proc/self/status", "CapEff:\t0000000000020000\n"); // CAP_SYS_RAWIO alone
-    probe.Write("/dev/port", "");
     probe.Write("/dev/mem", "");
     probe.Write("/proc/sys/kernel/osrelease", "6.1.0-test\n");
     probe.Write("/boot/config-6.1.0-test", "CONFIG_STRICT_DEVMEM=y\nCONFIG_IO_STRICT_DEVMEM=y\n");
     probe.ioperm = 0;
+    probe.openErrors.clear();
     ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-ioperm-strict-devmem");
     probe.Write("/proc/cmdline", "BOOT_IMAGE=/vmlinuz root=/dev/sda1 iomem=relaxed\n");
     ExpectReport(doctor::CheckPorts(probe, MachineSetup()), "ports-ioperm-iomem-relaxed");
@@ -203,27 +195,20 @@ void AddFtdiDevice(CFakeProbe& probe, bool boundToSio)
     probe.Write("/dev/bus/usb/001/005", "", 0664);
 }
 
-// FTDI's own library needs the device unbound from ftdi_sio, a udev rule for access and
-// a low latency timer.
-TEST(DoctorFtdi, DeviceBoundToFtdiSioWithRootOnlyPermissions)
-{
-    CFakeProbe probe;
-    probe.Write("/etc/passwd",
-                "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
-    AddFtdiDevice(probe, true);
-    probe.openErrors["/dev/bus/usb/001/005"] = EACCES;
-    doctor::CDoctorSetup setup = MachineSetup();
-    setup.ftdiLibrary = setup.ftdiVendorLibrary = "/usr/local/lib/libftd2xx.so";
-    ExpectReport(doctor::CheckFtdi(probe, setup), "ftdi-vendor-library-root-only");
-}
-
-// The adapter over libftdi1 detaches ftdi_sio itself. A library that does not load
-// counts; a missing device does not.
-TEST(DoctorFtdi, AdapterOpensADeviceTheUserMayUse)
+// The adapter over libftdi1 detaches ftdi_sio itself; FTDI's own library needs the device
+// unbound from ftdi_sio, a udev rule for access and a low latency timer. A library that
+// does not load counts; a missing device does not.
+TEST(DoctorFtdi, TheAdapterOrTheVendorLibraryWithTheDeviceBoundToFtdiSio)
 {
     CFakeProbe probe;
     AddFtdiDevice(probe, true);
     ExpectReport(doctor::CheckFtdi(probe, MachineSetup()), "ftdi-adapter-ready");
+    probe.Write("/etc/passwd",
+                "root:x:0:0::/root:/bin/sh\nalice:x:1000:1000::/home/alice:/bin/sh\n");
+    probe.openErrors["/dev/bus/usb/001/005"] = EACCES;
+    doctor::CDoctorSetup setup = MachineSetup();
+    setup.ftdiLibrary = setup.ftdiVendorLibrary = "/usr/local/lib/libftd2xx.so";
+    ExpectReport(doctor::CheckFtdi(probe, setup), "ftdi-vendor-library-root-only");
     CFakeProbe empty;
     empty.loadErrors["/opt/tavimore/lib/libtavimore-d2xx.so"] =
         "libftdi1.so.2: cannot open shared object file";
@@ -232,7 +217,7 @@ TEST(DoctorFtdi, AdapterOpensADeviceTheUserMayUse)
 
 // ---- Desktop
 
-TEST(DoctorDesktop, WaylandWithoutXWaylandFailsAndXWaylandWarns)
+TEST(DoctorDesktop, WaylandAloneFailsXWaylandWarnsAndX11CountsWhatItLacks)
 {
     CFakeProbe probe;
     probe.env["XDG_SESSION_TYPE"] = "wayland";
@@ -242,12 +227,10 @@ TEST(DoctorDesktop, WaylandWithoutXWaylandFailsAndXWaylandWarns)
     probe.x11 = Openbox();
     ExpectReport(doctor::CheckDesktop(probe, MachineSetup()), "wayland-with-xwayland");
     EXPECT_EQ(probe.asked, ":0");
-}
 
-// A window manager without _NET_WM_PID counts; logind's "challenge" fails power-off.
-TEST(DoctorDesktop, WindowManagerCompositorLogindSoundAndMedia)
-{
-    CFakeProbe probe;
+    // X11: a window manager without _NET_WM_PID counts; logind's "challenge" fails power-off.
+    probe.env.erase("XDG_SESSION_TYPE");
+    probe.env.erase("WAYLAND_DISPLAY");
     probe.env["DISPLAY"] = ":1";
     probe.x11 = Openbox();
     probe.x11.supported.pop_back(); // no _NET_WM_PID

@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -49,9 +50,7 @@ public:
 struct CFake : CLibrary {
     using CLibrary::CLibrary;
     void (*reset)(int) = Get<void (*)(int)>("FakeD2xxReset");
-    void (*failOpenAt)(int) = Get<void (*)(int)>("FakeD2xxFailOpenAt");
-    void (*failListAt)(int) = Get<void (*)(int)>("FakeD2xxFailListAt");
-    void (*failCount)(int) = Get<void (*)(int)>("FakeD2xxFailCount");
+    void (*fail)(int, int, int) = Get<void (*)(int, int, int)>("FakeD2xxFail");
     const char* (*takeLog)() = Get<const char* (*)()>("FakeD2xxTakeLog");
     void (*setSerial)(const char*, int) = Get<void (*)(const char*, int)>("FakeD2xxSetSerial");
     std::string Log() const { return takeLog(); }
@@ -60,6 +59,7 @@ struct CFake : CLibrary {
 class Ft245Device : public CRecordedRuns<CDeviceHost> {
 protected:
     CFake fake{TAVIMORE_FAKE_D2XX};
+    const CFake* library = &fake; // whose calls Note writes down
 
     void SetUp() override
     {
@@ -67,6 +67,15 @@ protected:
         fake.reset(2);
         host.file = TAVIMORE_FAKE_D2XX;
     }
+    // Writes down a call, its answer, the last status and the library's calls.
+    void Note(const CFt245Device& ft, const std::string& call, const std::string& answer)
+    {
+        std::string calls = library->Log();
+        std::replace(calls.begin(), calls.end(), '\n', ';');
+        record += call + " -> " + answer + ", status " + std::to_string(ft.GetLastStatus()) +
+                  ", library: " + calls + "\n";
+    }
+    static std::string Ok(bool ok) { return ok ? "ok" : "failed"; }
 };
 
 TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
@@ -75,68 +84,54 @@ TEST_F(Ft245Device, ALibraryWithoutOneFunctionIsNotUsedButStillCounts)
     CFake incomplete(TAVIMORE_FAKE_D2XX_INCOMPLETE);
     ASSERT_TRUE(incomplete.Loaded());
     incomplete.reset(2);
+    library = &incomplete;
     {
         CFt245Device ft(host);
-        EXPECT_FALSE(ft.IsAvailable());
-        EXPECT_EQ(incomplete.Log(), ""); // released before opening anything
-        EXPECT_EQ(ft.CountDevices(), 2);
+        Note(ft, "load", Ok(ft.IsAvailable())); // released before opening anything
+        Note(ft, "count", std::to_string(ft.CountDevices()));
         char buffer[CFt245Device::kSerialBufferSize];
-        EXPECT_TRUE(ft.GetSerialNumberInto(1, buffer));
-        EXPECT_STREQ(buffer, "FAKE0001");
-        incomplete.Log();
+        Note(ft, "serial into 1", Ok(ft.GetSerialNumberInto(1, buffer)));
+        Note(ft, "serial into 1 wrote", buffer);
     }
     // Loaded for counting only, nothing was opened: the destructor only counts.
     EXPECT_EQ(incomplete.Log(), "count\n");
     EXPECT_EQ(host.Messages(), std::vector<std::string>{kLibraryMissing});
 }
 
+// Loading succeeds whatever the opening gave. Device 0 stays open; the retry starts at
+// device 1 and fails again, so device 2's write never reaches the library. Only loading
+// records success: every device action retries.
 TEST_F(Ft245Device, AFailedOpenAllIsRetriedByEveryDeviceActionForTheRestOnly)
 {
     fake.reset(3);
-    fake.failOpenAt(1);
+    fake.fail(1, -1, 0);
     CFt245Device ft(host);
-    ASSERT_TRUE(ft.IsAvailable()); // loading succeeds whatever the opening gave
-    EXPECT_EQ(fake.Log(), "count\nopen 0\nopen 1\n");
-    EXPECT_EQ(ft.GetLastStatus(), d2xx::FT_DEVICE_NOT_OPENED);
-
-    // Device 0 stays open; the retry starts at device 1 and fails again, so device 2
-    // has no handle and its write never reaches the library.
-    EXPECT_FALSE(ft.WriteByte(2, 0x55));
-    EXPECT_EQ(fake.Log(), "count\nopen 1\n");
-    EXPECT_EQ(ft.GetLastStatus(), d2xx::FT_INVALID_HANDLE);
-
-    fake.failOpenAt(-1);
-    EXPECT_TRUE(ft.WriteByte(2, 0x55));
-    EXPECT_EQ(fake.Log(), "count\nopen 1\nopen 2\nbitmode 2 FF 1\nwrite 2 55 x1\n");
-    EXPECT_TRUE(ft.WriteByte(0, 0x01));
-    EXPECT_EQ(fake.Log(), "count\nwrite 0 01 x1\n"); // still retried: only loading records success
+    Note(ft, "load", Ok(ft.IsAvailable()));
+    Note(ft, "write 2 55", Ok(ft.WriteByte(2, 0x55)));
+    fake.fail(-1, -1, 0);
+    Note(ft, "write 2 55", Ok(ft.WriteByte(2, 0x55)));
+    Note(ft, "write 0 01", Ok(ft.WriteByte(0, 0x01)));
 }
 
-TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlag)
+// A refused bit mode leaves the flag clear. Listing failures give zero and empty texts;
+// D2XX's own error is no failure of the binding.
+TEST_F(Ft245Device, OnlyASuccessfulBitModeSetsTheSharedFlagAndListingFailuresGiveNothing)
 {
+    fake.fail(-1, 1, 0);
     CFt245Device ft(host);
-    ASSERT_TRUE(ft.IsAvailable());
-    fake.Log();
-    EXPECT_FALSE(ft.SetBitMode(5, 0x0F)); // no such device: the flag stays clear
+    Note(ft, "load", Ok(ft.IsAvailable()));
+    Note(ft, "set bit mode 5 0F", Ok(ft.SetBitMode(5, 0x0F)));
     uint8_t pins = 0;
-    EXPECT_TRUE(ft.GetBitMode(1, &pins));
-    EXPECT_EQ(pins, 0x3C);
-    EXPECT_TRUE(ft.ReadByte(0, &pins));
-    EXPECT_EQ(fake.Log(), "bitmode 1 00 1\npins 1\nread 0 x1\n");
-}
-
-TEST_F(Ft245Device, ListingFailuresGiveZeroAndEmptyTexts)
-{
-    fake.failListAt(1);
-    CFt245Device ft(host);
+    Note(ft, "get bit mode 1", Ok(ft.GetBitMode(1, &pins)));
+    Note(ft, "pins", std::to_string(pins));
+    Note(ft, "read 0", Ok(ft.ReadByte(0, &pins)));
     char buffer[CFt245Device::kSerialBufferSize] = "old";
-    EXPECT_TRUE(ft.GetSerialNumberInto(1, buffer)); // D2XX's own error is not a failure
-    EXPECT_STREQ(buffer, "");
-    EXPECT_STREQ(ft.GetSerialNumber(1), "");
-    EXPECT_STREQ(ft.GetSerialNumber(0), "FAKE0000");
-    EXPECT_STREQ(ft.GetSerialNumber(2), ""); // beyond the attached devices
-    fake.failCount(1);
-    EXPECT_EQ(ft.CountDevices(), 0);
+    Note(ft, "serial into 1", Ok(ft.GetSerialNumberInto(1, buffer)));
+    Note(ft, "serial into 1 wrote", buffer);
+    for (int device : {1, 0, 2}) // 2 is beyond the attached devices
+        Note(ft, "serial " + std::to_string(device), ft.GetSerialNumber(device));
+    fake.fail(-1, 1, 1);
+    Note(ft, "count", std::to_string(ft.CountDevices()));
 }
 
 // An EEPROM holds whatever was written into it: its serial number becomes a comment

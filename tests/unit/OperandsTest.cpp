@@ -53,8 +53,10 @@ TEST_F(Operands, RadixAskedForAndTokensNoStatementHolds)
 }
 
 // REG:n, REG:0 and REG: read through a register; REG65535 is REG:0 and REG131072
-// REG:2. No digits after REG name REG0, silently.
-TEST_F(Operands, RegisterForms)
+// REG:2. No digits after REG name REG0, silently. Registers that do not exist are
+// refused without touching memory; indirection is one level deep: a register holding an
+// index code is used as a plain number.
+TEST_F(Operands, RegisterFormsAndRegistersThatDoNotExist)
 {
     Write(5, 12);
     Write(3, 20);
@@ -62,12 +64,6 @@ TEST_F(Operands, RegisterForms)
     Write(-1, 5);
     Evaluate({"REG5", "reg5", "REG:3", "REG:0", "REG:", "REGL", "REG-1"});
     Parse({"REGL", "REGW", "REG-2", "7", "REG65535", "REG:0", "REG131072", "REG:2", "", "REGX"});
-}
-
-// Registers that do not exist are refused without touching memory; indirection is one
-// level deep: a register holding an index code is used as a plain number.
-TEST_F(Operands, RegistersThatDoNotExistAreRefusedWithoutTouchingMemory)
-{
     Write(10000, 1);
     Write(-1, 10000);
     Write(0xFFFF, 1);

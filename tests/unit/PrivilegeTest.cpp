@@ -50,19 +50,15 @@ std::string ChildCapabilities()
 
 } // namespace
 
-TEST(Privilege, TheForcedDecisionOnlyAddsRefusals)
+// The forced decision only adds refusals; then only the installed libraries load.
+TEST_F(Elevated, OnlyTheInstalledLibrariesLoadAndEveryLibraryByPath)
 {
+    EXPECT_TRUE(ProcessIsElevated());
     unsetenv("TAVIMORE_ASSUME_ELEVATED");
     const bool natural = ProcessIsElevated();
     setenv("TAVIMORE_ASSUME_ELEVATED", "0", 1);
     EXPECT_EQ(ProcessIsElevated(), natural);
     setenv("TAVIMORE_ASSUME_ELEVATED", "1", 1);
-    EXPECT_TRUE(ProcessIsElevated());
-    unsetenv("TAVIMORE_ASSUME_ELEVATED");
-}
-
-TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
-{
     for (const char* kind : {"system", "sim", "none"})
         EXPECT_EQ(DeviceLibraryRefusal("--ports", kind), "");
     EXPECT_EQ(ResolveDeviceLibrary(DeviceLibrary::Ports, "/home/user/lib.so"), "");
@@ -71,10 +67,7 @@ TEST_F(Elevated, OnlyTheInstalledLibrariesLoad)
     const std::string sim = ResolveDeviceLibrary(DeviceLibrary::Ports, "sim");
     EXPECT_EQ(sim.rfind("/tavimore/libtavimore-winio-sim.so"), sim.size() - 34) << sim;
     EXPECT_EQ(sim.find(ExecutableFolder()), std::string::npos) << sim;
-}
-
-TEST(Privilege, LibrariesLoadByPathNeverByBareName)
-{
+    // Without elevation, libraries load by path, never by bare name.
     unsetenv("TAVIMORE_ASSUME_ELEVATED");
     CDlLoader loader;
     EXPECT_EQ(loader.Open("libm.so.6"), nullptr);

@@ -1,10 +1,6 @@
 // The run loop where a script test cannot see it: the guards, stopping, what a wait
 // asks of the host, and what stays the same from run to run.
-#include <set>
-
-#include "KeywordChain.h"
 #include "RecordedRuns.h"
-#include "Text.h"
 
 namespace {
 
@@ -123,16 +119,6 @@ TEST_F(RunLoop, AStatementHandedInAfterARunFindsTheLabelsOfThatRun)
                             Utf(engine.GetStatus().substr(0, engine.GetStatus().size() - 2)));
     }
     EXPECT_EQ(engine.GetCallDepth(), 2);
-}
-
-TEST(KeywordChain, NoTwoMnemonicsAreEqualWithoutRegardToCase)
-{
-    std::set<std::string> seen;
-    for (const CInstruction& instruction : CKeywordChain::Get().Entries())
-        EXPECT_TRUE(seen.insert(text::FoldCase(instruction.mnemonic)).second)
-            << Utf(instruction.mnemonic);
-    EXPECT_EQ(CKeywordChain::Get().Find("jMp"), CKeywordChain::Get().Find("JMP"));
-    EXPECT_NE(CKeywordChain::Get().Find(Sj("カーソル行")), nullptr);
 }
 
 } // namespace

@@ -2,8 +2,12 @@
 // cannot look: the instructions' registered token counts against what their handlers
 // really refuse, and the numerals of the radix message.
 #include "ScriptCheck.h"
+
+#include <set>
+
 #include "KeywordChain.h"
 #include "RecordedRuns.h"
+#include "Text.h"
 
 namespace {
 
@@ -24,10 +28,15 @@ bool RefusedForCount(std::string_view mnemonic, int count)
 
 using ScriptCheck = CGoldenTest;
 
-TEST_F(ScriptCheck, EachInstructionNeedsTheTokensItsHandlerAsksFor)
+// No two mnemonics are equal without regard to case.
+TEST_F(ScriptCheck, EachInstructionIsFoundOnceAndNeedsTheTokensItsHandlerAsksFor)
 {
+    EXPECT_EQ(CKeywordChain::Get().Find("jMp"), CKeywordChain::Get().Find("JMP"));
+    EXPECT_NE(CKeywordChain::Get().Find(Sj("カーソル行")), nullptr);
+    std::set<std::string> seen;
     for (const CInstruction& instruction : CKeywordChain::Get().Entries()) {
         SCOPED_TRACE(Utf(instruction.mnemonic));
+        EXPECT_TRUE(seen.insert(text::FoldCase(instruction.mnemonic)).second);
         // The fewest tokens the handler takes without its count message.
         int taken = 1;
         while (taken < 8 && RefusedForCount(instruction.mnemonic, taken))

@@ -64,16 +64,6 @@ TEST_F(Splitter, Statement)
           Tokens);
 }
 
-TEST(LineStore, GrowsPastTheCapacity)
-{
-    std::string script;
-    for (int i = 0; i < 5000; ++i)
-        script += "L" + std::to_string(i) + "\r\n";
-    std::vector<std::string> lines = Lines(script);
-    ASSERT_EQ(lines.size(), 5000u);
-    EXPECT_EQ(lines[4999], "L4999");
-}
-
 TEST(Statement, ItemsPastTheCountAreEmptyAndToEndKeepsTheRest)
 {
     CScriptLines statement;

@@ -29,17 +29,14 @@ std::string Wave(int format, int bits)
            "data" + le(0, 4);
 }
 
-TEST(ScriptFilePath, TheFixedNameIsOurShippedSound)
+TEST(ScriptFilePath, TheFixedNameIsOurShippedSoundAndOtherNamesLinuxPaths)
 {
     const std::string shipped = ScriptFilePath(Sj("C:\\WINDOWS\\MEDIA\\Ding.wav"));
     ASSERT_FALSE(shipped.empty()) << "the build tree has no sounds/ding.wav";
     EXPECT_NE(shipped.find("sounds/ding.wav"), std::string::npos);
     EXPECT_EQ(ScriptFilePath("c:/windows/media/DING.WAV"), shipped);
     EXPECT_TRUE(HasPlayableSound(shipped));
-}
-
-TEST(ScriptFilePath, OtherNamesBecomeLinuxPaths)
-{
+    // Other names become Linux paths.
     EXPECT_EQ(ScriptFilePath(Sj("C:\\音\\ベル.wav")), "/音/ベル.wav");
     EXPECT_EQ(ScriptFilePath("d:rel.wav"), "rel.wav");
     EXPECT_EQ(ScriptFilePath("sub\\a.wav"), "sub/a.wav");

@@ -20,14 +20,11 @@ protected:
 
 // The last line gains a line break; jumps past the end stop there. Lines of 255 bytes or
 // more are cut, with a message.
-TEST_F(Stepper, TheLastLineAndALongLine)
+TEST_F(Stepper, TheLastLineALongLineAndACallAcrossSteps)
 {
     Step("A\nJMP D'50", 1);
     Step("XYZ " + std::string(300, 'a') + "\nB", 0);
-}
-
-TEST_F(Stepper, CallAndReturnWorkAcrossSteps)
-{
+    // A call and its return work across steps.
     Step("CALL L'S\nXYZ\nL'S\nRET", 0);
     Step("CALL L'S\nXYZ\nL'S\nRET", 3);
 }

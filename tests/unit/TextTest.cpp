@@ -4,17 +4,14 @@
 #include "TestHost.h"
 #include "Text.h"
 
-TEST(Text, SearchesStepOverDoubleByteCharacters)
+TEST(Text, SearchesAndCaseFoldingStepOverDoubleByteCharacters)
 {
     // "ア" is 0x83 0x41: its trail byte is an 'A' that a search must not find.
     std::string s = Sj("アA");
     EXPECT_EQ(text::FindChar(s, 'A'), 2u);
     // "＼" (0x81 0x5F) and "ソ" (0x83 0x5C, trail byte is a backslash).
     EXPECT_EQ(text::FindChar(Sj("ソ\\"), '\\'), 2u);
-}
-
-TEST(Text, CaseFoldsAsciiAndFullWidthLettersOnly)
-{
+    // Case folds ASCII and full-width letters only.
     EXPECT_EQ(text::ToUpper("jmp"), "JMP");
     EXPECT_EQ(text::ToUpper(Sj("ａｂｃ")), Sj("ＡＢＣ"));
     // A trail byte in a-z stays: "ヂ" is 0x83 0x61.

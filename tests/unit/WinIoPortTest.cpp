@@ -109,26 +109,21 @@ TEST_F(WinIoPort, LoadsOnceReadsBitsAndShutsTheLibraryDownWithTheEngine)
     ASSERT_TRUE(fake.Complete());
     host.file = TAVIMORE_FAKE_WINIO;
     auto own = std::make_unique<CScriptEngine>(host);
-    fake.setPortValue(0xAABBCCDD);
-    RunUtf8(*own, "IN H'70"); // the library answers all 32 bits: the read keeps its width
-    EXPECT_EQ(own->GetRegL(), 0xDDu);
-    RunUtf8(*own, "WIN H'70");
-    EXPECT_EQ(own->GetRegL(), 0xCCDDu);
-    EXPECT_EQ(fake.Calls(), "InitializeWinIo\nGetPortVal 70 1\nGetPortVal 70 2\n");
-    EXPECT_TRUE(host.Messages().empty());
-    EXPECT_EQ(host.loader.opens, 1);
-
+    fake.setPortValue(0xAABBCCDD); // all 32 bits answered: a read keeps its own width
+    for (const std::string script : {"IN H'70", "WIN H'70"}) {
+        RunUtf8(*own, script);
+        record += "> " + script + "\n" + RunRecord(*own, host, "");
+    }
     fake.setPortValue(0xFF);
-    EXPECT_TRUE(own->ReadPortBit(0x379, 7));
-    EXPECT_FALSE(own->ReadPortBit(0x379, 8)); // only bits 0 to 7 exist
-    EXPECT_TRUE(own->TestPortBit(0));
-    EXPECT_FALSE(own->TestPortBit(31));
-    EXPECT_FALSE(own->TestPortBit(0xFFFF));
-
-    fake.reset();
+    for (int bit : {7, 8}) // only bits 0 to 7 exist
+        record += "port bit " + std::to_string(bit) + " " +
+                  std::to_string(own->ReadPortBit(0x379, bit)) + "\n";
+    for (int bit : {0, 31, 0xFFFF})
+        record +=
+            "test bit " + std::to_string(bit) + " " + std::to_string(own->TestPortBit(bit)) + "\n";
     own.reset();
-    EXPECT_EQ(fake.Calls(), "ShutdownWinIo\n");
-    EXPECT_EQ(host.loader.closes, 1);
+    record += fake.Calls() + "opens " + std::to_string(host.loader.opens) + ", closes " +
+              std::to_string(host.loader.closes) + "\n";
 }
 
 TEST(DumpLine, ShiftJisColumns)

@@ -66,17 +66,13 @@ FAKE_EXPORT void FakeD2xxReset(int devices)
     g_state = CFakeState();
     g_state.devices = devices;
 }
-FAKE_EXPORT void FakeD2xxFailOpenAt(int device)
+// Failures on demand: FT_Open of device openAt, the listing of device listAt's serial
+// number (-1: none of either), and counting when count is not 0.
+FAKE_EXPORT void FakeD2xxFail(int openAt, int listAt, int count)
 {
-    g_state.failOpenAt = device;
-}
-FAKE_EXPORT void FakeD2xxFailListAt(int device)
-{
-    g_state.failListAt = device;
-}
-FAKE_EXPORT void FakeD2xxFailCount(int fail)
-{
-    g_state.failCount = fail != 0;
+    g_state.failOpenAt = openAt;
+    g_state.failListAt = listAt;
+    g_state.failCount = count != 0;
 }
 // The calls since the last reset or the last call of this function.
 FAKE_EXPORT const char* FakeD2xxTakeLog()

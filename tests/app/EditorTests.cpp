@@ -24,28 +24,36 @@ CFindReplaceDialog* Replace(CAppFixture& fixture, const QString& find, const QSt
     return dialog;
 }
 
+// The editor after a run or a step: the caret's line and column, the line the gutter
+// marks, the REGL display, and the text with its line breaks shown.
+QString State(CAppFixture& fixture)
+{
+    QString state;
+    QDebug(&state).noquote() << "caret" << fixture.CaretLine()
+                             << fixture.View().textCursor().positionInBlock() << "| marked"
+                             << fixture.View().MarkedLine() << "| REGL" << fixture.RegL() << "|"
+                             << fixture.Text().replace('\n', QStringLiteral(" \u23CE "));
+    return state;
+}
+
 } // namespace
 
 class CEditorTest final : public CAppTest {
     Q_OBJECT
 private slots:
-    void F5RunsTheWholeScriptAsOneUndoableEditShowingRunning()
+    void RunsAndStepsRewriteTheTextAsOneUndoableEditAndMoveTheCaret()
     {
+        QStringList states;
+        // F5 trims the trailing empty line: two statements ran.
         m_pFixture->Run(QStringLiteral("WAIT 5\n/ note\n\n"));
-        // The trailing empty line is trimmed: two statements ran.
-        QCOMPARE(m_pFixture->Text(),
-                 QStringLiteral("WAIT 5\n/ note\n\n\n/ 実行したニーモニック数は2行です\n"));
-        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000005@h"));
+        states << State(*m_pFixture);
         m_pFixture->View().undo();
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 5\n/ note\n\n"));
-
+        states << State(*m_pFixture);
         // The tool-bar Run button does the same.
         m_pFixture->Engine().SetDebugLevel(20);
         m_pFixture->SetText(QStringLiteral("WAIT 3"));
         m_pFixture->Trigger(cmd::kScriptRun);
-        QCOMPARE(m_pFixture->Text(),
-                 QStringLiteral("WAIT 3\n/ 実行したニーモニック数は1行です\n/ WAIT しました\n"));
-        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000003@h"));
+        states << State(*m_pFixture);
 
         // While a run or a step shows a box (here for a label that does not exist), the
         // indicator says running and Run is grey.
@@ -63,44 +71,37 @@ private slots:
         QCOMPARE(seen, (QStringList{QStringLiteral("実行中-run"), QStringLiteral("実行中-run")}));
         QCOMPARE(frame.RunningPane()->text(), QString());
         QVERIFY(frame.Action(cmd::kScriptRun)->isEnabled());
-    }
 
-    void F7StepsAndTheCaretFollowsTheStep()
-    {
         // What a step writes and where its caret goes is shown by the stepping scripts;
         // here the editor applies it: a jump down past the new status line, then a step
         // without a jump, undone in one go.
-        m_pFixture->Engine().SetDebugLevel(20);
         m_pFixture->SetText(QStringLiteral("JMP L'B\n/ a\n/ b\n/ c\nL'B\nWAIT 0"));
         m_pFixture->Step(0);
-        QCOMPARE(m_pFixture->CaretLine(), 6);
-        QCOMPARE(m_pFixture->View().textCursor().positionInBlock(), 0);
+        states << State(*m_pFixture);
         m_pFixture->SetText(QStringLiteral("WAIT 9\n/ next"));
         m_pFixture->Step(0);
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ WAIT しました\n/ next"));
-        QCOMPARE(m_pFixture->CaretLine(), 2);
-        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000009@h"));
+        states << State(*m_pFixture);
         m_pFixture->View().undo();
-        QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 9\n/ next"));
-    }
+        states << State(*m_pFixture);
 
-    void StepsCountTheScriptsLinesNotWrappedRowsOrLeadBytes()
-    {
-        // A long line above the caret, wrapped even within its one word, is one line.
+        // Steps count the script's lines: a long line above the caret, wrapped even within
+        // its one word, is one line; a line ending in a lone lead byte is followed by a
+        // line of its own, to the editor and to the engine.
         m_pFixture->Frame().resize(300, 300);
         m_pFixture->Frame().show();
         m_pFixture->SetText(QStringLiteral("/ ") + QString(200, 'w') + QStringLiteral("\nWAIT 4"));
         QVERIFY(m_pFixture->View().document()->firstBlock().layout()->lineCount() > 1);
         m_pFixture->Step(1);
-        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000004@h"));
-        // A line ending in a lone lead byte is followed by a line of its own, to the
-        // editor and to the engine.
+        states << State(*m_pFixture);
+        // A run takes the step's mark away.
+        m_pFixture->Key(Qt::Key_F5);
+        states << State(*m_pFixture);
         m_pFixture->SetText(doctext::Decode(std::string("/ \x82\r\nWAIT 5\r\nJMP D'0")));
         m_pFixture->Step(1);
-        QCOMPARE(m_pFixture->RegL(), QStringLiteral("000000005@h"));
-        QCOMPARE(m_pFixture->CaretLine(), 2);
+        states << State(*m_pFixture);
         m_pFixture->Key(Qt::Key_F7);
-        QCOMPARE(m_pFixture->CaretLine(), 0);
+        states << State(*m_pFixture);
+        COMPARE_GOLDEN(states.join('\n') + '\n', "editor-runs-and-steps");
     }
 
     void DotKeyStepsOnceArmedAndShiftGreaterOrF6Disarm()
@@ -136,7 +137,7 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("WAIT 7.\n."));
     }
 
-    void CaretLineTextsHaveTheirOwnBasesAndTheTitleTurnsTrue()
+    void CaretLineTextsHaveTheirOwnBasesAndTheTitleAndSaveQuestionTurnTrue()
     {
         m_pFixture->SetText(QStringLiteral("a\nb\nc"));
         m_pFixture->PutCaret(2);
@@ -159,16 +160,19 @@ private slots:
         // Shift+'>' does not flip it.
         QTest::keyClick(&m_pFixture->View(), '>', Qt::ShiftModifier);
         QVERIFY(!CTavimoreView::TitleToggle());
+        // The question whether to save names the document as the title does.
+        QStringList asked;
+        m_pFixture->App().SetSaveQuestion([&asked](const QString& name) {
+            asked << name;
+            return CTavimoreApp::SaveAnswer::No;
+        });
+        m_pFixture->App().OnFileNew();
+        QCOMPARE(asked, QStringList{QStringLiteral("true")});
     }
 
     void CopyFindAndReplaceKeepOtherCodesOfACharacter()
     {
         m_pFixture->SetText(QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
-        m_pFixture->View().selectAll();
-        QApplication::clipboard()->clear();
-        m_pFixture->Key(Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("WAIT 1\nwait 2\nWAIT 3"));
-
         CFindReplaceDialog* find = Replace(*m_pFixture, "WAIT", "WAITPUMP");
         find->MatchCase()->setChecked(true);
         QCOMPARE(find->ReplaceAll(), 2);
@@ -187,7 +191,7 @@ private slots:
         m_pFixture->SetText(doctext::Decode(bytes));
         QCOMPARE(m_pFixture->Doc().EngineText(), bytes);
         m_pFixture->View().selectAll();
-        m_pFixture->View().copy();
+        m_pFixture->Key(Qt::Key_C, Qt::ControlModifier);
         // Other programs get the characters alone.
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("髙≒ A"));
         // Pasted back in the editor they keep their codes...

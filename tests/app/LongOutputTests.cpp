@@ -21,7 +21,6 @@ class CLongOutputTest final : public CAppTest {
     }
     CLargeTextView& Viewer() { return *m_pFixture->Frame().LongView(); }
     bool Shown() { return m_pFixture->Frame().IsLongOutputShown(); }
-    void Trigger(cmd::Id id) { m_pFixture->Trigger(id); }
 
 private slots:
     void TheOutputIsShownSavedAndUndoneInOneStep()
@@ -40,10 +39,10 @@ private slots:
         f.View().setFocus();
         QVERIFY(Viewer().hasFocus());
 
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QVERIFY(!Shown());
         QCOMPARE(f.Text(), m_strScript);
-        Trigger(cmd::kEditRedo);
+        f.Trigger(cmd::kEditRedo);
         QVERIFY(Shown());
 
         // The file holds the engine's bytes; undo after the save leaves a changed text.
@@ -52,9 +51,9 @@ private slots:
         QVERIFY(f.App().OnFileSaveAs());
         QCOMPARE(ReadBytes(path), output);
         QVERIFY(!f.Doc().IsModified());
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QVERIFY(f.Doc().IsModified());
-        Trigger(cmd::kEditRedo);
+        f.Trigger(cmd::kEditRedo);
         QVERIFY(!f.Doc().IsModified());
 
         // Opening a file shows it in the editor again.
@@ -63,30 +62,7 @@ private slots:
         QCOMPARE(f.Doc().EngineText(), output);
     }
 
-    void AKeyMakesTheOutputTheTextWhereTheCaretIs()
-    {
-        CAppFixture& f = *m_pFixture;
-        const std::string output = RunLoop();
-        Viewer().setFocus();
-        Viewer().SetSelection({1, 2}, {1, 2});
-        QTest::keyClicks(&Viewer(), QStringLiteral("X"));
-        QVERIFY(!Shown());
-        QVERIFY(f.View().hasFocus());
-        QString expected = doctext::Decode(output);
-        expected.insert(expected.indexOf(QLatin1Char('\n')) + 3, QLatin1Char('X'));
-        QCOMPARE(f.Text(), expected);
-        QCOMPARE(f.View().textCursor().position(), expected.indexOf(QLatin1Char('X')) + 1);
-        // Each undo takes back one step: the key, then the run.
-        Trigger(cmd::kEditUndo);
-        QCOMPARE(f.Text(), doctext::Decode(output));
-        Trigger(cmd::kEditUndo);
-        QCOMPARE(f.Text(), m_strScript);
-        QVERIFY(!Shown());
-        Trigger(cmd::kEditRedo);
-        QCOMPARE(f.Text(), doctext::Decode(output));
-    }
-
-    void RunsFromTheOutputUndoBackThroughEachOutput()
+    void AKeyMakesTheOutputTheTextWhereTheCaretIsAndUndoGoesBackThroughEachOutput()
     {
         CAppFixture& f = *m_pFixture;
         RunLoop();
@@ -96,22 +72,29 @@ private slots:
         QTest::keyClick(&Viewer(), Qt::Key_F5);
         const auto second = f.Doc().LongOutput();
         QVERIFY(second != nullptr && second != first);
-        // A key makes the second output the text; undo goes back through each step.
-        Viewer().SetSelection({0, 0}, {0, 0});
-        QTest::keyClick(&Viewer(), Qt::Key_Y);
+        // A key makes the second output the text, typed where the viewer's caret is, and
+        // the text takes the keyboard.
+        Viewer().setFocus();
+        Viewer().SetSelection({1, 2}, {1, 2});
+        QTest::keyClicks(&Viewer(), QStringLiteral("X"));
         QVERIFY(!Shown());
-        const QString edited = f.Text();
-        Trigger(cmd::kEditUndo);
+        QVERIFY(f.View().hasFocus());
+        QString expected = doctext::Decode(second->Bytes());
+        expected.insert(expected.indexOf(QLatin1Char('\n')) + 3, QLatin1Char('X'));
+        QCOMPARE(f.Text(), expected);
+        QCOMPARE(f.View().textCursor().position(), expected.indexOf(QLatin1Char('X')) + 1);
+        // Each undo takes back one step: the key, the second run, the first run.
+        f.Trigger(cmd::kEditUndo);
         QCOMPARE(f.Text(), doctext::Decode(second->Bytes()));
         QVERIFY(!Shown());
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QVERIFY(Shown());
         QVERIFY(f.Doc().LongOutput() == first);
-        Trigger(cmd::kEditUndo);
+        f.Trigger(cmd::kEditUndo);
         QCOMPARE(f.Text(), m_strScript);
         for (int i = 0; i < 3; ++i)
-            Trigger(cmd::kEditRedo);
-        QCOMPARE(f.Text(), edited);
+            f.Trigger(cmd::kEditRedo);
+        QCOMPARE(f.Text(), expected);
     }
 
     void FindSearchesTheOutputAndReplacingOrSteppingEditsIt()

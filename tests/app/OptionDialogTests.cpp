@@ -36,93 +36,61 @@ private slots:
         QCOMPARE(m_pFixture->Text(), QStringLiteral("ab"));
     }
 
-    void ArrowStepsStoreWithinTheirBounds()
+    void EachSliderActionStoresAsItsKindSays()
     {
         m_pFixture->App().OnShowOptions();
+        CScriptEngine& engine = m_pFixture->Engine();
         CSelRangeSlider* level = m_pDialog->LevelSlider();
-        level->setFocus();
-        QTest::keyClick(level, Qt::Key_Right);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 1);
-        QTest::keyClick(level, Qt::Key_Left);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 0);
-        // Below 0 nothing is stored.
-        m_pFixture->Engine().SetDebugLevel(55);
-        QTest::keyClick(level, Qt::Key_Left);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 55);
-
-        // Above 100 a step to the right stores nothing, on both sliders.
-        m_pDialog->OnHScroll(Action::ThumbTrack, 100, COptionDialog::kLevelSlider);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
-        QTest::keyClick(level, Qt::Key_Right);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
-        m_pDialog->OnHScroll(Action::ThumbTrack, 100, COptionDialog::kRegWSlider);
-        m_pDialog->OnHScroll(Action::LineRight, 0, COptionDialog::kRegWSlider);
-        QCOMPARE(m_pFixture->Engine().GetRegW(), 100u);
-        m_pDialog->OnHScroll(Action::LineLeft, 0, COptionDialog::kRegWSlider);
-        QCOMPARE(m_pFixture->Engine().GetRegW(), 99u);
-        QCOMPARE(m_pDialog->RegWSlider()->value(), 99);
-    }
-
-    void PageStepsMoveTheThumbAndStoreNothing()
-    {
-        m_pFixture->App().OnShowOptions();
         CSelRangeSlider* regw = m_pDialog->RegWSlider();
-        regw->setFocus();
-        QTest::keyClick(regw, Qt::Key_PageUp);
-        QVERIFY(regw->value() > 0);
-        QCOMPARE(m_pFixture->Engine().GetRegW(), 0u);
-        QCOMPARE(m_pDialog->RegWPos(), 0);
-        // The value beside the slider is what was stored, not where the thumb went.
-        auto* shown = m_pDialog->findChild<QLineEdit*>(QStringLiteral("regwValue"));
-        QCOMPARE(shown->text(), QStringLiteral("0"));
-        // The next arrow step goes on from the position last stored.
-        QTest::keyClick(regw, Qt::Key_Right);
-        QCOMPARE(m_pFixture->Engine().GetRegW(), 1u);
-        QCOMPARE(regw->value(), 1);
-        QCOMPARE(shown->text(), QStringLiteral("1"));
-        m_pDialog->OnHScroll(Action::ThumbTrack, 400, COptionDialog::kLevelSlider);
-        QCOMPARE(m_pDialog->findChild<QLineEdit*>(QStringLiteral("levelValue"))->text(),
-                 QStringLiteral("400"));
-    }
-
-    void DraggingStoresAtOnceAlsoDuringARunThatPumps()
-    {
-        m_pFixture->App().OnShowOptions();
-        CSelRangeSlider* regw = m_pDialog->RegWSlider();
-        regw->setSliderDown(true);
-        regw->setSliderPosition(65432);
-        QCOMPARE(m_pFixture->Engine().GetRegW(), 65432u);
-        regw->setSliderPosition(100000);
-        regw->setSliderDown(false);
-        QCOMPARE(m_pFixture->Engine().GetRegW(), 100000u);
-        CSelRangeSlider* level = m_pDialog->LevelSlider();
-        level->setSliderDown(true);
-        level->setSliderPosition(0);
-        level->setSliderDown(false);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 0);
-
-        // During a run that pumps, a drag changes the statements that follow.
-        m_pFixture->Engine().SetStatementLimit(20000000);
-        m_pFixture->SetText(QStringLiteral("L'A\nPUMP\nJMP L'A"));
-        // The stop comes a while after the change, however late the run's first pump.
-        QTimer::singleShot(50, level, [this, level] {
-            level->setSliderDown(true);
-            level->setSliderPosition(100);
-            level->setSliderDown(false);
-            QTimer::singleShot(100, &m_pFixture->Frame(),
-                               [this] { m_pFixture->Doc().StopScript(); });
-        });
-        m_pFixture->Key(Qt::Key_F5);
-        QCOMPARE(m_pFixture->Engine().GetDebugLevel(), 100);
-        QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::Stopped);
-        // From the change on, the texts of PUMP (level 100) and JMP (level 20) are logged.
-        QVERIFY(m_pFixture->Text().contains(QStringLiteral("\n/ \n/ JMPしました…0000001@d\n")));
+        const auto drag = [](CSelRangeSlider* slider, int position, bool release) {
+            slider->setSliderDown(true);
+            slider->setSliderPosition(position);
+            if (release) slider->setSliderDown(false);
+        };
+        const auto scroll = [this](CSelRangeSlider* slider, Action action, int position) {
+            m_pDialog->OnHScroll(action, position,
+                                 slider == m_pDialog->LevelSlider() ? COptionDialog::kLevelSlider
+                                                                    : COptionDialog::kRegWSlider);
+        };
+        // After each action: for each slider, what the engine holds, the position the
+        // dialog remembers, where the thumb is and the value shown beside it. Arrow steps
+        // store within 0 to 100 only; page steps move the thumb alone, and the next arrow
+        // step goes on from the position last stored; a drag stores at once.
+        const std::pair<const char*, std::function<void()>> actions[] = {
+            {"level Right", [&] { QTest::keyClick(level, Qt::Key_Right); }},
+            {"level Left", [&] { QTest::keyClick(level, Qt::Key_Left); }},
+            {"engine level 55", [&] { engine.SetDebugLevel(55); }},
+            {"level Left", [&] { QTest::keyClick(level, Qt::Key_Left); }},
+            {"level track 100", [&] { scroll(level, Action::ThumbTrack, 100); }},
+            {"level Right", [&] { QTest::keyClick(level, Qt::Key_Right); }},
+            {"regw PageUp", [&] { QTest::keyClick(regw, Qt::Key_PageUp); }},
+            {"regw Right", [&] { QTest::keyClick(regw, Qt::Key_Right); }},
+            {"level track 400", [&] { scroll(level, Action::ThumbTrack, 400); }},
+            {"regw track 100", [&] { scroll(regw, Action::ThumbTrack, 100); }},
+            {"regw line right", [&] { scroll(regw, Action::LineRight, 0); }},
+            {"regw line left", [&] { scroll(regw, Action::LineLeft, 0); }},
+            {"regw drag 65432", [&] { drag(regw, 65432, false); }},
+            {"regw drag 100000, release", [&] { drag(regw, 100000, true); }},
+            {"level drag 0, release", [&] { drag(level, 0, true); }},
+        };
+        QString stored;
+        for (const auto& [what, act] : actions) {
+            act();
+            QDebug(&stored).noquote().nospace()
+                << what << ": level " << engine.GetDebugLevel() << " " << m_pDialog->LevelPos()
+                << " " << level->value() << " "
+                << m_pDialog->findChild<QLineEdit*>(QStringLiteral("levelValue"))->text()
+                << " | regw " << engine.GetRegW() << " " << m_pDialog->RegWPos() << " "
+                << regw->value() << " "
+                << m_pDialog->findChild<QLineEdit*>(QStringLiteral("regwValue"))->text() << "\n";
+        }
+        COMPARE_GOLDEN(stored, "option-slider-actions");
     }
 
     void DragBetweenPumpsWaitsForTheNextPump()
     {
         // WAITPUMP pumps once a second; a drag in between is held, not lost, and lands
-        // at the next pump.
+        // at the next pump, in time for the statements that follow.
         m_pFixture->App().OnShowOptions();
         CSelRangeSlider* regw = m_pDialog->RegWSlider();
         // The thumb's centre, from the options the slider paints itself with.
@@ -148,10 +116,10 @@ private slots:
             QTest::mouseRelease(window, Qt::LeftButton, {}, to);
             heldDuringWait = m_pFixture->App().Host().HeldInputCount();
         });
-        m_pFixture->Run(QStringLiteral("WAITPUMP D'1500"));
+        m_pFixture->Run(QStringLiteral("WAITPUMP D'1500\nMOV REG1 REGW"));
         QCOMPARE(m_pFixture->Engine().GetRunEnd(), RunEnd::EndOfScript);
-        QVERIFY2(m_pFixture->Engine().GetRegW() > 50000u,
-                 qPrintable(QString::number(m_pFixture->Engine().GetRegW())));
+        QVERIFY2(m_pFixture->Engine().PeekRegister(1) > 50000u,
+                 qPrintable(QString::number(m_pFixture->Engine().PeekRegister(1))));
         QVERIFY(heldDuringWait >= 3); // press, move, release (and moves the window adds)
         QCOMPARE(m_pFixture->App().Host().HeldInputCount(), size_t(0));
     }

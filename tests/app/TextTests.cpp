@@ -66,7 +66,6 @@ private slots:
         QCOMPARE(Decode("\xED\x40"), QStringLiteral("纊\uFE00"));
         // ¬ has two other codes, in code order.
         QCOMPARE(Decode("\x81\xCA\xEE\xF9\xFA\x54"), QStringLiteral("￢￢\uFE00￢\uFE01"));
-        QCOMPARE(Encode(QStringLiteral("￢\uFE01")), std::string("\xFA\x54"));
         // A selector that picks nothing has no code and is left out.
         QCOMPARE(Encode(QStringLiteral("a\uFE00b\uFE01")), std::string("ab"));
         int variants = 0;
@@ -203,19 +202,6 @@ private slots:
         QVERIFY(errors[0].contains(QStringLiteral("not-there.tvm")));
         QVERIFY(error.isEmpty());
         QVERIFY(!app.MainFrame()->isVisible());
-    }
-
-    void SaveQuestionNamesTheDocumentAsItsTitleShows()
-    {
-        QStringList asked;
-        m_pFixture->App().SetSaveQuestion([&asked](const QString& name) {
-            asked << name;
-            return CTavimoreApp::SaveAnswer::No;
-        });
-        QTest::keyClicks(&m_pFixture->View(), QStringLiteral("W"));
-        QCOMPARE(m_pFixture->Frame().windowTitle(), QStringLiteral("true - Tavimore"));
-        m_pFixture->App().OnFileNew();
-        QCOMPARE(asked, QStringList{QStringLiteral("true")});
     }
 
     void RecentFilesKeepSixNewestFirstAndDroppedFilesOpen()
